@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kinetta needs to build, run and test.
+# Only what is missing is installed, so a second run is quick and offline.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libbullet-dev
+  qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins fonts-dejavu-core
+  libgl-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev
+  libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth xdotool x11-apps imagemagick openbox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then
+    SUDO=sudo
+  else
+    echo "install-deps: missing packages (${missing[*]}); run as root to install them" >&2
+    exit 1
+  fi
+else
+  SUDO=
+fi
+
+echo "install-deps: installing ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
