@@ -7,11 +7,11 @@ packages=(
   build-essential cmake pkg-config
   libbullet-dev
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins fonts-dejavu-core
-  libgl-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev
+  libx11-dev libgl-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev
   libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool x11-apps imagemagick openbox
+  xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
 )
 
 missing=()

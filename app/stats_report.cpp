@@ -1,0 +1,41 @@
+#include "app/stats_report.h"
+
+#include <cstdio>
+
+std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int bodies,
+                            double seconds)
+{
+    const auto ticks = now.ticks - before.ticks;
+    const auto frames = now.frames - before.frames;
+    const auto steps = now.steps - before.steps;
+    const double stepMean = steps ? (now.stepMilliseconds - before.stepMilliseconds) / steps : 0.0;
+    const double renderMean =
+        frames ? (now.renderMilliseconds - before.renderMilliseconds) / frames : 0.0;
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "stats: seconds=%.2f ticks=%llu frames=%llu bodies=%d step_ms=%.3f render_ms=%.3f",
+                  seconds, static_cast<unsigned long long>(ticks),
+                  static_cast<unsigned long long>(frames), bodies, stepMean, renderMean);
+    return line;
+}
+
+CStatsReport::CStatsReport(Source stats, BodyCount bodies)
+    : m_stats(std::move(stats)), m_bodies(std::move(bodies))
+{
+    m_last = m_stats();
+    m_clock.start();
+    m_timer.setInterval(1000);
+    QObject::connect(&m_timer, &QTimer::timeout, this, [this] { Report(); });
+    m_timer.start();
+}
+
+void CStatsReport::Report()
+{
+    const ViewStats now = m_stats();
+    const double seconds = static_cast<double>(m_clock.restart()) / 1000.0;
+    const std::string line = FormatStatsLine(m_last, now, m_bodies(), seconds);
+    m_last = now;
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}

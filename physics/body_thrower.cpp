@@ -1,0 +1,89 @@
+#include "physics/body_thrower.h"
+
+#include "physics/rigid_body.h"
+#include "physics/scene_content.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+
+std::uint32_t SteadyClockMilliseconds() {
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<std::uint32_t>(ms);  // wraps modulo 2^32 on purpose
+}
+
+int CLibraryRandomDraw() {
+    // glibc's RAND_MAX is 2^31 - 1, not 32767: keep the high bits.
+    constexpr unsigned long long span = RAND_MAX + 1ULL;
+    constexpr unsigned long long drawSpan = kRandomDrawMax + 1ULL;
+    static_assert(span % drawSpan == 0, "RAND_MAX + 1 must be a multiple of 32768");
+    return static_cast<int>(static_cast<unsigned long long>(std::rand()) / (span / drawSpan));
+}
+
+bool ThrowRateLimiter::Allow(std::uint32_t nowMs) {
+    if (!m_hasThrown) {
+        m_hasThrown = true;
+        m_lastThrowMs = nowMs - kIntervalMs;
+    }
+    // Modular difference: right across the clock's wrap-around, and an
+    // interval beyond 2^31 ms still counts as long past rather than negative.
+    const std::uint32_t elapsed = nowMs - m_lastThrowMs;
+    if (elapsed < kIntervalMs) {
+        return false;
+    }
+    m_lastThrowMs = nowMs;
+    return true;
+}
+
+namespace {
+
+btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass, const CameraPose& camera,
+                   float speed, const btVector3& spin) {
+    if (shape == nullptr) {
+        return nullptr;
+    }
+    btRigidBody* body =
+        CreateRigidBody(shape, mass, ThrowStartPosition(camera), kCcdMotionThreshold, kCcdSweptSphereRadius);
+    body->setLinearVelocity(speed * ViewDirection(camera));
+    body->setAngularVelocity(spin);
+    world.addRigidBody(body);
+    return body;
+}
+
+}  // namespace
+
+btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape, const CameraPose& camera) {
+    return Throw(world, sphereShape, kSphereMass, camera, kSphereSpeed, btVector3(0, 0, 0));
+}
+
+btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape, const CameraPose& camera,
+                       const RandomDraw& random) {
+    if (diceShape == nullptr) {
+        return nullptr;
+    }
+    // Separate statements fix the order of the draws.
+    const float z = SpinFromDraw(random());
+    const float y = SpinFromDraw(random());
+    const float x = SpinFromDraw(random());
+    return Throw(world, diceShape, kDiceMass, camera, kDiceSpeed, btVector3(x, y, z));
+}
+
+BodyThrower::BodyThrower(MillisecondClock clock, RandomDraw random)
+    : m_clock(std::move(clock)), m_random(std::move(random)) {}
+
+btRigidBody* BodyThrower::TryThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
+                                         const CameraPose& camera) {
+    if (!m_sphereLimiter.Allow(m_clock())) {
+        return nullptr;
+    }
+    return ThrowSphere(world, sphereShape, camera);
+}
+
+btRigidBody* BodyThrower::TryThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
+                                       const CameraPose& camera) {
+    if (!m_diceLimiter.Allow(m_clock())) {
+        return nullptr;
+    }
+    return ThrowDice(world, diceShape, camera, m_random);
+}

@@ -1,0 +1,90 @@
+#include "physics/dynamics_world.h"
+
+#include <utility>
+
+CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
+                               std::unique_ptr<btBroadphaseInterface> broadphase,
+                               std::unique_ptr<btCollisionConfiguration> configuration,
+                               std::unique_ptr<btDispatcher> dispatcher)
+    : btDiscreteDynamicsWorld(dispatcher.get(), broadphase.get(), solver.get(), configuration.get()),
+      m_solver(std::move(solver)),
+      m_broadphase(std::move(broadphase)),
+      m_configuration(std::move(configuration)),
+      m_dispatcher(std::move(dispatcher)) {}
+
+CDynamicsWorld::~CDynamicsWorld() {
+    for (int i = getNumCollisionObjects() - 1; i >= 0; --i) {
+        removeCollisionObject(getCollisionObjectArray()[i]);
+    }
+    m_solver.reset();
+    m_broadphase.reset();
+    m_dispatcher.reset();
+    m_configuration.reset();
+}
+
+void CDynamicsWorld::ResetBodies() {
+    btBroadphaseInterface* broadphase = getBroadphase();
+    btDispatcher* dispatcher = getDispatcher();
+
+    // A copy, so that the walk does not depend on the array it resets.
+    const btCollisionObjectArray objects = getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i) {
+        btCollisionObject* object = objects[i];
+        btRigidBody* body = btRigidBody::upcast(object);
+        if (body == nullptr) {
+            continue;
+        }
+        // Only the default motion state remembers where its body started.
+        if (auto* motionState = dynamic_cast<btDefaultMotionState*>(body->getMotionState())) {
+            const btTransform start = motionState->m_startWorldTrans;
+            motionState->m_graphicsWorldTrans = start;
+            body->setCenterOfMassTransform(start);
+            body->setInterpolationWorldTransform(start);
+            body->forceActivationState(ACTIVE_TAG);
+            body->activate();
+            body->setDeactivationTime(0);
+        }
+        if (broadphase->getOverlappingPairCache() != nullptr && body->getBroadphaseHandle() != nullptr) {
+            broadphase->getOverlappingPairCache()->cleanProxyFromPairs(body->getBroadphaseHandle(), dispatcher);
+        }
+        if (!body->isStaticObject()) {
+            body->setLinearVelocity(btVector3(0, 0, 0));
+            body->setAngularVelocity(btVector3(0, 0, 0));
+        }
+    }
+    broadphase->resetPool(dispatcher);
+    getConstraintSolver()->reset();
+}
+
+std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld() {
+    btDefaultCollisionConstructionInfo info;
+    info.m_defaultMaxPersistentManifoldPoolSize = kPersistentManifoldPoolSize;
+    info.m_defaultMaxCollisionAlgorithmPoolSize = kCollisionAlgorithmPoolSize;
+    info.m_customCollisionAlgorithmMaxElementSize = 0;
+    info.m_useEpaPenetrationAlgorithm = 1;
+    auto configuration = std::make_unique<btDefaultCollisionConfiguration>(info);
+    auto broadphase = std::make_unique<btDbvtBroadphase>();
+    auto solver = std::make_unique<btSequentialImpulseConstraintSolver>();
+    auto dispatcher = std::make_unique<btCollisionDispatcher>(configuration.get());
+
+    dispatcher->registerCollisionCreateFunc(
+        BOX_SHAPE_PROXYTYPE, BOX_SHAPE_PROXYTYPE,
+        configuration->getCollisionAlgorithmCreateFunc(CONVEX_SHAPE_PROXYTYPE, CONVEX_SHAPE_PROXYTYPE));
+
+    return std::make_unique<CDynamicsWorld>(std::move(solver), std::move(broadphase), std::move(configuration),
+                                            std::move(dispatcher));
+}
+
+void ApplyWorldSettings(btDiscreteDynamicsWorld& world) {
+    world.getSolverInfo().m_splitImpulse = 1;
+    world.getSolverInfo().m_numIterations = 10;
+    world.getDispatchInfo().m_useContinuous = true;
+    world.setGravity(btVector3(0, -10, 0));
+}
+
+void StepWorld(btDynamicsWorld& world) {
+    // A variable step of exactly one fixed step: unlike a fixed step with
+    // interpolation, it keeps no time remainder, so drawn bodies never lag
+    // behind the simulation.
+    world.stepSimulation(kFixedTimeStep, 0);
+}

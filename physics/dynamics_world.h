@@ -1,0 +1,54 @@
+#pragma once
+// The dynamics world of the scene: Bullet's discrete world together with the
+// four components it is built from, its settings and its fixed-step stepping.
+
+#include <btBulletDynamicsCommon.h>
+
+#include <memory>
+
+// Owns the components that the base world only borrows. Bodies are not owned:
+// whoever adds a body removes and deletes it (see physics/rigid_body.h).
+class CDynamicsWorld : public btDiscreteDynamicsWorld {
+public:
+    CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
+                   std::unique_ptr<btBroadphaseInterface> broadphase,
+                   std::unique_ptr<btCollisionConfiguration> configuration,
+                   std::unique_ptr<btDispatcher> dispatcher);
+    CDynamicsWorld(const CDynamicsWorld&) = delete;
+    CDynamicsWorld& operator=(const CDynamicsWorld&) = delete;
+
+    // Any object still in the world is removed (not deleted) first: the base
+    // destructor would otherwise reach into the deleted broadphase and dispatcher.
+    ~CDynamicsWorld() override;
+
+    // Puts every rigid body back at the start transform of its motion state,
+    // at rest and awake, and forgets all cached contacts.
+    void ResetBodies();
+
+private:
+    // Declaration order is construction order; the destructor deletes them in
+    // its own order.
+    std::unique_ptr<btConstraintSolver> m_solver;
+    std::unique_ptr<btBroadphaseInterface> m_broadphase;
+    std::unique_ptr<btCollisionConfiguration> m_configuration;
+    std::unique_ptr<btDispatcher> m_dispatcher;
+};
+
+// The fixed simulation step: every StepWorld call advances the world by this much.
+inline constexpr float kFixedTimeStep = 1.0f / 60.0f;
+
+inline constexpr int kPersistentManifoldPoolSize = 4096;
+inline constexpr int kCollisionAlgorithmPoolSize = 4096;
+
+// A world over the default collision configuration, a dynamic AABB tree
+// broadphase and the sequential-impulse solver, with box-box pairs handled by
+// the general convex-convex algorithm. The settings are not applied here.
+std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld();
+
+// Split impulse on, 10 solver iterations, continuous collision detection on,
+// gravity (0, -10, 0).
+void ApplyWorldSettings(btDiscreteDynamicsWorld& world);
+
+// Advances the world by exactly one fixed step, however much real time has
+// passed, and leaves every motion state's graphics transform on its body.
+void StepWorld(btDynamicsWorld& world);

@@ -1,0 +1,45 @@
+#include "physics/rigid_body.h"
+
+#include <stdexcept>
+
+btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
+                             const btQuaternion& orientation, float ccdMotionThreshold,
+                             float ccdSweptSphereRadius) {
+    if (shape == nullptr) {
+        throw std::invalid_argument("CreateRigidBody: a body needs a collision shape");
+    }
+    btVector3 localInertia(0, 0, 0);
+    if (mass != 0.0f) {
+        shape->calculateLocalInertia(mass, localInertia);
+    }
+    const btTransform start(orientation, position);
+    auto* motionState = new btDefaultMotionState(start, btTransform::getIdentity());
+    btRigidBody::btRigidBodyConstructionInfo info(mass, motionState, shape, localInertia);
+    auto* body = new btRigidBody(info);
+    body->setContactProcessingThreshold(BT_LARGE_FLOAT);
+    body->setCcdMotionThreshold(ccdMotionThreshold);
+    body->setCcdSweptSphereRadius(ccdSweptSphereRadius);
+    return body;
+}
+
+btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
+                             float ccdMotionThreshold, float ccdSweptSphereRadius) {
+    static const btQuaternion identity(btVector3(0, 1, 0), 0);
+    return CreateRigidBody(shape, mass, position, identity, ccdMotionThreshold, ccdSweptSphereRadius);
+}
+
+void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object) {
+    btRigidBody* body = btRigidBody::upcast(object);
+    if (body != nullptr) {
+        delete body->getMotionState();
+        body->setMotionState(nullptr);
+    }
+    world.removeCollisionObject(object);
+    delete object;
+}
+
+void DestroyAllCollisionObjects(btCollisionWorld& world) {
+    for (int i = world.getNumCollisionObjects() - 1; i >= 0; --i) {
+        DestroyCollisionObject(world, world.getCollisionObjectArray()[i]);
+    }
+}

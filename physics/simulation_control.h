@@ -1,0 +1,33 @@
+#pragma once
+// Run, pause and stop: the simulation's three states, the commands that move
+// between them, and the reset that Stop performs.
+
+class CDynamicsWorld;
+class btCollisionShape;
+
+// Only Running steps the world and lets bodies be thrown.
+enum class SimulationState {
+    Stopped = 0,
+    Paused = 1,
+    Running = 2,
+};
+
+enum class SimulationCommand {
+    Start,  // menu, toolbar, Enter
+    Pause,  // menu, toolbar
+    Stop,   // menu, toolbar, Esc
+};
+
+struct SimulationTransition {
+    SimulationState next;
+    bool resetDue;  // the caller must run ResetSimulation
+};
+
+// Start toggles between Running and Paused and runs from Stopped; Pause always
+// pauses; Stop always stops and asks for a reset, even when already stopped.
+SimulationTransition NextSimulationState(SimulationState current, SimulationCommand command);
+
+// Puts every start body back (CDynamicsWorld::ResetBodies) and destroys the
+// thrown bodies, recognised by their shape. Null shapes match nothing.
+void ResetSimulation(CDynamicsWorld& world, const btCollisionShape* sphereShape,
+                     const btCollisionShape* diceShape);

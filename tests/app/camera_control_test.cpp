@@ -1,0 +1,94 @@
+#include "view/camera_control.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Held {
+    KeyState keys;
+    Held(std::initializer_list<ViewKey> down)
+    {
+        for (ViewKey k : down)
+            keys.SetDown(k, true);
+    }
+};
+
+LightRecord StartLight()
+{
+    LightRecord light;
+    light.position[0] = 5.0f;
+    light.position[1] = 10.0f;
+    light.position[2] = 17.5f;
+    return light;
+}
+
+}  // namespace
+
+TEST(CameraKeys, WalkingForwardAtYawZeroMovesTheEyeTowardsMinusZ)
+{
+    CameraState camera;
+    LightRecord light = StartLight();
+    ApplyCameraKeys(Held({ViewKey::W}).keys, camera, light);
+    EXPECT_FLOAT_EQ(camera.camPos.x(), 0.0f);
+    EXPECT_FLOAT_EQ(camera.camPos.z(), -29.5f);  // the eye, at -camPos, moved to z = 29.5
+    EXPECT_FLOAT_EQ(camera.camPos.y(), -15.0f) << "pitch must not affect walking";
+}
+
+TEST(CameraKeys, WalkingForwardAtYaw90MovesTheEyeTowardsPlusX)
+{
+    CameraState camera;
+    camera.yaw = 90.0f;
+    LightRecord light = StartLight();
+    ApplyCameraKeys(Held({ViewKey::W}).keys, camera, light);
+    EXPECT_NEAR(-camera.camPos.x(), 0.5f, 1e-6f);
+    EXPECT_NEAR(camera.camPos.z(), -30.0f, 1e-6f);
+}
+
+TEST(CameraKeys, OpposingKeysCancel)
+{
+    CameraState camera;
+    camera.yaw = 33.0f;
+    LightRecord light = StartLight();
+    ApplyCameraKeys(Held({ViewKey::W, ViewKey::S, ViewKey::A, ViewKey::D, ViewKey::PageUp,
+                          ViewKey::PageDown, ViewKey::Z, ViewKey::X})
+                        .keys,
+                    camera, light);
+    EXPECT_NEAR(camera.camPos.x(), 0.0f, 1e-6f);
+    EXPECT_NEAR(camera.camPos.y(), -15.0f, 1e-6f);
+    EXPECT_NEAR(camera.camPos.z(), -30.0f, 1e-5f);
+    EXPECT_FLOAT_EQ(light.position[0], 5.0f);
+}
+
+TEST(CameraKeys, TurningIsNeitherWrappedNorClamped)
+{
+    CameraState camera;
+    LightRecord light = StartLight();
+    const Held keys({ViewKey::Right, ViewKey::Down});
+    for (int i = 0; i < 400; ++i)
+        ApplyCameraKeys(keys.keys, camera, light);
+    EXPECT_FLOAT_EQ(camera.yaw, 400.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 420.0f);
+}
+
+TEST(CameraKeys, PageUpRaisesTheEyeAndLightKeysMoveTheLight)
+{
+    CameraState camera;
+    LightRecord light = StartLight();
+    ApplyCameraKeys(Held({ViewKey::PageUp, ViewKey::X, ViewKey::C, ViewKey::N}).keys, camera,
+                    light);
+    EXPECT_FLOAT_EQ(camera.camPos.y(), -16.0f);  // the eye at y = 16
+    EXPECT_FLOAT_EQ(light.position[0], 5.5f);
+    EXPECT_FLOAT_EQ(light.position[1], 9.5f);
+    EXPECT_FLOAT_EQ(light.position[2], 18.0f);
+    EXPECT_FLOAT_EQ(light.position[3], 0.0f) << "the light stays directional";
+}
+
+TEST(CameraKeys, NoKeyNoChange)
+{
+    CameraState camera;
+    LightRecord light = StartLight();
+    ApplyCameraKeys(KeyState{}, camera, light);
+    EXPECT_EQ(camera.camPos, btVector3(0.0f, -15.0f, -30.0f));
+    EXPECT_FLOAT_EQ(camera.yaw, 0.0f);
+    EXPECT_FLOAT_EQ(camera.pitch, 20.0f);
+}

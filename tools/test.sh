@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: unit
+# tests, real-OpenGL tests, end-to-end tests of the program under Xvfb, the
+# asset check and a bounded fuzzing run of the mesh decoder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+cmake --preset default
+cmake --build --preset default -j "$(nproc)"
+ctest --preset default

@@ -1,0 +1,31 @@
+# Sourced by the end-to-end tests: a private X server with a window manager.
+# Sets DISPLAY and registers cleanup. Needs Xvfb, openbox and xdotool.
+
+start_x_session() {
+    local display_number
+    for display_number in $(seq 90 140); do
+        [ -e "/tmp/.X${display_number}-lock" ] && continue
+        Xvfb ":${display_number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":${display_number}"
+        for _ in $(seq 50); do
+            xdpyinfo >/dev/null 2>&1 && break
+            sleep 0.1
+        done
+        if xdpyinfo >/dev/null 2>&1; then
+            openbox >/dev/null 2>&1 &
+            WM_PID=$!
+            sleep 0.5
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+
+stop_x_session() {
+    [ -n "${WM_PID:-}" ] && kill "$WM_PID" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+}

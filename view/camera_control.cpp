@@ -1,0 +1,55 @@
+#include "view/camera_control.h"
+
+#include <cmath>
+
+namespace {
+constexpr float kWalkStep = 0.5f;
+constexpr float kTurnStep = 1.0f;
+constexpr float kRiseStep = 1.0f;
+constexpr float kLightStep = 0.5f;
+constexpr float kDegreesToRadians = 0.017453292f;
+}  // namespace
+
+void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& light)
+{
+    btVector3& p = camera.camPos;
+    // Each walk key reads the yaw as it is when that key is handled.
+    auto yaw = [&camera] { return camera.yaw * kDegreesToRadians; };
+
+    if (keys.IsDown(ViewKey::W)) {
+        p.setX(p.x() + kWalkStep * std::sin(-yaw()));
+        p.setZ(p.z() + kWalkStep * std::cos(yaw()));
+    }
+    if (keys.IsDown(ViewKey::S)) {
+        p.setX(p.x() - kWalkStep * std::sin(-yaw()));
+        p.setZ(p.z() - kWalkStep * std::cos(yaw()));
+    }
+    if (keys.IsDown(ViewKey::A)) {
+        p.setX(p.x() + kWalkStep * std::cos(yaw()));
+        p.setZ(p.z() + kWalkStep * std::sin(yaw()));
+    }
+    if (keys.IsDown(ViewKey::D)) {
+        p.setX(p.x() - kWalkStep * std::cos(yaw()));
+        p.setZ(p.z() - kWalkStep * std::sin(yaw()));
+    }
+    if (keys.IsDown(ViewKey::Left))
+        camera.yaw -= kTurnStep;
+    if (keys.IsDown(ViewKey::Right))
+        camera.yaw += kTurnStep;
+    if (keys.IsDown(ViewKey::Up))
+        camera.pitch -= kTurnStep;
+    if (keys.IsDown(ViewKey::Down))
+        camera.pitch += kTurnStep;
+    if (keys.IsDown(ViewKey::PageUp))
+        p.setY(p.y() - kRiseStep);
+    if (keys.IsDown(ViewKey::PageDown))
+        p.setY(p.y() + kRiseStep);
+
+    float* l = light.position;
+    if (keys.IsDown(ViewKey::Z)) l[0] -= kLightStep;
+    if (keys.IsDown(ViewKey::X)) l[0] += kLightStep;
+    if (keys.IsDown(ViewKey::C)) l[1] -= kLightStep;
+    if (keys.IsDown(ViewKey::V)) l[1] += kLightStep;
+    if (keys.IsDown(ViewKey::B)) l[2] -= kLightStep;
+    if (keys.IsDown(ViewKey::N)) l[2] += kLightStep;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// What the held camera and light keys do in one tick. Amounts are per tick:
+// with the 10 ms timer the eye walks up to 0.5 units and turns up to 1 degree
+// per tick.
+
+#include "view/key_state.h"
+#include "view/light_record.h"
+
+#include <LinearMath/btVector3.h>
+
+struct CameraState {
+    btVector3 camPos{0.0f, -15.0f, -30.0f};  // the eye sits at -camPos
+    float yaw = 0.0f;                         // degrees, never wrapped
+    float pitch = 20.0f;                      // degrees, never clamped
+};
+
+// Keys are tested in a fixed order and act at once, so later keys see the
+// effect of earlier ones. W and S walk in the horizontal plane whatever the pitch.
+void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& movableLight);

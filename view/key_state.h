@@ -1,0 +1,32 @@
+#pragma once
+// Which of the view's keys are held down right now. Qt only reports key
+// changes, so the table is kept from press and release events as the loop
+// delivers them, and the view polls it once per tick.
+
+#include <array>
+#include <optional>
+
+enum class ViewKey {
+    W, A, S, D,
+    Left, Right, Up, Down,
+    PageUp, PageDown,
+    Z, X, C, V, B, N,
+    Space, T,
+    Count
+};
+
+class KeyState {
+public:
+    bool IsDown(ViewKey key) const { return m_down[Index(key)]; }
+    void SetDown(ViewKey key, bool down) { m_down[Index(key)] = down; }
+    // Forget every held key: released keys are not reported to a window
+    // that has lost the focus.
+    void Clear() { m_down.fill(false); }
+
+    // The view key that a Qt key code stands for, if any.
+    static std::optional<ViewKey> FromQtKey(int qtKey);
+
+private:
+    static constexpr std::size_t Index(ViewKey key) { return static_cast<std::size_t>(key); }
+    std::array<bool, static_cast<std::size_t>(ViewKey::Count)> m_down{};
+};

@@ -1,0 +1,12 @@
+#pragma once
+// Running totals the view keeps for the --stats report.
+
+#include <cstdint>
+
+struct ViewStats {
+    std::uint64_t ticks = 0;
+    std::uint64_t frames = 0;
+    std::uint64_t steps = 0;
+    double stepMilliseconds = 0.0;    // summed over all steps
+    double renderMilliseconds = 0.0;  // summed over all frames
+};
