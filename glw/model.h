@@ -40,6 +40,10 @@ struct Material {
     // Sets colour, material, culling and texture state. With multitexture,
     // returns with texture unit 1 active.
     void Apply() const;
+
+    // Forgets the multitexture entry points cached by Apply, so that the next
+    // Apply looks them up again in whatever context is then current.
+    static void ResetGlProcs();
 };
 
 enum DrawFlags : int {
@@ -59,7 +63,8 @@ public:
     void ComputeNormals();
     void ApplyMapper(TextureMapper& mapper);
 
-    // 0 when there is nothing to draw (no OpenGL call is made), else 1.
+    // 0, with no OpenGL call, when there is nothing to draw or an index names
+    // no vertex; else 1.
     int Draw(int flags) const;
 };
 

@@ -3,6 +3,11 @@
 // bodies), moves the camera and steps the world on every tick, and draws a
 // frame on every paint.
 
+#include "glw/model.h"
+#include "models/box_model.h"
+#include "models/cylinder_model.h"
+#include "models/dice_model.h"
+#include "models/sphere_model.h"
 #include "physics/body_thrower.h"
 #include "physics/dynamics_world.h"
 #include "physics/simulation_control.h"
@@ -39,9 +44,13 @@ public:
     SimulationState m_simulationState = SimulationState::Running;
 
 private:
+    void LoadTextures();
+    void DeleteTextures();
+    void CreateModels();
     void CreateShapes();
     void DeleteShapes();
     void DrawBody(int index, const btCollisionObject& object);
+    void DrawModel(const glw::Model& model);
 
     const KeyState& m_keys;
     CameraState m_camera;
@@ -50,14 +59,22 @@ private:
     std::unique_ptr<CDynamicsWorld> m_world;
     BodyThrower m_thrower;
 
-    // Shapes are owned here and outlive every body that uses them.
+    // Texture names owned here; materials only refer to them.
+    GLuint m_diceTexture = 0;
+    GLuint m_groundTexture = 0;
+    GLuint m_cylinderTexture = 0;
+    GLuint m_extraTexture = 0;  // loaded and kept, drawn by nothing
+    GLuint m_boxTexture = 0;
+
+    // Shapes and models are owned here and outlive every body that uses them.
     btCollisionShape* m_groundShape = nullptr;
     btCollisionShape* m_wallShape = nullptr;
     btCollisionShape* m_coneShape = nullptr;
-    btCollisionShape* m_cylinderModel = nullptr;
-    btCollisionShape* m_boxModel = nullptr;
-    btCollisionShape* m_sphereModel = nullptr;
-    btCollisionShape* m_diceModel = nullptr;
+    models::CylinderModel* m_cylinderModel = nullptr;
+    models::BoxModel* m_boxModel = nullptr;
+    models::SphereModel* m_sphereModel = nullptr;
+    models::DiceModel* m_diceModel = nullptr;
+    glw::Material m_groundSurface;
 
     ViewStats m_stats;
 };

@@ -1,0 +1,84 @@
+// Drawing of surfaces and models with OpenGL 1.1 client-side vertex arrays.
+#include "glw/model.h"
+
+#include <climits>
+
+namespace glw {
+namespace {
+
+constexpr GLsizei kStride = sizeof(Vertex);
+
+// glDrawElements reads vertices[index] straight from our memory, so one bad
+// index would read past the array.
+bool IndicesAreDrawable(const Surface& surface)
+{
+    if (surface.indices.size() > static_cast<std::size_t>(INT_MAX))
+        return false;
+    const std::size_t vertexCount = surface.vertices.size();
+    for (const std::uint32_t index : surface.indices) {
+        if (index >= vertexCount)
+            return false;
+    }
+    return true;
+}
+
+// Unknown kinds draw nothing; that is not an error.
+bool PrimitiveMode(int primitive, GLenum& mode)
+{
+    switch (primitive) {
+    case 0: mode = GL_TRIANGLES; return true;
+    case 1: mode = GL_TRIANGLE_STRIP; return true;
+    case 2: mode = GL_TRIANGLE_FAN; return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+int Surface::Draw(int flags) const
+{
+    if (vertices.empty() || indices.empty())
+        return 0;
+    GLenum mode = GL_TRIANGLES;
+    const bool drawable = PrimitiveMode(primitive, mode);
+    if (drawable && !IndicesAreDrawable(*this))
+        return 0;
+
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+
+    const Vertex& first = vertices.front();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, kStride, first.position);
+
+    if (flags & kDrawTexCoords) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, kStride, first.texCoord);
+    } else {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+
+    if (flags & kDrawNormals) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, kStride, first.normal);
+    } else {
+        glDisableClientState(GL_NORMAL_ARRAY);
+    }
+
+    if (drawable)
+        glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+
+    glPopClientAttrib();
+    return 1;
+}
+
+int Model::Draw() const
+{
+    for (const Surface& surface : surfaces) {
+        surface.material.Apply();
+        if (surface.Draw(drawFlags) == 0)
+            return 0;
+    }
+    return 1;
+}
+
+}  // namespace glw

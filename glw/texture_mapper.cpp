@@ -1,0 +1,10 @@
+#include "glw/texture_mapper.h"
+
+namespace glw {
+
+void Surface::ApplyMapper(TextureMapper& mapper)
+{
+    mapper.Map(indices, vertices);
+}
+
+}  // namespace glw

@@ -1,0 +1,220 @@
+// Material state in a real off-screen context: fixed-function state, the two
+// texture-unit paths and the lookup of the multitexture entry points.
+#include "glw/gl_procs.h"
+#include "glw/model.h"
+#include "support/offscreen_gl.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> g_lookedUp;
+
+glw::GlProc OsMesaLookup(const char* name)
+{
+    return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name));
+}
+
+glw::GlProc RecordingLookup(const char* name)
+{
+    g_lookedUp.push_back(name);
+    return OsMesaLookup(name);
+}
+
+glw::GlProc LookupMissingMultiTexCoord2f(const char* name)
+{
+    g_lookedUp.push_back(name);
+    return std::strcmp(name, "glMultiTexCoord2f") == 0 ? nullptr : OsMesaLookup(name);
+}
+
+glw::GlProc LookupFindingNothing(const char* name)
+{
+    g_lookedUp.push_back(name);
+    return nullptr;
+}
+
+struct UnitState {
+    bool texture2d;
+    GLint boundTexture;
+    bool genS, genT;
+    GLint genModeS, genModeT;
+};
+
+GLint ActiveUnit()
+{
+    GLint unit = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &unit);
+    return unit;
+}
+
+// Reads one unit's state and makes the previously active unit active again.
+UnitState ReadUnit(GLenum unit)
+{
+    const GLint previous = ActiveUnit();
+    glActiveTexture(unit);
+    UnitState s{};
+    s.texture2d = glIsEnabled(GL_TEXTURE_2D);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.boundTexture);
+    s.genS = glIsEnabled(GL_TEXTURE_GEN_S);
+    s.genT = glIsEnabled(GL_TEXTURE_GEN_T);
+    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &s.genModeS);
+    glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &s.genModeT);
+    glActiveTexture(static_cast<GLenum>(previous));
+    return s;
+}
+
+// Texturing and generation on, so that a test sees what Apply turns off.
+void EnableEverythingOn(GLenum unit)
+{
+    glActiveTexture(unit);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+}
+
+class MaterialApply : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
+        glw::Material::ResetGlProcs();
+        glw::SetGlProcLookup(&RecordingLookup);
+        g_lookedUp.clear();
+        glGenTextures(2, m_textures);
+        m_material.diffuseTexture = m_textures[0];
+        m_material.reflectionTexture = m_textures[1];
+        EnableEverythingOn(GL_TEXTURE1);
+        EnableEverythingOn(GL_TEXTURE0);
+    }
+
+    void TearDown() override
+    {
+        glDeleteTextures(2, m_textures);
+        glw::Material::ResetGlProcs();
+    }
+
+    testing_support::OffscreenGl m_gl{8, 8};
+    GLuint m_textures[2] = {};
+    glw::Material m_material;
+};
+
+}  // namespace
+
+TEST_F(MaterialApply, SetsColourPolygonModeCullingAndSpecular)
+{
+    using Floats = std::array<GLfloat, 4>;
+    glCullFace(GL_FRONT);
+    glDisable(GL_COLOR_MATERIAL);
+    m_material.colour[0] = 0.25f;
+    m_material.colour[1] = 0.5f;
+    m_material.colour[2] = 0.75f;
+    m_material.specular = 0.5f;
+    m_material.shininess = 40.0f;
+    m_material.polygonMode = GL_LINE;
+    m_material.Apply();
+
+    Floats colour{}, specular{};
+    glGetFloatv(GL_CURRENT_COLOR, colour.data());
+    EXPECT_EQ(colour, (Floats{0.25f, 0.5f, 0.75f, 1.0f}));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    GLint cullFace = 0, polygonMode[2] = {};
+    glGetIntegerv(GL_CULL_FACE_MODE, &cullFace);
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    EXPECT_EQ(cullFace, GL_BACK);
+    EXPECT_EQ(polygonMode[0], GL_LINE);
+    EXPECT_EQ(polygonMode[1], GL_LINE);
+    GLfloat shininess = 0;
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+    glGetMaterialfv(GL_FRONT, GL_SPECULAR, specular.data());
+    EXPECT_EQ(shininess, 40.0f);
+    EXPECT_EQ(specular, (Floats{0.5f, 0.5f, 0.5f, 1.0f}));
+
+    m_material.doubleSided = true;
+    m_material.specular = 0.125f;
+    m_material.Apply();
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    glGetMaterialfv(GL_FRONT, GL_SPECULAR, specular.data());
+    EXPECT_EQ(specular, (Floats{0.125f, 0.125f, 0.125f, 1.0f}));
+}
+
+TEST_F(MaterialApply, MultitexturePutsDiffuseOnUnitZeroAndReflectionOnUnitOne)
+{
+    m_material.Apply();
+
+    EXPECT_EQ(ActiveUnit(), GL_TEXTURE1);
+    const UnitState diffuse = ReadUnit(GL_TEXTURE0);
+    EXPECT_TRUE(diffuse.texture2d);
+    EXPECT_EQ(diffuse.boundTexture, static_cast<GLint>(m_textures[0]));
+    EXPECT_FALSE(diffuse.genS);
+    EXPECT_FALSE(diffuse.genT);
+    const UnitState reflection = ReadUnit(GL_TEXTURE1);
+    EXPECT_TRUE(reflection.texture2d);
+    EXPECT_EQ(reflection.boundTexture, static_cast<GLint>(m_textures[1]));
+    EXPECT_TRUE(reflection.genS);
+    EXPECT_TRUE(reflection.genT);
+    EXPECT_EQ(reflection.genModeS, GL_SPHERE_MAP);
+    EXPECT_EQ(reflection.genModeT, GL_SPHERE_MAP);
+
+    m_material.diffuseTexture = 0;
+    m_material.reflectionTexture = 0;
+    m_material.Apply();
+    EXPECT_EQ(ActiveUnit(), GL_TEXTURE1);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(ReadUnit(GL_TEXTURE0).texture2d);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(MaterialApply, EntryPointsAreSoughtAgainOnlyWhileOneIsMissing)
+{
+    m_material.Apply();
+    m_material.Apply();
+    const std::vector<std::string> expected{"glActiveTextureARB", "glMultiTexCoord2fvARB",
+                                            "glMultiTexCoord2f", "glClientActiveTextureARB"};
+    EXPECT_EQ(g_lookedUp, expected);
+
+    glw::Material::ResetGlProcs();
+    glw::SetGlProcLookup(&LookupMissingMultiTexCoord2f);
+    g_lookedUp.clear();
+    m_material.Apply();
+    m_material.Apply();
+    EXPECT_EQ(g_lookedUp.size(), 8u);
+    // Only glActiveTextureARB decides the path.
+    EXPECT_EQ(ActiveUnit(), GL_TEXTURE1);
+}
+
+TEST_F(MaterialApply, WithoutMultitextureOneUnitPrefersTheDiffuseTexture)
+{
+    glw::SetGlProcLookup(&LookupFindingNothing);
+
+    m_material.Apply();
+    EXPECT_EQ(ActiveUnit(), GL_TEXTURE0);
+    UnitState unit = ReadUnit(GL_TEXTURE0);
+    EXPECT_TRUE(unit.texture2d);
+    EXPECT_EQ(unit.boundTexture, static_cast<GLint>(m_textures[0]));
+    EXPECT_FALSE(unit.genS);
+    EXPECT_FALSE(unit.genT);
+
+    m_material.diffuseTexture = 0;
+    m_material.Apply();
+    unit = ReadUnit(GL_TEXTURE0);
+    EXPECT_TRUE(unit.texture2d);
+    EXPECT_EQ(unit.boundTexture, static_cast<GLint>(m_textures[1]));
+    EXPECT_TRUE(unit.genS);
+    EXPECT_TRUE(unit.genT);
+    EXPECT_EQ(unit.genModeS, GL_SPHERE_MAP);
+    EXPECT_EQ(unit.genModeT, GL_SPHERE_MAP);
+
+    m_material.reflectionTexture = 0;
+    m_material.Apply();
+    EXPECT_EQ(ActiveUnit(), GL_TEXTURE0);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    // The second unit is never touched on this path.
+    EXPECT_TRUE(ReadUnit(GL_TEXTURE1).texture2d);
+}

@@ -1,0 +1,99 @@
+// The can is a profile of 18 rings swept around the y axis in 12 segments,
+// closed by a fan at each end. Every ring is seen under a steadily rising
+// angle from the centre (no overhangs), so each facet faces away from it.
+#include <array>
+#include <cmath>
+
+#include "tools/assetgen/meshes.h"
+
+namespace assetgen {
+namespace {
+
+constexpr int kSegments = 12;
+constexpr double kBodyRadius = 0.4923;
+
+struct ProfilePoint {
+    double radius, y;
+};
+
+// Bottom to top: concave base with its standing foot, the straight body that
+// carries the label, the shoulder, the raised rim and the recessed lid.
+constexpr std::array<ProfilePoint, 18> kProfile{{
+    {0.22, -0.75},  {0.34, -0.78},  {0.38, -0.80},  {0.42, -0.79},
+    {0.47, -0.72},  {kBodyRadius, -0.62},
+    {kBodyRadius, -0.55}, {kBodyRadius, -0.33}, {kBodyRadius, -0.11},
+    {kBodyRadius, 0.11},  {kBodyRadius, 0.33},  {kBodyRadius, 0.55},
+    {kBodyRadius, 0.62},  {0.47, 0.70},   {0.43, 0.75},   {0.42, 0.79},
+    {0.40, 0.80},   {0.37, 0.78},
+}};
+constexpr double kBottomCentreY = -0.75;  // the base domes up into the can
+constexpr double kTopCentreY = 0.765;     // the lid sits below the rim
+// The label covers the bands between these rings.
+constexpr int kFirstLabelRing = 6;
+constexpr int kLastLabelRing = 11;
+
+constexpr std::uint16_t kLabel = 0;
+constexpr std::uint16_t kMetal = 1;
+
+// Exact sine of a multiple of 30 degrees, so that the quarter points land on
+// the axes instead of a rounding error away from them.
+double SineOfStep(int step)
+{
+    static const double h = std::sqrt(3.0) / 2.0;
+    static const double table[kSegments] = {0, 0.5, h, 1, h, 0.5, 0, -0.5, -h, -1, -h, -0.5};
+    return table[((step % kSegments) + kSegments) % kSegments];
+}
+
+double CosineOfStep(int step) { return SineOfStep(step + 3); }
+
+Vec3 OnRing(const ProfilePoint& p, int segment)
+{
+    return {p.radius * CosineOfStep(segment), p.y, p.radius * SineOfStep(segment)};
+}
+
+}  // namespace
+
+Mesh MakeCan()
+{
+    Mesh mesh;
+    mesh.surfaces = {PlainSurface("Label", 255, 0, 0, kSmoothing),
+                     PlainSurface("Metal", 200, 200, 200, kSmoothing)};
+
+    auto ringPoint = [](int ring, int segment) {
+        return static_cast<std::uint16_t>(ring * kSegments + (segment % kSegments));
+    };
+    for (const ProfilePoint& p : kProfile)
+        for (int s = 0; s < kSegments; ++s)
+            mesh.AddPoint(OnRing(p, s));
+    const std::uint16_t bottom = mesh.AddPoint({0, kBottomCentreY, 0});
+    const std::uint16_t top = mesh.AddPoint({0, kTopCentreY, 0});
+
+    const int lastRing = static_cast<int>(kProfile.size()) - 1;
+    for (int s = 0; s < kSegments; ++s)
+        mesh.AddFacing({bottom, ringPoint(0, s), ringPoint(0, s + 1)}, kMetal, {0, -1, 0});
+
+    for (int ring = 0; ring < lastRing; ++ring) {
+        const ProfilePoint& lower = kProfile[ring];
+        const ProfilePoint& upper = kProfile[ring + 1];
+        const bool label = ring >= kFirstLabelRing && ring < kLastLabelRing;
+        // The profile's outward normal, turned to each segment's middle.
+        const double normalRadial = upper.y - lower.y;
+        const double normalY = lower.radius - upper.radius;
+        for (int s = 0; s < kSegments; ++s) {
+            const Vec3 middle = (OnRing({1.0, 0.0}, s) + OnRing({1.0, 0.0}, s + 1)) * 0.5;
+            const Vec3 outward{middle.x * normalRadial, normalY, middle.z * normalRadial};
+            const std::uint16_t a = ringPoint(ring, s), b = ringPoint(ring, s + 1),
+                                c = ringPoint(ring + 1, s + 1), d = ringPoint(ring + 1, s);
+            const std::uint16_t surface = label ? kLabel : kMetal;
+            mesh.AddFacing({a, b, c}, surface, outward);
+            mesh.AddFacing({a, c, d}, surface, outward);
+        }
+    }
+
+    for (int s = 0; s < kSegments; ++s)
+        mesh.AddFacing({top, ringPoint(lastRing, s), ringPoint(lastRing, s + 1)}, kMetal,
+                       {0, 1, 0});
+    return mesh;
+}
+
+}  // namespace assetgen
