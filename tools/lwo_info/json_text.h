@@ -1,5 +1,5 @@
 #pragma once
-// JSON text for the inspector's output.
+// JSON text for the output of kinetta-lwo-info.
 
 #include <string>
 #include <string_view>
