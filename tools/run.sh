@@ -23,10 +23,12 @@ trap stop_x_session EXIT
 app=$!
 sleep "${KINETTA_DEMO_SECONDS:-6}"
 shot="$PWD/build/kinetta-screenshot.png"
-import -window root "$shot"
 window=$(xdotool search --pid "$app" --onlyvisible --name Kinetta | head -n 1 || true)
 if [ -n "$window" ]; then
+    import -window "$window" "$shot"
     xdotool key --window "$window" alt+F4
+else
+    import -window root "$shot"
 fi
 wait "$app" || true
 echo "Screenshot saved to $shot"
