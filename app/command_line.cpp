@@ -24,7 +24,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 std::string HelpText(const char* programName)
 {
     std::string name = programName && *programName ? programName : "kinetta";
-    return "Usage: " + name + " [OPTION]...\n"
+    return "Usage: " + name +
+           " [OPTION]...\n"
            "A rigid-body physics playground: a tower of cylinders to knock down.\n"
            "\n"
            "      --stats     print a line of run statistics to standard output every\n"

@@ -10,31 +10,31 @@ bool CKeyStateFilter::FilterMessage(const Message& msg)
 {
     QEvent* event = msg.event;
     switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride: {
-        // A key bound to a shortcut arrives as ShortcutOverride, never as
-        // KeyPress; both mean "down".
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const auto viewKey = KeyState::FromQtKey(key->key());
-        if (!viewKey)
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride: {
+            // A key bound to a shortcut arrives as ShortcutOverride, never as
+            // KeyPress; both mean "down".
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const auto viewKey = KeyState::FromQtKey(key->key());
+            if (!viewKey)
+                break;
+            const bool release = event->type() == QEvent::KeyRelease;
+            // X11 auto-repeat sends release/press pairs while a key is held.
+            if (release && key->isAutoRepeat())
+                break;
+            m_keys.SetDown(*viewKey, !release);
             break;
-        const bool release = event->type() == QEvent::KeyRelease;
-        // X11 auto-repeat sends release/press pairs while a key is held.
-        if (release && key->isAutoRepeat())
+        }
+        case QEvent::ApplicationStateChange:
+            if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+                m_keys.Clear();
             break;
-        m_keys.SetDown(*viewKey, !release);
-        break;
-    }
-    case QEvent::ApplicationStateChange:
-        if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+        case QEvent::WindowDeactivate:
             m_keys.Clear();
-        break;
-    case QEvent::WindowDeactivate:
-        m_keys.Clear();
-        break;
-    default:
-        break;
+            break;
+        default:
+            break;
     }
     return false;
 }

@@ -47,10 +47,22 @@ bool RemoveFrom(std::vector<T*>& list, T* entry)
 
 }  // namespace
 
-bool CMessageLoop::AddFilter(CMessageFilter* filter) { return AddTo(m_filters, filter); }
-bool CMessageLoop::RemoveFilter(CMessageFilter* filter) { return RemoveFrom(m_filters, filter); }
-bool CMessageLoop::AddIdle(CIdleHandler* handler) { return AddTo(m_idleHandlers, handler); }
-bool CMessageLoop::RemoveIdle(CIdleHandler* handler) { return RemoveFrom(m_idleHandlers, handler); }
+bool CMessageLoop::AddFilter(CMessageFilter* filter)
+{
+    return AddTo(m_filters, filter);
+}
+bool CMessageLoop::RemoveFilter(CMessageFilter* filter)
+{
+    return RemoveFrom(m_filters, filter);
+}
+bool CMessageLoop::AddIdle(CIdleHandler* handler)
+{
+    return AddTo(m_idleHandlers, handler);
+}
+bool CMessageLoop::RemoveIdle(CIdleHandler* handler)
+{
+    return RemoveFrom(m_idleHandlers, handler);
+}
 
 bool CMessageLoop::PreTranslate(const Message& msg)
 {
@@ -77,13 +89,13 @@ bool CMessageLoop::IdlePass(int /*idleCount*/)
 bool CMessageLoop::IsIdleNeutral(const QEvent& event)
 {
     switch (event.type()) {
-    case QEvent::MouseMove:
-    case QEvent::HoverMove:
-    case QEvent::Paint:
-    case QEvent::UpdateRequest:
-        return true;
-    default:
-        return false;
+        case QEvent::MouseMove:
+        case QEvent::HoverMove:
+        case QEvent::Paint:
+        case QEvent::UpdateRequest:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -12,10 +12,11 @@ std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int b
     const double renderMean =
         frames ? (now.renderMilliseconds - before.renderMilliseconds) / frames : 0.0;
     char line[160];
-    std::snprintf(line, sizeof line,
-                  "stats: seconds=%.2f ticks=%llu frames=%llu bodies=%d step_ms=%.3f render_ms=%.3f",
-                  seconds, static_cast<unsigned long long>(ticks),
-                  static_cast<unsigned long long>(frames), bodies, stepMean, renderMean);
+    std::snprintf(
+        line, sizeof line,
+        "stats: seconds=%.2f ticks=%llu frames=%llu bodies=%d step_ms=%.3f render_ms=%.3f", seconds,
+        static_cast<unsigned long long>(ticks), static_cast<unsigned long long>(frames), bodies,
+        stepMean, renderMean);
     return line;
 }
 

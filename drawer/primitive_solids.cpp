@@ -18,17 +18,23 @@ void EmitBox(float x0, float y0, float z0, float x1, float y1, float z1, bool te
              float t, float u)
 {
     const Face faces[6] = {
-        {{0, 0, 1}, {{x1, y1, z1}, {x0, y1, z1}, {x0, y0, z1}, {x1, y0, z1}},
+        {{0, 0, 1},
+         {{x1, y1, z1}, {x0, y1, z1}, {x0, y0, z1}, {x1, y0, z1}},
          {{s, 0}, {0, 0}, {0, t}, {s, t}}},
-        {{0, 0, -1}, {{x1, y1, z0}, {x1, y0, z0}, {x0, y0, z0}, {x0, y1, z0}},
+        {{0, 0, -1},
+         {{x1, y1, z0}, {x1, y0, z0}, {x0, y0, z0}, {x0, y1, z0}},
          {{0, 0}, {0, t}, {s, t}, {s, 0}}},
-        {{-1, 0, 0}, {{x0, y1, z1}, {x0, y1, z0}, {x0, y0, z0}, {x0, y0, z1}},
+        {{-1, 0, 0},
+         {{x0, y1, z1}, {x0, y1, z0}, {x0, y0, z0}, {x0, y0, z1}},
          {{u, 0}, {0, 0}, {0, t}, {u, t}}},
-        {{1, 0, 0}, {{x1, y1, z1}, {x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}},
+        {{1, 0, 0},
+         {{x1, y1, z1}, {x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}},
          {{0, 0}, {0, t}, {u, t}, {u, 0}}},
-        {{0, 1, 0}, {{x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}},
+        {{0, 1, 0},
+         {{x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}},
          {{s, u}, {s, 0}, {0, 0}, {0, u}}},
-        {{0, -1, 0}, {{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}},
+        {{0, -1, 0},
+         {{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}},
          {{s, u}, {s, 0}, {0, 0}, {0, u}}},
     };
     glBegin(GL_QUADS);
@@ -50,8 +56,8 @@ void drawBox(float x0, float y0, float z0, float x1, float y1, float z1)
     EmitBox(x0, y0, z0, x1, y1, z1, false, 0, 0, 0);
 }
 
-void drawTexturedBox(float x0, float y0, float z0, float x1, float y1, float z1, float s,
-                     float t, float u)
+void drawTexturedBox(float x0, float y0, float z0, float x1, float y1, float z1, float s, float t,
+                     float u)
 {
     EmitBox(x0, y0, z0, x1, y1, z1, true, s, t, u);
 }

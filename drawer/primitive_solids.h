@@ -13,8 +13,8 @@ void drawBox(float x0, float y0, float z0, float x1, float y1, float z1);
 // The same box with texture coordinates: the texture repeats s times along x
 // and t times along y on the front and back, u times along z on the sides
 // (as s) and on the top and bottom (as t).
-void drawTexturedBox(float x0, float y0, float z0, float x1, float y1, float z1, float s,
-                     float t, float u);
+void drawTexturedBox(float x0, float y0, float z0, float x1, float y1, float z1, float s, float t,
+                     float u);
 
 // A cylinder along the modelview's -y axis from the origin, closed at both
 // ends. Leaves the modelview matrix rotated and translated: the caller pops.

@@ -14,8 +14,8 @@ inline std::uint16_t U16(const unsigned char* p)
 
 inline std::uint32_t U32(const unsigned char* p)
 {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-           (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
 }
 
 inline float F32(const unsigned char* p)

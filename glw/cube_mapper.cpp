@@ -1,5 +1,7 @@
 #include "glw/cube_mapper.h"
 
+#include "glw/face_normal.h"
+
 #include <cmath>
 #include <optional>
 
@@ -16,23 +18,12 @@ struct Projection {
     float vSign;
 };
 
-struct Normal {
-    float x = 0, y = 0, z = 0;
-};
+using Normal = Vec3;
 
 // Zero for a degenerate triangle, which then faces no plane at all.
 Normal UnitNormal(const Vertex& a, const Vertex& b, const Vertex& c)
 {
-    const float ux = a.position[0] - c.position[0], uy = a.position[1] - c.position[1],
-                uz = a.position[2] - c.position[2];
-    const float vx = b.position[0] - c.position[0], vy = b.position[1] - c.position[1],
-                vz = b.position[2] - c.position[2];
-    const Normal n{uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
-    const float lengthSquared = n.x * n.x + n.y * n.y + n.z * n.z;
-    if (!(lengthSquared > 0.0f) || !std::isfinite(lengthSquared))
-        return {};
-    const float inv = 1.0f / std::sqrt(lengthSquared);
-    return {n.x * inv, n.y * inv, n.z * inv};
+    return Normalised(FaceNormal(a, b, c));
 }
 
 Projection ZFacing(const Normal& n)

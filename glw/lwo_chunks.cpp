@@ -22,7 +22,8 @@ bool ReadPaddedName(const std::vector<unsigned char>& body, std::size_t offset, 
     if (offset >= body.size())
         return false;
     const auto* start = body.data() + offset;
-    const auto* terminator = static_cast<const unsigned char*>(std::memchr(start, 0, body.size() - offset));
+    const auto* terminator =
+        static_cast<const unsigned char*>(std::memchr(start, 0, body.size() - offset));
     if (terminator == nullptr)
         return false;
     const std::size_t length = static_cast<std::size_t>(terminator - start);
@@ -34,10 +35,14 @@ bool ReadPaddedName(const std::vector<unsigned char>& body, std::size_t offset, 
 float ShininessFromGlossiness(std::uint32_t glossiness)
 {
     switch (glossiness) {
-    case 16: return 8.0f;
-    case 64: return 43.0f;
-    case 256: return 96.0f;
-    default: return 128.0f;
+        case 16:
+            return 8.0f;
+        case 64:
+            return 43.0f;
+        case 256:
+            return 96.0f;
+        default:
+            return 128.0f;
     }
 }
 
@@ -47,7 +52,8 @@ void LwoDecoder::ReadSurfaceNames()
 {
     std::size_t offset = 0;
     std::string name;
-    while (offset < m_body.size() && m_body[offset] != 0 && ReadPaddedName(m_body, offset, name, offset)) {
+    while (offset < m_body.size() && m_body[offset] != 0 &&
+           ReadPaddedName(m_body, offset, name, offset)) {
         Surface surface;
         surface.material.name = name;
         m_model->AddSurface(surface);

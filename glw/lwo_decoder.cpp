@@ -93,10 +93,12 @@ bool LwoDecoder::ReadBody(std::uint32_t size)
     m_body.clear();
     while (m_body.size() < size) {
         const std::size_t had = m_body.size();
-        const std::size_t piece = std::min<std::size_t>(size - had, std::max<std::size_t>(had, kFirstBodyPiece));
+        const std::size_t piece =
+            std::min<std::size_t>(size - had, std::max<std::size_t>(had, kFirstBodyPiece));
         m_body.resize(had + piece);
         std::uint32_t delivered = 0;
-        const int ok = m_stream->Read(m_body.data() + had, static_cast<std::uint32_t>(piece), &delivered);
+        const int ok =
+            m_stream->Read(m_body.data() + had, static_cast<std::uint32_t>(piece), &delivered);
         m_body.resize(had + std::min<std::size_t>(delivered, piece));
         if (ok == 0 || delivered == 0)
             return false;

@@ -26,10 +26,17 @@ bool IndicesAreDrawable(const Surface& surface)
 bool PrimitiveMode(int primitive, GLenum& mode)
 {
     switch (primitive) {
-    case 0: mode = GL_TRIANGLES; return true;
-    case 1: mode = GL_TRIANGLE_STRIP; return true;
-    case 2: mode = GL_TRIANGLE_FAN; return true;
-    default: return false;
+        case 0:
+            mode = GL_TRIANGLES;
+            return true;
+        case 1:
+            mode = GL_TRIANGLE_STRIP;
+            return true;
+        case 2:
+            mode = GL_TRIANGLE_FAN;
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -1,41 +1,22 @@
 // Normal computation and the plain list operations of the mesh model; the
 // OpenGL side lives in model_draw.cpp.
+#include "glw/face_normal.h"
 #include "glw/model.h"
 
-#include <cmath>
 #include <stdexcept>
 #include <unordered_map>
 
 namespace glw {
 namespace {
 
-struct Vec3 {
-    float x = 0, y = 0, z = 0;
-};
-
-Vec3 FaceNormal(const Vertex& a, const Vertex& b, const Vertex& c)
-{
-    // (A - C) x (B - C): its length is twice the area, so larger faces weigh more.
-    const float ux = a.position[0] - c.position[0], uy = a.position[1] - c.position[1],
-                uz = a.position[2] - c.position[2];
-    const float vx = b.position[0] - c.position[0], vy = b.position[1] - c.position[1],
-                vz = b.position[2] - c.position[2];
-    return {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx};
-}
-
-// A zero-length vector has no direction: it stays (0, 0, 0) rather than
-// becoming NaN. Only degenerate geometry, which covers no pixels, gets it.
+// A corner with no direction gets (0, 0, 0): only degenerate geometry, which
+// covers no pixels, has none.
 void StoreNormalised(const Vec3& n, float out[3])
 {
-    const float lengthSquared = n.x * n.x + n.y * n.y + n.z * n.z;
-    if (!(lengthSquared > 0.0f) || !std::isfinite(lengthSquared)) {
-        out[0] = out[1] = out[2] = 0.0f;
-        return;
-    }
-    const float inv = 1.0f / std::sqrt(lengthSquared);
-    out[0] = n.x * inv;
-    out[1] = n.y * inv;
-    out[2] = n.z * inv;
+    const Vec3 unit = Normalised(n);
+    out[0] = unit.x;
+    out[1] = unit.y;
+    out[2] = unit.z;
 }
 
 using Accumulator = std::unordered_map<std::uint32_t, Vec3>;

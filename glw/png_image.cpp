@@ -131,12 +131,12 @@ std::size_t PaddedStride(int width, int bitsPerPixel)
 {
     if (width <= 0 || bitsPerPixel <= 0)
         return 0;
-    const std::size_t bits = static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel);
+    const std::size_t bits =
+        static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel);
     return (bits + 31) / 32 * 4;
 }
 
-bool DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image,
-               std::string* error)
+bool DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image, std::string* error)
 {
     image = DecodedImage{};
     constexpr std::size_t kSignatureSize = 8;
@@ -169,7 +169,8 @@ bool DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image,
         return Fail(error, "out of memory for the PNG pixels");
     }
     for (int y = 0; y < height; ++y)
-        rows[static_cast<std::size_t>(y)] = decoded.pixels.data() + stride * static_cast<std::size_t>(y);
+        rows[static_cast<std::size_t>(y)] =
+            decoded.pixels.data() + stride * static_cast<std::size_t>(y);
 
     if (!ReadRows(structs.Png(), structs.Info(), rows.data()))
         return Fail(error, state.message);

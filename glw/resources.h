@@ -8,7 +8,7 @@
 namespace glw {
 
 struct ResourceEntry {
-    const char* type;           // "LWO" or "PNG"
+    const char* type;  // "LWO" or "PNG"
     std::uint32_t id;
     const unsigned char* data;  // lives as long as the program
     std::uint32_t size;

@@ -16,17 +16,17 @@ struct UploadFormat {
 bool FormatForBitsPerPixel(int bitsPerPixel, UploadFormat& format)
 {
     switch (bitsPerPixel) {
-    case 8:
-        format = {GL_RGB, GL_LUMINANCE, GL_RED};
-        return true;
-    case 24:
-        format = {GL_RGB, GL_BGR_EXT, GL_RGB};
-        return true;
-    case 32:
-        format = {GL_RGBA, GL_BGRA_EXT, GL_RGBA};
-        return true;
-    default:
-        return false;
+        case 8:
+            format = {GL_RGB, GL_LUMINANCE, GL_RED};
+            return true;
+        case 24:
+            format = {GL_RGB, GL_BGR_EXT, GL_RGB};
+            return true;
+        case 32:
+            format = {GL_RGBA, GL_BGRA_EXT, GL_RGBA};
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -119,7 +119,8 @@ GLuint TextureLoader::UploadPixels(int width, int height, int bitsPerPixel, cons
     std::vector<unsigned char> resized;
     const void* upload = pixels;
     if (targetWidth != width || targetHeight != height) {
-        resized.resize(PaddedStride(targetWidth, bitsPerPixel) * static_cast<std::size_t>(targetHeight));
+        resized.resize(PaddedStride(targetWidth, bitsPerPixel) *
+                       static_cast<std::size_t>(targetHeight));
         if (gluScaleImage(format.scaleFormat, width, height, GL_UNSIGNED_BYTE, pixels, targetWidth,
                           targetHeight, GL_UNSIGNED_BYTE, resized.data()) != 0)
             return 0;

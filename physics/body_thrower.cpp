@@ -7,13 +7,15 @@
 #include <cstdlib>
 #include <utility>
 
-std::uint32_t SteadyClockMilliseconds() {
+std::uint32_t SteadyClockMilliseconds()
+{
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return static_cast<std::uint32_t>(ms);  // wraps modulo 2^32 on purpose
 }
 
-int CLibraryRandomDraw() {
+int CLibraryRandomDraw()
+{
     // glibc's RAND_MAX is 2^31 - 1, not 32767: keep the high bits.
     constexpr unsigned long long span = RAND_MAX + 1ULL;
     constexpr unsigned long long drawSpan = kRandomDrawMax + 1ULL;
@@ -21,7 +23,8 @@ int CLibraryRandomDraw() {
     return static_cast<int>(static_cast<unsigned long long>(std::rand()) / (span / drawSpan));
 }
 
-bool ThrowRateLimiter::Allow(std::uint32_t nowMs) {
+bool ThrowRateLimiter::Allow(std::uint32_t nowMs)
+{
     if (!m_hasThrown) {
         m_hasThrown = true;
         m_lastThrowMs = nowMs - kIntervalMs;
@@ -38,13 +41,14 @@ bool ThrowRateLimiter::Allow(std::uint32_t nowMs) {
 
 namespace {
 
-btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass, const CameraPose& camera,
-                   float speed, const btVector3& spin) {
+btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass,
+                   const CameraPose& camera, float speed, const btVector3& spin)
+{
     if (shape == nullptr) {
         return nullptr;
     }
-    btRigidBody* body =
-        CreateRigidBody(shape, mass, ThrowStartPosition(camera), kCcdMotionThreshold, kCcdSweptSphereRadius);
+    btRigidBody* body = CreateRigidBody(shape, mass, ThrowStartPosition(camera),
+                                        kCcdMotionThreshold, kCcdSweptSphereRadius);
     body->setLinearVelocity(speed * ViewDirection(camera));
     body->setAngularVelocity(spin);
     world.addRigidBody(body);
@@ -53,12 +57,15 @@ btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass, 
 
 }  // namespace
 
-btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape, const CameraPose& camera) {
+btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
+                         const CameraPose& camera)
+{
     return Throw(world, sphereShape, kSphereMass, camera, kSphereSpeed, btVector3(0, 0, 0));
 }
 
-btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape, const CameraPose& camera,
-                       const RandomDraw& random) {
+btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
+                       const CameraPose& camera, const RandomDraw& random)
+{
     if (diceShape == nullptr) {
         return nullptr;
     }
@@ -70,10 +77,13 @@ btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape, cons
 }
 
 BodyThrower::BodyThrower(MillisecondClock clock, RandomDraw random)
-    : m_clock(std::move(clock)), m_random(std::move(random)) {}
+    : m_clock(std::move(clock)), m_random(std::move(random))
+{
+}
 
 btRigidBody* BodyThrower::TryThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
-                                         const CameraPose& camera) {
+                                         const CameraPose& camera)
+{
     if (!m_sphereLimiter.Allow(m_clock())) {
         return nullptr;
     }
@@ -81,7 +91,8 @@ btRigidBody* BodyThrower::TryThrowSphere(btDynamicsWorld& world, btCollisionShap
 }
 
 btRigidBody* BodyThrower::TryThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
-                                       const CameraPose& camera) {
+                                       const CameraPose& camera)
+{
     if (!m_diceLimiter.Allow(m_clock())) {
         return nullptr;
     }

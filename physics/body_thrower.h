@@ -36,19 +36,23 @@ private:
 // Create a thrown body with its velocities and add it to the world, without
 // any rate limit. The shape is borrowed; a null shape throws nothing and gives
 // null. The dice's spin takes three draws: the first becomes z, then y, then x.
-btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape, const CameraPose& camera);
-btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape, const CameraPose& camera,
-                       const RandomDraw& random);
+btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
+                         const CameraPose& camera);
+btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
+                       const CameraPose& camera, const RandomDraw& random);
 
 // The rate-limited throws that a held key repeats every tick. Sphere and dice
 // are limited independently.
 class BodyThrower {
 public:
-    explicit BodyThrower(MillisecondClock clock = SteadyClockMilliseconds, RandomDraw random = CLibraryRandomDraw);
+    explicit BodyThrower(MillisecondClock clock = SteadyClockMilliseconds,
+                         RandomDraw random = CLibraryRandomDraw);
 
     // The new body, or null when the key's last throw was too recent.
-    btRigidBody* TryThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape, const CameraPose& camera);
-    btRigidBody* TryThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape, const CameraPose& camera);
+    btRigidBody* TryThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
+                                const CameraPose& camera);
+    btRigidBody* TryThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
+                              const CameraPose& camera);
 
 private:
     MillisecondClock m_clock;

@@ -6,13 +6,17 @@ CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
                                std::unique_ptr<btBroadphaseInterface> broadphase,
                                std::unique_ptr<btCollisionConfiguration> configuration,
                                std::unique_ptr<btDispatcher> dispatcher)
-    : btDiscreteDynamicsWorld(dispatcher.get(), broadphase.get(), solver.get(), configuration.get()),
+    : btDiscreteDynamicsWorld(dispatcher.get(), broadphase.get(), solver.get(),
+                              configuration.get()),
       m_solver(std::move(solver)),
       m_broadphase(std::move(broadphase)),
       m_configuration(std::move(configuration)),
-      m_dispatcher(std::move(dispatcher)) {}
+      m_dispatcher(std::move(dispatcher))
+{
+}
 
-CDynamicsWorld::~CDynamicsWorld() {
+CDynamicsWorld::~CDynamicsWorld()
+{
     for (int i = getNumCollisionObjects() - 1; i >= 0; --i) {
         removeCollisionObject(getCollisionObjectArray()[i]);
     }
@@ -22,7 +26,8 @@ CDynamicsWorld::~CDynamicsWorld() {
     m_configuration.reset();
 }
 
-void CDynamicsWorld::ResetBodies() {
+void CDynamicsWorld::ResetBodies()
+{
     btBroadphaseInterface* broadphase = getBroadphase();
     btDispatcher* dispatcher = getDispatcher();
 
@@ -44,8 +49,10 @@ void CDynamicsWorld::ResetBodies() {
             body->activate();
             body->setDeactivationTime(0);
         }
-        if (broadphase->getOverlappingPairCache() != nullptr && body->getBroadphaseHandle() != nullptr) {
-            broadphase->getOverlappingPairCache()->cleanProxyFromPairs(body->getBroadphaseHandle(), dispatcher);
+        if (broadphase->getOverlappingPairCache() != nullptr &&
+            body->getBroadphaseHandle() != nullptr) {
+            broadphase->getOverlappingPairCache()->cleanProxyFromPairs(body->getBroadphaseHandle(),
+                                                                       dispatcher);
         }
         if (!body->isStaticObject()) {
             body->setLinearVelocity(btVector3(0, 0, 0));
@@ -56,7 +63,8 @@ void CDynamicsWorld::ResetBodies() {
     getConstraintSolver()->reset();
 }
 
-std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld() {
+std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld()
+{
     btDefaultCollisionConstructionInfo info;
     info.m_defaultMaxPersistentManifoldPoolSize = kPersistentManifoldPoolSize;
     info.m_defaultMaxCollisionAlgorithmPoolSize = kCollisionAlgorithmPoolSize;
@@ -67,22 +75,24 @@ std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld() {
     auto solver = std::make_unique<btSequentialImpulseConstraintSolver>();
     auto dispatcher = std::make_unique<btCollisionDispatcher>(configuration.get());
 
-    dispatcher->registerCollisionCreateFunc(
-        BOX_SHAPE_PROXYTYPE, BOX_SHAPE_PROXYTYPE,
-        configuration->getCollisionAlgorithmCreateFunc(CONVEX_SHAPE_PROXYTYPE, CONVEX_SHAPE_PROXYTYPE));
+    dispatcher->registerCollisionCreateFunc(BOX_SHAPE_PROXYTYPE, BOX_SHAPE_PROXYTYPE,
+                                            configuration->getCollisionAlgorithmCreateFunc(
+                                                CONVEX_SHAPE_PROXYTYPE, CONVEX_SHAPE_PROXYTYPE));
 
-    return std::make_unique<CDynamicsWorld>(std::move(solver), std::move(broadphase), std::move(configuration),
-                                            std::move(dispatcher));
+    return std::make_unique<CDynamicsWorld>(std::move(solver), std::move(broadphase),
+                                            std::move(configuration), std::move(dispatcher));
 }
 
-void ApplyWorldSettings(btDiscreteDynamicsWorld& world) {
+void ApplyWorldSettings(btDiscreteDynamicsWorld& world)
+{
     world.getSolverInfo().m_splitImpulse = 1;
     world.getSolverInfo().m_numIterations = 10;
     world.getDispatchInfo().m_useContinuous = true;
     world.setGravity(btVector3(0, -10, 0));
 }
 
-void StepWorld(btDynamicsWorld& world) {
+void StepWorld(btDynamicsWorld& world)
+{
     // A variable step of exactly one fixed step: unlike a fixed step with
     // interpolation, it keeps no time remainder, so drawn bodies never lag
     // behind the simulation.

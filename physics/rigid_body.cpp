@@ -4,7 +4,8 @@
 
 btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
                              const btQuaternion& orientation, float ccdMotionThreshold,
-                             float ccdSweptSphereRadius) {
+                             float ccdSweptSphereRadius)
+{
     if (shape == nullptr) {
         throw std::invalid_argument("CreateRigidBody: a body needs a collision shape");
     }
@@ -23,12 +24,15 @@ btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector
 }
 
 btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
-                             float ccdMotionThreshold, float ccdSweptSphereRadius) {
+                             float ccdMotionThreshold, float ccdSweptSphereRadius)
+{
     static const btQuaternion identity(btVector3(0, 1, 0), 0);
-    return CreateRigidBody(shape, mass, position, identity, ccdMotionThreshold, ccdSweptSphereRadius);
+    return CreateRigidBody(shape, mass, position, identity, ccdMotionThreshold,
+                           ccdSweptSphereRadius);
 }
 
-void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object) {
+void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object)
+{
     btRigidBody* body = btRigidBody::upcast(object);
     if (body != nullptr) {
         delete body->getMotionState();
@@ -38,7 +42,8 @@ void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object) 
     delete object;
 }
 
-void DestroyAllCollisionObjects(btCollisionWorld& world) {
+void DestroyAllCollisionObjects(btCollisionWorld& world)
+{
     for (int i = world.getNumCollisionObjects() - 1; i >= 0; --i) {
         DestroyCollisionObject(world, world.getCollisionObjectArray()[i]);
     }

@@ -6,11 +6,14 @@
 
 namespace {
 
-void AddBody(btDynamicsWorld& world, btCollisionShape* shape, float mass, const btVector3& position) {
-    world.addRigidBody(CreateRigidBody(shape, mass, position, kCcdMotionThreshold, kCcdSweptSphereRadius));
+void AddBody(btDynamicsWorld& world, btCollisionShape* shape, float mass, const btVector3& position)
+{
+    world.addRigidBody(
+        CreateRigidBody(shape, mass, position, kCcdMotionThreshold, kCcdSweptSphereRadius));
 }
 
-void AddTower(btDynamicsWorld& world, btCollisionShape* cylinderShape) {
+void AddTower(btDynamicsWorld& world, btCollisionShape* cylinderShape)
+{
     const float courseHeight = 2.0f * kCylinderHalfExtents.y();  // 1.598
     for (int step = 0; step < kTowerAngleCount; ++step) {
         const float a = float(step * 10);
@@ -22,13 +25,15 @@ void AddTower(btDynamicsWorld& world, btCollisionShape* cylinderShape) {
                     btVector3(kTowerRadius * btCos(angleA), kCylinderHalfExtents.y() + rowBase,
                               kTowerRadius * btSin(angleA)));
             AddBody(world, cylinderShape, kCylinderMass,
-                    btVector3(kTowerRadius * btCos(angleB), kCylinderHalfExtents.y() + courseHeight + rowBase,
+                    btVector3(kTowerRadius * btCos(angleB),
+                              kCylinderHalfExtents.y() + courseHeight + rowBase,
                               kTowerRadius * btSin(angleB)));
         }
     }
 }
 
-void AddPillars(btDynamicsWorld& world, btCollisionShape* cylinderShape) {
+void AddPillars(btDynamicsWorld& world, btCollisionShape* cylinderShape)
+{
     static const float corners[kPillarCount][2] = {{-10, -10}, {10, -10}, {-10, 10}, {10, 10}};
     for (int k = 0; k < kPillarCourses; ++k) {
         const float y = kCylinderHalfExtents.y() + 2.0f * kCylinderHalfExtents.y() * float(k);
@@ -40,7 +45,9 @@ void AddPillars(btDynamicsWorld& world, btCollisionShape* cylinderShape) {
 
 }  // namespace
 
-void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape, btCollisionShape* cylinderShape) {
+void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape,
+                    btCollisionShape* cylinderShape)
+{
     if (groundShape == nullptr || cylinderShape == nullptr) {
         throw std::invalid_argument("AddStartBodies: the ground and cylinder shapes are required");
     }

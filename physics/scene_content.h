@@ -26,8 +26,8 @@ inline constexpr float kGroundMass = 0.0f;
 inline constexpr float kCylinderMass = 2.0f;
 inline const btVector3 kGroundPosition(0.0f, -1.0f, 0.0f);
 
-inline constexpr int kTowerAngleCount = 36;   // every 10 degrees
-inline constexpr int kTowerRowPairs = 3;      // each adds two courses
+inline constexpr int kTowerAngleCount = 36;  // every 10 degrees
+inline constexpr int kTowerRowPairs = 3;     // each adds two courses
 inline constexpr float kTowerRadius = 6.0f;
 inline constexpr int kPillarCourses = 6;
 inline constexpr int kPillarCount = 4;
@@ -39,4 +39,5 @@ inline constexpr int kStartBodyCount = 1 + kTowerBodyCount + kPillarBodyCount;
 // the tower (by angle, then by row, A before B), then the pillars (by course,
 // then by corner). The shapes are borrowed and must outlive the bodies.
 // Throws std::invalid_argument if a shape is missing; nothing is added then.
-void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape, btCollisionShape* cylinderShape);
+void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape,
+                    btCollisionShape* cylinderShape);

@@ -9,4 +9,6 @@ SceneShapes::SceneShapes()
       cylinder(std::make_unique<btCylinderShape>(kCylinderHalfExtents)),
       box(std::make_unique<btBoxShape>(kBoxHalfExtents)),
       sphere(std::make_unique<btSphereShape>(kSphereRadius)),
-      dice(std::make_unique<btBoxShape>(kDiceHalfExtents)) {}
+      dice(std::make_unique<btBoxShape>(kDiceHalfExtents))
+{
+}

@@ -3,20 +3,24 @@
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 
-SimulationTransition NextSimulationState(SimulationState current, SimulationCommand command) {
+SimulationTransition NextSimulationState(SimulationState current, SimulationCommand command)
+{
     switch (command) {
-    case SimulationCommand::Start:
-        return {current == SimulationState::Running ? SimulationState::Paused : SimulationState::Running, false};
-    case SimulationCommand::Pause:
-        return {SimulationState::Paused, false};
-    case SimulationCommand::Stop:
-        return {SimulationState::Stopped, true};
+        case SimulationCommand::Start:
+            return {current == SimulationState::Running ? SimulationState::Paused
+                                                        : SimulationState::Running,
+                    false};
+        case SimulationCommand::Pause:
+            return {SimulationState::Paused, false};
+        case SimulationCommand::Stop:
+            return {SimulationState::Stopped, true};
     }
     return {current, false};
 }
 
 void ResetSimulation(CDynamicsWorld& world, const btCollisionShape* sphereShape,
-                     const btCollisionShape* diceShape) {
+                     const btCollisionShape* diceShape)
+{
     world.ResetBodies();
     world.getBroadphase()->resetPool(world.getDispatcher());
     world.getConstraintSolver()->reset();

@@ -46,10 +46,16 @@ void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& lig
         p.setY(p.y() + kRiseStep);
 
     float* l = light.position;
-    if (keys.IsDown(ViewKey::Z)) l[0] -= kLightStep;
-    if (keys.IsDown(ViewKey::X)) l[0] += kLightStep;
-    if (keys.IsDown(ViewKey::C)) l[1] -= kLightStep;
-    if (keys.IsDown(ViewKey::V)) l[1] += kLightStep;
-    if (keys.IsDown(ViewKey::B)) l[2] -= kLightStep;
-    if (keys.IsDown(ViewKey::N)) l[2] += kLightStep;
+    if (keys.IsDown(ViewKey::Z))
+        l[0] -= kLightStep;
+    if (keys.IsDown(ViewKey::X))
+        l[0] += kLightStep;
+    if (keys.IsDown(ViewKey::C))
+        l[1] -= kLightStep;
+    if (keys.IsDown(ViewKey::V))
+        l[1] += kLightStep;
+    if (keys.IsDown(ViewKey::B))
+        l[2] -= kLightStep;
+    if (keys.IsDown(ViewKey::N))
+        l[2] += kLightStep;
 }

@@ -10,8 +10,8 @@
 
 struct CameraState {
     btVector3 camPos{0.0f, -15.0f, -30.0f};  // the eye sits at -camPos
-    float yaw = 0.0f;                         // degrees, never wrapped
-    float pitch = 20.0f;                      // degrees, never clamped
+    float yaw = 0.0f;                        // degrees, never wrapped
+    float pitch = 20.0f;                     // degrees, never clamped
 };
 
 // Keys are tested in a fixed order and act at once, so later keys see the

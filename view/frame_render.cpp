@@ -75,8 +75,9 @@ void CKinettaView::DrawBody(int, const btCollisionObject& object)
         return;
 
     if (shape == m_boxModel || shape == m_diceModel) {
-        const glw::Model& model = shape == m_boxModel ? static_cast<const glw::Model&>(*m_boxModel)
-                                                      : static_cast<const glw::Model&>(*m_diceModel);
+        const glw::Model& model = shape == m_boxModel
+                                      ? static_cast<const glw::Model&>(*m_boxModel)
+                                      : static_cast<const glw::Model&>(*m_diceModel);
         glPushMatrix();
         glMultMatrixf(m);
         glColor3f(1.0f, 1.0f, 1.0f);

@@ -7,11 +7,24 @@
 #include <optional>
 
 enum class ViewKey {
-    W, A, S, D,
-    Left, Right, Up, Down,
-    PageUp, PageDown,
-    Z, X, C, V, B, N,
-    Space, T,
+    W,
+    A,
+    S,
+    D,
+    Left,
+    Right,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Z,
+    X,
+    C,
+    V,
+    B,
+    N,
+    Space,
+    T,
     Count
 };
 

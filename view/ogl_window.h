@@ -13,6 +13,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <optional>
+
 // The context every view asks for. Set as the default format before the
 // application object exists. Swap interval 0: a display's refresh must never
 // throttle the 10 ms tick.
@@ -29,6 +31,15 @@ inline QSurfaceFormat ViewSurfaceFormat()
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(0);
     return format;
+}
+
+// Width over height, divided with a fraction; nothing for an area with no
+// height (or a negative one), which has no aspect ratio.
+inline std::optional<float> AspectRatio(int width, int height)
+{
+    if (height <= 0 || width < 0)
+        return std::nullopt;
+    return static_cast<float>(static_cast<double>(width) / height);
 }
 
 struct ProjectionRecord {
@@ -92,14 +103,14 @@ protected:
         const qreal ratio = devicePixelRatioF();
         const int width = static_cast<int>(this->width() * ratio);
         const int height = static_cast<int>(this->height() * ratio);
-        // A window with no height has no aspect ratio: keep the previous
-        // projection until it has one again.
-        if (height <= 0)
+        // A window with no height keeps the previous projection until it has
+        // one again.
+        const std::optional<float> aspect = AspectRatio(width, height);
+        if (!aspect)
             return;
-        const float aspect = static_cast<float>(static_cast<double>(width) / height);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
-        gluPerspective(m_projection.fovY, aspect, m_projection.zNear, m_projection.zFar);
+        gluPerspective(m_projection.fovY, *aspect, m_projection.zNear, m_projection.zFar);
         glViewport(0, 0, width, height);
         glMatrixMode(GL_MODELVIEW);
         m_projection.projectionDirty = 0;

@@ -67,8 +67,8 @@ void CKinettaView::LoadTextures()
 
 void CKinettaView::DeleteTextures()
 {
-    for (GLuint* name : {&m_groundTexture, &m_cylinderTexture, &m_diceTexture, &m_extraTexture,
-                         &m_boxTexture})
+    for (GLuint* name :
+         {&m_groundTexture, &m_cylinderTexture, &m_diceTexture, &m_extraTexture, &m_boxTexture})
         glw::DeleteTexture(*name);
 }
 
@@ -79,9 +79,8 @@ void CKinettaView::CreateModels()
     auto cylinder = std::make_unique<models::CylinderModel>(kCylinderHalfExtents);
     decoder.DecodeResource(*cylinder, kCylinderMesh, "LWO");
     for (std::size_t i : {0u, 1u})
-        EditSurface(*cylinder, i, [&](glw::Surface& s) {
-            s.material.reflectionTexture = m_cylinderTexture;
-        });
+        EditSurface(*cylinder, i,
+                    [&](glw::Surface& s) { s.material.reflectionTexture = m_cylinderTexture; });
     EditSurface(*cylinder, 1, [](glw::Surface& s) { SetColour(s.material, 1.0f, 1.0f, 1.0f); });
     cylinder->SetDrawFlags(glw::kDrawNormals);
     m_cylinderModel = cylinder.release();
@@ -123,8 +122,8 @@ void CKinettaView::CreateShapes()
 void CKinettaView::DeleteShapes()
 {
     // Models are deleted through their Bullet shape, as every shape is.
-    btCollisionShape* shapes[] = {m_groundShape,   m_wallShape, m_cylinderModel, m_coneShape,
-                                  m_sphereModel,   m_boxModel,  m_diceModel};
+    btCollisionShape* shapes[] = {m_groundShape, m_wallShape, m_cylinderModel, m_coneShape,
+                                  m_sphereModel, m_boxModel,  m_diceModel};
     for (btCollisionShape* shape : shapes)
         delete shape;
     m_groundShape = m_wallShape = m_coneShape = nullptr;

@@ -33,8 +33,8 @@ void DecodeLwo(benchmark::State& state, const glw::ResourceEntry* entry)
         benchmark::DoNotOptimize(model.surfaces.data());
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * entry->size);
-    state.counters["triangles/s"] =
-        benchmark::Counter(double(triangles) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["triangles/s"] = benchmark::Counter(
+        double(triangles) * double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["triangles"] = double(triangles);
 }
 
@@ -46,7 +46,8 @@ const bool kRegistered = [] {
         const glw::ResourceEntry& entry = module.entries[i];
         if (entry.type == nullptr || strcasecmp(entry.type, "LWO") != 0)
             continue;
-        benchmark::RegisterBenchmark(("DecodeLwo/" + std::to_string(entry.id)).c_str(), DecodeLwo, &entry);
+        benchmark::RegisterBenchmark(("DecodeLwo/" + std::to_string(entry.id)).c_str(), DecodeLwo,
+                                     &entry);
         any = true;
     }
     if (!any)

@@ -1,8 +1,8 @@
 // The scenes of step_world_bench.cpp built directly on Bullet, without any of
 // the project's code, so that StepWorld's overhead can be read off.
 
-#include <btBulletDynamicsCommon.h>
 #include <benchmark/benchmark.h>
+#include <btBulletDynamicsCommon.h>
 
 #include <cmath>
 #include <memory>
@@ -10,7 +10,8 @@
 namespace {
 
 // Reported with each result: how many bodies there are and how many are awake.
-void CountBodies(benchmark::State& state, const btCollisionWorld& world) {
+void CountBodies(benchmark::State& state, const btCollisionWorld& world)
+{
     int awake = 0;
     for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
         awake += world.getCollisionObjectArray()[i]->isActive() ? 1 : 0;
@@ -28,10 +29,12 @@ public:
           m_ground(btVector3(20, 1, 20)),
           m_cylinder(btVector3(0.5f, 0.799f, 0.5f)),
           m_sphere(0.45f),
-          m_dice(btVector3(0.5f, 0.5f, 0.5f)) {
+          m_dice(btVector3(0.5f, 0.5f, 0.5f))
+    {
         m_dispatcher.registerCollisionCreateFunc(
             BOX_SHAPE_PROXYTYPE, BOX_SHAPE_PROXYTYPE,
-            m_configuration.getCollisionAlgorithmCreateFunc(CONVEX_SHAPE_PROXYTYPE, CONVEX_SHAPE_PROXYTYPE));
+            m_configuration.getCollisionAlgorithmCreateFunc(CONVEX_SHAPE_PROXYTYPE,
+                                                            CONVEX_SHAPE_PROXYTYPE));
         m_world.getSolverInfo().m_splitImpulse = 1;
         m_world.getSolverInfo().m_numIterations = 10;
         m_world.getDispatchInfo().m_useContinuous = true;
@@ -43,8 +46,10 @@ public:
             for (int j = 0; j < 3; ++j) {
                 const float angleA = float(a) * toRadians;
                 const float angleB = float(a + 5) * toRadians;
-                Add(&m_cylinder, 2.0f, btVector3(6 * std::cos(angleA), 0.799f + 3.196f * j, 6 * std::sin(angleA)));
-                Add(&m_cylinder, 2.0f, btVector3(6 * std::cos(angleB), 2.397f + 3.196f * j, 6 * std::sin(angleB)));
+                Add(&m_cylinder, 2.0f,
+                    btVector3(6 * std::cos(angleA), 0.799f + 3.196f * j, 6 * std::sin(angleA)));
+                Add(&m_cylinder, 2.0f,
+                    btVector3(6 * std::cos(angleB), 2.397f + 3.196f * j, 6 * std::sin(angleB)));
             }
         }
         for (int k = 0; k < 6; ++k) {
@@ -56,7 +61,8 @@ public:
         }
     }
 
-    ~RawScene() {
+    ~RawScene()
+    {
         for (int i = m_world.getNumCollisionObjects() - 1; i >= 0; --i) {
             btCollisionObject* object = m_world.getCollisionObjectArray()[i];
             if (btRigidBody* body = btRigidBody::upcast(object)) {
@@ -67,7 +73,8 @@ public:
         }
     }
 
-    void AddThrownBodies(int count) {
+    void AddThrownBodies(int count)
+    {
         for (int i = 0; i < count; ++i) {
             const btVector3 position(-6.75f + 1.5f * float(i % 10), 12.0f + 1.5f * float(i / 100),
                                      -6.75f + 1.5f * float((i / 10) % 10));
@@ -82,27 +89,32 @@ public:
     const btDiscreteDynamicsWorld& World() const { return m_world; }
 
     void Step() { m_world.stepSimulation(1.0f / 60, 0); }
-    void Step(int count) {
+    void Step(int count)
+    {
         for (int i = 0; i < count; ++i) {
             Step();
         }
     }
 
 private:
-    static btDefaultCollisionConstructionInfo MakeConstructionInfo() {
+    static btDefaultCollisionConstructionInfo MakeConstructionInfo()
+    {
         btDefaultCollisionConstructionInfo info;
         info.m_defaultMaxPersistentManifoldPoolSize = 4096;
         info.m_defaultMaxCollisionAlgorithmPoolSize = 4096;
         return info;
     }
 
-    void Add(btCollisionShape* shape, float mass, const btVector3& position) {
+    void Add(btCollisionShape* shape, float mass, const btVector3& position)
+    {
         btVector3 inertia(0, 0, 0);
         if (mass != 0) {
             shape->calculateLocalInertia(mass, inertia);
         }
-        auto* motionState = new btDefaultMotionState(btTransform(btQuaternion::getIdentity(), position));
-        auto* body = new btRigidBody(btRigidBody::btRigidBodyConstructionInfo(mass, motionState, shape, inertia));
+        auto* motionState =
+            new btDefaultMotionState(btTransform(btQuaternion::getIdentity(), position));
+        auto* body = new btRigidBody(
+            btRigidBody::btRigidBodyConstructionInfo(mass, motionState, shape, inertia));
         body->setContactProcessingThreshold(BT_LARGE_FLOAT);
         body->setCcdMotionThreshold(0.5f);
         body->setCcdSweptSphereRadius(0);
@@ -120,16 +132,22 @@ private:
     btBoxShape m_dice;
 };
 
-void RawBullet_Awake(benchmark::State& state) {
+void RawBullet_Awake(benchmark::State& state)
+{
     auto scene = std::make_unique<RawScene>();
     for (auto _ : state) {
         scene->Step();
     }
     CountBodies(state, scene->World());
 }
-BENCHMARK(RawBullet_Awake)->Iterations(60)->Repetitions(10)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RawBullet_Awake)
+    ->Iterations(60)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
-void RawBullet_Settled(benchmark::State& state) {
+void RawBullet_Settled(benchmark::State& state)
+{
     auto scene = std::make_unique<RawScene>();
     scene->Step(300);
     for (auto _ : state) {
@@ -137,9 +155,14 @@ void RawBullet_Settled(benchmark::State& state) {
     }
     CountBodies(state, scene->World());
 }
-BENCHMARK(RawBullet_Settled)->Iterations(300)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RawBullet_Settled)
+    ->Iterations(300)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
-void RawBullet_With500Thrown(benchmark::State& state) {
+void RawBullet_With500Thrown(benchmark::State& state)
+{
     auto scene = std::make_unique<RawScene>();
     scene->AddThrownBodies(500);
     scene->Step(120);
@@ -148,6 +171,10 @@ void RawBullet_With500Thrown(benchmark::State& state) {
     }
     CountBodies(state, scene->World());
 }
-BENCHMARK(RawBullet_With500Thrown)->Iterations(120)->Repetitions(3)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(RawBullet_With500Thrown)
+    ->Iterations(120)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

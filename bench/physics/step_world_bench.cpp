@@ -15,7 +15,8 @@
 namespace {
 
 // Reported with each result: how many bodies there are and how many are awake.
-void CountBodies(benchmark::State& state, const btCollisionWorld& world) {
+void CountBodies(benchmark::State& state, const btCollisionWorld& world)
+{
     int awake = 0;
     for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
         awake += world.getCollisionObjectArray()[i]->isActive() ? 1 : 0;
@@ -25,13 +26,15 @@ void CountBodies(benchmark::State& state, const btCollisionWorld& world) {
 }
 
 struct BenchScene {
-    BenchScene() : world(CreateDynamicsWorld()) {
+    BenchScene() : world(CreateDynamicsWorld())
+    {
         ApplyWorldSettings(*world);
         AddStartBodies(*world, shapes.ground.get(), shapes.cylinder.get());
     }
     ~BenchScene() { DestroyAllCollisionObjects(*world); }
 
-    void Step(int count) {
+    void Step(int count)
+    {
         for (int i = 0; i < count; ++i) {
             StepWorld(*world);
         }
@@ -39,15 +42,16 @@ struct BenchScene {
 
     // Spheres and dice, alternating, at rest on a 10 x 10 x 5 grid above the
     // tower, 1.5 m apart.
-    void AddThrownBodies(int count) {
+    void AddThrownBodies(int count)
+    {
         for (int i = 0; i < count; ++i) {
             const btVector3 position(-6.75f + 1.5f * float(i % 10), 12.0f + 1.5f * float(i / 100),
                                      -6.75f + 1.5f * float((i / 10) % 10));
             const bool sphere = i % 2 == 0;
-            btRigidBody* body = CreateRigidBody(sphere ? static_cast<btCollisionShape*>(shapes.sphere.get())
-                                                       : shapes.dice.get(),
-                                                sphere ? kSphereMass : kDiceMass, position, kCcdMotionThreshold,
-                                                kCcdSweptSphereRadius);
+            btRigidBody* body = CreateRigidBody(
+                sphere ? static_cast<btCollisionShape*>(shapes.sphere.get()) : shapes.dice.get(),
+                sphere ? kSphereMass : kDiceMass, position, kCcdMotionThreshold,
+                kCcdSweptSphereRadius);
             world->addRigidBody(body);
         }
     }
@@ -56,16 +60,22 @@ struct BenchScene {
     std::unique_ptr<CDynamicsWorld> world;
 };
 
-void StepWorld_Awake(benchmark::State& state) {
+void StepWorld_Awake(benchmark::State& state)
+{
     BenchScene scene;
     for (auto _ : state) {
         StepWorld(*scene.world);
     }
     CountBodies(state, *scene.world);
 }
-BENCHMARK(StepWorld_Awake)->Iterations(60)->Repetitions(10)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StepWorld_Awake)
+    ->Iterations(60)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
-void StepWorld_Settled(benchmark::State& state) {
+void StepWorld_Settled(benchmark::State& state)
+{
     BenchScene scene;
     scene.Step(300);
     for (auto _ : state) {
@@ -73,9 +83,14 @@ void StepWorld_Settled(benchmark::State& state) {
     }
     CountBodies(state, *scene.world);
 }
-BENCHMARK(StepWorld_Settled)->Iterations(300)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StepWorld_Settled)
+    ->Iterations(300)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
-void StepWorld_With500Thrown(benchmark::State& state) {
+void StepWorld_With500Thrown(benchmark::State& state)
+{
     BenchScene scene;
     scene.AddThrownBodies(500);
     scene.Step(120);  // they land on the ground and in the tower
@@ -84,6 +99,10 @@ void StepWorld_With500Thrown(benchmark::State& state) {
     }
     CountBodies(state, *scene.world);
 }
-BENCHMARK(StepWorld_With500Thrown)->Iterations(120)->Repetitions(3)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(StepWorld_With500Thrown)
+    ->Iterations(120)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "view/camera_control.h"
+#include "view/ogl_window.h"
 
 #include <gtest/gtest.h>
 
@@ -91,4 +92,12 @@ TEST(CameraKeys, NoKeyNoChange)
     EXPECT_EQ(camera.camPos, btVector3(0.0f, -15.0f, -30.0f));
     EXPECT_FLOAT_EQ(camera.yaw, 0.0f);
     EXPECT_FLOAT_EQ(camera.pitch, 20.0f);
+}
+
+TEST(Projection, AspectRatioOfAWindowWithNoHeightIsUndefined)
+{
+    EXPECT_FLOAT_EQ(*AspectRatio(1024, 768), 1024.0f / 768.0f);
+    EXPECT_FLOAT_EQ(*AspectRatio(0, 10), 0.0f);
+    EXPECT_FALSE(AspectRatio(640, 0).has_value());
+    EXPECT_FALSE(AspectRatio(640, -3).has_value());
 }

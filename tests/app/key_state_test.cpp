@@ -1,9 +1,9 @@
-#include "app/key_state_filter.h"
 #include "view/key_state.h"
+#include "app/key_state_filter.h"
 
+#include <gtest/gtest.h>
 #include <QtCore/QObject>
 #include <QtGui/QKeyEvent>
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include "app/qt_environment.h"
 
-#include <QtWidgets/QApplication>
 #include <gtest/gtest.h>
+#include <QtWidgets/QApplication>
 
 #include <cstdlib>
 

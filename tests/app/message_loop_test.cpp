@@ -1,14 +1,14 @@
-#include "app/app_module.h"
 #include "app/message_loop.h"
+#include "app/app_module.h"
 #include "app/run.h"
 
+#include <gtest/gtest.h>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPaintEvent>
 #include <QtWidgets/QWidget>
-#include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
@@ -21,7 +21,9 @@ const QEvent::Type kProbeEvent = static_cast<QEvent::Type>(QEvent::User + 17);
 class RecordingFilter : public CMessageFilter {
 public:
     RecordingFilter(std::vector<int>& log, int id, bool consume)
-        : m_log(log), m_id(id), m_consume(consume) {}
+        : m_log(log), m_id(id), m_consume(consume)
+    {
+    }
     bool FilterMessage(const Message& msg) override
     {
         if (msg.event->type() != kProbeEvent)

@@ -73,8 +73,8 @@ TEST_F(TextureLoaderTest, SidesBecomePowersOfTwoNoLargerThanTheImage)
         int width, height;
         GLint expectedWidth, expectedHeight;
     };
-    for (const Case& c : {Case{192, 128, 128, 128}, Case{256, 256, 256, 256}, Case{64, 128, 64, 128},
-                          Case{100, 3, 64, 2}, Case{3, 3, 2, 2}}) {
+    for (const Case& c : {Case{192, 128, 128, 128}, Case{256, 256, 256, 256},
+                          Case{64, 128, 64, 128}, Case{100, 3, 64, 2}, Case{3, 3, 2, 2}}) {
         GLuint name = Load(SolidRgbPng(c.width, c.height, 10, 20, 30));
         ASSERT_NE(name, 0u) << c.width << "x" << c.height;
         const TextureSize size = SizeOf(name);
@@ -88,7 +88,8 @@ TEST_F(TextureLoaderTest, SidesBecomePowersOfTwoNoLargerThanTheImage)
     }
 
     // Only the height changes: red above blue must still meet in the middle.
-    GLuint name = Load(DescribePng(1, 6, {{255, 0, 0}, {255, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 0, 255}, {0, 0, 255}}));
+    GLuint name = Load(DescribePng(
+        1, 6, {{255, 0, 0}, {255, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 0, 255}, {0, 0, 255}}));
     EXPECT_EQ(ReadRgb(name), (Bytes{255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255}));
     glw::DeleteTexture(name);
 
@@ -193,8 +194,8 @@ TEST_F(TextureLoaderTest, LoadTextureFindsResourcesByModuleIdAndType)
 {
     const Bytes png = SolidRgbPng(4, 2, 0, 0, 0);
     const auto size = static_cast<std::uint32_t>(png.size());
-    const glw::ResourceEntry entries[] = {{"PNG", 5, png.data(), size}, {"LWO", 6, png.data(), size},
-                                          {"PNG", 7, png.data(), 0}};
+    const glw::ResourceEntry entries[] = {
+        {"PNG", 5, png.data(), size}, {"LWO", 6, png.data(), size}, {"PNG", 7, png.data(), 0}};
     const glw::ResourceModule module{entries, 3};
 
     GLuint name = m_loader.LoadTexture(5, "png", &module);
@@ -245,7 +246,8 @@ TEST_F(TextureLoaderTest, SceneTexturesLoadFromTheExecutable)
         GLint width, height;
     };
     // In the order the scene set-up loads them.
-    const SceneImage images[] = {{221, 128, 128}, {226, 256, 256}, {225, 64, 64}, {220, 256, 256}, {222, 64, 128}};
+    const SceneImage images[] = {
+        {221, 128, 128}, {226, 256, 256}, {225, 64, 64}, {220, 256, 256}, {222, 64, 128}};
     for (const SceneImage& image : images) {
         glw::ResourceBytes bytes;
         if (!glw::FindResource(nullptr, image.id, "PNG", bytes))

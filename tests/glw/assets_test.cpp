@@ -130,8 +130,8 @@ void ReadSurface(const unsigned char* body, std::size_t size, Lwob& out)
         ASSERT_LE(at + 6, size) << "sub-chunk header of " << name;
         const std::size_t length = U16(body + at + 4);
         ASSERT_LE(at + 6 + length, size) << "sub-chunk of " << name << " runs past SURF";
-        subs.push_back({std::string(body + at, body + at + 4),
-                        {body + at + 6, body + at + 6 + length}});
+        subs.push_back(
+            {std::string(body + at, body + at + 4), {body + at + 6, body + at + 6 + length}});
         at += 6 + length;
     }
 }
@@ -202,15 +202,18 @@ const std::vector<std::string> kBall = {"COLR", "FLAG", "LUMI", "DIFF", "SPEC", 
 const std::vector<MeshExpectation>& Meshes()
 {
     static const std::vector<MeshExpectation> meshes = {
-        {207, 218,
+        {207,
+         218,
          {{"Label", 120, 0, {255, 0, 0}, 4, -1, kPlain},
           {"Metal", 312, 0, {200, 200, 200}, 4, -1, kPlain}}},
         {213, 42, {{"Ball", 80, 0, {198, 198, 198}, 0, 16, kBall}}},
-        {215, 36,
+        {215,
+         36,
          {{"Face", 0, 1, {255, 255, 255}, 4, -1, kPlain},
           {"sides", 0, 28, {255, 255, 255}, 4, -1, kPlain},
           {"Back", 0, 1, {255, 255, 255}, 4, -1, kPlain}}},
-        {217, 56,
+        {217,
+         56,
          {{"Faces", 0, 6, {255, 255, 255}, 0, -1, kPlain},
           {"Sides", 48, 24, {255, 255, 255}, 4, -1, kPlain}}},
     };
@@ -272,8 +275,14 @@ TEST(EmbeddedMeshes, MatchTheirTable)
 struct Vec {
     double x, y, z;
 };
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec operator-(Vec a, Vec b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+double Dot(Vec a, Vec b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Vec Cross(Vec a, Vec b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -446,13 +455,34 @@ Pixels DecodeRgb(const std::vector<unsigned char>& file)
     return out;
 }
 
-bool IsWhite(const std::array<int, 3>& c) { return c[0] > 240 && c[1] > 240 && c[2] > 240; }
-bool IsBlack(const std::array<int, 3>& c) { return c[0] < 16 && c[1] < 16 && c[2] < 16; }
-bool IsBlue(const std::array<int, 3>& c) { return c[2] > c[0] + 80 && c[2] > c[1] + 80; }
-bool IsCyan(const std::array<int, 3>& c) { return c[1] > 200 && c[2] > 200 && c[0] < 128; }
-bool IsGrey(const std::array<int, 3>& c) { return c[0] == c[1] && c[1] == c[2]; }
-bool IsYellow(const std::array<int, 3>& c) { return c[0] > 200 && c[1] > 180 && c[2] < 80; }
-bool IsRed(const std::array<int, 3>& c) { return c[0] > 160 && c[1] < 60 && c[2] < 60; }
+bool IsWhite(const std::array<int, 3>& c)
+{
+    return c[0] > 240 && c[1] > 240 && c[2] > 240;
+}
+bool IsBlack(const std::array<int, 3>& c)
+{
+    return c[0] < 16 && c[1] < 16 && c[2] < 16;
+}
+bool IsBlue(const std::array<int, 3>& c)
+{
+    return c[2] > c[0] + 80 && c[2] > c[1] + 80;
+}
+bool IsCyan(const std::array<int, 3>& c)
+{
+    return c[1] > 200 && c[2] > 200 && c[0] < 128;
+}
+bool IsGrey(const std::array<int, 3>& c)
+{
+    return c[0] == c[1] && c[1] == c[2];
+}
+bool IsYellow(const std::array<int, 3>& c)
+{
+    return c[0] > 200 && c[1] > 180 && c[2] < 80;
+}
+bool IsRed(const std::array<int, 3>& c)
+{
+    return c[0] > 160 && c[1] < 60 && c[2] < 60;
+}
 
 TEST(EmbeddedImages, AreEightBitRgbWithOnlyTheEssentialChunks)
 {
@@ -517,12 +547,12 @@ TEST(EmbeddedImages, DominoFaceShowsFiveOverSix)
     ASSERT_EQ(domino.width, 64);
     ASSERT_EQ(domino.height, 128);
     EXPECT_TRUE(IsWhite(domino.At(2, 2)));
-    EXPECT_TRUE(IsBlack(domino.At(32, 32)));   // the five's centre pip
-    EXPECT_TRUE(IsBlack(domino.At(15, 15)));   // and its corners
+    EXPECT_TRUE(IsBlack(domino.At(32, 32)));  // the five's centre pip
+    EXPECT_TRUE(IsBlack(domino.At(15, 15)));  // and its corners
     EXPECT_TRUE(IsWhite(domino.At(15, 32)));
-    EXPECT_TRUE(IsBlack(domino.At(32, 63)));   // the dividing line
-    EXPECT_TRUE(IsWhite(domino.At(32, 96)));   // six has no centre pip
-    EXPECT_TRUE(IsBlack(domino.At(15, 96)));   // but a middle row
+    EXPECT_TRUE(IsBlack(domino.At(32, 63)));  // the dividing line
+    EXPECT_TRUE(IsWhite(domino.At(32, 96)));  // six has no centre pip
+    EXPECT_TRUE(IsBlack(domino.At(15, 96)));  // but a middle row
     EXPECT_TRUE(IsBlack(domino.At(49, 113)));
 }
 

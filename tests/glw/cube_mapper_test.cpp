@@ -83,17 +83,17 @@ TEST(CubeMapper, EachFacingPicksItsPlaneAndSigns)
     s.ApplyMapper(mapper);
 
     // Corner 2 of each triangle; x: u from z, v from -y.
-    ExpectUV(s.vertices[2], -1.0f / 8 + 0.3f + 1, 0.2f + 1);            // +x (1, 0, 1)
-    ExpectUV(s.vertices[5], 0.3f + 1, -1.0f / 4 + 0.2f + 1);             // -x (1, 1, 0)
-    ExpectUV(s.vertices[4], 1.0f / 8 + 0.3f + 1, 0.2f + 1);             // -x (1, 0, 1)
+    ExpectUV(s.vertices[2], -1.0f / 8 + 0.3f + 1, 0.2f + 1);  // +x (1, 0, 1)
+    ExpectUV(s.vertices[5], 0.3f + 1, -1.0f / 4 + 0.2f + 1);  // -x (1, 1, 0)
+    ExpectUV(s.vertices[4], 1.0f / 8 + 0.3f + 1, 0.2f + 1);   // -x (1, 0, 1)
     // y: u from +x, v from z signed by the facing.
-    ExpectUV(s.vertices[7], 0.1f + 1, 1.0f / 8 + 0.3f + 1);              // +y (0, 1, 1)
-    ExpectUV(s.vertices[11], 0.1f + 1, -1.0f / 8 + 0.3f + 1);            // -y (0, 1, 1)
-    ExpectUV(s.vertices[10], 1.0f / 2 + 0.1f + 1, 0.3f + 1);             // -y (1, 1, 0)
+    ExpectUV(s.vertices[7], 0.1f + 1, 1.0f / 8 + 0.3f + 1);    // +y (0, 1, 1)
+    ExpectUV(s.vertices[11], 0.1f + 1, -1.0f / 8 + 0.3f + 1);  // -y (0, 1, 1)
+    ExpectUV(s.vertices[10], 1.0f / 2 + 0.1f + 1, 0.3f + 1);   // -y (1, 1, 0)
     // z: u from x signed by the facing, v from -y.
-    ExpectUV(s.vertices[13], 1.0f / 2 + 0.1f + 1, 0.2f + 1);             // +z (1, 0, 1)
-    ExpectUV(s.vertices[14], 0.1f + 1, -1.0f / 4 + 0.2f + 1);            // +z (0, 1, 1)
-    ExpectUV(s.vertices[17], -1.0f / 2 + 0.1f + 1, 0.2f + 1);            // -z (1, 0, 1)
+    ExpectUV(s.vertices[13], 1.0f / 2 + 0.1f + 1, 0.2f + 1);   // +z (1, 0, 1)
+    ExpectUV(s.vertices[14], 0.1f + 1, -1.0f / 4 + 0.2f + 1);  // +z (0, 1, 1)
+    ExpectUV(s.vertices[17], -1.0f / 2 + 0.1f + 1, 0.2f + 1);  // -z (1, 0, 1)
 }
 
 TEST(CubeMapper, FlipUNegatesInsteadOfShifting)
@@ -101,7 +101,7 @@ TEST(CubeMapper, FlipUNegatesInsteadOfShifting)
     glw::Surface s = FromTriangles({kFacingPlusZ, kFacingPlusX});
     glw::CubeMapper mapper = TestMapper(1);
     s.ApplyMapper(mapper);
-    ExpectUV(s.vertices[1], -(1.0f / 2 + 0.1f), 0.2f + 1);  // +z (1, 0, 1)
+    ExpectUV(s.vertices[1], -(1.0f / 2 + 0.1f), 0.2f + 1);   // +z (1, 0, 1)
     ExpectUV(s.vertices[5], -(-1.0f / 8 + 0.3f), 0.2f + 1);  // +x (1, 0, 1)
 }
 
@@ -112,17 +112,17 @@ TEST(CubeMapper, TiesFollowTheOrderOfTheRows)
     // ax = ay > az goes to x; ax = az > ay goes to z.
     glw::Surface s = FromTriangles({kTieXY, kTieXZ});
     s.ApplyMapper(mapper);
-    ExpectUV(s.vertices[2], -1.0f / 8 + 0.3f + 1, 0.2f + 1);              // (1, 0, 1) as +x
+    ExpectUV(s.vertices[2], -1.0f / 8 + 0.3f + 1, 0.2f + 1);             // (1, 0, 1) as +x
     ExpectUV(s.vertices[4], 1.0f / 2 + 0.1f + 1, -1.0f / 4 + 0.2f + 1);  // (1, 1, 0) as +z
 
     // ay = az > ax, all-equal and degenerate keep the previous projection.
     glw::Surface kept = FromTriangles({kFacingMinusX, kTieYZ, kFacingPlusY, kTieXYZ, kDegenerate});
     kept.ApplyMapper(mapper);
-    ExpectUV(kept.vertices[3], 0.3f + 1, -1.0f / 4 + 0.2f + 1);              // (1, 1, 0) as -x
-    ExpectUV(kept.vertices[5], 1.0f / 8 + 0.3f + 1, 0.2f + 1);               // (0, 0, 1) as -x
-    ExpectUV(kept.vertices[9], 1.0f / 2 + 0.1f + 1, 0.3f + 1);               // (1, 0, 0) as +y
-    ExpectUV(kept.vertices[11], 0.1f + 1, 1.0f / 8 + 0.3f + 1);              // (0, 0, 1) as +y
-    ExpectUV(kept.vertices[14], 4.0f / 2 + 0.1f + 1, 6.0f / 8 + 0.3f + 1);   // (4, 5, 6) as +y
+    ExpectUV(kept.vertices[3], 0.3f + 1, -1.0f / 4 + 0.2f + 1);             // (1, 1, 0) as -x
+    ExpectUV(kept.vertices[5], 1.0f / 8 + 0.3f + 1, 0.2f + 1);              // (0, 0, 1) as -x
+    ExpectUV(kept.vertices[9], 1.0f / 2 + 0.1f + 1, 0.3f + 1);              // (1, 0, 0) as +y
+    ExpectUV(kept.vertices[11], 0.1f + 1, 1.0f / 8 + 0.3f + 1);             // (0, 0, 1) as +y
+    ExpectUV(kept.vertices[14], 4.0f / 2 + 0.1f + 1, 6.0f / 8 + 0.3f + 1);  // (4, 5, 6) as +y
 }
 
 TEST(CubeMapper, FirstTriangleThatFitsNoRowUsesTheZRow)

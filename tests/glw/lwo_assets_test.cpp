@@ -50,8 +50,11 @@ TEST_P(LwoAssets, DecodesIntoTheListedSurfacesFacingOutwards)
             const float* c = s.vertices[s.indices[k + 2]].position;
             const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
             const float v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-            const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-            EXPECT_GT(n[0] * (a[0] + b[0] + c[0]) + n[1] * (a[1] + b[1] + c[1]) + n[2] * (a[2] + b[2] + c[2]), 0.0f)
+            const float n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                                u[0] * v[1] - u[1] * v[0]};
+            EXPECT_GT(n[0] * (a[0] + b[0] + c[0]) + n[1] * (a[1] + b[1] + c[1]) +
+                          n[2] * (a[2] + b[2] + c[2]),
+                      0.0f)
                 << e.name << " triangle " << k / 3;
         }
         for (const glw::Vertex& v : s.vertices)
@@ -62,10 +65,14 @@ TEST_P(LwoAssets, DecodesIntoTheListedSurfacesFacingOutwards)
 const float kWhite = 255.0f / 256;
 INSTANTIATE_TEST_SUITE_P(
     Embedded, LwoAssets,
-    ::testing::Values(ExpectedMesh{207, {{"Label", 120, true, kWhite}, {"Metal", 312, true, 200.0f / 256}}, 128},
-                      ExpectedMesh{213, {{"Ball", 80, false, 198.0f / 256}}, 8},
-                      ExpectedMesh{215, {{"Face", 2, true, kWhite}, {"sides", 56, true, kWhite}, {"Back", 2, true, kWhite}}, 128},
-                      ExpectedMesh{217, {{"Faces", 12, false, kWhite}, {"Sides", 96, true, kWhite}}, 128}),
+    ::testing::Values(
+        ExpectedMesh{207, {{"Label", 120, true, kWhite}, {"Metal", 312, true, 200.0f / 256}}, 128},
+        ExpectedMesh{213, {{"Ball", 80, false, 198.0f / 256}}, 8},
+        ExpectedMesh{
+            215,
+            {{"Face", 2, true, kWhite}, {"sides", 56, true, kWhite}, {"Back", 2, true, kWhite}},
+            128},
+        ExpectedMesh{217, {{"Faces", 12, false, kWhite}, {"Sides", 96, true, kWhite}}, 128}),
     [](const auto& info) { return "Lwo" + std::to_string(info.param.id); });
 
 TEST(LwoAssetDomino, FaceLiesOnThePositiveZSideAfterTheMirror)

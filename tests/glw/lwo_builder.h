@@ -15,13 +15,27 @@ namespace lwo_test {
 
 struct Bytes : std::vector<unsigned char> {
     using std::vector<unsigned char>::vector;
-    Bytes& U16(unsigned v) { return Add({static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)}); }
+    Bytes& U16(unsigned v)
+    {
+        return Add({static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)});
+    }
     Bytes& U32(std::uint32_t v) { return U16(v >> 16).U16(v); }
     Bytes& F32(float f) { return U32(std::bit_cast<std::uint32_t>(f)); }
-    Bytes& Text(std::string_view s) { insert(end(), s.begin(), s.end()); return *this; }
+    Bytes& Text(std::string_view s)
+    {
+        insert(end(), s.begin(), s.end());
+        return *this;
+    }
     // Terminator, and a pad byte when the length is even.
-    Bytes& Name(std::string_view s) { return Text(s).Add(s.size() % 2 == 0 ? Bytes{0, 0} : Bytes{0}); }
-    Bytes& Add(const Bytes& b) { insert(end(), b.begin(), b.end()); return *this; }
+    Bytes& Name(std::string_view s)
+    {
+        return Text(s).Add(s.size() % 2 == 0 ? Bytes{0, 0} : Bytes{0});
+    }
+    Bytes& Add(const Bytes& b)
+    {
+        insert(end(), b.begin(), b.end());
+        return *this;
+    }
 };
 
 inline Bytes Join(std::initializer_list<Bytes> parts)

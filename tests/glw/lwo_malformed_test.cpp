@@ -22,15 +22,17 @@ glw::Model DecodeOk(const Bytes& file)
 
 TEST(LwoMalformed, BrokenPolygonsAreSkippedAndTheRestKept)
 {
-    const Bytes early = Chunk("POLS", Polygon({0, 1, 2}, 1));  // before any points
-    const Bytes bad = Join({Polygon({0, 1, 3}, 1), Polygon({0, 0xFFFF, 1}, 1),     // missing points
-                            Polygon({0, 1, 2}, 0), Polygon({0, 1, 2}, 3),          // no such surface
+    const Bytes early = Chunk("POLS", Polygon({0, 1, 2}, 1));                   // before any points
+    const Bytes bad = Join({Polygon({0, 1, 3}, 1), Polygon({0, 0xFFFF, 1}, 1),  // missing points
+                            Polygon({0, 1, 2}, 0), Polygon({0, 1, 2}, 3),       // no such surface
                             Polygon({0, 1, 2}, -32768), Bytes{}.U16(0), Polygon({2, 1, 0}, 2)});
-    const Bytes overrun = Join({Polygon({1, 2, 0}, 2), Bytes{}.U16(200).U16(0).U16(1)});  // 200 corners announced
+    const Bytes overrun =
+        Join({Polygon({1, 2, 0}, 2), Bytes{}.U16(200).U16(0).U16(1)});  // 200 corners announced
     const Bytes noSurfaceNumber = Bytes{}.U16(3).U16(0).U16(1).U16(2);
-    const glw::Model model = DecodeOk(Lwob({early, Chunk("SRFS", Names({"A", "B"})), Chunk("PNTS", kPoints),
-                                            Chunk("POLS", bad), Chunk("POLS", overrun),
-                                            Chunk("POLS", noSurfaceNumber), Chunk("POLS", Polygon({0, 2, 1}, 2))}));
+    const glw::Model model =
+        DecodeOk(Lwob({early, Chunk("SRFS", Names({"A", "B"})), Chunk("PNTS", kPoints),
+                       Chunk("POLS", bad), Chunk("POLS", overrun), Chunk("POLS", noSurfaceNumber),
+                       Chunk("POLS", Polygon({0, 2, 1}, 2))}));
     EXPECT_TRUE(model.surfaces.at(0).vertices.empty());
     EXPECT_EQ(PointIndices(model.surfaces.at(1)), (Indices{0, 1, 2, 0, 2, 1, 1, 2, 0}));
 }
@@ -39,11 +41,12 @@ TEST(LwoMalformed, SurfChunksWithoutTheirSurfaceOrRunningPastTheirEndChangeNothi
 {
     const Bytes dark = Surf("S", {Sub("COLR", {0, 0, 0, 0})});
     // A whole COLR, then a FLAG announcing more bytes than the chunk holds.
-    const Bytes overrun = Join({Surf("T", {Sub("COLR", {0, 0, 0, 0})}), Bytes{}.Text("FLAG").U16(40).U16(0)});
+    const Bytes overrun =
+        Join({Surf("T", {Sub("COLR", {0, 0, 0, 0})}), Bytes{}.Text("FLAG").U16(40).U16(0)});
     const Bytes tooShort = Surf("U", {Sub("COLR", {0, 0}), Sub("FLAG", {0}), Sub("GLOS", {16})});
-    const glw::Model model = DecodeOk(Lwob({Chunk("SURF", dark), Chunk("SRFS", Names({"S", "T", "U"})),
-                                            Chunk("SURF", Bytes{'S'}), Chunk("SURF", Surf("s", {})),
-                                            Chunk("SURF", overrun), Chunk("SURF", tooShort)}));
+    const glw::Model model = DecodeOk(
+        Lwob({Chunk("SURF", dark), Chunk("SRFS", Names({"S", "T", "U"})), Chunk("SURF", Bytes{'S'}),
+              Chunk("SURF", Surf("s", {})), Chunk("SURF", overrun), Chunk("SURF", tooShort)}));
     const glw::Material& s = model.surfaces.at(0).material;
     EXPECT_EQ(s.colour[0], 1.0f);  // before SRFS, unterminated, or another name
     const glw::Material& t = model.surfaces.at(1).material;
@@ -64,7 +67,10 @@ public:
         return m_inner.Read(to, count, delivered);
     }
     int Write(const void*, std::uint32_t, std::uint32_t*) override { return 0; }
-    int Seek(std::int32_t offset, int fromStart) override { return m_inner.Seek(offset, fromStart); }
+    int Seek(std::int32_t offset, int fromStart) override
+    {
+        return m_inner.Seek(offset, fromStart);
+    }
     std::uint32_t Tell() const override { return m_inner.Tell(); }
     int Close() override { return m_inner.Close(); }
     int IsWritable() const override { return 0; }
@@ -89,9 +95,10 @@ TEST(LwoMalformed, TruncatedOrAbsurdlySizedChunkIsDroppedWithoutReadingItsSize)
 // values (counts and sizes that become zero, odd or huge).
 TEST(LwoMalformed, FileCutShortOrCorruptedAnywhereDecodesSafely)
 {
-    const Bytes file = Lwob({Chunk("SRFS", Names({"Face", "sides"})), Chunk("PNTS", kPoints),
-                             Chunk("POLS", Join({Polygon({0, 1, 2}, -1), Bytes{}.U16(1), Polygon({2, 1, 0, 1}, 2)})),
-                             Chunk("SURF", Surf("sides", {Sub("COLR", {1, 2, 3, 0}), Sub("GLOS", Bytes{}.U16(64))}))});
+    const Bytes file = Lwob(
+        {Chunk("SRFS", Names({"Face", "sides"})), Chunk("PNTS", kPoints),
+         Chunk("POLS", Join({Polygon({0, 1, 2}, -1), Bytes{}.U16(1), Polygon({2, 1, 0, 1}, 2)})),
+         Chunk("SURF", Surf("sides", {Sub("COLR", {1, 2, 3, 0}), Sub("GLOS", Bytes{}.U16(64))}))});
     const auto vertexCount = [](const glw::Model& m) {
         std::size_t n = 0;
         for (const glw::Surface& s : m.surfaces)
@@ -102,7 +109,8 @@ TEST(LwoMalformed, FileCutShortOrCorruptedAnywhereDecodesSafely)
     ASSERT_EQ(whole, 9u);
     for (std::size_t length = 0; length < file.size(); ++length) {
         glw::Model model;
-        EXPECT_EQ(Decode(Bytes(file.begin(), file.begin() + std::ptrdiff_t(length)), model), length >= 12 ? 1 : 0);
+        EXPECT_EQ(Decode(Bytes(file.begin(), file.begin() + std::ptrdiff_t(length)), model),
+                  length >= 12 ? 1 : 0);
         EXPECT_LE(vertexCount(model), whole) << "cut at " << length;
     }
     for (std::size_t i = 0; i < file.size(); ++i) {

@@ -19,7 +19,8 @@ using Bytes = std::vector<unsigned char>;
 // 3 x 2, so a 24-bit row is 9 bytes padded to 12.
 PngDescription RgbPattern()
 {
-    return DescribePng(3, 2, {{255, 0, 0, 0, 255, 0, 0, 0, 255}, {10, 20, 30, 40, 50, 60, 70, 80, 90}});
+    return DescribePng(3, 2,
+                       {{255, 0, 0, 0, 255, 0, 0, 0, 255}, {10, 20, 30, 40, 50, 60, 70, 80, 90}});
 }
 
 glw::DecodedImage DecodeOk(const PngDescription& d)
@@ -63,11 +64,13 @@ TEST(DecodePng, ColourBecomesBgrRowsTopFirstPaddedToFourBytes)
     EXPECT_EQ(image.bitsPerPixel, 24);
     ASSERT_EQ(image.stride, 12u);
     ASSERT_EQ(image.pixels.size(), 24u);
-    EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 9), (Bytes{0, 0, 255, 0, 255, 0, 255, 0, 0}));
+    EXPECT_EQ(Bytes(image.pixels.begin(), image.pixels.begin() + 9),
+              (Bytes{0, 0, 255, 0, 255, 0, 255, 0, 0}));
     EXPECT_EQ(Bytes(image.pixels.begin() + 12, image.pixels.begin() + 21),
               (Bytes{30, 20, 10, 60, 50, 40, 90, 80, 70}));
 
-    image = DecodeOk(DescribePng(3, 1, {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}, PNG_COLOR_TYPE_RGB_ALPHA));
+    image = DecodeOk(
+        DescribePng(3, 1, {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}, PNG_COLOR_TYPE_RGB_ALPHA));
     EXPECT_EQ(image.bitsPerPixel, 32);
     EXPECT_EQ(image.pixels, (Bytes{3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12}));
 }
@@ -107,7 +110,8 @@ TEST(DecodePng, GreyAndTransparentColourAreExpanded)
 
 TEST(DecodePng, SixteenBitChannelsAreKept)
 {
-    const glw::DecodedImage image = DecodeOk(DescribePng(3, 1, {Bytes(18, 0x80)}, PNG_COLOR_TYPE_RGB, 16));
+    const glw::DecodedImage image =
+        DecodeOk(DescribePng(3, 1, {Bytes(18, 0x80)}, PNG_COLOR_TYPE_RGB, 16));
     EXPECT_EQ(image.bitsPerPixel, 48);
     EXPECT_EQ(image.stride, 20u);
 }
@@ -118,8 +122,9 @@ TEST(DecodePng, InterlacedMatchesProgressive)
     for (int y = 0; y < d.height; ++y) {
         Bytes row;
         for (int x = 0; x < d.width; ++x)
-            row.insert(row.end(), {static_cast<unsigned char>(x * 20), static_cast<unsigned char>(y * 30),
-                                   static_cast<unsigned char>(x * y)});
+            row.insert(row.end(),
+                       {static_cast<unsigned char>(x * 20), static_cast<unsigned char>(y * 30),
+                        static_cast<unsigned char>(x * y)});
         d.rows.push_back(row);
     }
     const glw::DecodedImage progressive = DecodeOk(d);

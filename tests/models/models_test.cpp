@@ -73,7 +73,8 @@ void ExpectSameGeometry(const btConvexShape& model, const btConvexShape& plain)
     plain.calculateLocalInertia(2.0f, plainInertia);
     ExpectSameVector(modelInertia, plainInertia);
 
-    const btTransform placed(btQuaternion(btVector3(1, 2, 3).normalized(), 0.7f), btVector3(4, -5, 6));
+    const btTransform placed(btQuaternion(btVector3(1, 2, 3).normalized(), 0.7f),
+                             btVector3(4, -5, 6));
     btVector3 modelMin, modelMax, plainMin, plainMax;
     model.getAabb(placed, modelMin, modelMax);
     plain.getAabb(placed, plainMin, plainMax);
@@ -142,7 +143,8 @@ void CountingAlignedFree(void* block)
 }
 
 template <typename Kind>
-class BodyModel : public ::testing::Test {};
+class BodyModel : public ::testing::Test {
+};
 
 using Kinds = ::testing::Types<Cylinder, Sphere, Box, Dice>;
 TYPED_TEST_SUITE(BodyModel, Kinds);

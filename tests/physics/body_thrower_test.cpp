@@ -15,12 +15,14 @@ const CameraPose kStartCamera{btVector3(0, -15, -30), 0.0f, 20.0f};
 struct ScriptedDraws {
     std::vector<int> draws;
     size_t taken = 0;
-    RandomDraw Source() {
+    RandomDraw Source()
+    {
         return [this] { return draws.at(taken++); };
     }
 };
 
-TEST(ThrowAim, ViewDirectionFollowsPitchThenYaw) {
+TEST(ThrowAim, ViewDirectionFollowsPitchThenYaw)
+{
     ExpectNear(ViewDirection(CameraPose{btVector3(0, 0, 0), 0, 0}), btVector3(0, 0, -1), 1e-6f);
     ExpectNear(ViewDirection(CameraPose{btVector3(0, 0, 0), 90, 0}), btVector3(1, 0, 0), 1e-6f);
     ExpectNear(ViewDirection(CameraPose{btVector3(0, 0, 0), 0, -90}), btVector3(0, 1, 0), 1e-6f);
@@ -29,7 +31,8 @@ TEST(ThrowAim, ViewDirectionFollowsPitchThenYaw) {
     EXPECT_NEAR(both.length(), 1.0f, 1e-6f);
 }
 
-TEST(ThrowSphere, LeavesBelowTheEyeAlongTheViewAtFifty) {
+TEST(ThrowSphere, LeavesBelowTheEyeAlongTheViewAtFifty)
+{
     TestWorld scene;
     btRigidBody* sphere = ThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera);
     ASSERT_NE(sphere, nullptr);
@@ -46,7 +49,8 @@ TEST(ThrowSphere, LeavesBelowTheEyeAlongTheViewAtFifty) {
     EXPECT_EQ(scene.BodyCount(), 242);
 }
 
-TEST(ThrowDice, SpinDrawsGoToZThenYThenX) {
+TEST(ThrowDice, SpinDrawsGoToZThenYThenX)
+{
     TestWorld scene;
     ScriptedDraws script{{0, 32767, 16383, 32767, 0, 32767}};
     const RandomDraw random = script.Source();
@@ -63,7 +67,8 @@ TEST(ThrowDice, SpinDrawsGoToZThenYThenX) {
     EXPECT_EQ(first->getCollisionShape(), scene.shapes.dice.get());
 }
 
-TEST(ThrowDice, SpinStaysWithinFiveForAnyDraw) {
+TEST(ThrowDice, SpinStaysWithinFiveForAnyDraw)
+{
     EXPECT_EQ(SpinFromDraw(0), -5.0f);
     EXPECT_EQ(SpinFromDraw(32767), 5.0f);
     EXPECT_EQ(SpinFromDraw(-1), -5.0f);
@@ -81,7 +86,8 @@ TEST(ThrowDice, SpinStaysWithinFiveForAnyDraw) {
     EXPECT_GT(highest, 31767);
 }
 
-TEST(ThrowRateLimiter, AllowsTheFirstAtOnceThenOneEveryTwoHundredMs) {
+TEST(ThrowRateLimiter, AllowsTheFirstAtOnceThenOneEveryTwoHundredMs)
+{
     ThrowRateLimiter limiter;
     EXPECT_TRUE(limiter.Allow(0));  // even at a clock reading of 0
     EXPECT_FALSE(limiter.Allow(10));
@@ -91,18 +97,20 @@ TEST(ThrowRateLimiter, AllowsTheFirstAtOnceThenOneEveryTwoHundredMs) {
     EXPECT_TRUE(limiter.Allow(1000));
 }
 
-TEST(ThrowRateLimiter, WorksAcrossTheClockWrapAndAfterLongIdleSpans) {
+TEST(ThrowRateLimiter, WorksAcrossTheClockWrapAndAfterLongIdleSpans)
+{
     ThrowRateLimiter limiter;
     const std::uint32_t nearWrap = 0xFFFFFFFFu - 99;  // 100 ms before the wrap
     EXPECT_TRUE(limiter.Allow(nearWrap));
-    EXPECT_FALSE(limiter.Allow(50));   // 150 ms later, across the wrap
-    EXPECT_TRUE(limiter.Allow(100));   // 200 ms later
+    EXPECT_FALSE(limiter.Allow(50));  // 150 ms later, across the wrap
+    EXPECT_TRUE(limiter.Allow(100));  // 200 ms later
     EXPECT_FALSE(limiter.Allow(250));
     // Thirty days without a throw is not "in the future".
     EXPECT_TRUE(limiter.Allow(100 + 30u * 24 * 3600 * 1000));
 }
 
-TEST(BodyThrower, HeldKeysThrowAboutFivePerSecondEachIndependently) {
+TEST(BodyThrower, HeldKeysThrowAboutFivePerSecondEachIndependently)
+{
     TestWorld scene;
     std::uint32_t now = 5000;
     ScriptedDraws script{std::vector<int>(300, 16383)};
@@ -110,9 +118,11 @@ TEST(BodyThrower, HeldKeysThrowAboutFivePerSecondEachIndependently) {
 
     int spheres = 0, dice = 0;
     for (int tick = 0; tick < 100; ++tick, now += 10) {  // one second of 10 ms ticks
-        spheres += thrower.TryThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera) != nullptr;
+        spheres += thrower.TryThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera) !=
+                   nullptr;
         if (tick >= 5) {  // T pressed 50 ms after Space
-            dice += thrower.TryThrowDice(*scene.world, scene.shapes.dice.get(), kStartCamera) != nullptr;
+            dice += thrower.TryThrowDice(*scene.world, scene.shapes.dice.get(), kStartCamera) !=
+                    nullptr;
         }
     }
     EXPECT_EQ(spheres, 5);
@@ -121,8 +131,10 @@ TEST(BodyThrower, HeldKeysThrowAboutFivePerSecondEachIndependently) {
     EXPECT_EQ(script.taken, 15u) << "only thrown dice draw their spin";
 
     // Held on: the next sphere is due 200 ms after the last one (at +800 ms), once.
-    EXPECT_NE(thrower.TryThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera), nullptr);
-    EXPECT_EQ(thrower.TryThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera), nullptr);
+    EXPECT_NE(thrower.TryThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera),
+              nullptr);
+    EXPECT_EQ(thrower.TryThrowSphere(*scene.world, scene.shapes.sphere.get(), kStartCamera),
+              nullptr);
 }
 
 }  // namespace

@@ -16,24 +16,28 @@ namespace {
 
 // The algorithm the dispatcher picks for a pair of shapes; type is its name.
 template <typename Algorithm>
-bool DispatcherPicks(CDynamicsWorld& world, btCollisionShape* a, btCollisionShape* b) {
+bool DispatcherPicks(CDynamicsWorld& world, btCollisionShape* a, btCollisionShape* b)
+{
     btCollisionObject objectA, objectB;
     objectA.setCollisionShape(a);
     objectB.setCollisionShape(b);
     btCollisionObjectWrapper wrapA(nullptr, a, &objectA, objectA.getWorldTransform(), -1, -1);
     btCollisionObjectWrapper wrapB(nullptr, b, &objectB, objectB.getWorldTransform(), -1, -1);
     btDispatcher* dispatcher = world.getDispatcher();
-    btCollisionAlgorithm* algorithm = dispatcher->findAlgorithm(&wrapA, &wrapB, nullptr, BT_CONTACT_POINT_ALGORITHMS);
+    btCollisionAlgorithm* algorithm =
+        dispatcher->findAlgorithm(&wrapA, &wrapB, nullptr, BT_CONTACT_POINT_ALGORITHMS);
     const bool picked = dynamic_cast<Algorithm*>(algorithm) != nullptr;
     algorithm->~btCollisionAlgorithm();
     dispatcher->freeCollisionAlgorithm(algorithm);
     return picked;
 }
 
-TEST(DynamicsWorld, IsBuiltWithTheScenePoolsAndSettings) {
+TEST(DynamicsWorld, IsBuiltWithTheScenePoolsAndSettings)
+{
     TestWorld scene(TestWorld::Empty);
     auto* dispatcher = static_cast<btCollisionDispatcher*>(scene.world->getDispatcher());
-    auto* configuration = static_cast<btDefaultCollisionConfiguration*>(dispatcher->getCollisionConfiguration());
+    auto* configuration =
+        static_cast<btDefaultCollisionConfiguration*>(dispatcher->getCollisionConfiguration());
     EXPECT_EQ(configuration->getPersistentManifoldPool()->getMaxCount(), 4096);
     EXPECT_EQ(configuration->getCollisionAlgorithmPool()->getMaxCount(), 4096);
     EXPECT_EQ(scene.world->getSolverInfo().m_splitImpulse, 1);
@@ -42,10 +46,13 @@ TEST(DynamicsWorld, IsBuiltWithTheScenePoolsAndSettings) {
     ExpectNear(scene.world->getGravity(), btVector3(0, -10, 0), 0);
 }
 
-TEST(DynamicsWorld, BoxPairsUseTheConvexConvexAlgorithm) {
+TEST(DynamicsWorld, BoxPairsUseTheConvexConvexAlgorithm)
+{
     TestWorld scene(TestWorld::Empty);
-    EXPECT_TRUE(DispatcherPicks<btConvexConvexAlgorithm>(*scene.world, scene.shapes.dice.get(), scene.shapes.box.get()));
-    EXPECT_FALSE(DispatcherPicks<btBoxBoxCollisionAlgorithm>(*scene.world, scene.shapes.dice.get(), scene.shapes.box.get()));
+    EXPECT_TRUE(DispatcherPicks<btConvexConvexAlgorithm>(*scene.world, scene.shapes.dice.get(),
+                                                         scene.shapes.box.get()));
+    EXPECT_FALSE(DispatcherPicks<btBoxBoxCollisionAlgorithm>(*scene.world, scene.shapes.dice.get(),
+                                                             scene.shapes.box.get()));
 }
 
 // Components that note their own end, so that the order of teardown shows.
@@ -60,7 +67,8 @@ struct LoggingSolver : btSequentialImpulseConstraintSolver {
 struct LoggingBroadphase : btDbvtBroadphase {
     explicit LoggingBroadphase(Log& log) : log(log) {}
     ~LoggingBroadphase() override { log.push_back("broadphase"); }
-    void destroyProxy(btBroadphaseProxy* proxy, btDispatcher* dispatcher) override {
+    void destroyProxy(btBroadphaseProxy* proxy, btDispatcher* dispatcher) override
+    {
         log.push_back("proxy");
         btDbvtBroadphase::destroyProxy(proxy, dispatcher);
     }
@@ -75,20 +83,24 @@ struct LoggingConfiguration : btDefaultCollisionConfiguration {
 
 struct LoggingDispatcher : btCollisionDispatcher {
     LoggingDispatcher(btCollisionConfiguration* configuration, Log& log)
-        : btCollisionDispatcher(configuration), log(log) {}
+        : btCollisionDispatcher(configuration), log(log)
+    {
+    }
     ~LoggingDispatcher() override { log.push_back("dispatcher"); }
     Log& log;
 };
 
-TEST(DynamicsWorld, RemovesLeftoverBodiesThenDeletesItsComponentsInOrder) {
+TEST(DynamicsWorld, RemovesLeftoverBodiesThenDeletesItsComponentsInOrder)
+{
     SceneShapes shapes;
     btRigidBody* body = CreateRigidBody(shapes.sphere.get(), 1.0f, btVector3(0, 5, 0), 0.5f, 0.0f);
     Log log;
     {
         auto configuration = std::make_unique<LoggingConfiguration>(log);
         auto dispatcher = std::make_unique<LoggingDispatcher>(configuration.get(), log);
-        CDynamicsWorld world(std::make_unique<LoggingSolver>(log), std::make_unique<LoggingBroadphase>(log),
-                             std::move(configuration), std::move(dispatcher));
+        CDynamicsWorld world(std::make_unique<LoggingSolver>(log),
+                             std::make_unique<LoggingBroadphase>(log), std::move(configuration),
+                             std::move(dispatcher));
         world.addRigidBody(body);
         StepWorld(world);
     }
@@ -98,12 +110,15 @@ TEST(DynamicsWorld, RemovesLeftoverBodiesThenDeletesItsComponentsInOrder) {
     delete body;
 }
 
-TEST(CreateRigidBody, PlacesTheBodyAndSetsItsThresholds) {
+TEST(CreateRigidBody, PlacesTheBodyAndSetsItsThresholds)
+{
     SceneShapes shapes;
     const btQuaternion turn(btVector3(0, 0, 1), 0.5f);
     const btTransform start(turn, btVector3(1, 2, 3));
-    btRigidBody* turned = CreateRigidBody(shapes.box.get(), 3.0f, btVector3(1, 2, 3), turn, 0.25f, 0.1f);
-    btRigidBody* upright = CreateRigidBody(shapes.ground.get(), 0.0f, btVector3(0, -1, 0), 0.5f, 0.0f);
+    btRigidBody* turned =
+        CreateRigidBody(shapes.box.get(), 3.0f, btVector3(1, 2, 3), turn, 0.25f, 0.1f);
+    btRigidBody* upright =
+        CreateRigidBody(shapes.ground.get(), 0.0f, btVector3(0, -1, 0), 0.5f, 0.0f);
 
     auto* motionState = dynamic_cast<btDefaultMotionState*>(turned->getMotionState());
     ASSERT_NE(motionState, nullptr);
@@ -125,10 +140,12 @@ TEST(CreateRigidBody, PlacesTheBodyAndSetsItsThresholds) {
         delete body->getMotionState();
         delete body;
     }
-    EXPECT_THROW(CreateRigidBody(nullptr, 1.0f, btVector3(0, 0, 0), 0.5f, 0.0f), std::invalid_argument);
+    EXPECT_THROW(CreateRigidBody(nullptr, 1.0f, btVector3(0, 0, 0), 0.5f, 0.0f),
+                 std::invalid_argument);
 }
 
-TEST(StepWorld, AdvancesOneFixedStepPerCallWhateverTheInterval) {
+TEST(StepWorld, AdvancesOneFixedStepPerCallWhateverTheInterval)
+{
     TestWorld scene(TestWorld::Empty);
     btRigidBody* ball = scene.Add(scene.shapes.sphere.get(), 1.0f, btVector3(0, 50, 0));
 
@@ -142,7 +159,8 @@ TEST(StepWorld, AdvancesOneFixedStepPerCallWhateverTheInterval) {
     EXPECT_NEAR(ball->getLinearVelocity().y(), -40.0f / 60.0f, 1e-5f);
 }
 
-TEST(StepWorld, LeavesEveryGraphicsTransformOnItsBody) {
+TEST(StepWorld, LeavesEveryGraphicsTransformOnItsBody)
+{
     TestWorld scene(TestWorld::Empty);
     scene.Add(scene.shapes.ground.get(), 0.0f, btVector3(0, -1, 0));
     btRigidBody* dice = scene.Add(scene.shapes.dice.get(), 2.0f, btVector3(0, 3, 0));
@@ -164,7 +182,8 @@ TEST(StepWorld, LeavesEveryGraphicsTransformOnItsBody) {
     }
 }
 
-TEST(ResetBodies, RestoresStartAndWakesButLeavesStaticVelocity) {
+TEST(ResetBodies, RestoresStartAndWakesButLeavesStaticVelocity)
+{
     TestWorld scene(TestWorld::Empty);
     btRigidBody* ground = scene.Add(scene.shapes.ground.get(), 0.0f, btVector3(0, -1, 0));
     btRigidBody* dice = scene.Add(scene.shapes.dice.get(), 2.0f, btVector3(0, 3, 0));

@@ -9,15 +9,23 @@ namespace {
 
 constexpr float kTolerance = 1e-4f;
 
-void ExpectAt(const TestWorld& scene, int index, float x, float y, float z) {
+void ExpectAt(const TestWorld& scene, int index, float x, float y, float z)
+{
     SCOPED_TRACE(testing::Message() << "body " << index);
     ExpectNear(scene.Body(index)->getWorldTransform().getOrigin(), btVector3(x, y, z), kTolerance);
 }
 
-float Cos(float degrees) { return 6.0f * std::cos(degrees * 3.14159265f / 180.0f); }
-float Sin(float degrees) { return 6.0f * std::sin(degrees * 3.14159265f / 180.0f); }
+float Cos(float degrees)
+{
+    return 6.0f * std::cos(degrees * 3.14159265f / 180.0f);
+}
+float Sin(float degrees)
+{
+    return 6.0f * std::sin(degrees * 3.14159265f / 180.0f);
+}
 
-TEST(StartBodies, AreTheGroundThenTwoHundredFortyUprightCylinders) {
+TEST(StartBodies, AreTheGroundThenTwoHundredFortyUprightCylinders)
+{
     TestWorld scene;
     ASSERT_EQ(scene.BodyCount(), 241);
 
@@ -39,7 +47,8 @@ TEST(StartBodies, AreTheGroundThenTwoHundredFortyUprightCylinders) {
     EXPECT_EQ(ground->getCcdMotionThreshold(), 0.5f);
 }
 
-TEST(StartBodies, TowerGoesByAngleThenRowAndPillarsByCourseThenCorner) {
+TEST(StartBodies, TowerGoesByAngleThenRowAndPillarsByCourseThenCorner)
+{
     TestWorld scene;
     // Angle 0: rows 0..2, A then B.
     ExpectAt(scene, 1, 6, 0.799f, 0);
@@ -62,7 +71,8 @@ TEST(StartBodies, TowerGoesByAngleThenRowAndPillarsByCourseThenCorner) {
     ExpectAt(scene, 240, 10, 8.789f, 10);
 }
 
-TEST(StartBodies, CoursesTouchWithoutOverlapAndStandOnTheGround) {
+TEST(StartBodies, CoursesTouchWithoutOverlapAndStandOnTheGround)
+{
     TestWorld scene;
     const float halfHeight = 0.799f;
     const float radius = 0.5f;
@@ -78,8 +88,10 @@ TEST(StartBodies, CoursesTouchWithoutOverlapAndStandOnTheGround) {
             const btVector3& b = scene.Body(j)->getWorldTransform().getOrigin();
             const float apart = btVector3(a.x() - b.x(), 0, a.z() - b.z()).length();
             const float verticalOverlap = 2 * halfHeight - std::abs(a.y() - b.y());
-            ASSERT_FALSE(apart < 2 * radius && verticalOverlap > kTolerance) << "bodies " << i << " and " << j;
-            if (apart < 2 * radius && std::abs(a.y() - halfHeight - (b.y() + halfHeight)) < kTolerance) {
+            ASSERT_FALSE(apart < 2 * radius && verticalOverlap > kTolerance)
+                << "bodies " << i << " and " << j;
+            if (apart < 2 * radius &&
+                std::abs(a.y() - halfHeight - (b.y() + halfHeight)) < kTolerance) {
                 restsOnSomething = true;
             }
         }
@@ -88,17 +100,20 @@ TEST(StartBodies, CoursesTouchWithoutOverlapAndStandOnTheGround) {
     EXPECT_NEAR(lowestBottom, 0.0f, 1e-6f);
 }
 
-TEST(StartBodies, TowerStillStandsAfterTenSimulatedSeconds) {
+TEST(StartBodies, TowerStillStandsAfterTenSimulatedSeconds)
+{
     TestWorld scene;
     const std::vector<btTransform> start = scene.Transforms();
     scene.Step(600);
     for (int i = 1; i < 241; ++i) {
-        const float moved = (scene.Body(i)->getWorldTransform().getOrigin() - start[i].getOrigin()).length();
+        const float moved =
+            (scene.Body(i)->getWorldTransform().getOrigin() - start[i].getOrigin()).length();
         EXPECT_LT(moved, 0.08f) << "body " << i;
     }
 }
 
-TEST(StartBodies, MissingShapeAddsNothing) {
+TEST(StartBodies, MissingShapeAddsNothing)
+{
     SceneShapes shapes;
     auto world = CreateDynamicsWorld();
     EXPECT_THROW(AddStartBodies(*world, shapes.ground.get(), nullptr), std::invalid_argument);

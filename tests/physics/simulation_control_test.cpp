@@ -1,5 +1,5 @@
-#include "physics/body_thrower.h"
 #include "physics/simulation_control.h"
+#include "physics/body_thrower.h"
 
 #include "test_world.h"
 
@@ -10,7 +10,8 @@ namespace {
 using S = SimulationState;
 using C = SimulationCommand;
 
-TEST(SimulationStateMachine, FollowsTheCommandTable) {
+TEST(SimulationStateMachine, FollowsTheCommandTable)
+{
     struct Row {
         S current;
         C command;
@@ -33,13 +34,15 @@ TEST(SimulationStateMachine, FollowsTheCommandTable) {
     EXPECT_EQ(int(S::Paused), 1);
     EXPECT_EQ(int(S::Running), 2);
 
-    const S afterTwoEnters = NextSimulationState(NextSimulationState(S::Running, C::Start).next, C::Start).next;
+    const S afterTwoEnters =
+        NextSimulationState(NextSimulationState(S::Running, C::Start).next, C::Start).next;
     EXPECT_EQ(afterTwoEnters, S::Running);
 }
 
 class ResetSimulationTest : public ::testing::Test {
 protected:
-    void ThrowSome() {
+    void ThrowSome()
+    {
         const CameraPose camera{btVector3(0, -15, -30), 0.0f, 20.0f};
         int draw = 0;
         RandomDraw random = [&draw] { return (draw += 9000) % 32768; };
@@ -51,7 +54,8 @@ protected:
         }
     }
 
-    void ExpectStartScene() {
+    void ExpectStartScene()
+    {
         ASSERT_EQ(scene.BodyCount(), kStartBodyCount);
         for (int i = 0; i < kStartBodyCount; ++i) {
             btRigidBody* body = scene.Body(i);
@@ -65,7 +69,10 @@ protected:
         }
     }
 
-    void Reset() { ResetSimulation(*scene.world, scene.shapes.sphere.get(), scene.shapes.dice.get()); }
+    void Reset()
+    {
+        ResetSimulation(*scene.world, scene.shapes.sphere.get(), scene.shapes.dice.get());
+    }
 
     TestWorld scene;
     const std::vector<btTransform> start = scene.Transforms();
@@ -78,13 +85,15 @@ protected:
     }();
 };
 
-TEST_F(ResetSimulationTest, StopRestoresTheStartBodiesAndRemovesThrownOnes) {
+TEST_F(ResetSimulationTest, StopRestoresTheStartBodiesAndRemovesThrownOnes)
+{
     ThrowSome();
     scene.Step(90);
     ASSERT_EQ(scene.BodyCount(), kStartBodyCount + 8);
     int knockedOver = 0;
     for (int i = 0; i < kStartBodyCount; ++i) {
-        knockedOver += (scene.Body(i)->getWorldTransform().getOrigin() - start[i].getOrigin()).length() > 0.5f;
+        knockedOver +=
+            (scene.Body(i)->getWorldTransform().getOrigin() - start[i].getOrigin()).length() > 0.5f;
     }
     ASSERT_GT(knockedOver, 3) << "the throws should have hit the tower";
 
@@ -92,10 +101,12 @@ TEST_F(ResetSimulationTest, StopRestoresTheStartBodiesAndRemovesThrownOnes) {
     ExpectStartScene();
 
     scene.Step(30);  // the reset scene runs again
-    EXPECT_LT((scene.Body(1)->getWorldTransform().getOrigin() - start[1].getOrigin()).length(), 0.05f);
+    EXPECT_LT((scene.Body(1)->getWorldTransform().getOrigin() - start[1].getOrigin()).length(),
+              0.05f);
 }
 
-TEST_F(ResetSimulationTest, StopWhileStoppedResetsAgainAndWakesSleepers) {
+TEST_F(ResetSimulationTest, StopWhileStoppedResetsAgainAndWakesSleepers)
+{
     ThrowSome();
     scene.Step(60);
     Reset();
@@ -108,7 +119,8 @@ TEST_F(ResetSimulationTest, StopWhileStoppedResetsAgainAndWakesSleepers) {
     ExpectStartScene();
 }
 
-TEST(DestroyAllCollisionObjects, LeavesTheWorldEmptyAndUsable) {
+TEST(DestroyAllCollisionObjects, LeavesTheWorldEmptyAndUsable)
+{
     TestWorld scene;
     ThrowSphere(*scene.world, scene.shapes.sphere.get(), CameraPose{btVector3(0, -15, -30), 0, 20});
     auto* wall = new btCollisionObject;  // not a rigid body: no motion state to delete

@@ -15,7 +15,8 @@
 struct TestWorld {
     enum Content { Empty, StartBodies };
 
-    explicit TestWorld(Content content = StartBodies) : world(CreateDynamicsWorld()) {
+    explicit TestWorld(Content content = StartBodies) : world(CreateDynamicsWorld())
+    {
         ApplyWorldSettings(*world);
         if (content == StartBodies) {
             AddStartBodies(*world, shapes.ground.get(), shapes.cylinder.get());
@@ -23,16 +24,22 @@ struct TestWorld {
     }
     ~TestWorld() { DestroyAllCollisionObjects(*world); }
 
-    btRigidBody* Add(btCollisionShape* shape, float mass, const btVector3& position) {
-        btRigidBody* body = CreateRigidBody(shape, mass, position, kCcdMotionThreshold, kCcdSweptSphereRadius);
+    btRigidBody* Add(btCollisionShape* shape, float mass, const btVector3& position)
+    {
+        btRigidBody* body =
+            CreateRigidBody(shape, mass, position, kCcdMotionThreshold, kCcdSweptSphereRadius);
         world->addRigidBody(body);
         return body;
     }
 
-    btRigidBody* Body(int index) const { return btRigidBody::upcast(world->getCollisionObjectArray()[index]); }
+    btRigidBody* Body(int index) const
+    {
+        return btRigidBody::upcast(world->getCollisionObjectArray()[index]);
+    }
     int BodyCount() const { return world->getNumCollisionObjects(); }
 
-    std::vector<btTransform> Transforms() const {
+    std::vector<btTransform> Transforms() const
+    {
         std::vector<btTransform> transforms;
         for (int i = 0; i < BodyCount(); ++i) {
             transforms.push_back(Body(i)->getWorldTransform());
@@ -40,7 +47,8 @@ struct TestWorld {
         return transforms;
     }
 
-    void Step(int count) {
+    void Step(int count)
+    {
         for (int i = 0; i < count; ++i) {
             StepWorld(*world);
         }
@@ -50,13 +58,15 @@ struct TestWorld {
     std::unique_ptr<CDynamicsWorld> world;
 };
 
-inline void ExpectNear(const btVector3& actual, const btVector3& expected, float tolerance) {
+inline void ExpectNear(const btVector3& actual, const btVector3& expected, float tolerance)
+{
     EXPECT_NEAR(actual.x(), expected.x(), tolerance);
     EXPECT_NEAR(actual.y(), expected.y(), tolerance);
     EXPECT_NEAR(actual.z(), expected.z(), tolerance);
 }
 
-inline bool SameTransform(const btTransform& a, const btTransform& b, float tolerance) {
+inline bool SameTransform(const btTransform& a, const btTransform& b, float tolerance)
+{
     for (int row = 0; row < 3; ++row) {
         if ((a.getBasis()[row] - b.getBasis()[row]).length() > tolerance) {
             return false;

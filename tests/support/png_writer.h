@@ -76,7 +76,8 @@ inline std::vector<unsigned char> EncodePng(const PngDescription& d)
     return out;
 }
 
-inline PngDescription DescribePng(int width, int height, std::vector<std::vector<unsigned char>> rows,
+inline PngDescription DescribePng(int width, int height,
+                                  std::vector<std::vector<unsigned char>> rows,
                                   int colourType = PNG_COLOR_TYPE_RGB, int bitDepth = 8)
 {
     PngDescription d;
@@ -103,8 +104,8 @@ inline std::size_t FindChunk(const std::vector<unsigned char>& png, const char* 
 {
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
-        const std::uint32_t length = (std::uint32_t{png[at]} << 24) | (png[at + 1] << 16) |
-                                     (png[at + 2] << 8) | png[at + 3];
+        const std::uint32_t length =
+            (std::uint32_t{png[at]} << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3];
         if (std::memcmp(&png[at + 4], type, 4) == 0)
             return at;
         at += 12 + length;

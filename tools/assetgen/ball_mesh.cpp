@@ -19,18 +19,18 @@ Mesh MakeBall()
 {
     Mesh mesh;
     // LUMI .. VTRN stay zero: the scene colours the ball itself.
-    mesh.surfaces = {{"Ball",
-                      {Colour(198, 198, 198), Word("FLAG", 0), Word("LUMI", 0), Word("DIFF", 0),
-                       Word("SPEC", 0), Word("REFL", 0), Word("TRAN", 0), Float("VLUM", 0),
-                       Float("VDIF", 0), Float("VSPC", 0), Float("VRFL", 0), Float("VTRN", 0),
-                       Word("GLOS", 16), Word("RFLT", 0), Float("RIND", 1.0f),
-                       Float("ALPH", 1.0f)}}};
+    mesh.surfaces = {
+        {"Ball",
+         {Colour(198, 198, 198), Word("FLAG", 0), Word("LUMI", 0), Word("DIFF", 0), Word("SPEC", 0),
+          Word("REFL", 0), Word("TRAN", 0), Float("VLUM", 0), Float("VDIF", 0), Float("VSPC", 0),
+          Float("VRFL", 0), Float("VTRN", 0), Word("GLOS", 16), Word("RFLT", 0),
+          Float("RIND", 1.0f), Float("ALPH", 1.0f)}}};
 
     // The twelve corners (0, +-1, +-g), (+-1, +-g, 0), (+-g, 0, +-1).
     const double g = (1.0 + std::sqrt(5.0)) / 2.0;
-    const double corner[12][3] = {{0, 1, g},  {0, 1, -g},  {0, -1, g},  {0, -1, -g},
-                                  {1, g, 0},  {1, -g, 0},  {-1, g, 0},  {-1, -g, 0},
-                                  {g, 0, 1},  {g, 0, -1},  {-g, 0, 1},  {-g, 0, -1}};
+    const double corner[12][3] = {{0, 1, g}, {0, 1, -g}, {0, -1, g}, {0, -1, -g},
+                                  {1, g, 0}, {1, -g, 0}, {-1, g, 0}, {-1, -g, 0},
+                                  {g, 0, 1}, {g, 0, -1}, {-g, 0, 1}, {-g, 0, -1}};
     for (const auto& c : corner)
         mesh.AddPoint(Normalised({c[0], c[1], c[2]}) * kRadius);
 
@@ -60,14 +60,12 @@ Mesh MakeBall()
             for (std::uint16_t k = j + 1; k < 12; ++k) {
                 if (!neighbours(i, j) || !neighbours(j, k) || !neighbours(i, k))
                     continue;
-                const std::uint16_t ij = midpoint(i, j), jk = midpoint(j, k),
-                                    ki = midpoint(k, i);
+                const std::uint16_t ij = midpoint(i, j), jk = midpoint(j, k), ki = midpoint(k, i);
                 for (const auto& t : {std::array<std::uint16_t, 3>{i, ij, ki},
                                       std::array<std::uint16_t, 3>{ij, j, jk},
                                       std::array<std::uint16_t, 3>{ki, jk, k},
                                       std::array<std::uint16_t, 3>{ij, jk, ki}}) {
-                    const Vec3 centre =
-                        mesh.points[t[0]] + mesh.points[t[1]] + mesh.points[t[2]];
+                    const Vec3 centre = mesh.points[t[0]] + mesh.points[t[1]] + mesh.points[t[2]];
                     mesh.AddFacing({t[0], t[1], t[2]}, 0, centre);
                 }
             }

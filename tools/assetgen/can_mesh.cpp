@@ -19,12 +19,24 @@ struct ProfilePoint {
 // Bottom to top: concave base with its standing foot, the straight body that
 // carries the label, the shoulder, the raised rim and the recessed lid.
 constexpr std::array<ProfilePoint, 18> kProfile{{
-    {0.22, -0.75},  {0.34, -0.78},  {0.38, -0.80},  {0.42, -0.79},
-    {0.47, -0.72},  {kBodyRadius, -0.62},
-    {kBodyRadius, -0.55}, {kBodyRadius, -0.33}, {kBodyRadius, -0.11},
-    {kBodyRadius, 0.11},  {kBodyRadius, 0.33},  {kBodyRadius, 0.55},
-    {kBodyRadius, 0.62},  {0.47, 0.70},   {0.43, 0.75},   {0.42, 0.79},
-    {0.40, 0.80},   {0.37, 0.78},
+    {0.22, -0.75},
+    {0.34, -0.78},
+    {0.38, -0.80},
+    {0.42, -0.79},
+    {0.47, -0.72},
+    {kBodyRadius, -0.62},
+    {kBodyRadius, -0.55},
+    {kBodyRadius, -0.33},
+    {kBodyRadius, -0.11},
+    {kBodyRadius, 0.11},
+    {kBodyRadius, 0.33},
+    {kBodyRadius, 0.55},
+    {kBodyRadius, 0.62},
+    {0.47, 0.70},
+    {0.43, 0.75},
+    {0.42, 0.79},
+    {0.40, 0.80},
+    {0.37, 0.78},
 }};
 constexpr double kBottomCentreY = -0.75;  // the base domes up into the can
 constexpr double kTopCentreY = 0.765;     // the lid sits below the rim
@@ -44,7 +56,10 @@ double SineOfStep(int step)
     return table[((step % kSegments) + kSegments) % kSegments];
 }
 
-double CosineOfStep(int step) { return SineOfStep(step + 3); }
+double CosineOfStep(int step)
+{
+    return SineOfStep(step + 3);
+}
 
 Vec3 OnRing(const ProfilePoint& p, int segment)
 {

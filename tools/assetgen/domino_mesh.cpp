@@ -75,8 +75,8 @@ Mesh MakeDomino()
             // Outward: the outline edge's own direction, turned out of the slab.
             const Vec3 edgeMiddle = (RingCorner({0, 0}, c) + RingCorner({0, 0}, next)) * 0.5;
             const Vec3 outward{edgeMiddle.x, edgeMiddle.y, 0};
-            mesh.AddFacing({ring[r][c], ring[r][next], ring[r + 1][next], ring[r + 1][c]},
-                           kSides, outward);
+            mesh.AddFacing({ring[r][c], ring[r][next], ring[r + 1][next], ring[r + 1][c]}, kSides,
+                           outward);
         }
     mesh.AddFacing({ring[7][0], ring[7][1], ring[7][2], ring[7][3]}, kBack, {0, 0, -1});
     return mesh;

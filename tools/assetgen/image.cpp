@@ -17,14 +17,13 @@ double SampleOffset(int i)
 
 std::uint8_t Mix(std::uint8_t under, std::uint8_t over, int covered)
 {
-    return static_cast<std::uint8_t>((under * (kSamples - covered) + over * covered +
-                                      kSamples / 2) / kSamples);
+    return static_cast<std::uint8_t>(
+        (under * (kSamples - covered) + over * covered + kSamples / 2) / kSamples);
 }
 
 }  // namespace
 
-Image::Image(int width, int height, Rgb background)
-    : m_width(width), m_height(height)
+Image::Image(int width, int height, Rgb background) : m_width(width), m_height(height)
 {
     if (width <= 0 || height <= 0)
         throw std::invalid_argument("image sides must be positive");
@@ -65,23 +64,24 @@ void Image::Paint(Rgb colour, const std::function<bool(double, double)>& inside,
             if (covered == 0)
                 continue;
             const Rgb under = At(x, y);
-            Set(x, y, {Mix(under.r, colour.r, covered), Mix(under.g, colour.g, covered),
-                       Mix(under.b, colour.b, covered)});
+            Set(x, y,
+                {Mix(under.r, colour.r, covered), Mix(under.g, colour.g, covered),
+                 Mix(under.b, colour.b, covered)});
         }
 }
 
 void Image::PaintDisc(double cx, double cy, double radius, Rgb colour)
 {
-    const PixelRect bounds{static_cast<int>(std::floor(cx - radius)),
-                           static_cast<int>(std::floor(cy - radius)),
-                           static_cast<int>(std::ceil(cx + radius)) + 1,
-                           static_cast<int>(std::ceil(cy + radius)) + 1};
-    Paint(colour,
-          [&](double x, double y) {
-              const double dx = x - cx, dy = y - cy;
-              return dx * dx + dy * dy <= radius * radius;
-          },
-          bounds);
+    const PixelRect bounds{
+        static_cast<int>(std::floor(cx - radius)), static_cast<int>(std::floor(cy - radius)),
+        static_cast<int>(std::ceil(cx + radius)) + 1, static_cast<int>(std::ceil(cy + radius)) + 1};
+    Paint(
+        colour,
+        [&](double x, double y) {
+            const double dx = x - cx, dy = y - cy;
+            return dx * dx + dy * dy <= radius * radius;
+        },
+        bounds);
 }
 
 void Image::ShadeGrey(const std::function<double(double, double)>& level, std::uint8_t dark,

@@ -7,10 +7,22 @@
 
 namespace assetgen {
 
-Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(const Vec3& a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-double Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 operator+(const Vec3& a, const Vec3& b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(const Vec3& a, const Vec3& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator*(const Vec3& a, double s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+double Dot(const Vec3& a, const Vec3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 Vec3 Cross(const Vec3& a, const Vec3& b)
 {
@@ -71,8 +83,7 @@ std::uint16_t Mesh::AddPoint(const Vec3& p)
     return static_cast<std::uint16_t>(points.size() - 1);
 }
 
-void Mesh::AddFacing(std::vector<std::uint16_t> corners, std::uint16_t surface,
-                     const Vec3& outward)
+void Mesh::AddFacing(std::vector<std::uint16_t> corners, std::uint16_t surface, const Vec3& outward)
 {
     const Vec3& a = points.at(corners.at(0));
     const Vec3& b = points.at(corners.at(1));

@@ -54,8 +54,7 @@ struct Mesh {
     std::uint16_t AddPoint(const Vec3& p);
     // Adds the polygon, reversing its order if needed so that it faces
     // `outward`; generators whose winding depends on mirrored parts use it.
-    void AddFacing(std::vector<std::uint16_t> points, std::uint16_t surface,
-                   const Vec3& outward);
+    void AddFacing(std::vector<std::uint16_t> points, std::uint16_t surface, const Vec3& outward);
 };
 
 }  // namespace assetgen

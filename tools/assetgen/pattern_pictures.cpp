@@ -69,9 +69,9 @@ Image MakeChecker()
     for (int row = 0; row < 2; ++row)
         for (int column = 0; column < 2; ++column) {
             const int left = column * square, top = row * square;
-            image.FillRect({left + border, top + border, left + square - border,
-                            top + square - border},
-                           (row + column) % 2 == 0 ? white : cyan);
+            image.FillRect(
+                {left + border, top + border, left + square - border, top + square - border},
+                (row + column) % 2 == 0 ? white : cyan);
         }
     return image;
 }

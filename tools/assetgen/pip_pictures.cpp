@@ -16,13 +16,20 @@ using PipLayout = std::vector<std::pair<int, int>>;
 PipLayout PipsFor(int count)
 {
     switch (count) {
-    case 1: return {{1, 1}};
-    case 2: return {{0, 0}, {2, 2}};
-    case 3: return {{0, 0}, {1, 1}, {2, 2}};
-    case 4: return {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
-    case 5: return {{0, 0}, {2, 0}, {1, 1}, {0, 2}, {2, 2}};
-    case 6: return {{0, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {2, 2}};
-    default: return {};
+        case 1:
+            return {{1, 1}};
+        case 2:
+            return {{0, 0}, {2, 2}};
+        case 3:
+            return {{0, 0}, {1, 1}, {2, 2}};
+        case 4:
+            return {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
+        case 5:
+            return {{0, 0}, {2, 0}, {1, 1}, {0, 2}, {2, 2}};
+        case 6:
+            return {{0, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {2, 2}};
+        default:
+            return {};
     }
 }
 
@@ -32,8 +39,8 @@ void PaintPips(Image& image, int count, int left, int top, double spacing, doubl
 {
     const double centre = kCell / 2.0;
     for (const auto& [column, row] : PipsFor(count))
-        image.PaintDisc(left + centre + (column - 1) * spacing,
-                        top + centre + (row - 1) * spacing, radius, colour);
+        image.PaintDisc(left + centre + (column - 1) * spacing, top + centre + (row - 1) * spacing,
+                        radius, colour);
 }
 
 }  // namespace

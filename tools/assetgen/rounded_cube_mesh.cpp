@@ -90,18 +90,16 @@ Mesh MakeRoundedCube()
             const Vec3 outward = Across(sign[c], a);
             const CornerPoints& p = corners[c];
             const CornerPoints& q = corners[other];
-            mesh.AddFacing({p.onFace[b], p.onStrip[a], q.onStrip[a], q.onFace[b]}, kSides,
-                           outward);
-            mesh.AddFacing({p.onStrip[a], p.onFace[d], q.onFace[d], q.onStrip[a]}, kSides,
-                           outward);
+            mesh.AddFacing({p.onFace[b], p.onStrip[a], q.onStrip[a], q.onFace[b]}, kSides, outward);
+            mesh.AddFacing({p.onStrip[a], p.onFace[d], q.onFace[d], q.onStrip[a]}, kSides, outward);
         }
 
     // Each corner: a hexagon face x, strip z, face y, strip x, face z, strip y
     // around its centre.
     for (int c = 0; c < 8; ++c) {
         const CornerPoints& p = corners[c];
-        const std::uint16_t ring[6] = {p.onFace[0], p.onStrip[2], p.onFace[1],
-                                       p.onStrip[0], p.onFace[2], p.onStrip[1]};
+        const std::uint16_t ring[6] = {p.onFace[0],  p.onStrip[2], p.onFace[1],
+                                       p.onStrip[0], p.onFace[2],  p.onStrip[1]};
         for (int i = 0; i < 6; ++i)
             mesh.AddFacing({p.centre, ring[i], ring[(i + 1) % 6]}, kSides, sign[c]);
     }

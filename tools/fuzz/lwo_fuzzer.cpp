@@ -27,7 +27,8 @@ void CheckModel(const glw::Model& model)
             Require(s.indices[i] == i);
         // Degenerate or overflowing geometry gets a zero normal, never NaN.
         for (const glw::Vertex& v : s.vertices)
-            Require(std::isfinite(v.normal[0]) && std::isfinite(v.normal[1]) && std::isfinite(v.normal[2]));
+            Require(std::isfinite(v.normal[0]) && std::isfinite(v.normal[1]) &&
+                    std::isfinite(v.normal[2]));
     }
 }
 

@@ -61,18 +61,32 @@ std::string JsonString(std::string_view bytes)
     for (const char ch : bytes) {
         const auto byte = static_cast<unsigned char>(ch);
         switch (byte) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\b': out += "\\b"; break;
-        case '\f': out += "\\f"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !utf8))
-                AppendEscape(out, byte);
-            else
-                out += ch;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (byte < 0x20 || byte == 0x7F || (byte >= 0x80 && !utf8))
+                    AppendEscape(out, byte);
+                else
+                    out += ch;
         }
     }
     out += '"';
