@@ -195,9 +195,10 @@ struct MeshExpectation {
 };
 
 const std::vector<std::string> kPlain = {"COLR", "FLAG", "DIFF", "VDIF", "SMAN"};
-const std::vector<std::string> kBall = {"COLR", "FLAG", "LUMI", "DIFF", "SPEC", "REFL",
-                                        "TRAN", "VLUM", "VDIF", "VSPC", "VRFL", "VTRN",
-                                        "GLOS", "RFLT", "RIND", "ALPH"};
+const std::vector<std::string> kBall = {"COLR", "FLAG", "LUMI", "DIFF",
+                                        "SPEC",  // specular level
+                                        "REFL", "TRAN", "VLUM", "VDIF", "VSPC", "VRFL",
+                                        "VTRN", "GLOS", "RFLT", "RIND", "ALPH"};
 
 const std::vector<MeshExpectation>& Meshes()
 {

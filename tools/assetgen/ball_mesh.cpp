@@ -19,12 +19,12 @@ Mesh MakeBall()
 {
     Mesh mesh;
     // LUMI .. VTRN stay zero: the scene colours the ball itself.
-    mesh.surfaces = {
-        {"Ball",
-         {Colour(198, 198, 198), Word("FLAG", 0), Word("LUMI", 0), Word("DIFF", 0), Word("SPEC", 0),
-          Word("REFL", 0), Word("TRAN", 0), Float("VLUM", 0), Float("VDIF", 0), Float("VSPC", 0),
-          Float("VRFL", 0), Float("VTRN", 0), Word("GLOS", 16), Word("RFLT", 0),
-          Float("RIND", 1.0f), Float("ALPH", 1.0f)}}};
+    mesh.surfaces = {{"Ball",
+                      {Colour(198, 198, 198), Word("FLAG", 0), Word("LUMI", 0), Word("DIFF", 0),
+                       Word("SPEC", 0),  // specular level
+                       Word("REFL", 0), Word("TRAN", 0), Float("VLUM", 0), Float("VDIF", 0),
+                       Float("VSPC", 0), Float("VRFL", 0), Float("VTRN", 0), Word("GLOS", 16),
+                       Word("RFLT", 0), Float("RIND", 1.0f), Float("ALPH", 1.0f)}}};
 
     // The twelve corners (0, +-1, +-g), (+-1, +-g, 0), (+-g, 0, +-1).
     const double g = (1.0 + std::sqrt(5.0)) / 2.0;
