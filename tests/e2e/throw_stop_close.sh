@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts Kinetta with --stats, holds Space for about a second and expects
 # about five new balls, presses Esc and expects the 241 start bodies again,
-# closes the window and expects exit code 1.
+# checks that nothing is thrown while stopped or paused and that Enter runs
+# and pauses, closes the window and expects exit code 1.
 set -u
 kinetta=$1
 workdir=$2
@@ -66,6 +67,23 @@ xdotool key Escape
 sleep 0.3
 after_stop=$(bodies_now)
 [ "$after_stop" = "241" ] || fail "expected 241 bodies after Esc, got '$after_stop'"
+
+# Stopped, then paused: Space throws nothing. Enter toggles run and pause.
+hold_space() {
+    xdotool keydown space
+    sleep "$1"
+    xdotool keyup space
+    sleep 0.3
+}
+hold_space 0.5
+[ "$(bodies_now)" = "241" ] || fail "Space threw a ball while stopped"
+xdotool key Return Return
+hold_space 0.5
+[ "$(bodies_now)" = "241" ] || fail "Space threw a ball while paused (Enter twice from stopped)"
+xdotool key Return
+hold_space 0.3
+running=$(bodies_now)
+[ "$running" -gt 241 ] || fail "Enter did not run the simulation again: $running bodies"
 
 grep -m 3 'stats:' "$log" | tail -n 1
 xdotool key --window "$window" alt+F4
