@@ -1,6 +1,8 @@
 // The scenes of step_world_bench.cpp built directly on Bullet, without any of
 // the project's code, so that StepWorld's overhead can be read off.
 
+#include "body_counters.h"
+
 #include <benchmark/benchmark.h>
 #include <btBulletDynamicsCommon.h>
 
@@ -8,17 +10,6 @@
 #include <memory>
 
 namespace {
-
-// Reported with each result: how many bodies there are and how many are awake.
-void CountBodies(benchmark::State& state, const btCollisionWorld& world)
-{
-    int awake = 0;
-    for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
-        awake += world.getCollisionObjectArray()[i]->isActive() ? 1 : 0;
-    }
-    state.counters["bodies"] = world.getNumCollisionObjects();
-    state.counters["awake"] = awake;
-}
 
 class RawScene {
 public:

@@ -8,22 +8,13 @@
 #include "physics/scene_shapes.h"
 #include "physics/throw_aim.h"
 
+#include "body_counters.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 namespace {
-
-// Reported with each result: how many bodies there are and how many are awake.
-void CountBodies(benchmark::State& state, const btCollisionWorld& world)
-{
-    int awake = 0;
-    for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
-        awake += world.getCollisionObjectArray()[i]->isActive() ? 1 : 0;
-    }
-    state.counters["bodies"] = world.getNumCollisionObjects();
-    state.counters["awake"] = awake;
-}
 
 struct BenchScene {
     BenchScene() : world(CreateDynamicsWorld())
