@@ -45,7 +45,7 @@ void CKinettaView::Render()
     if (m_world) {
         const btCollisionObjectArray& objects = m_world->getCollisionObjectArray();
         for (int i = 0; i < objects.size(); ++i)
-            DrawBody(i, *objects[i]);
+            DrawBody(*objects[i]);
     }
     glFlush();
 
@@ -54,12 +54,7 @@ void CKinettaView::Render()
     ++m_stats.frames;
 }
 
-void CKinettaView::DrawModel(const glw::Model& model)
-{
-    model.Draw();
-}
-
-void CKinettaView::DrawBody(int, const btCollisionObject& object)
+void CKinettaView::DrawBody(const btCollisionObject& object)
 {
     // Every body of the program is a rigid body with a motion state.
     const btRigidBody* body = btRigidBody::upcast(&object);
@@ -83,7 +78,7 @@ void CKinettaView::DrawBody(int, const btCollisionObject& object)
         glColor3f(1.0f, 1.0f, 1.0f);
         glBindTexture(GL_TEXTURE_2D, m_diceTexture);
         glEnable(GL_TEXTURE_2D);
-        DrawModel(model);
+        model.Draw();
         glPopMatrix();
         glDisable(GL_TEXTURE_2D);
     } else if (shape == m_groundShape) {
@@ -97,7 +92,7 @@ void CKinettaView::DrawBody(int, const btCollisionObject& object)
         glColor3fv(kCylinderColour);
         glPushMatrix();
         glMultMatrixf(m);
-        DrawModel(*m_cylinderModel);
+        m_cylinderModel->Draw();
         glPopMatrix();
         glDisable(GL_TEXTURE_GEN_S);
         glDisable(GL_TEXTURE_GEN_T);
@@ -114,7 +109,7 @@ void CKinettaView::DrawBody(int, const btCollisionObject& object)
         glColor3f(1.0f, 1.0f, 0.0f);
         glPushMatrix();
         glMultMatrixf(m);
-        DrawModel(*m_sphereModel);
+        m_sphereModel->Draw();
         glPopMatrix();
     } else if (shape->getShapeType() == CYLINDER_SHAPE_PROXYTYPE) {
         const auto* cylinder = static_cast<const btCylinderShape*>(shape);

@@ -49,8 +49,7 @@ private:
     void CreateModels();
     void CreateShapes();
     void DeleteShapes();
-    void DrawBody(int index, const btCollisionObject& object);
-    void DrawModel(const glw::Model& model);
+    void DrawBody(const btCollisionObject& object);
 
     const KeyState& m_keys;
     CameraState m_camera;
