@@ -3,7 +3,7 @@
 // an owned copy; it reads exactly as ResStream does. Serves files read into
 // memory and bytes built by tests.
 
-#include "glw/stream.h"
+#include "glw/block_stream.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace glw {
 
-class MemoryStream final : public Stream {
+class MemoryStream final : public BlockStream {
 public:
     MemoryStream() = default;
     // Borrows: the bytes must outlive the stream (or the next Open/Close).
@@ -26,20 +26,10 @@ public:
     int OpenBorrowed(const void* bytes, std::size_t count);
     int OpenOwned(std::vector<unsigned char> bytes);
 
-    int Read(void* destination, std::uint32_t count, std::uint32_t* delivered) override;
-    int Write(const void* source, std::uint32_t count, std::uint32_t* written) override;
-    int Seek(std::int32_t offset, int fromStart) override;
-    std::uint32_t Tell() const override;
     int Close() override;
-    int IsWritable() const override;
-
-    std::uint32_t Size() const { return m_size; }
 
 private:
     std::vector<unsigned char> m_owned;
-    const unsigned char* m_data = nullptr;  // into m_owned, or borrowed
-    std::uint32_t m_size = 0;
-    std::uint32_t m_position = 0;
 };
 
 }  // namespace glw
