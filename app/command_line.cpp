@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <cstdlib>
 #include <cstring>
 
 CommandLine ParseCommandLine(int argc, const char* const* argv)
@@ -17,6 +18,10 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
             result.version = true;
         else if (std::strcmp(arg, "--stats") == 0)
             result.stats = true;
+        else if (std::strcmp(arg, "--throw") == 0 && i + 1 < argc && argv[i + 1] != nullptr) {
+            const long count = std::strtol(argv[++i], nullptr, 10);
+            result.throwCount = count < 0 ? 0 : count > 100000 ? 100000 : static_cast<int>(count);
+        }
     }
     return result;
 }
@@ -31,6 +36,8 @@ std::string HelpText(const char* programName)
            "      --stats     print a line of run statistics to standard output every\n"
            "                  second: ticks, frames painted, bodies, mean step and\n"
            "                  render time in milliseconds\n"
+           "      --throw N   throw N balls and dice into the scene at start (for\n"
+           "                  measuring the frame rate with a busy scene)\n"
            "  -h, --help      display this help and exit\n"
            "      --version   output version information and exit\n"
            "\n"

@@ -8,6 +8,7 @@ struct CommandLine {
     bool help = false;
     bool version = false;
     bool stats = false;  // print one line of run statistics every second
+    int throwCount = 0;  // bodies thrown into the scene at start, for measuring
 };
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
