@@ -7,7 +7,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "kinetta-assetgen failed: ${result}")
 endif()
 
-file(GLOB generated RELATIVE "${OUT_DIR}" "${OUT_DIR}/*")
+file(GLOB_RECURSE generated RELATIVE "${OUT_DIR}" "${OUT_DIR}/*")
 list(LENGTH generated count)
 if(count EQUAL 0)
   message(FATAL_ERROR "kinetta-assetgen wrote nothing into ${OUT_DIR}")

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/assetgen/frame_pictures.h"
 #include "tools/assetgen/lwob_writer.h"
 #include "tools/assetgen/meshes.h"
 #include "tools/assetgen/pictures.h"
@@ -17,8 +18,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// 16 and 32 are embedded in the program; all go to the desktop's icon theme.
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128, 256};
+
 struct Asset {
-    const char* file;
+    std::string file;
     std::function<Bytes()> make;
 };
 
@@ -32,21 +36,34 @@ Bytes Png(assetgen::Image (*make)())
     return assetgen::EncodePng(make());
 }
 
+Bytes Text(const std::string& text)
+{
+    return Bytes(text.begin(), text.end());
+}
+
 const std::vector<Asset>& Assets()
 {
     using namespace assetgen;
-    static const std::vector<Asset> assets = {
-        {"can.lwo", [] { return Lwob(MakeCan); }},
-        {"ball.lwo", [] { return Lwob(MakeBall); }},
-        {"domino.lwo", [] { return Lwob(MakeDomino); }},
-        {"rounded_cube.lwo", [] { return Lwob(MakeRoundedCube); }},
-        {"waves.png", [] { return Png(MakeWaves); }},
-        {"dice.png", [] { return Png(MakeDiceSheet); }},
-        {"domino.png", [] { return Png(MakeDominoFace); }},
-        {"disc.png", [] { return Png(MakeDisc); }},
-        {"metal_streaks.png", [] { return Png(MakeMetalStreaks); }},
-        {"checker.png", [] { return Png(MakeChecker); }},
-    };
+    static const std::vector<Asset> assets = [] {
+        std::vector<Asset> list = {
+            {"can.lwo", [] { return Lwob(MakeCan); }},
+            {"ball.lwo", [] { return Lwob(MakeBall); }},
+            {"domino.lwo", [] { return Lwob(MakeDomino); }},
+            {"rounded_cube.lwo", [] { return Lwob(MakeRoundedCube); }},
+            {"waves.png", [] { return Png(MakeWaves); }},
+            {"dice.png", [] { return Png(MakeDiceSheet); }},
+            {"domino.png", [] { return Png(MakeDominoFace); }},
+            {"disc.png", [] { return Png(MakeDisc); }},
+            {"metal_streaks.png", [] { return Png(MakeMetalStreaks); }},
+            {"checker.png", [] { return Png(MakeChecker); }},
+            {"toolbar.png", [] { return EncodePng(MakeToolbarStrip()); }},
+            {"icons/kinetta.svg", [] { return Text(MakeKinettaIconSvg()); }},
+        };
+        for (const int size : kIconSizes)
+            list.push_back({"icons/kinetta-" + std::to_string(size) + ".png",
+                            [size] { return EncodePng(MakeKinettaIcon(size)); }});
+        return list;
+    }();
     return assets;
 }
 
@@ -72,12 +89,13 @@ int main(int argc, char** argv)
         std::filesystem::create_directories(outDir);
         for (const Asset& asset : Assets()) {
             const Bytes bytes = asset.make();
+            std::filesystem::create_directories((outDir / asset.file).parent_path());
             if (!WriteFile(outDir / asset.file, bytes)) {
                 std::fprintf(stderr, "kinetta-assetgen: cannot write %s\n",
                              (outDir / asset.file).string().c_str());
                 return 1;
             }
-            std::printf("%-18s %6zu bytes\n", asset.file, bytes.size());
+            std::printf("%-22s %6zu bytes\n", asset.file.c_str(), bytes.size());
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kinetta-assetgen: %s\n", e.what());
