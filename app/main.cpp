@@ -12,21 +12,16 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
     const CommandLine options = ParseCommandLine(argc, argv);
-    if (options.help) {
-        std::fputs(HelpText("kinetta").c_str(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::fputs(VersionText().c_str(), stdout);
-        return 0;
-    }
-    if (const std::string problem = FindDisplayProblem(); !problem.empty()) {
+    if (const std::optional<int> exitCode = AnswerInformationalOptions(options, stdout, stderr))
+        return *exitCode;
+    if (const std::string problem = SelectDisplay(); !problem.empty()) {
         std::fprintf(stderr, "kinetta: %s\n", problem.c_str());
-        return 2;
+        return kUsageExitCode;
     }
 
     PrepareQtEnvironment();
@@ -35,7 +30,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kinetta"));
     QApplication::setOrganizationName(QStringLiteral("Kinetta"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.1"));
+    QApplication::setApplicationVersion(QStringLiteral(KINETTA_VERSION));
+    // Lets the desktop match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KINETTA_APP_ID));
     // The frame decides the exit code when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -43,6 +40,8 @@ int main(int argc, char** argv)
     std::unique_ptr<CStatsReport> stats;
     const int exitCode = Run([&]() -> std::unique_ptr<QWidget> {
         std::unique_ptr<CMainFrame> frame = CMainFrame::Create();
+        if (frame && options.throwCount > 0)
+            frame->View().AddRestingBodies(options.throwCount);
         if (frame && options.stats) {
             CKinettaView* view = &frame->View();
             stats = std::make_unique<CStatsReport>([view] { return view->Stats(); },

@@ -5,6 +5,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtGui/QAction>
 #include <QtGui/QCloseEvent>
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QMenuBar>
 
 namespace {
@@ -44,16 +45,17 @@ bool CMainFrame::OnCreate()
     m_startAction = AddSimulationAction(QStringLiteral("Start"), SimulationCommand::Start);
     m_pauseAction = AddSimulationAction(QStringLiteral("&Pause"), SimulationCommand::Pause);
     m_stopAction = AddSimulationAction(QStringLiteral("S&top"), SimulationCommand::Stop);
-    // Accelerators: added to the frame, they fire wherever the focus is.
-    m_startAction->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    m_stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
-    for (QAction* action : {m_startAction, m_pauseAction, m_stopAction}) {
+    for (QAction* action : {m_startAction, m_pauseAction, m_stopAction})
         simulation->addAction(action);
-        addAction(action);
-    }
 
-    setCentralWidget(&m_view);
-    m_view.setFocus();
+    // The container is a child widget and so dies after m_view; its pointer
+    // to the window is then already null, so it deletes nothing of ours.
+    m_viewContainer = QWidget::createWindowContainer(&m_view, this);
+    m_viewContainer->setFocusPolicy(Qt::StrongFocus);
+    m_viewContainer->setMinimumSize(1, 1);
+    setCentralWidget(m_viewContainer);
+    m_view.CreateWindowAndScene();
+    m_viewContainer->setFocus();
 
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
@@ -82,11 +84,35 @@ void CMainFrame::OnDestroy()
     }
 }
 
-bool CMainFrame::FilterMessage(const Message&)
+bool CMainFrame::FilterMessage(const Message& msg)
 {
-    // Qt's shortcut map translates the accelerators (the actions above)
-    // before any key event reaches a widget.
-    return false;
+    return TranslateAccelerator(msg);
+}
+
+bool CMainFrame::TranslateAccelerator(const Message& msg)
+{
+    if (msg.event->type() != QEvent::KeyPress)
+        return false;
+    // Keys reach a window first, then its focus widget: translating at the
+    // window alone runs each command once. Windows of dialogs and menus are
+    // not ours, so their keys are left to them.
+    if (msg.receiver != &m_view && msg.receiver != windowHandle())
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(msg.event);
+    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers != Qt::NoModifier)
+        return false;
+    switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            OnSimulationCommand(SimulationCommand::Start);
+            return true;
+        case Qt::Key_Escape:
+            OnSimulationCommand(SimulationCommand::Stop);
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool CMainFrame::DoIdle()

@@ -36,11 +36,14 @@ private:
     bool OnCreate();
     void OnDestroy();
     QAction* AddSimulationAction(const QString& text, SimulationCommand command);
+    bool TranslateAccelerator(const Message& msg);
 
     // Declared before the view: the view polls it while it exists.
     KeyState m_keys;
     CKeyStateFilter m_keyFilter{m_keys};
+    // Held by value; the container below only hosts its native window.
     CKinettaView m_view{m_keys};
+    QWidget* m_viewContainer = nullptr;
     QAction* m_startAction = nullptr;
     QAction* m_pauseAction = nullptr;
     QAction* m_stopAction = nullptr;

@@ -1,14 +1,16 @@
 // Material state: colour, specular, culling and the one or two texture units.
 #include "glw/model.h"
 
+#include "glw/buffer_objects.h"
 #include "glw/gl_procs.h"
+#include "glw/gl_state.h"
+#include "glw/multitexture.h"
 
 namespace glw {
 namespace {
 
 // The ARB multitexture signatures, spelled out: the system headers declare
 // some of them only as prototypes.
-using ActiveTextureProc = void(APIENTRY*)(GLenum texture);
 using MultiTexCoord2fvProc = void(APIENTRY*)(GLenum target, const GLfloat* v);
 using MultiTexCoord2fProc = void(APIENTRY*)(GLenum target, GLfloat s, GLfloat t);
 using ClientActiveTextureProc = void(APIENTRY*)(GLenum texture);
@@ -36,56 +38,55 @@ void LookUpMultitextureIfMissing()
     g_clientActiveTexture = Lookup<ClientActiveTextureProc>("glClientActiveTextureARB");
 }
 
-void EnableSphereMap()
+void DisableTexGen(GlState& state)
 {
-    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
-    glEnable(GL_TEXTURE_GEN_S);
-    glEnable(GL_TEXTURE_GEN_T);
+    state.Disable(GL_TEXTURE_GEN_S);
+    state.Disable(GL_TEXTURE_GEN_T);
 }
 
-void DisableTexGen()
+void EnableSphereMap(GlState& state)
 {
-    glDisable(GL_TEXTURE_GEN_S);
-    glDisable(GL_TEXTURE_GEN_T);
+    state.SphereMapGeneration();
+    state.Enable(GL_TEXTURE_GEN_S);
+    state.Enable(GL_TEXTURE_GEN_T);
 }
 
 // Diffuse texture on unit 0, sphere-mapped reflection on unit 1.
-void ApplyTwoUnits(GLuint diffuseTexture, GLuint reflectionTexture)
+void ApplyTwoUnits(GlState& state, GLuint diffuseTexture, GLuint reflectionTexture)
 {
-    g_activeTexture(GL_TEXTURE0_ARB);
+    state.ActiveTexture(0);
     if (diffuseTexture != 0) {
-        glBindTexture(GL_TEXTURE_2D, diffuseTexture);
-        glEnable(GL_TEXTURE_2D);
-        DisableTexGen();
+        state.BindTexture2D(diffuseTexture);
+        state.Enable(GL_TEXTURE_2D);
+        DisableTexGen(state);
     } else {
-        glDisable(GL_TEXTURE_2D);
+        state.Disable(GL_TEXTURE_2D);
     }
 
-    g_activeTexture(GL_TEXTURE1_ARB);
+    state.ActiveTexture(1);
     if (reflectionTexture != 0) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, reflectionTexture);
-        EnableSphereMap();
+        state.Enable(GL_TEXTURE_2D);
+        state.BindTexture2D(reflectionTexture);
+        EnableSphereMap(state);
     } else {
-        glDisable(GL_TEXTURE_2D);
+        state.Disable(GL_TEXTURE_2D);
     }
     // Unit 1 stays active: callers' later texture calls act on it.
 }
 
 // Without multitexture the diffuse texture wins over the reflection.
-void ApplyOneUnit(GLuint diffuseTexture, GLuint reflectionTexture)
+void ApplyOneUnit(GlState& state, GLuint diffuseTexture, GLuint reflectionTexture)
 {
     if (diffuseTexture != 0) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, diffuseTexture);
-        DisableTexGen();
+        state.Enable(GL_TEXTURE_2D);
+        state.BindTexture2D(diffuseTexture);
+        DisableTexGen(state);
     } else if (reflectionTexture != 0) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, reflectionTexture);
-        EnableSphereMap();
+        state.Enable(GL_TEXTURE_2D);
+        state.BindTexture2D(reflectionTexture);
+        EnableSphereMap(state);
     } else {
-        glDisable(GL_TEXTURE_2D);
+        state.Disable(GL_TEXTURE_2D);
     }
 }
 
@@ -93,29 +94,40 @@ void ApplyOneUnit(GLuint diffuseTexture, GLuint reflectionTexture)
 
 void Material::Apply() const
 {
+    GlState direct;
+    Apply(direct);
+}
+
+void Material::Apply(GlState& state) const
+{
     LookUpMultitextureIfMissing();
 
-    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
-    glCullFace(GL_BACK);
+    state.PolygonMode(polygonMode);
+    state.CullFace(GL_BACK);
     if (doubleSided)
-        glDisable(GL_CULL_FACE);
+        state.Disable(GL_CULL_FACE);
     else
-        glEnable(GL_CULL_FACE);
-    glEnable(GL_COLOR_MATERIAL);
-    glColor3fv(colour);
+        state.Enable(GL_CULL_FACE);
+    state.Enable(GL_COLOR_MATERIAL);
+    state.Colour(colour);
 
-    glMaterialf(GL_FRONT, GL_SHININESS, shininess);
-    const GLfloat specularColour[4] = {specular, specular, specular, 1.0f};
-    glMaterialfv(GL_FRONT, GL_SPECULAR, specularColour);
+    state.FrontShininess(shininess);
+    state.FrontSpecular(specular);
 
     if (g_activeTexture)
-        ApplyTwoUnits(diffuseTexture, reflectionTexture);
+        ApplyTwoUnits(state, diffuseTexture, reflectionTexture);
     else
-        ApplyOneUnit(diffuseTexture, reflectionTexture);
+        ApplyOneUnit(state, diffuseTexture, reflectionTexture);
+}
+
+ActiveTextureProc ActiveTextureEntryPoint()
+{
+    return g_activeTexture;
 }
 
 void Material::ResetGlProcs()
 {
+    ResetBufferProcs();
     g_activeTexture = nullptr;
     g_multiTexCoord2fv = nullptr;
     g_multiTexCoord2f = nullptr;

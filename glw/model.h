@@ -11,6 +11,7 @@
 
 namespace glw {
 
+class GlState;
 class TextureMapper;
 
 // One triangle corner, handed to OpenGL as an interleaved array.
@@ -40,6 +41,9 @@ struct Material {
     // Sets colour, material, culling and texture state. With multitexture,
     // returns with texture unit 1 active.
     void Apply() const;
+    // The same through a state record, which may hold changes back until its
+    // next Commit.
+    void Apply(GlState& state) const;
 
     // Forgets the multitexture entry points cached by Apply, so that the next
     // Apply looks them up again in whatever context is then current.
@@ -49,6 +53,20 @@ struct Material {
 enum DrawFlags : int {
     kDrawTexCoords = 1,
     kDrawNormals = 2,
+};
+
+// A surface's vertices and indices copied into OpenGL buffer objects, so that
+// drawing does not hand OpenGL the client arrays afresh every time. A copy of
+// a surface starts without buffers: names belong to one surface only.
+struct SurfaceBuffers {
+    GLuint vertexBuffer = 0;
+    GLuint indexBuffer = 0;
+    std::size_t vertexCount = 0;
+    std::size_t indexCount = 0;
+
+    SurfaceBuffers() = default;
+    SurfaceBuffers(const SurfaceBuffers&) {}
+    SurfaceBuffers& operator=(const SurfaceBuffers&) { return *this; }
 };
 
 class Surface {
@@ -64,8 +82,11 @@ public:
     void ApplyMapper(TextureMapper& mapper);
 
     // 0, with no OpenGL call, when there is nothing to draw or an index names
-    // no vertex; else 1.
+    // no vertex; else 1. Draws from the buffer objects while they match the
+    // lists, from the client arrays otherwise.
     int Draw(int flags) const;
+
+    SurfaceBuffers buffers;
 };
 
 class Model {
@@ -86,6 +107,14 @@ public:
     // Applies each surface's material and draws it; stops at the first
     // surface that has nothing to draw and returns 0.
     int Draw() const;
+    int Draw(GlState& state) const;
+
+    // Copies every drawable surface into buffer objects of the current
+    // context, once the model will not change any more. False where OpenGL
+    // has no buffer objects; the model then draws from client arrays.
+    bool UploadBuffers();
+    // Deletes the buffer objects; the context that made them must be current.
+    void ReleaseBuffers();
 };
 
 }  // namespace glw

@@ -1,7 +1,12 @@
 // Drawing of surfaces and models with OpenGL 1.1 client-side vertex arrays.
 #include "glw/model.h"
 
+#include "glw/buffer_objects.h"
+#include "glw/gl_state.h"
+
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 
 namespace glw {
 namespace {
@@ -40,6 +45,12 @@ bool PrimitiveMode(int primitive, GLenum& mode)
     }
 }
 
+// An address in client memory, or an offset into the bound buffer object.
+const void* At(const char* base, std::size_t offset)
+{
+    return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(base) + offset);
+}
+
 }  // namespace
 
 int Surface::Draw(int flags) const
@@ -48,40 +59,56 @@ int Surface::Draw(int flags) const
         return 0;
     GLenum mode = GL_TRIANGLES;
     const bool drawable = PrimitiveMode(primitive, mode);
-    if (drawable && !IndicesAreDrawable(*this))
+    // Buffers are made only from lists whose indices were checked.
+    const bool uploaded = buffers.vertexBuffer != 0 && buffers.vertexCount == vertices.size() &&
+                          buffers.indexCount == indices.size();
+    if (drawable && !uploaded && !IndicesAreDrawable(*this))
         return 0;
 
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
 
-    const Vertex& first = vertices.front();
+    // With buffer objects bound, the pointers below are offsets into them.
+    const BufferProcs* procs = drawable ? BoundBuffersFor(*this) : nullptr;
+    const char* base = procs ? nullptr : reinterpret_cast<const char*>(vertices.data());
+    const void* indexData = procs ? nullptr : indices.data();
+
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, kStride, first.position);
+    glVertexPointer(3, GL_FLOAT, kStride, At(base, offsetof(Vertex, position)));
 
     if (flags & kDrawTexCoords) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, kStride, first.texCoord);
+        glTexCoordPointer(2, GL_FLOAT, kStride, At(base, offsetof(Vertex, texCoord)));
     } else {
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     }
 
     if (flags & kDrawNormals) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, kStride, first.normal);
+        glNormalPointer(GL_FLOAT, kStride, At(base, offsetof(Vertex, normal)));
     } else {
         glDisableClientState(GL_NORMAL_ARRAY);
     }
 
     if (drawable)
-        glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+        glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indexData);
 
+    if (procs)
+        UnbindBuffers(*procs);
     glPopClientAttrib();
     return 1;
 }
 
 int Model::Draw() const
 {
+    GlState direct;
+    return Draw(direct);
+}
+
+int Model::Draw(GlState& state) const
+{
     for (const Surface& surface : surfaces) {
-        surface.material.Apply();
+        surface.material.Apply(state);
+        state.Commit();
         if (surface.Draw(drawFlags) == 0)
             return 0;
     }

@@ -76,6 +76,42 @@ btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
     return Throw(world, diceShape, kDiceMass, camera, kDiceSpeed, btVector3(x, y, z));
 }
 
+int AddRestingThrownBodies(btDynamicsWorld& world, btCollisionShape* sphereShape,
+                           btCollisionShape* diceShape, int count)
+{
+    if (sphereShape == nullptr || diceShape == nullptr)
+        return 0;
+    // Cells 1.25 apart over the ground, clear of the tower and the pillars;
+    // further layers stack 1.25 higher.
+    constexpr float kSpacing = 1.25f;
+    constexpr int kCells = 29;  // 29 * 1.25 = 36.25 of the ground's 40
+    const auto clear = [](float x, float z) {
+        const float r = btSqrt(x * x + z * z);
+        const bool nearTower = r > kTowerRadius - 1.5f && r < kTowerRadius + 1.5f;
+        const bool nearPillar = btFabs(btFabs(x) - 10.0f) < 1.5f && btFabs(btFabs(z) - 10.0f) < 1.5f;
+        return !nearTower && !nearPillar;
+    };
+    int added = 0;
+    for (int layer = 0; added < count; ++layer) {
+        for (int i = 0; i < kCells && added < count; ++i) {
+            for (int k = 0; k < kCells && added < count; ++k) {
+                const float x = (i - kCells / 2) * kSpacing;
+                const float z = (k - kCells / 2) * kSpacing;
+                if (!clear(x, z))
+                    continue;
+                const bool ball = added % 2 == 0;
+                btRigidBody* body = CreateRigidBody(
+                    ball ? sphereShape : diceShape, ball ? kSphereMass : kDiceMass,
+                    btVector3(x, 0.6f + layer * kSpacing, z), kCcdMotionThreshold,
+                    kCcdSweptSphereRadius);
+                world.addRigidBody(body);
+                ++added;
+            }
+        }
+    }
+    return added;
+}
+
 BodyThrower::BodyThrower(MillisecondClock clock, RandomDraw random)
     : m_clock(std::move(clock)), m_random(std::move(random))
 {

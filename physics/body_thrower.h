@@ -41,6 +41,12 @@ btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
 btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
                        const CameraPose& camera, const RandomDraw& random);
 
+// Drops count bodies, balls and dice in turn, at rest on a grid over the
+// ground around the tower, for measuring a busy scene. They are thrown bodies
+// in every other respect: Stop removes them. Returns how many were added.
+int AddRestingThrownBodies(btDynamicsWorld& world, btCollisionShape* sphereShape,
+                           btCollisionShape* diceShape, int count);
+
 // The rate-limited throws that a held key repeats every tick. Sphere and dice
 // are limited independently.
 class BodyThrower {

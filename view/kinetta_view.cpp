@@ -1,7 +1,17 @@
-// The view's life outside set-up and drawing: construction, the tick and Stop.
+// The view's life: the scene's set-up and teardown, the tick, Stop and paint.
 #include "view/kinetta_view.h"
 
 #include <chrono>
+
+namespace {
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+}  // namespace
 
 CKinettaView::CKinettaView(const KeyState& keys) : m_keys(keys) {}
 
@@ -10,37 +20,63 @@ CKinettaView::~CKinettaView()
     DestroyWindow();
 }
 
+bool CKinettaView::InitScene()
+{
+    m_scene.Init();
+    return true;
+}
+
+void CKinettaView::DestroyScene()
+{
+    m_scene.Destroy();
+}
+
+void CKinettaView::Render()
+{
+    const auto start = std::chrono::steady_clock::now();
+    m_renderer.Render(m_scene, m_camera);
+    m_stats.renderMilliseconds += MillisecondsSince(start);
+    ++m_stats.frames;
+}
+
 void CKinettaView::ResetSimulation()
 {
-    if (m_world)
-        ::ResetSimulation(*m_world, m_sphereModel, m_diceModel);
+    if (m_scene.m_world)
+        ::ResetSimulation(*m_scene.m_world, m_scene.m_sphereModel, m_scene.m_diceModel);
+}
+
+int CKinettaView::AddRestingBodies(int count)
+{
+    if (!m_scene.m_world)
+        return 0;
+    return AddRestingThrownBodies(*m_scene.m_world, m_scene.m_sphereModel, m_scene.m_diceModel,
+                                  count);
 }
 
 bool CKinettaView::OnTick()
 {
     ++m_stats.ticks;
-    // Qt builds the scene when the window is first shown, which may come
-    // after the frame's timer has started.
-    if (!m_world || m_lights.empty())
+    // Without a context the scene was never built: nothing moves or draws.
+    if (!m_scene.Built() || m_scene.m_lights.empty())
         return true;
 
-    ApplyCameraKeys(m_keys, m_camera, *m_lights.front());
+    ApplyCameraKeys(m_keys, m_camera, *m_scene.m_lights.front());
 
     if (m_simulationState == SimulationState::Running) {
+        CDynamicsWorld& world = *m_scene.m_world;
         const CameraPose pose{m_camera.camPos, m_camera.yaw, m_camera.pitch};
         if (m_keys.IsDown(ViewKey::Space))
-            m_thrower.TryThrowSphere(*m_world, m_sphereModel, pose);
+            m_thrower.TryThrowSphere(world, m_scene.m_sphereModel, pose);
         if (m_keys.IsDown(ViewKey::T))
-            m_thrower.TryThrowDice(*m_world, m_diceModel, pose);
+            m_thrower.TryThrowDice(world, m_scene.m_diceModel, pose);
 
         const auto start = std::chrono::steady_clock::now();
-        StepWorld(*m_world);
-        m_stats.stepMilliseconds +=
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
+        StepWorld(world);
+        m_stats.stepMilliseconds += MillisecondsSince(start);
         ++m_stats.steps;
     }
 
-    update();
+    // Drawn now rather than on a later update request: every tick is a frame.
+    Paint();
     return true;
 }

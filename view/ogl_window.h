@@ -1,23 +1,31 @@
 #pragma once
-// The window base of the 3D view: one OpenGL context, a perspective
-// projection kept in step with the window size, and four hooks of the
-// derived view (T) called at fixed points of the window's life:
-//   InitScene    once, with the context current, before the first paint;
+// The window base of the 3D view: a native OpenGL window with one context, a
+// perspective projection kept in step with the window size, and four hooks of
+// the derived view (T) called at fixed points of the window's life:
+//   InitScene    once, with the context current, when the window is created;
 //   Render       on every paint, after a pending projection change;
 //   DestroyScene once, with the context current, before the context goes;
 //   OnTick       from outside (the frame's timer).
+//
+// A native window rather than a QOpenGLWidget: the widget renders into an
+// off-screen buffer that Qt then composes into the window, which costs as much
+// as drawing the scene on a software renderer. Here the frame is swapped
+// straight to the window. Painting is synchronous (Paint): QWindow's update
+// requests wait on a 5 ms timer of Qt's, and every tick must show its frame.
 
+#include <QtGui/QExposeEvent>
+#include <QtGui/QOpenGLContext>
 #include <QtGui/QSurfaceFormat>
-#include <QtOpenGLWidgets/QOpenGLWidget>
+#include <QtGui/QWindow>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <memory>
 #include <optional>
 
-// The context every view asks for. Set as the default format before the
-// application object exists. Swap interval 0: a display's refresh must never
-// throttle the 10 ms tick.
+// The context every view asks for. Swap interval 0: a display's refresh must
+// never throttle the 10 ms tick.
 inline QSurfaceFormat ViewSurfaceFormat()
 {
     QSurfaceFormat format;
@@ -50,57 +58,86 @@ struct ProjectionRecord {
 };
 
 template <class T>
-class COGLWindowImpl : public QOpenGLWidget {
+class COGLWindowImpl : public QWindow {
 public:
-    explicit COGLWindowImpl(QWidget* parent = nullptr) : QOpenGLWidget(parent)
+    COGLWindowImpl()
     {
-        setFocusPolicy(Qt::StrongFocus);
-        // Every paint draws the whole frame; nothing needs erasing first.
-        setAttribute(Qt::WA_OpaquePaintEvent);
+        setSurfaceType(QSurface::OpenGLSurface);
+        setFormat(ViewSurfaceFormat());
     }
 
     // The derived view's destructor must call DestroyWindow(): by the time
     // this destructor runs, the derived scene is gone.
     ~COGLWindowImpl() override = default;
 
-    // Tears the scene down with the context current. Safe to call more than
-    // once, and before the scene was ever built.
+    // Creates the native window and its context and builds the scene. False
+    // when no context could be had; the view then stays empty and black.
+    bool CreateWindowAndScene()
+    {
+        if (m_context)
+            return true;
+        create();
+        auto context = std::make_unique<QOpenGLContext>();
+        context->setFormat(requestedFormat());
+        if (!context->create() || !context->makeCurrent(this))
+            return false;
+        m_context = std::move(context);
+        m_sceneBuilt = true;
+        static_cast<T*>(this)->InitScene();
+        m_context->doneCurrent();
+        return true;
+    }
+
+    // Tears the scene down with the context current, then drops the context.
+    // Safe to call more than once, and before the scene was ever built.
     void DestroyWindow()
     {
-        if (!m_sceneBuilt)
+        if (!m_context)
             return;
+        if (m_sceneBuilt && m_context->makeCurrent(this)) {
+            static_cast<T*>(this)->DestroyScene();
+            m_context->doneCurrent();
+        }
         m_sceneBuilt = false;
-        makeCurrent();
-        static_cast<T*>(this)->DestroyScene();
-        doneCurrent();
+        m_context.reset();
+    }
+
+    // Draws and presents one frame now, if the window can be seen.
+    void Paint()
+    {
+        if (!m_sceneBuilt || !isExposed() || !m_context->makeCurrent(this))
+            return;
+        if (m_projection.projectionDirty)
+            ApplyProjection();
+        static_cast<T*>(this)->Render();
+        m_context->swapBuffers(this);
+        m_context->doneCurrent();
     }
 
     bool SceneBuilt() const { return m_sceneBuilt; }
     const ProjectionRecord& Projection() const { return m_projection; }
 
 protected:
-    void initializeGL() override
+    void exposeEvent(QExposeEvent*) override { Paint(); }
+
+    void resizeEvent(QResizeEvent*) override
     {
-        // Qt calls this again if the widget moves to another top-level window;
-        // the scene is built only once per window life.
-        if (m_sceneBuilt)
-            return;
-        m_sceneBuilt = true;
-        static_cast<T*>(this)->InitScene();
+        m_projection.projectionDirty = 1;
+        Paint();
     }
 
-    void resizeGL(int, int) override { m_projection.projectionDirty = 1; }
-
-    void paintGL() override
+    bool event(QEvent* event) override
     {
-        if (m_projection.projectionDirty)
-            ApplyProjection();
-        static_cast<T*>(this)->Render();
+        if (event->type() == QEvent::UpdateRequest) {
+            Paint();
+            return true;
+        }
+        return QWindow::event(event);
     }
 
     void ApplyProjection()
     {
-        const qreal ratio = devicePixelRatioF();
+        const qreal ratio = devicePixelRatio();
         const int width = static_cast<int>(this->width() * ratio);
         const int height = static_cast<int>(this->height() * ratio);
         // A window with no height keeps the previous projection until it has
@@ -117,6 +154,7 @@ protected:
     }
 
 private:
+    std::unique_ptr<QOpenGLContext> m_context;
     ProjectionRecord m_projection;
     bool m_sceneBuilt = false;
 };

@@ -1,6 +1,6 @@
 // Building the scene when the view's window is created, and tearing it down
 // in a fixed order when it is destroyed. Both run with the context current.
-#include "view/kinetta_view.h"
+#include "view/scene.h"
 
 #include "glw/cube_mapper.h"
 #include "glw/lwo_decoder.h"
@@ -52,7 +52,7 @@ void EditSurface(glw::Model& model, std::size_t index, Edit edit)
 
 }  // namespace
 
-void CKinettaView::LoadTextures()
+void Scene::LoadTextures()
 {
     // The loader's session ends with this scope, also when a load throws;
     // the textures stay valid.
@@ -65,14 +65,14 @@ void CKinettaView::LoadTextures()
     loader.Shutdown();
 }
 
-void CKinettaView::DeleteTextures()
+void Scene::DeleteTextures()
 {
     for (GLuint* name :
          {&m_groundTexture, &m_cylinderTexture, &m_diceTexture, &m_extraTexture, &m_boxTexture})
         glw::DeleteTexture(*name);
 }
 
-void CKinettaView::CreateModels()
+void Scene::CreateModels()
 {
     glw::LwoDecoder decoder;
 
@@ -110,17 +110,31 @@ void CKinettaView::CreateModels()
     EditSurface(*dice, 0, [&](glw::Surface& s) { s.material.diffuseTexture = m_diceTexture; });
     dice->SetDrawFlags(glw::kDrawNormals);
     m_diceModel = dice.release();
+
+    // The meshes are final now: OpenGL keeps its own copy from here on
+    // instead of taking the arrays in again on every draw.
+    for (glw::Model* model : Meshes())
+        model->UploadBuffers();
 }
 
-void CKinettaView::CreateShapes()
+std::array<glw::Model*, 4> Scene::Meshes()
+{
+    return {m_cylinderModel, m_sphereModel, m_boxModel, m_diceModel};
+}
+
+void Scene::CreateShapes()
 {
     m_groundShape = new btBoxShape(kGroundHalfExtents);
     m_wallShape = new btBoxShape(kWallHalfExtents);
     m_coneShape = new btConeShape(kConeRadius, kConeHeight);
 }
 
-void CKinettaView::DeleteShapes()
+void Scene::DeleteShapes()
 {
+    for (glw::Model* model : Meshes()) {
+        if (model)
+            model->ReleaseBuffers();
+    }
     // Models are deleted through their Bullet shape, as every shape is.
     btCollisionShape* shapes[] = {m_groundShape, m_wallShape, m_cylinderModel, m_coneShape,
                                   m_sphereModel, m_boxModel,  m_diceModel};
@@ -133,7 +147,7 @@ void CKinettaView::DeleteShapes()
     m_diceModel = nullptr;
 }
 
-bool CKinettaView::InitScene()
+void Scene::Init()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
@@ -152,6 +166,13 @@ bool CKinettaView::InitScene()
     glCullFace(GL_BACK);
 
     m_quadric = gluNewQuadric();
+    // Compiled once: GLU allocates on every sphere it makes.
+    m_lightMarkerList = glGenLists(1);
+    if (m_lightMarkerList != 0) {
+        glNewList(m_lightMarkerList, GL_COMPILE);
+        gluSphere(m_quadric, 0.1, 10, 5);
+        glEndList();
+    }
 
     LoadTextures();
     CreateModels();
@@ -164,14 +185,17 @@ bool CKinettaView::InitScene()
     m_groundSurface.diffuseTexture = m_groundTexture;
 
     AddStartBodies(*m_world, m_groundShape, m_cylinderModel);
-    return true;
 }
 
-void CKinettaView::DestroyScene()
+void Scene::Destroy()
 {
     if (m_quadric) {
         gluDeleteQuadric(m_quadric);
         m_quadric = nullptr;
+    }
+    if (m_lightMarkerList != 0) {
+        glDeleteLists(m_lightMarkerList, 1);
+        m_lightMarkerList = 0;
     }
     // Bodies go before the shapes they use, and the world is empty when it goes.
     if (m_world)

@@ -1,0 +1,120 @@
+#include "glw/buffer_objects.h"
+
+#include "glw/gl_procs.h"
+
+#include <climits>
+
+namespace glw {
+namespace {
+
+BufferProcs g_procs;
+bool g_looked = false;
+
+template <typename Proc>
+void Find(Proc& proc, const char* name, const char* arbName)
+{
+    proc = reinterpret_cast<Proc>(LookupGlProc(name));
+    if (proc == nullptr)
+        proc = reinterpret_cast<Proc>(LookupGlProc(arbName));
+}
+
+bool Complete(const BufferProcs& p)
+{
+    return p.genBuffers && p.deleteBuffers && p.bindBuffer && p.bufferData;
+}
+
+bool Uploadable(const Surface& surface)
+{
+    if (surface.vertices.empty() || surface.indices.empty() ||
+        surface.indices.size() > static_cast<std::size_t>(INT_MAX))
+        return false;
+    for (const std::uint32_t index : surface.indices) {
+        if (index >= surface.vertices.size())
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const BufferProcs* LookUpBufferProcs()
+{
+    if (!g_looked) {
+        Find(g_procs.genBuffers, "glGenBuffers", "glGenBuffersARB");
+        Find(g_procs.deleteBuffers, "glDeleteBuffers", "glDeleteBuffersARB");
+        Find(g_procs.bindBuffer, "glBindBuffer", "glBindBufferARB");
+        Find(g_procs.bufferData, "glBufferData", "glBufferDataARB");
+        g_looked = Complete(g_procs);
+    }
+    return g_looked ? &g_procs : nullptr;
+}
+
+void ResetBufferProcs()
+{
+    g_procs = {};
+    g_looked = false;
+}
+
+const BufferProcs* BoundBuffersFor(const Surface& surface)
+{
+    const SurfaceBuffers& b = surface.buffers;
+    if (b.vertexBuffer == 0 || b.vertexCount != surface.vertices.size() ||
+        b.indexCount != surface.indices.size() || !g_looked)
+        return nullptr;
+    g_procs.bindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+    g_procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+    return &g_procs;
+}
+
+void UnbindBuffers(const BufferProcs& procs)
+{
+    procs.bindBuffer(GL_ARRAY_BUFFER, 0);
+    procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+bool Model::UploadBuffers()
+{
+    const BufferProcs* procs = LookUpBufferProcs();
+    if (procs == nullptr)
+        return false;
+    ReleaseBuffers();
+    for (Surface& surface : surfaces) {
+        // A surface whose indices name no vertex keeps drawing (nothing)
+        // through the checks of the client-array path.
+        if (!Uploadable(surface))
+            continue;
+        SurfaceBuffers& b = surface.buffers;
+        GLuint names[2] = {0, 0};
+        procs->genBuffers(2, names);
+        b.vertexBuffer = names[0];
+        b.indexBuffer = names[1];
+        procs->bindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+        procs->bufferData(GL_ARRAY_BUFFER,
+                          static_cast<std::ptrdiff_t>(surface.vertices.size() * sizeof(Vertex)),
+                          surface.vertices.data(), GL_STATIC_DRAW);
+        procs->bindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+        procs->bufferData(
+            GL_ELEMENT_ARRAY_BUFFER,
+            static_cast<std::ptrdiff_t>(surface.indices.size() * sizeof(std::uint32_t)),
+            surface.indices.data(), GL_STATIC_DRAW);
+        b.vertexCount = surface.vertices.size();
+        b.indexCount = surface.indices.size();
+    }
+    UnbindBuffers(*procs);
+    return true;
+}
+
+void Model::ReleaseBuffers()
+{
+    const BufferProcs* procs = g_looked ? &g_procs : nullptr;
+    for (Surface& surface : surfaces) {
+        SurfaceBuffers& b = surface.buffers;
+        if (procs && b.vertexBuffer != 0) {
+            const GLuint names[2] = {b.vertexBuffer, b.indexBuffer};
+            procs->deleteBuffers(2, names);
+        }
+        b = SurfaceBuffers();
+    }
+}
+
+}  // namespace glw

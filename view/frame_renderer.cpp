@@ -1,0 +1,148 @@
+#include "view/frame_renderer.h"
+
+#include "drawer/primitive_solids.h"
+
+namespace {
+
+const GLfloat kCylinderColour[3] = {0.0f, 0.6f, 1.0f};
+
+}  // namespace
+
+FrameRenderer::FrameRenderer(RenderOptions options)
+    : m_options(options), m_state(options.stateEconomy)
+{
+}
+
+void FrameRenderer::SetOptions(const RenderOptions& options)
+{
+    m_options = options;
+    m_state = glw::GlState(options.stateEconomy);
+}
+
+void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
+{
+    // Whatever ran between two frames may have changed OpenGL.
+    m_state.Forget();
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
+    glTranslatef(camera.camPos.x(), camera.camPos.y(), camera.camPos.z());
+    m_state.Disable(GL_TEXTURE_2D);
+
+    DrawLights(scene);
+
+    if (scene.m_world) {
+        const btCollisionObjectArray& objects = scene.m_world->getCollisionObjectArray();
+        const int flushEvery = m_options.flushEvery;
+        for (int i = 0; i < objects.size(); ++i) {
+            DrawBody(scene, *objects[i], i);
+            if (flushEvery > 0 && (i + 1) % flushEvery == 0)
+                glFlush();
+        }
+    }
+    m_state.Commit();
+    glFlush();
+}
+
+void FrameRenderer::DrawLights(const Scene& scene)
+{
+    // After the camera transform, so light positions are in world coordinates.
+    for (const auto& light : scene.m_lights) {
+        if (light->enabled) {
+            glEnable(light->lightId);
+            glLightfv(light->lightId, GL_POSITION, light->position);
+            glLightfv(light->lightId, GL_DIFFUSE, light->diffuse);
+        } else {
+            glDisable(light->lightId);
+        }
+        // A marker where the light comes from, lit or not.
+        m_state.Disable(GL_LIGHTING);
+        glPushMatrix();
+        glTranslatef(light->position[0], light->position[1], light->position[2]);
+        m_state.Colour(1.0f, 1.0f, 0.0f);
+        m_state.Commit();
+        if (scene.m_lightMarkerList != 0)
+            glCallList(scene.m_lightMarkerList);
+        else
+            gluSphere(scene.m_quadric, 0.1, 10, 5);
+        glPopMatrix();
+        m_state.Enable(GL_LIGHTING);
+    }
+}
+
+void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object, int index)
+{
+    // Every body of the program is a rigid body with a motion state.
+    const btRigidBody* body = btRigidBody::upcast(&object);
+    if (body == nullptr || body->getMotionState() == nullptr)
+        return;
+    btTransform transform;
+    body->getMotionState()->getWorldTransform(transform);
+    btScalar m[16];
+    transform.getOpenGLMatrix(m);
+
+    const btCollisionShape* shape = object.getCollisionShape();
+    if (shape == scene.m_wallShape)
+        return;
+
+    if (shape == scene.m_boxModel || shape == scene.m_diceModel) {
+        const glw::Model& model = shape == scene.m_boxModel
+                                      ? static_cast<const glw::Model&>(*scene.m_boxModel)
+                                      : static_cast<const glw::Model&>(*scene.m_diceModel);
+        glPushMatrix();
+        glMultMatrixf(m);
+        m_state.Colour(1.0f, 1.0f, 1.0f);
+        m_state.BindTexture2D(scene.m_diceTexture);
+        m_state.Enable(GL_TEXTURE_2D);
+        model.Draw(m_state);
+        glPopMatrix();
+        m_state.Disable(GL_TEXTURE_2D);
+    } else if (shape == scene.m_groundShape) {
+        const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
+        glPushMatrix();
+        glMultMatrixf(m);
+        scene.m_groundSurface.Apply(m_state);
+        m_state.Commit();
+        drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f, 4.0f);
+        glPopMatrix();
+    } else if (shape == scene.m_cylinderModel) {
+        m_state.Colour(kCylinderColour);
+        glPushMatrix();
+        glMultMatrixf(m);
+        scene.m_cylinderModel->Draw(m_state);
+        glPopMatrix();
+        m_state.Disable(GL_TEXTURE_GEN_S);
+        m_state.Disable(GL_TEXTURE_GEN_T);
+        m_state.Disable(GL_TEXTURE_2D);
+    } else if (shape->getShapeType() == BOX_SHAPE_PROXYTYPE) {
+        const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
+        glPushMatrix();
+        glMultMatrixf(m);
+        m_state.Commit();
+        drawBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z());
+        glPopMatrix();
+    } else if (shape->getShapeType() == SPHERE_SHAPE_PROXYTYPE) {
+        // Every ball is drawn with the ball mesh, whatever its radius.
+        m_state.Disable(GL_TEXTURE_2D);
+        m_state.Colour(1.0f, 1.0f, 0.0f);
+        glPushMatrix();
+        glMultMatrixf(m);
+        scene.m_sphereModel->Draw(m_state);
+        glPopMatrix();
+    } else if (shape->getShapeType() == CYLINDER_SHAPE_PROXYTYPE) {
+        const auto* cylinder = static_cast<const btCylinderShape*>(shape);
+        const btVector3 he = cylinder->getHalfExtentsWithMargin();
+        m_state.Colour(kCylinderColour);
+        glPushMatrix();
+        glMultMatrixf(m);
+        glTranslatef(0.0f, 0.5f, 0.0f);
+        m_state.Commit();
+        drawCappedCylinder(scene.m_quadric, 2.0f * he.y(), cylinder->getRadius(),
+                           cylinder->getRadius(), 16, 1, 1);
+        glPopMatrix();
+    }
+    // Other shapes: the shape drawer's row comes with the drawer.
+    (void)index;
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Draws one frame of a scene in the current OpenGL context: the camera, the
+// lights with their markers, then every body of the world, in the world's
+// order, by the drawing path its shape selects. Plain C++: it runs in the
+// view's window and in off-screen contexts alike.
+
+#include "glw/gl_state.h"
+#include "view/camera_control.h"
+#include "view/scene.h"
+
+// Both switches change the time a frame takes, never its picture.
+struct RenderOptions {
+    // Send only the state changes that leave OpenGL different.
+    bool stateEconomy = true;
+    // A software renderer rasterises only what has been flushed; flushing
+    // every so many bodies lets its threads start while the rest is sent.
+    // 0: one flush at the end of the frame.
+    int flushEvery = 80;
+};
+
+class FrameRenderer {
+public:
+    explicit FrameRenderer(RenderOptions options = {});
+
+    // Needs the modelview matrix mode selected and the scene built in the
+    // current context. Ends with glFlush; presenting is the caller's.
+    void Render(const Scene& scene, const CameraState& camera);
+
+    const RenderOptions& Options() const { return m_options; }
+    void SetOptions(const RenderOptions& options);
+
+private:
+    void DrawLights(const Scene& scene);
+    void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
+
+    RenderOptions m_options;
+    glw::GlState m_state;
+};
