@@ -1,55 +1,221 @@
 #include "app/command_line.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <string_view>
+
+#ifndef KINETTA_VERSION
+#error "KINETTA_VERSION must come from the build"
+#endif
+
+namespace {
+
+constexpr OptionDoc kOptions[] = {
+    {nullptr, "--stats", nullptr,
+     "print a line of run statistics to standard output every second: ticks, frames painted, "
+     "bodies, mean step and render time in milliseconds"},
+    {nullptr, "--throw", "N",
+     "throw N balls and dice (0 to 100000) into the scene at start, for measuring the frame rate "
+     "with a busy scene"},
+    {"-h", "--help", nullptr, "display this help and exit"},
+    {nullptr, "--version", nullptr, "output version information and exit"},
+};
+
+constexpr KeyDoc kKeys[] = {
+    {"W, S", "walk forward, backward"},
+    {"A, D", "step left, right"},
+    {"Left, Right", "turn"},
+    {"Up, Down", "look up, down"},
+    {"Page Up, Page Down", "raise, lower the eye"},
+    {"Z/X, C/V, B/N", "move the light along x, y, z"},
+    {"Space", "throw a ball (while running)"},
+    {"T", "throw a die (while running)"},
+    {"Enter", "run or pause the simulation"},
+    {"Esc", "stop: every start body back in place, thrown bodies gone"},
+};
+
+constexpr std::size_t kHelpWidth = 79;
+
+std::string Quoted(std::string_view text)
+{
+    return "'" + std::string(text) + "'";
+}
+
+// The count must be all digits: strtol's silent 0 for "abc" and its
+// acceptance of "12abc" hid typing mistakes.
+bool ParseThrowCount(std::string_view text, int& count)
+{
+    int value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size() || value < 0 ||
+        value > kMaxThrowCount)
+        return false;
+    count = value;
+    return true;
+}
+
+// "  -h, --help" or "      --throw N": GNU's layout, long options aligned.
+std::string OptionLabel(const OptionDoc& option)
+{
+    std::string label = option.shortName ? std::string("  ") + option.shortName + ", " : "      ";
+    label += option.longName;
+    if (option.argument)
+        label += std::string(" ") + option.argument;
+    return label;
+}
+
+// Appends a two-column table: labels padded to one width, text wrapped
+// beneath itself.
+template <typename Row, typename LabelOf>
+void AppendTable(std::string& out, std::span<const Row> rows, LabelOf labelOf)
+{
+    std::size_t column = 18;
+    for (const Row& row : rows)
+        column = std::max(column, labelOf(row).size() + 2);
+    for (const Row& row : rows) {
+        std::string line = labelOf(row);
+        line.resize(column, ' ');
+        std::string_view words = row.text;
+        bool lineHasWord = false;
+        while (!words.empty()) {
+            const std::size_t space = words.find(' ');
+            const std::string_view word = words.substr(0, space);
+            if (lineHasWord && line.size() + 1 + word.size() > kHelpWidth) {
+                out += line + "\n";
+                line.assign(column, ' ');
+                lineHasWord = false;
+            }
+            if (lineHasWord)
+                line += ' ';
+            line += word;
+            lineHasWord = true;
+            words = space == std::string_view::npos ? std::string_view() : words.substr(space + 1);
+        }
+        out += line + "\n";
+    }
+}
+
+}  // namespace
+
+std::span<const OptionDoc> OptionDocs()
+{
+    return kOptions;
+}
+
+std::span<const KeyDoc> KeyDocs()
+{
+    return kKeys;
+}
 
 CommandLine ParseCommandLine(int argc, const char* const* argv)
 {
     CommandLine result;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (arg == nullptr)
+    bool optionsEnded = false;
+    for (int i = 1; i < argc && result.error.empty(); ++i) {
+        if (argv[i] == nullptr)
             continue;
-        if (std::strcmp(arg, "--") == 0)
+        const std::string_view arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            result.error = "extra operand " + Quoted(arg);
             break;
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0)
-            result.help = true;
-        else if (std::strcmp(arg, "--version") == 0)
-            result.version = true;
-        else if (std::strcmp(arg, "--stats") == 0)
-            result.stats = true;
-        else if (std::strcmp(arg, "--throw") == 0 && i + 1 < argc && argv[i + 1] != nullptr) {
-            const long count = std::strtol(argv[++i], nullptr, 10);
-            result.throwCount = count < 0 ? 0 : count > 100000 ? 100000 : static_cast<int>(count);
         }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg.substr(0, 2) != "--") {
+            // Bundled short options, as getopt reads them; -h is the only one.
+            for (const char letter : arg.substr(1)) {
+                if (letter != 'h') {
+                    result.error = "invalid option -- " + Quoted(std::string_view(&letter, 1));
+                    break;
+                }
+                result.help = true;
+            }
+            continue;
+        }
+
+        const std::size_t equals = arg.find('=');
+        const std::string_view name = arg.substr(0, equals);
+        const bool attached = equals != std::string_view::npos;
+        if (name == "--throw") {
+            std::string_view value;
+            if (attached)
+                value = arg.substr(equals + 1);
+            else if (i + 1 < argc && argv[i + 1] != nullptr)
+                value = argv[++i];
+            else {
+                result.error = "option '--throw' requires an argument";
+                break;
+            }
+            if (!ParseThrowCount(value, result.throwCount))
+                result.error = "invalid number of bodies to throw: " + Quoted(value) +
+                               " (expected a whole number from 0 to " +
+                               std::to_string(kMaxThrowCount) + ")";
+            continue;
+        }
+        bool* flag = name == "--help"      ? &result.help
+                     : name == "--version" ? &result.version
+                     : name == "--stats"   ? &result.stats
+                                           : nullptr;
+        if (flag == nullptr)
+            result.error = "unrecognized option " + Quoted(name);
+        else if (attached)
+            result.error = "option " + Quoted(name) + " doesn't allow an argument";
+        else
+            *flag = true;
     }
     return result;
 }
 
 std::string HelpText(const char* programName)
 {
-    std::string name = programName && *programName ? programName : "kinetta";
-    return "Usage: " + name +
-           " [OPTION]...\n"
-           "A rigid-body physics playground: a tower of cylinders to knock down.\n"
-           "\n"
-           "      --stats     print a line of run statistics to standard output every\n"
-           "                  second: ticks, frames painted, bodies, mean step and\n"
-           "                  render time in milliseconds\n"
-           "      --throw N   throw N balls and dice into the scene at start (for\n"
-           "                  measuring the frame rate with a busy scene)\n"
-           "  -h, --help      display this help and exit\n"
-           "      --version   output version information and exit\n"
-           "\n"
-           "Keys: W A S D walk, arrow keys turn and tilt, Page Up/Page Down raise and\n"
-           "lower the eye, Z/X C/V B/N move the light, Space throws a ball, T throws a\n"
-           "die, Enter runs or pauses the simulation, Esc stops and resets it.\n"
-           "\n"
-           "Kinetta needs a display: set DISPLAY, or run it under xvfb-run.\n";
+    const std::string name = programName && *programName ? programName : "kinetta";
+    std::string text = "Usage: " + name +
+                       " [OPTION]...\n"
+                       "A rigid-body physics playground: a tower of cylinders to knock down.\n"
+                       "\n"
+                       "Options:\n";
+    AppendTable(text, OptionDocs(), OptionLabel);
+    text += "\nKeys:\n";
+    AppendTable(text, KeyDocs(), [](const KeyDoc& key) { return "  " + std::string(key.keys); });
+    text +=
+        "\n"
+        "Kinetta needs a display: set DISPLAY, or run it under xvfb-run.\n"
+        "Exit status: 1 when the window is closed, 2 for a usage error or no usable\n"
+        "display, 0 after --help or --version or when the window cannot be created.\n";
+    return text;
 }
 
 std::string VersionText()
 {
-    return "kinetta 1.0.0.1\n"
-           "Physics by the Bullet library; drawing by OpenGL.\n";
+    return "kinetta " KINETTA_VERSION
+           "\n"
+           "Physics by the Bullet library; drawing by OpenGL.\n"
+           "Copyright (C) 2026 Kinetta developers. MIT licence.\n";
+}
+
+std::string UsageHint(const char* programName)
+{
+    const std::string name = programName && *programName ? programName : "kinetta";
+    return "Usage: " + name + " [OPTION]...\nTry '" + name + " --help' for more information.\n";
+}
+
+std::optional<int> AnswerInformationalOptions(const CommandLine& options, std::FILE* out,
+                                              std::FILE* err)
+{
+    if (!options.error.empty()) {
+        std::fprintf(err, "kinetta: %s\n%s", options.error.c_str(), UsageHint("kinetta").c_str());
+        return kUsageExitCode;
+    }
+    if (options.help) {
+        std::fputs(HelpText("kinetta").c_str(), out);
+        return 0;
+    }
+    if (options.version) {
+        std::fputs(VersionText().c_str(), out);
+        return 0;
+    }
+    return std::nullopt;
 }

@@ -1,7 +1,13 @@
 #pragma once
-// The few options Kinetta understands. Anything else on the command line is
-// ignored, as it always was.
+// The options Kinetta understands, parsed as GNU tools parse theirs: an
+// unknown option, an operand or a bad option value is a usage error.
+//
+// The option and key tables are the one source of both --help and the
+// manual page, so the two cannot tell different stories.
 
+#include <cstdio>
+#include <optional>
+#include <span>
 #include <string>
 
 struct CommandLine {
@@ -9,9 +15,37 @@ struct CommandLine {
     bool version = false;
     bool stats = false;  // print one line of run statistics every second
     int throwCount = 0;  // bodies thrown into the scene at start, for measuring
+    std::string error;   // the first usage error; empty when the line is good
 };
+
+constexpr int kMaxThrowCount = 100000;
+
+// Exit status for a usage error or an unusable display, as GNU tools use it.
+constexpr int kUsageExitCode = 2;
+
+struct OptionDoc {
+    const char* shortName;  // "-h", or nullptr
+    const char* longName;   // "--help"
+    const char* argument;   // "N", or nullptr for a switch
+    const char* text;       // what it does: one sentence, no line breaks
+};
+
+struct KeyDoc {
+    const char* keys;  // "W, S"
+    const char* text;  // "walk forward, backward"
+};
+
+std::span<const OptionDoc> OptionDocs();
+std::span<const KeyDoc> KeyDocs();
 
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 std::string HelpText(const char* programName);
 std::string VersionText();
+// The two lines a usage error ends with ("Usage: ..." and "Try ...").
+std::string UsageHint(const char* programName);
+
+// Prints help, version or a usage error. Returns the exit status when the
+// program has nothing more to do, nothing when it should go on and run.
+std::optional<int> AnswerInformationalOptions(const CommandLine& options, std::FILE* out,
+                                              std::FILE* err);

@@ -1,7 +1,12 @@
 #pragma once
-// Qt aborts when it cannot reach a display; Kinetta checks first and says so.
+// Qt aborts when it cannot reach a display, or when the display it picks has
+// no platform plugin installed. Kinetta checks first, says what is wrong and
+// exits with the usage status instead.
 
 #include <string>
 
-// Empty when a display can be reached, else a one-line reason.
-std::string FindDisplayProblem();
+// Finds a display that Qt can really open, X11 first, and points Qt at it
+// through QT_QPA_PLATFORM. A platform the user named in QT_QPA_PLATFORM is
+// honoured, and checked when it is X11 or Wayland. Returns an empty string
+// on success, else a one-line reason.
+std::string SelectDisplay();

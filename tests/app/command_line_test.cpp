@@ -3,29 +3,89 @@
 
 #include <gtest/gtest.h>
 
-TEST(CommandLine, RecognisesItsOptionsAndIgnoresTheRest)
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+CommandLine Parse(std::vector<const char*> args)
 {
-    const char* argv[] = {"kinetta", "--stats", "whatever", "-x", "--version"};
-    const CommandLine cl = ParseCommandLine(5, argv);
-    EXPECT_TRUE(cl.stats);
-    EXPECT_TRUE(cl.version);
-    EXPECT_FALSE(cl.help);
-
-    const char* none[] = {"kinetta", "file.bullet"};
-    const CommandLine plain = ParseCommandLine(2, none);
-    EXPECT_FALSE(plain.stats || plain.version || plain.help);
-
-    const char* afterDashes[] = {"kinetta", "--", "--help"};
-    EXPECT_FALSE(ParseCommandLine(3, afterDashes).help);
+    args.insert(args.begin(), "kinetta");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
-TEST(CommandLine, HelpNamesTheOptionsAndTheDisplayNeed)
+}  // namespace
+
+TEST(CommandLine, ReadsEveryOptionInBothSpellings)
+{
+    const CommandLine cl = Parse({"--stats", "--throw", "40", "--version", "-h"});
+    EXPECT_TRUE(cl.error.empty()) << cl.error;
+    EXPECT_TRUE(cl.stats && cl.version && cl.help);
+    EXPECT_EQ(cl.throwCount, 40);
+
+    const CommandLine attached = Parse({"--throw=100000", "--"});
+    EXPECT_TRUE(attached.error.empty()) << attached.error;
+    EXPECT_EQ(attached.throwCount, kMaxThrowCount);
+    EXPECT_FALSE(attached.stats || attached.version || attached.help);
+}
+
+TEST(CommandLine, RejectsWhatItDoesNotKnowAsGnuToolsDo)
+{
+    const std::pair<std::vector<const char*>, std::string> cases[] = {
+        {{"--unknown-option"}, "unrecognized option '--unknown-option'"},
+        {{"--stats", "-x"}, "invalid option -- 'x'"},
+        {{"-hv"}, "invalid option -- 'v'"},
+        {{"scene.bullet"}, "extra operand 'scene.bullet'"},
+        {{"--", "--help"}, "extra operand '--help'"},
+        {{"--version=2"}, "option '--version' doesn't allow an argument"},
+        {{"--throw"}, "option '--throw' requires an argument"},
+        {{"--throw", "abc"}, "invalid number of bodies to throw: 'abc'"},
+        {{"--throw", "12abc"}, "invalid number of bodies to throw: '12abc'"},
+        {{"--throw", "-5"}, "invalid number of bodies to throw: '-5'"},
+        {{"--throw=100001"}, "invalid number of bodies to throw: '100001'"},
+        {{"--throw="}, "invalid number of bodies to throw: ''"},
+    };
+    for (const auto& [args, error] : cases) {
+        const CommandLine cl = Parse(args);
+        EXPECT_EQ(cl.error.rfind(error, 0), 0u) << args.front() << " gave: " << cl.error;
+    }
+
+    // The error goes to stderr with the usage lines, nothing to stdout, and
+    // the exit status is 2 even when --help was asked for too.
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ASSERT_TRUE(out && err);
+    EXPECT_EQ(AnswerInformationalOptions(Parse({"--help", "--bogus"}), out, err), 2);
+    EXPECT_EQ(std::ftell(out), 0L);
+    std::string message(static_cast<std::size_t>(std::ftell(err)), '\0');
+    std::rewind(err);
+    ASSERT_EQ(std::fread(message.data(), 1, message.size(), err), message.size());
+    EXPECT_EQ(message,
+              "kinetta: unrecognized option '--bogus'\n"
+              "Usage: kinetta [OPTION]...\n"
+              "Try 'kinetta --help' for more information.\n");
+    std::fclose(out);
+    std::fclose(err);
+
+    EXPECT_EQ(AnswerInformationalOptions(Parse({"--stats"}), stdout, stderr), std::nullopt);
+}
+
+TEST(CommandLine, HelpListsEveryOptionAndKeyOfTheTables)
 {
     const std::string help = HelpText("kinetta");
-    EXPECT_NE(help.find("--stats"), std::string::npos);
-    EXPECT_NE(help.find("--version"), std::string::npos);
+    for (const OptionDoc& option : OptionDocs())
+        EXPECT_NE(help.find(option.longName), std::string::npos) << option.longName;
+    for (const KeyDoc& key : KeyDocs())
+        EXPECT_NE(help.find(std::string(key.keys) + "  "), std::string::npos) << key.keys;
     EXPECT_NE(help.find("xvfb-run"), std::string::npos);
-    EXPECT_EQ(VersionText().rfind("kinetta 1.0.0.1", 0), 0u);
+    for (std::size_t start = 0, end; start < help.size(); start = end + 1) {
+        end = help.find('\n', start);
+        EXPECT_LE(end - start, 79u) << help.substr(start, end - start);
+    }
+    EXPECT_EQ(VersionText().rfind("kinetta " KINETTA_VERSION "\n", 0), 0u);
 }
 
 TEST(StatsLine, ReportsTheLastIntervalsMeans)
