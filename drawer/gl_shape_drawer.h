@@ -1,0 +1,71 @@
+#pragma once
+// Draws any Bullet collision shape with immediate-mode OpenGL at a world
+// transform: the renderer's path for shapes without a drawing of their own.
+// Solid shapes get a generated grey checker texture by object-space texture
+// coordinate generation. OpenGL state is left as the last shape set it.
+
+#include <BulletCollision/CollisionShapes/btShapeHull.h>
+#include <btBulletCollisionCommon.h>
+
+#include <GL/gl.h>
+
+#include <cstddef>
+#include <unordered_set>
+
+class GL_ShapeDrawer {
+public:
+    // The convex hull of one shape that has no polyhedron of its own. Lives
+    // from the first drawing of the shape until the drawer is destroyed.
+    ATTRIBUTE_ALIGNED16(struct) HullCache
+    {
+        explicit HullCache(const btConvexShape* shape) : owner(shape), hull(shape) {}
+        const btConvexShape* owner;
+        btShapeHull hull;
+    };
+
+    GL_ShapeDrawer() = default;
+    // Frees the hull caches and the checker texture; needs the context current
+    // if a texture was made. Shapes keep their user pointers.
+    virtual ~GL_ShapeDrawer();
+    GL_ShapeDrawer(const GL_ShapeDrawer&) = delete;
+    GL_ShapeDrawer& operator=(const GL_ShapeDrawer&) = delete;
+
+    // Draws `shape` at the column-major matrix `m` in `color`. `boundsMin` and
+    // `boundsMax` limit the triangles a concave shape reports. Needs a current
+    // context with the modelview matrix selected.
+    virtual void drawShape(const btScalar* m, const btCollisionShape* shape, const btVector3& color,
+                           const btVector3& boundsMin, const btVector3& boundsMax);
+
+    // A sphere about the current origin in latitude and longitude quad strips;
+    // the normals are the vertex positions.
+    static void drawSphereBands(float radius, int lats, int longs);
+
+    // The shape's hull, built on first use and found again through the
+    // shape's user pointer. Null if that pointer belongs to somebody else.
+    const HullCache* hullCacheFor(const btConvexShape* shape);
+
+    // Whether solid shapes are textured. Read on the first drawing only: the
+    // checker texture is made then or never.
+    void setTextureEnabled(bool enabled) { m_textureEnabled = enabled; }
+    bool textureEnabled() const { return m_textureEnabled; }
+    bool textureReady() const { return m_textureReady; }
+    GLuint checkerTexture() const { return m_checkerTexture; }
+    int hullCacheCount() const { return m_hullCaches.size(); }
+
+private:
+    void drawOutline(const btScalar* m, const btCollisionShape* shape);
+    void setUpTexturing(const btVector3& color);
+    void drawSolid(const btCollisionShape* shape, const btVector3& color,
+                   const btVector3& boundsMin, const btVector3& boundsMax);
+    void drawHull(const btConvexShape* shape);
+    static void drawHullTriangles(const btShapeHull& hull);
+    // A user pointer is only trusted if it is one of this drawer's caches
+    // built for that very shape.
+    const HullCache* ownCacheOf(const btConvexShape* shape) const;
+
+    btAlignedObjectArray<HullCache*> m_hullCaches;
+    std::unordered_set<const HullCache*> m_ownCaches;
+    GLuint m_checkerTexture = 0;
+    bool m_textureEnabled = false;
+    bool m_textureReady = false;
+};
