@@ -1,0 +1,231 @@
+// A real main window with two toolbar bands and a status bar, saved through
+// the user's settings file (in a private XDG_CONFIG_HOME) and restored into a
+// new window, as on the next start.
+
+#include "app/layout_blobs.h"
+#include "app/sstate/qt_window_layout.h"
+
+#include <gtest/gtest.h>
+#include <QtCore/QCoreApplication>
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtCore/QSettings>
+#include <QtCore/QTemporaryDir>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QScreen>
+#include <QtWidgets/QMainWindow>
+#include <QtWidgets/QStatusBar>
+#include <QtWidgets/QToolBar>
+
+#include <cstdlib>
+#include <memory>
+
+namespace sstate {
+namespace {
+
+constexpr std::uint32_t kMenuBand = 60160;
+constexpr std::uint32_t kToolBand = 60161;
+const QRect kCreated(30, 40, 560, 380);
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+// A frame as the program creates it: the menu band, the toolbar band on a
+// row of its own, the status bar; the layout restore posted behind creation.
+struct TestFrame {
+    std::unique_ptr<QMainWindow> window = std::make_unique<QMainWindow>();
+    QToolBar* menuBand = new QToolBar(QStringLiteral("Menu"));
+    QToolBar* toolBand = new QToolBar(QStringLiteral("Toolbar"));
+    CWindowStateMgr manager;
+
+    TestFrame()
+    {
+        window->setWindowTitle(QStringLiteral("Kinetta"));
+        window->setCentralWidget(new QWidget);
+        for (const char* menu : {"&File", "&Edit", "&View", "&Simulation", "&Help"})
+            menuBand->addAction(QString::fromLatin1(menu));
+        for (const char* button : {"New", "Open", "Save", "Start", "Pause", "Stop"})
+            toolBand->addAction(QString::fromLatin1(button));
+        window->addToolBar(menuBand);
+        window->addToolBarBreak();
+        window->addToolBar(toolBand);
+        window->statusBar()->showMessage(QStringLiteral("Ready"));
+        window->setGeometry(kCreated);
+        PostRestoreLayout(manager, {window.get(),
+                                    {{kMenuBand, menuBand}, {kToolBand, toolBand}},
+                                    {kMenuBand},
+                                    window->statusBar()});
+        window->show();
+        Settle();
+    }
+
+    bool ToolBandAboveMenuBand()
+    {
+        // Shown for the check, as a user would show it to look.
+        const bool hidden = toolBand->isHidden();
+        toolBand->show();
+        Settle();
+        const bool above = toolBand->geometry().bottom() < menuBand->geometry().top();
+        toolBand->setHidden(hidden);
+        return above;
+    }
+
+    void ExpectDefaultLayout(const char* why)
+    {
+        SCOPED_TRACE(why);
+        EXPECT_EQ(window->geometry(), kCreated);
+        EXPECT_FALSE(window->isMaximized());
+        EXPECT_FALSE(window->statusBar()->isHidden());
+        EXPECT_FALSE(toolBand->isHidden());
+        EXPECT_FALSE(ToolBandAboveMenuBand());
+        EXPECT_LT(menuBand->geometry().bottom(), toolBand->geometry().top());
+    }
+};
+
+QString SettingsFile(const QString& configHome)
+{
+    return configHome + QStringLiteral("/Kinetta/Kinetta.conf");
+}
+
+TEST(WindowStateQtTest, RealWindowLayoutIsSavedToTheSettingsFileAndRestored)
+{
+    QTemporaryDir configHome;
+    ASSERT_TRUE(configHome.isValid());
+    // Before the first settings object of the process: Qt reads it once.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    const QString file = SettingsFile(configHome.path());
+    ASSERT_EQ(QSettings(QStringLiteral("Kinetta"), QStringLiteral("Kinetta")).fileName(), file);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+
+    // First run: nothing stored, the default layout, nothing written.
+    const QRect moved(50, 60, 600, 420);
+    {
+        TestFrame first;
+        first.ExpectDefaultLayout("first run");
+        EXPECT_FALSE(QFile::exists(file)) << "a restore writes nothing";
+
+        // The user moves and resizes the window, puts the toolbar band above
+        // the menu band and hides the status bar.
+        first.window->setGeometry(moved);
+        first.window->removeToolBar(first.menuBand);
+        first.window->removeToolBar(first.toolBand);
+        first.window->addToolBar(Qt::TopToolBarArea, first.toolBand);
+        first.window->addToolBarBreak();
+        first.window->addToolBar(Qt::TopToolBarArea, first.menuBand);
+        first.toolBand->show();
+        first.menuBand->show();
+        first.window->statusBar()->hide();
+        Settle();
+        EXPECT_TRUE(SaveLayout(first.manager));
+    }
+
+    {
+        QSettings stored(file, QSettings::IniFormat);
+        EXPECT_EQ(stored.value("General/SM_CXSCREEN").toString(), QString::number(work.width()));
+        EXPECT_EQ(stored.value("General/SM_CYSCREEN").toString(), QString::number(work.height()));
+        EXPECT_EQ(stored.value("MainWindow/placement").toByteArray().size(), 44);
+        EXPECT_EQ(stored.value("MainWindow/Wnd-0xfffffffe/visible").toString(), "0");
+        const QByteArray band0 = stored.value("MainWindow/Wnd-0xffffffff/band0").toByteArray();
+        const auto info = DecodeBandInfo(std::span(
+            reinterpret_cast<const std::uint8_t*>(band0.constData()), std::size_t(band0.size())));
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->wID, kToolBand);
+        EXPECT_EQ(stored.value("MainWindow/Wnd-0xffffffff/band1").toByteArray().size(), 80);
+    }
+
+    // Next start: all of it comes back. Then maximised with the toolbar band
+    // hidden, and closed.
+    {
+        TestFrame second;
+        EXPECT_EQ(second.window->geometry(), moved);
+        EXPECT_TRUE(second.window->statusBar()->isHidden());
+        EXPECT_FALSE(second.menuBand->isHidden());
+        EXPECT_TRUE(second.ToolBandAboveMenuBand());
+
+        second.toolBand->hide();
+        second.window->showMaximized();
+        Settle();
+        EXPECT_TRUE(SaveLayout(second.manager));
+    }
+    {
+        TestFrame third;
+        EXPECT_TRUE(third.window->isMaximized());
+        EXPECT_EQ(third.window->normalGeometry(), moved);
+        EXPECT_TRUE(third.toolBand->isHidden());
+        EXPECT_TRUE(third.ToolBandAboveMenuBand()) << "a hidden band keeps its place";
+        third.window->showNormal();
+        Settle();
+    }
+
+    // Values of the wrong type, as a hand-edited file would hold them: a width
+    // that is not a number is not used for scaling, a doubled height is, and
+    // a list for "visible" shows the status bar.
+    {
+        const QString scratch = configHome.path() + QStringLiteral("/scratch.conf");
+        {
+            QSettings damaged(scratch, QSettings::IniFormat);
+            damaged.setValue("General/SM_CXSCREEN", "1600 pixels");
+            damaged.setValue("General/SM_CYSCREEN", work.height() * 2);
+            damaged.setValue("MainWindow/Wnd-0xfffffffe/visible", QStringList{"1", "0"});
+            WindowPlacement placement;
+            placement.showCmd = 1;
+            placement.normalPosition = {100, 200, 500, 600};
+            const auto bytes = EncodePlacement(placement);
+            damaged.setValue("MainWindow/placement",
+                             QByteArray(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        }
+        // Copied in as a file, so that it is read back from the disk as text.
+        ASSERT_TRUE(QFile::remove(file));
+        ASSERT_TRUE(QFile::copy(scratch, file));
+    }
+    {
+        TestFrame fourth;
+        EXPECT_EQ(fourth.window->geometry(), QRect(100, 100, 400, 200));
+        EXPECT_FALSE(fourth.window->statusBar()->isHidden());
+    }
+
+    // Garbage in the file: the default layout, until the next save.
+    {
+        QFile garbage(file);
+        ASSERT_TRUE(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QByteArray noise;
+        for (int i = 0; i < 4096; ++i)
+            noise.append(char((i * 7919 + 13) % 256));
+        noise.append("\n[MainWindow]\nplacement=@ByteArray(\\0\\x1\n[%General\n=\n");
+        garbage.write(noise);
+    }
+    {
+        TestFrame fifth;
+        fifth.ExpectDefaultLayout("garbage");
+        // The next save replaces the damaged file.
+        fifth.window->setGeometry(moved);
+        Settle();
+        EXPECT_TRUE(SaveLayout(fifth.manager));
+    }
+    EXPECT_EQ(TestFrame().window->geometry(), moved);
+
+    // The settings folder cannot be made: the save fails quietly, the next
+    // start gets the default layout.
+    ASSERT_TRUE(QDir(configHome.path() + "/Kinetta").removeRecursively());
+    {
+        QFile blocker(configHome.path() + "/Kinetta");
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    {
+        TestFrame sixth;
+        sixth.window->setGeometry(moved);
+        Settle();
+        EXPECT_FALSE(SaveLayout(sixth.manager));
+    }
+    EXPECT_FALSE(QFile::exists(file));
+    {
+        TestFrame seventh;
+        seventh.ExpectDefaultLayout("unwritable folder");
+    }
+}
+
+}  // namespace
+}  // namespace sstate

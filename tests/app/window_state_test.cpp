@@ -1,0 +1,544 @@
+// The saved window layout against an in-memory store and plain stand-ins for
+// the frame, its toolbar bands and its status bar.
+
+#include "app/layout_blobs.h"
+#include "app/sstate/dock_wnd_mgr.h"
+#include "app/sstate/placement_rules.h"
+#include "app/sstate/rebar_state_adapter.h"
+#include "app/sstate/toggle_window_adapter.h"
+#include "app/sstate/window_state_mgr.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+namespace sstate {
+namespace {
+
+constexpr std::uint32_t kMenuBand = 60160;
+constexpr std::uint32_t kToolBand = 60161;
+constexpr std::uint32_t kExtraBand = 60162;
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A registry-like tree held in memory.
+struct MemoryKey {
+    std::map<std::string, Bytes> values;
+    std::map<std::string, std::shared_ptr<MemoryKey>> keys;
+
+    bool operator==(const MemoryKey& other) const
+    {
+        if (values != other.values || keys.size() != other.keys.size())
+            return false;
+        return std::equal(keys.begin(), keys.end(), other.keys.begin(), [](auto& a, auto& b) {
+            return a.first == b.first && *a.second == *b.second;
+        });
+    }
+    MemoryKey DeepCopy() const
+    {
+        MemoryKey copy;
+        copy.values = values;
+        for (const auto& [name, key] : keys)
+            copy.keys[name] = std::make_shared<MemoryKey>(key->DeepCopy());
+        return copy;
+    }
+    MemoryKey& Child(const std::string& name)
+    {
+        auto& key = keys[name];
+        if (!key)
+            key = std::make_shared<MemoryKey>();
+        return *key;
+    }
+};
+
+class MemoryStorage : public IStorge {
+public:
+    MemoryStorage(std::shared_ptr<MemoryKey> node, bool writable)
+        : m_node(std::move(node)), m_writable(writable)
+    {
+    }
+    std::unique_ptr<IStorge> Create(std::string_view name) override
+    {
+        if (!m_writable)
+            return nullptr;
+        return std::make_unique<MemoryStorage>(
+            std::shared_ptr<MemoryKey>(m_node, &m_node->Child(std::string(name))), true);
+    }
+    std::unique_ptr<IStorge> Open(std::string_view name) override
+    {
+        const auto it = m_node->keys.find(std::string(name));
+        if (it == m_node->keys.end())
+            return nullptr;
+        return std::make_unique<MemoryStorage>(it->second, m_writable);
+    }
+    bool SetBinaryValue(std::string_view name, std::span<const std::uint8_t> data) override
+    {
+        if (!m_writable)
+            return false;
+        m_node->values[std::string(name)] = Bytes(data.begin(), data.end());
+        return true;
+    }
+    std::optional<Bytes> QueryBinaryValue(std::string_view name) override
+    {
+        const auto it = m_node->values.find(std::string(name));
+        return it == m_node->values.end() ? std::nullopt : std::optional<Bytes>(it->second);
+    }
+    bool SetStringValue(std::string_view name, std::string_view value) override
+    {
+        return SetBinaryValue(name, Bytes(value.begin(), value.end()));
+    }
+
+private:
+    std::shared_ptr<MemoryKey> m_node;
+    bool m_writable;
+};
+
+// A top-level window as the platform keeps it: a normal rectangle, a state,
+// and the show commands it was given.
+class FakeWindow : public ITopLevelWindow {
+public:
+    enum class State { Normal, Maximized, Minimized };
+
+    LayoutRect work{0, 0, 1280, 1024};
+    LayoutRect normal{10, 20, 810, 620};
+    State state = State::Normal;
+    bool maximizedBeforeMinimized = false;
+    bool visible = true;
+    std::vector<std::int32_t> shows;
+    int placementsApplied = 0;
+    bool foreground = false;
+
+    LayoutRect WorkArea() const override { return work; }
+    std::vector<LayoutRect> ScreenAreas() const override { return {work}; }
+    std::optional<WindowPlacement> GetPlacement() const override
+    {
+        WindowPlacement p;
+        p.showCmd = state == State::Minimized   ? kShowMinimized
+                    : state == State::Maximized ? kShowMaximized
+                                                : kShowNormal;
+        // Flags the layout code must drop.
+        p.flags = 0x1 | 0x4 | (maximizedBeforeMinimized ? kRestoreToMaximized : 0);
+        p.minPosition = {-32000, -32000};
+        p.maxPosition = {-1, -1};
+        p.normalPosition = normal;
+        return p;
+    }
+    void SetPlacement(const WindowPlacement& p) override
+    {
+        EXPECT_EQ(p.showCmd, std::uint32_t{kShowHide}) << "applying must not show the window";
+        normal = p.normalPosition;
+        state = State::Normal;
+        ++placementsApplied;
+    }
+    void Show(std::int32_t command) override
+    {
+        shows.push_back(command);
+        visible = command != kShowHide;
+        if (command == kShowMaximized)
+            state = State::Maximized;
+        else if (command == kShowNormal || command == kShowRestore)
+            state = State::Normal;
+    }
+    void BringToForeground() override { foreground = true; }
+};
+
+// A rebar: bands by position, applying the fields a record's mask names.
+class FakeBands : public IBandList {
+public:
+    std::vector<BandInfo> bands;
+
+    int Count() const override { return static_cast<int>(bands.size()); }
+    std::optional<BandInfo> GetBand(int i) const override { return bands.at(i); }
+    int IdToIndex(std::uint32_t id) const override
+    {
+        for (std::size_t i = 0; i < bands.size(); ++i) {
+            if (bands[i].wID == id)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+    bool MoveBand(int from, int to) override
+    {
+        const BandInfo moving = bands.at(from);
+        bands.erase(bands.begin() + from);
+        bands.insert(bands.begin() + to, moving);
+        return true;
+    }
+    bool SetBand(int i, const BandInfo& info) override
+    {
+        BandInfo& b = bands.at(i);
+        if (info.fMask & kBandMaskStyle)
+            b.fStyle = info.fStyle;
+        if (info.fMask & kBandMaskSize)
+            b.cx = info.cx;
+        if (info.fMask & kBandMaskIdealSize)
+            b.cxIdeal = info.cxIdeal;
+        return true;
+    }
+    std::vector<std::uint32_t> Ids() const
+    {
+        std::vector<std::uint32_t> ids;
+        for (const BandInfo& b : bands)
+            ids.push_back(b.wID);
+        return ids;
+    }
+    const BandInfo& ById(std::uint32_t id) const { return bands.at(IdToIndex(id)); }
+};
+
+class FakeToggle : public IToggleWindow {
+public:
+    bool visible = true;
+    std::vector<std::int32_t> shows;
+    bool IsVisible() const override { return visible; }
+    void Show(std::int32_t command) override
+    {
+        shows.push_back(command);
+        visible = command != kShowHide;
+    }
+};
+
+BandInfo Band(std::uint32_t id, std::uint32_t width, std::uint32_t style = kBandStyleChildEdge)
+{
+    BandInfo b;
+    b.wID = id;
+    b.cx = width;
+    b.cxIdeal = width;
+    b.fStyle = style;
+    return b;
+}
+
+// A frame as it is just after creation: the menu band, then the toolbar band
+// on a row of its own, the status bar shown.
+struct Frame {
+    std::shared_ptr<FakeWindow> window = std::make_shared<FakeWindow>();
+    std::shared_ptr<FakeBands> bands = std::make_shared<FakeBands>();
+    std::shared_ptr<FakeToggle> statusBar = std::make_shared<FakeToggle>();
+    CWindowStateMgr manager;
+
+    explicit Frame(LayoutRect work = {0, 0, 1280, 1024})
+    {
+        window->work = work;
+        bands->bands = {Band(kMenuBand, 400), Band(kToolBand, 250, kBandStyleBreak)};
+        manager.Initialize(window, kShowDefault);
+        manager.AddChild(
+            -1, std::make_shared<CRebarStateAdapter>(bands, std::vector<std::uint32_t>{kMenuBand}));
+        manager.AddChild(-2, std::make_shared<CToggleWindowAdapter>(statusBar));
+        manager.AddChild(-3, std::make_shared<CDockWndMgr>());
+    }
+
+    void RestoreFrom(const std::shared_ptr<MemoryKey>& root)
+    {
+        MemoryStorage storage(root, false);
+        manager.Restore(&storage);
+    }
+
+    // What a first run looks like.
+    void ExpectDefaultLayout(const std::string& why) const
+    {
+        SCOPED_TRACE(why);
+        EXPECT_EQ(bands->Ids(), (std::vector<std::uint32_t>{kMenuBand, kToolBand}));
+        EXPECT_EQ(bands->ById(kToolBand).cx, 250u);
+        EXPECT_TRUE(statusBar->visible);
+        ASSERT_FALSE(statusBar->shows.empty());
+        EXPECT_EQ(statusBar->shows.back(), kShowNoActivate);
+        EXPECT_EQ(window->shows, std::vector<std::int32_t>{kShowDefault});
+        EXPECT_EQ(window->placementsApplied, 0);
+    }
+};
+
+std::shared_ptr<MemoryKey> Save(const Frame& frame)
+{
+    auto root = std::make_shared<MemoryKey>();
+    MemoryStorage storage(root, true);
+    frame.manager.Store(storage);
+    return root;
+}
+
+Bytes Dword(std::uint32_t v)
+{
+    const auto b = EncodeDword(v);
+    return Bytes(b.begin(), b.end());
+}
+
+Bytes PlacementBytes(const WindowPlacement& p)
+{
+    const auto b = EncodePlacement(p);
+    return Bytes(b.begin(), b.end());
+}
+
+Bytes BandBytes(const BandInfo& info)
+{
+    const auto b = EncodeBandInfo(info);
+    return Bytes(b.begin(), b.end());
+}
+
+TEST(WindowStateTest, LayoutSurvivesARestartExactly)
+{
+    Frame before;
+    before.window->normal = {120, 90, 1020, 790};
+    // The toolbar band above the menu band, the menu band widened on its own
+    // row, the toolbar band hidden, the status bar hidden.
+    before.bands->bands = {Band(kToolBand, 300, kBandStyleHidden),
+                           Band(kMenuBand, 520, kBandStyleBreak | kBandStyleChildEdge)};
+    before.statusBar->visible = false;
+    const auto saved = Save(before);
+
+    // The store has the expected shape.
+    const MemoryKey& general = *saved->keys.at("General");
+    EXPECT_EQ(general.values.at("SM_CXSCREEN"), Dword(1280));
+    EXPECT_EQ(general.values.at("SM_CYSCREEN"), Dword(1024));
+    const MemoryKey& mainWindow = *saved->keys.at("MainWindow");
+    EXPECT_EQ(mainWindow.values.at("placement").size(), kPlacementSize);
+    EXPECT_EQ(mainWindow.keys.at("Wnd-0xfffffffe")->values.at("visible"), Dword(0));
+    const MemoryKey& rebar = *mainWindow.keys.at("Wnd-0xffffffff");
+    ASSERT_EQ(rebar.values.size(), 2u);
+    const auto band0 = DecodeBandInfo(rebar.values.at("band0"));
+    ASSERT_TRUE(band0);
+    EXPECT_EQ(band0->fMask, 0x363u);
+    EXPECT_EQ(band0->wID, kToolBand);
+    EXPECT_EQ(rebar.values.at("band1").size(), kBandInfoSize);
+    EXPECT_TRUE(mainWindow.keys.count("Wnd-0xfffffffd"));
+    const auto stored = DecodePlacement(mainWindow.values.at("placement"));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->flags, 0u) << "only the restore-to-maximised flag is kept";
+
+    const MemoryKey untouched = saved->DeepCopy();
+    Frame after;
+    after.RestoreFrom(saved);
+    EXPECT_TRUE(*saved == untouched) << "a restore writes nothing";
+
+    EXPECT_EQ(after.window->normal.left, 120);
+    EXPECT_EQ(after.window->normal.top, 90);
+    EXPECT_EQ(after.window->normal.right, 1020);
+    EXPECT_EQ(after.window->normal.bottom, 790);
+    EXPECT_EQ(after.window->shows, std::vector<std::int32_t>{kShowNormal});
+    EXPECT_TRUE(after.window->foreground);
+    EXPECT_EQ(after.bands->Ids(), (std::vector<std::uint32_t>{kToolBand, kMenuBand}));
+    EXPECT_EQ(after.bands->ById(kToolBand).fStyle, kBandStyleHidden);
+    EXPECT_EQ(after.bands->ById(kToolBand).cx, 300u);
+    EXPECT_EQ(after.bands->ById(kMenuBand).fStyle, kBandStyleBreak | kBandStyleChildEdge);
+    EXPECT_EQ(after.bands->ById(kMenuBand).cx, 520u);
+    EXPECT_FALSE(after.statusBar->visible);
+
+    // Maximised: the normal rectangle is kept for when it is restored.
+    before.window->state = FakeWindow::State::Maximized;
+    Frame maximised;
+    maximised.RestoreFrom(Save(before));
+    EXPECT_EQ(maximised.window->state, FakeWindow::State::Maximized);
+    EXPECT_EQ(maximised.window->shows, std::vector<std::int32_t>{kShowMaximized});
+    EXPECT_EQ(maximised.window->normal.right, 1020);
+    EXPECT_EQ(maximised.bands->Ids(), (std::vector<std::uint32_t>{kToolBand, kMenuBand}));
+}
+
+TEST(WindowStateTest, PlacementIsScaledToTheNewWorkArea)
+{
+    Frame before({0, 0, 1600, 1200});
+    before.window->normal = {101, 151, 1001, 749};
+    const auto saved = Save(before);
+
+    Frame smaller({0, 0, 1280, 1024});
+    smaller.RestoreFrom(saved);
+    // x by 1280/1600, y by 1024/1200, each rounded to the nearest pixel:
+    // 80.8, 128.85, 800.8 and 639.15.
+    EXPECT_EQ(smaller.window->normal.left, 81);
+    EXPECT_EQ(smaller.window->normal.top, 129);
+    EXPECT_EQ(smaller.window->normal.right, 801);
+    EXPECT_EQ(smaller.window->normal.bottom, 639);
+
+    Frame same({0, 0, 1600, 1200});
+    same.RestoreFrom(saved);
+    EXPECT_EQ(same.window->normal.left, 101);
+    EXPECT_EQ(same.window->normal.bottom, 749);
+
+    // Stored extents that are unreadable, zero, negative or of the wrong size
+    // leave the placement unscaled instead of collapsing it.
+    for (const Bytes& width :
+         {Dword(0), Dword(static_cast<std::uint32_t>(-1600)), Bytes{0x40, 6}, Bytes(8, 0x40)}) {
+        saved->keys.at("General")->values["SM_CXSCREEN"] = width;
+        saved->keys.at("General")->values.erase("SM_CYSCREEN");
+        Frame restored({0, 0, 1280, 1024});
+        restored.RestoreFrom(saved);
+        EXPECT_EQ(restored.window->normal.left, 101);
+        EXPECT_EQ(restored.window->normal.top, 151);
+    }
+
+    // Halves round away from zero; negative coordinates (a screen to the
+    // left of the primary one) scale like positive ones.
+    EXPECT_EQ(MulDiv(3, 1, 2), 2);
+    EXPECT_EQ(MulDiv(-3, 1, 2), -2);
+    EXPECT_EQ(MulDiv(-101, 1280, 1600), -81);
+    EXPECT_EQ(MulDiv(7, 1, 0), -1);
+}
+
+TEST(WindowStateTest, ClosedMinimisedComesBackNormalOrMaximised)
+{
+    Frame normalThenMinimised;
+    normalThenMinimised.window->state = FakeWindow::State::Minimized;
+    const auto normalSaved = Save(normalThenMinimised);
+    const auto p = DecodePlacement(normalSaved->keys.at("MainWindow")->values.at("placement"));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->showCmd, std::uint32_t{kShowNormal});
+    Frame a;
+    a.RestoreFrom(normalSaved);
+    EXPECT_EQ(a.window->shows, std::vector<std::int32_t>{kShowNormal});
+    EXPECT_EQ(a.window->state, FakeWindow::State::Normal);
+
+    Frame maximisedThenMinimised;
+    maximisedThenMinimised.window->state = FakeWindow::State::Minimized;
+    maximisedThenMinimised.window->maximizedBeforeMinimized = true;
+    const auto maxSaved = Save(maximisedThenMinimised);
+    const auto q = DecodePlacement(maxSaved->keys.at("MainWindow")->values.at("placement"));
+    ASSERT_TRUE(q);
+    EXPECT_EQ(q->showCmd, std::uint32_t{kShowMaximized});
+    EXPECT_EQ(q->flags, kRestoreToMaximized);
+    Frame b;
+    b.RestoreFrom(maxSaved);
+    EXPECT_EQ(b.window->state, FakeWindow::State::Maximized);
+    EXPECT_EQ(b.window->normal.right, 810) << "its normal rectangle is kept";
+}
+
+TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
+{
+    Frame reference;
+    reference.bands->bands = {Band(kToolBand, 300), Band(kMenuBand, 520, kBandStyleBreak)};
+    reference.statusBar->visible = false;
+    const auto good = Save(reference);
+
+    // No store, no General key, no MainWindow key: the default layout.
+    {
+        Frame frame;
+        frame.manager.Restore(nullptr);
+        frame.ExpectDefaultLayout("no store");
+    }
+    for (const char* key : {"General", "MainWindow"}) {
+        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        root->keys.erase(key);
+        Frame frame;
+        frame.RestoreFrom(root);
+        frame.ExpectDefaultLayout(std::string("no ") + key);
+    }
+
+    // A placement that is missing, truncated, an integer or garbage of the
+    // right length: the window stays where it is, unshown by the restore,
+    // and every child gets its default.
+    WindowPlacement noArea;
+    noArea.showCmd = kShowNormal;
+    noArea.normalPosition = {500, 400, 100, 100};
+    for (const std::optional<Bytes>& placement :
+         {std::optional<Bytes>{}, std::optional<Bytes>(Bytes(43, 0)),
+          std::optional<Bytes>(Dword(1)), std::optional<Bytes>(PlacementBytes(noArea))}) {
+        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        auto& values = root->keys.at("MainWindow")->values;
+        values.erase("placement");
+        if (placement)
+            values["placement"] = *placement;
+        Frame frame;
+        frame.RestoreFrom(root);
+        SCOPED_TRACE(placement ? placement->size() : 0);
+        EXPECT_EQ(frame.window->placementsApplied, 0);
+        EXPECT_TRUE(frame.window->shows.empty());
+        EXPECT_EQ(frame.window->normal.left, 10);
+        EXPECT_EQ(frame.bands->Ids(), (std::vector<std::uint32_t>{kMenuBand, kToolBand}));
+        EXPECT_TRUE(frame.statusBar->visible);
+    }
+
+    // A "visible" value of the wrong size or type shows the status bar.
+    for (const Bytes& visible : {Bytes{0}, Bytes(8, 0), Bytes{}}) {
+        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        root->keys.at("MainWindow")->keys.at("Wnd-0xfffffffe")->values["visible"] = visible;
+        Frame frame;
+        frame.RestoreFrom(root);
+        EXPECT_TRUE(frame.statusBar->visible);
+        EXPECT_EQ(frame.statusBar->shows.back(), kShowNoActivate);
+    }
+
+    // Hand-made placements: a window off every screen, an absurdly large one
+    // and one that asks to be hidden all come back reachable.
+    struct Case {
+        LayoutRect normal;
+        std::uint32_t showCmd;
+        LayoutRect expected;
+    };
+    const Case cases[] = {
+        {{5000, 6000, 5800, 6600}, kShowNormal, {480, 424, 1280, 1024}},
+        {{-9000, -9000, -8200, -8400}, kShowNormal, {0, 0, 800, 600}},
+        {{-50000, 40, 150000, 100000}, kShowNormal, {0, 0, 1280, 1024}},
+        {{100, 100, 900, 700}, kShowHide, {100, 100, 900, 700}},
+        {{100, 100, 900, 700}, 0xDEADBEEF, {100, 100, 900, 700}},
+    };
+    for (const Case& c : cases) {
+        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        WindowPlacement p;
+        p.showCmd = c.showCmd;
+        p.normalPosition = c.normal;
+        root->keys.at("MainWindow")->values["placement"] = PlacementBytes(p);
+        Frame frame;
+        frame.RestoreFrom(root);
+        SCOPED_TRACE(c.normal.left);
+        EXPECT_EQ(frame.window->normal.left, c.expected.left);
+        EXPECT_EQ(frame.window->normal.top, c.expected.top);
+        EXPECT_EQ(frame.window->normal.right, c.expected.right);
+        EXPECT_EQ(frame.window->normal.bottom, c.expected.bottom);
+        EXPECT_EQ(frame.window->shows, std::vector<std::int32_t>{kShowNormal});
+        EXPECT_TRUE(frame.window->visible);
+    }
+
+    // Nothing is written where the store cannot be written.
+    auto readOnly = std::make_shared<MemoryKey>();
+    MemoryStorage storage(readOnly, false);
+    reference.manager.Store(storage);
+    EXPECT_TRUE(readOnly->keys.empty() && readOnly->values.empty());
+}
+
+TEST(WindowStateTest, BandsComeBackInStoredOrderByIdAndDamagedRecordsAreSkipped)
+{
+    auto root = std::make_shared<MemoryKey>();
+    root->Child("General").values["SM_CXSCREEN"] = Dword(1280);
+    root->Child("General").values["SM_CYSCREEN"] = Dword(1024);
+    WindowPlacement placement;
+    placement.showCmd = kShowNormal;
+    placement.normalPosition = {10, 20, 810, 620};
+    root->Child("MainWindow").values["placement"] = PlacementBytes(placement);
+    MemoryKey& rebar = root->Child("MainWindow").Child("Wnd-0xffffffff");
+    rebar.values["band0"] = BandBytes(Band(kExtraBand, 90));
+    rebar.values["band1"] = BandBytes(Band(kToolBand, 333, kBandStyleBreak | kBandStyleHidden));
+    rebar.values["band2"] = BandBytes(Band(kMenuBand, 444, kBandStyleHidden));
+
+    Frame frame;
+    frame.bands->bands.push_back(Band(kExtraBand, 60));
+    frame.RestoreFrom(root);
+    EXPECT_EQ(frame.bands->Ids(), (std::vector<std::uint32_t>{kExtraBand, kToolBand, kMenuBand}));
+    EXPECT_EQ(frame.bands->ById(kExtraBand).cx, 90u);
+    EXPECT_EQ(frame.bands->ById(kToolBand).cx, 333u);
+    EXPECT_EQ(frame.bands->ById(kToolBand).fStyle, kBandStyleBreak | kBandStyleHidden);
+    EXPECT_EQ(frame.bands->ById(kMenuBand).cx, 444u);
+    EXPECT_EQ(frame.bands->ById(kMenuBand).fStyle & kBandStyleHidden, 0u)
+        << "the menu band is never hidden by a restore";
+
+    // A band that no longer exists, a truncated record, a record that does
+    // not say it is one, and an absurd width: each is skipped on its own.
+    BandInfo gone = Band(12345, 10);
+    BandInfo notARecord = Band(kToolBand, 10);
+    notARecord.cbSize = 100;
+    BandInfo absurd = Band(kExtraBand, 0xFFFFFF00u, kBandStyleBreak);
+    Bytes truncated = BandBytes(Band(kToolBand, 10));
+    truncated.pop_back();
+    rebar.values["band0"] = BandBytes(gone);
+    rebar.values["band1"] = truncated;
+    rebar.values["band2"] = BandBytes(notARecord);
+    rebar.values["band3"] = BandBytes(absurd);
+    Frame damaged;
+    damaged.bands->bands.push_back(Band(kExtraBand, 60));
+    damaged.bands->bands.push_back(Band(kExtraBand + 1, 70));
+    damaged.RestoreFrom(root);
+    EXPECT_EQ(damaged.bands->Ids(),
+              (std::vector<std::uint32_t>{kMenuBand, kToolBand, kExtraBand + 1, kExtraBand}));
+    EXPECT_EQ(damaged.bands->ById(kToolBand).cx, 250u);
+    EXPECT_EQ(damaged.bands->ById(kExtraBand).cx, 60u) << "the absurd width is not applied";
+    EXPECT_EQ(damaged.bands->ById(kExtraBand).fStyle, kBandStyleBreak) << "its style is";
+}
+
+}  // namespace
+}  // namespace sstate
