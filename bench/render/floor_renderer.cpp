@@ -1,0 +1,129 @@
+#include "floor_renderer.h"
+
+#include "drawer/primitive_solids.h"
+#include "glw/buffer_objects.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+using Matrix = std::array<float, 16>;
+
+// a * b, column-major.
+Matrix Multiply(const float* a, const float* b)
+{
+    Matrix r{};
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k)
+                sum += a[k * 4 + row] * b[col * 4 + k];
+            r[static_cast<std::size_t>(col * 4 + row)] = sum;
+        }
+    return r;
+}
+
+const void* Offset(std::size_t bytes)
+{
+    return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+}
+
+}  // namespace
+
+void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
+    glTranslatef(camera.camPos.x(), camera.camPos.y(), camera.camPos.z());
+    float view[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, view);
+    glDisable(GL_TEXTURE_2D);
+
+    for (const auto& light : scene.m_lights) {
+        glEnable(light->lightId);
+        glLightfv(light->lightId, GL_POSITION, light->position);
+        glLightfv(light->lightId, GL_DIFFUSE, light->diffuse);
+        glDisable(GL_LIGHTING);
+        glPushMatrix();
+        glTranslatef(light->position[0], light->position[1], light->position[2]);
+        glColor3f(1.0f, 1.0f, 0.0f);
+        glCallList(scene.m_lightMarkerList);
+        glPopMatrix();
+        glEnable(GL_LIGHTING);
+    }
+
+    m_cylinders.clear();
+    m_balls.clear();
+    m_dice.clear();
+    const btCollisionObjectArray& objects = scene.m_world->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i) {
+        const btRigidBody* body = btRigidBody::upcast(objects[i]);
+        btTransform transform;
+        body->getMotionState()->getWorldTransform(transform);
+        float m[16];
+        transform.getOpenGLMatrix(m);
+        const btCollisionShape* shape = body->getCollisionShape();
+        if (shape == scene.m_groundShape) {
+            const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
+            glPushMatrix();
+            glMultMatrixf(m);
+            scene.m_groundSurface.Apply();
+            drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f, 4.0f);
+            glPopMatrix();
+        } else if (shape == scene.m_cylinderModel) {
+            m_cylinders.push_back(Multiply(view, m));
+        } else if (shape->getShapeType() == SPHERE_SHAPE_PROXYTYPE) {
+            m_balls.push_back(Multiply(view, m));
+        } else if (shape == scene.m_diceModel) {
+            m_dice.push_back(Multiply(view, m));
+        }
+    }
+
+    DrawRun(*scene.m_cylinderModel, m_cylinders);
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glDisable(GL_TEXTURE_2D);
+    DrawRun(*scene.m_sphereModel, m_balls);
+    DrawRun(*scene.m_diceModel, m_dice);
+    glDisable(GL_TEXTURE_2D);
+    glLoadMatrixf(view);
+    glFlush();
+}
+
+void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies)
+{
+    if (bodies.empty())
+        return;
+    for (const glw::Surface& surface : model.surfaces) {
+        surface.material.Apply();
+        const glw::BufferProcs* procs = glw::BoundBuffersFor(surface);
+        if (procs == nullptr)
+            continue;
+        constexpr GLsizei stride = sizeof(glw::Vertex);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, stride, Offset(offsetof(glw::Vertex, position)));
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, stride, Offset(offsetof(glw::Vertex, normal)));
+        if (model.drawFlags & glw::kDrawTexCoords) {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, stride, Offset(offsetof(glw::Vertex, texCoord)));
+        }
+        const auto count = static_cast<GLsizei>(surface.indices.size());
+        for (const Matrix& matrix : bodies) {
+            glLoadMatrixf(matrix.data());
+            glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, nullptr);
+            // Rasterisation overlaps submission here too.
+            if (++m_sinceFlush == 80) {
+                glFlush();
+                m_sinceFlush = 0;
+            }
+        }
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glw::UnbindBuffers(*procs);
+    }
+}

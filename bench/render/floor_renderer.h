@@ -1,0 +1,25 @@
+#pragma once
+// The cheapest drawing of the same triangles with the same picture that we
+// know how to write, as the yardstick for the program's own: every material
+// set once per frame, each kind of body drawn in one run with its buffers
+// bound once, one matrix load per body. Only the scene's own kinds of body
+// (ground, cylinders, balls, dice) are drawn.
+
+#include "view/camera_control.h"
+#include "view/scene.h"
+
+#include <array>
+#include <vector>
+
+class FloorRenderer {
+public:
+    void Render(const Scene& scene, const CameraState& camera);
+
+private:
+    using Matrix = std::array<float, 16>;
+    void DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies);
+
+    // Kept between frames so that a steady frame allocates nothing.
+    std::vector<Matrix> m_cylinders, m_balls, m_dice;
+    int m_sinceFlush = 0;
+};

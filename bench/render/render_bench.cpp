@@ -1,0 +1,212 @@
+// Milliseconds per frame of the program's drawing code against the floor
+// (the cheapest code for the same picture), on Mesa's off-screen renderer at
+// 1024 x 768, for the start scene and for one with 1,000 thrown bodies at
+// rest. Every frame ends with glFinish. Also counts heap allocations per
+// frame and checks that the variants draw the same picture.
+//
+//   kinetta_render_bench [--frames N] [--sweep]
+//
+// --sweep times the program's drawing with several flush intervals.
+
+#include "alloc_counter.h"
+#include "floor_renderer.h"
+
+#include "glw/gl_procs.h"
+#include "physics/body_thrower.h"
+#include "view/frame_renderer.h"
+#include "view/scene.h"
+
+#include <GL/osmesa.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+
+struct Result {
+    double msPerFrame = 0.0;  // median
+    double allocationsPerFrame = 0.0;     // the whole process's, OpenGL's included
+    double ownAllocationsPerFrame = 0.0;  // made by the program's own code
+    double cpuMsPerFrame = 0.0;           // all threads, the rasteriser's included
+    std::vector<unsigned char> picture;
+};
+
+class Context {
+public:
+    Context() : m_pixels(static_cast<std::size_t>(kWidth) * kHeight * 4)
+    {
+        m_context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+        m_ok = m_context != nullptr &&
+               OSMesaMakeCurrent(m_context, m_pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight) &&
+               glGetString(GL_RENDERER) != nullptr;
+        if (m_ok)
+            glw::SetGlProcLookup(
+                [](const char* name) { return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name)); });
+    }
+    ~Context()
+    {
+        if (m_context)
+            OSMesaDestroyContext(m_context);
+    }
+    bool Ok() const { return m_ok; }
+    const std::vector<unsigned char>& Pixels() const { return m_pixels; }
+
+private:
+    OSMesaContext m_context = nullptr;
+    std::vector<unsigned char> m_pixels;
+    bool m_ok = false;
+};
+
+double CpuMilliseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+void SetProjection()
+{
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, static_cast<double>(kWidth) / kHeight, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+Result Time(const Context& context, int frames, const std::function<void()>& draw)
+{
+    for (int i = 0; i < 5; ++i) {
+        draw();
+        glFinish();
+    }
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(frames));
+    const std::uint64_t allocationsBefore = AllocationCount();
+    const std::uint64_t ownBefore = OwnAllocationCount();
+    const double cpuBefore = CpuMilliseconds();
+    for (int i = 0; i < frames; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        draw();
+        glFinish();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    Result result;
+    result.allocationsPerFrame =
+        static_cast<double>(AllocationCount() - allocationsBefore) / frames;
+    result.ownAllocationsPerFrame = static_cast<double>(OwnAllocationCount() - ownBefore) / frames;
+    result.cpuMsPerFrame = (CpuMilliseconds() - cpuBefore) / frames;
+    std::sort(times.begin(), times.end());
+    result.msPerFrame = times[times.size() / 2];
+    result.picture = context.Pixels();
+    return result;
+}
+
+// Largest difference of any channel, and how many pixels differ at all.
+std::string Compare(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
+{
+    int largest = 0;
+    long differing = 0;
+    for (std::size_t p = 0; p + 3 < a.size(); p += 4) {
+        int pixelLargest = 0;
+        for (std::size_t c = 0; c < 3; ++c)
+            pixelLargest = std::max(pixelLargest, std::abs(int(a[p + c]) - int(b[p + c])));
+        largest = std::max(largest, pixelLargest);
+        differing += pixelLargest > 0;
+    }
+    return std::to_string(differing) + " px differ, largest " + std::to_string(largest);
+}
+
+void RunScene(const Context& context, const char* name, int extraBodies, int frames, bool sweep)
+{
+    Scene scene;
+    scene.Init();
+    if (extraBodies > 0) {
+        AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel,
+                               extraBodies);
+        for (int i = 0; i < 300; ++i)
+            StepWorld(*scene.m_world);
+    }
+    SetProjection();
+    const CameraState camera;
+
+    FrameRenderer design(RenderOptions{false, 0});
+    FrameRenderer program;
+    FloorRenderer floor;
+    const Result designResult = Time(context, frames, [&] { design.Render(scene, camera); });
+    const Result programResult = Time(context, frames, [&] { program.Render(scene, camera); });
+    const Result floorResult = Time(context, frames, [&] { floor.Render(scene, camera); });
+
+    std::printf("\n%s: %d bodies, %d x %d, median of %d frames\n", name, scene.BodyCount(), kWidth,
+                kHeight, frames);
+    std::printf("  %-44s %9s %9s %12s %10s\n", "", "ms/frame", "cpu ms", "allocs/frame",
+                "own allocs");
+    const auto row = [](const char* label, const Result& r) {
+        std::printf("  %-44s %9.2f %9.2f %12.1f %10.1f\n", label, r.msPerFrame, r.cpuMsPerFrame,
+                    r.allocationsPerFrame, r.ownAllocationsPerFrame);
+    };
+    row("design's calls (no economy, one flush)", designResult);
+    row("program (state economy, staged flushes)", programResult);
+    row("floor (grouped by material, one run a kind)", floorResult);
+    std::printf("  program / floor: %.2f\n", programResult.msPerFrame / floorResult.msPerFrame);
+    std::printf("  picture, program vs design's calls: %s\n",
+                Compare(programResult.picture, designResult.picture).c_str());
+    std::printf("  picture, program vs floor: %s\n",
+                Compare(programResult.picture, floorResult.picture).c_str());
+
+    if (sweep) {
+        for (const bool economy : {false, true}) {
+            for (const int every : {0, 20, 40, 60, 80, 100, 120, 160, 240}) {
+                FrameRenderer renderer(RenderOptions{economy, every});
+                const Result r = Time(context, frames, [&] { renderer.Render(scene, camera); });
+                std::printf("  economy %-3s flush every %3d: %7.2f ms, cpu %7.2f ms\n",
+                            economy ? "on" : "off", every, r.msPerFrame, r.cpuMsPerFrame);
+            }
+        }
+    }
+    scene.Destroy();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int frames = 100;
+    bool sweep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc)
+            frames = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--sweep") == 0)
+            sweep = true;
+    }
+    // The counter must see what the program itself allocates, or every
+    // "own allocs" figure below means nothing.
+    const std::uint64_t ownBefore = OwnAllocationCount();
+    delete new volatile int(0);
+    if (OwnAllocationCount() != ownBefore + 1) {
+        std::fprintf(stderr, "kinetta_render_bench: the allocation counter does not work\n");
+        return 1;
+    }
+
+    Context context;
+    if (!context.Ok()) {
+        std::fprintf(stderr, "kinetta_render_bench: no off-screen OpenGL context\n");
+        return 1;
+    }
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    RunScene(context, "start scene", 0, frames, sweep);
+    RunScene(context, "1,000 thrown bodies at rest", 1000, frames, sweep);
+    return 0;
+}

@@ -1,0 +1,79 @@
+// The frame renderer's speed-ups must not change the picture: the state
+// economy and the staged flushes, on or off, draw the same pixels.
+#include "physics/body_thrower.h"
+#include "support/offscreen_gl.h"
+#include "view/frame_renderer.h"
+#include "view/scene.h"
+
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+std::vector<unsigned char> RenderFrame(testing_support::OffscreenGl& gl, const Scene& scene,
+                                       const RenderOptions& options)
+{
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, double(kWidth) / kHeight, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    FrameRenderer renderer(options);
+    const CameraState camera;
+    // Twice: the second frame starts from what the first left behind.
+    renderer.Render(scene, camera);
+    renderer.Render(scene, camera);
+    glFinish();
+    return gl.Pixels();
+}
+
+int LargestChannelDifference(const std::vector<unsigned char>& a,
+                             const std::vector<unsigned char>& b)
+{
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (i % 4 != 3)
+            largest = std::max(largest, std::abs(int(a[i]) - int(b[i])));
+    }
+    return largest;
+}
+
+TEST(FramePicture, StateEconomyAndFlushesLeaveThePictureAsTheDesignDrawsIt)
+{
+    testing_support::OffscreenGl gl(kWidth, kHeight);
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
+    glw::Material::ResetGlProcs();
+    Scene scene;
+    scene.Init();
+    // Balls and dice among the cylinders, so that every row of the scene
+    // follows every other.
+    ASSERT_EQ(AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel, 60),
+              60);
+    for (int i = 0; i < 30; ++i)
+        StepWorld(*scene.m_world);
+
+    const auto reference = RenderFrame(gl, scene, RenderOptions{false, 0});
+    // Not a blank frame: the tower and the ground cover much of the picture.
+    const long lit = std::count_if(reference.begin(), reference.end(),
+                                   [](unsigned char c) { return c > 40; });
+    EXPECT_GT(lit, static_cast<long>(reference.size() / 4));
+
+    for (const RenderOptions options :
+         {RenderOptions{true, 0}, RenderOptions{true, 1}, RenderOptions{false, 7},
+          RenderOptions{true, 80}}) {
+        const auto picture = RenderFrame(gl, scene, options);
+        EXPECT_LE(LargestChannelDifference(reference, picture), 1)
+            << "economy " << options.stateEconomy << ", flush every " << options.flushEvery;
+    }
+    scene.Destroy();
+    glw::Material::ResetGlProcs();
+}
+
+}  // namespace
