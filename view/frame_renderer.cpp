@@ -142,7 +142,35 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
         drawCappedCylinder(scene.m_quadric, 2.0f * he.y(), cylinder->getRadius(),
                            cylinder->getRadius(), 16, 1, 1);
         glPopMatrix();
+    } else if (scene.m_shapeDrawer) {
+        DrawWithShapeDrawer(scene, m, *shape, index);
     }
-    // Other shapes: the shape drawer's row comes with the drawer.
-    (void)index;
+}
+
+void FrameRenderer::DrawWithShapeDrawer(const Scene& scene, const btScalar* m,
+                                        const btCollisionShape& shape, int index)
+{
+    // The first body stands out from every other one.
+    const btVector3 colour = index == 0 ? btVector3(0.0f, 1.0f, 0.5f) : btVector3(1.0f, 1.0f, 0.5f);
+    // The whole world and far beyond: a concave shape shows all its triangles.
+    btVector3 low, high;
+    scene.m_world->getBroadphase()->getBroadphaseAabb(low, high);
+    const btVector3 margin(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT);
+
+    // The drawer textures whichever unit is active. A mesh may have left a
+    // texture on the other unit, which would tint the checker: the drawer
+    // gets the first unit alone.
+    m_state.ActiveTexture(1);
+    m_state.Disable(GL_TEXTURE_2D);
+    m_state.ActiveTexture(0);
+    m_state.Commit();
+    scene.m_shapeDrawer->drawShape(m, &shape, colour, low - margin, high + margin);
+    // The checker's scale stays on the texture matrix, where every other row
+    // expects the identity: left there, it would shrink the ground's tiling
+    // and the cans' reflections in every frame after.
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    // The drawer changed state behind the record's back.
+    m_state.Forget();
 }

@@ -32,6 +32,8 @@ public:
 private:
     void DrawLights(const Scene& scene);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
+    void DrawWithShapeDrawer(const Scene& scene, const btScalar* m, const btCollisionShape& shape,
+                             int index);
 
     RenderOptions m_options;
     glw::GlState m_state;

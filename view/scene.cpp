@@ -108,7 +108,9 @@ void Scene::CreateModels()
 
     auto dice = std::make_unique<models::DiceModel>(kDiceHalfExtents);
     EditSurface(*dice, 0, [&](glw::Surface& s) { s.material.diffuseTexture = m_diceTexture; });
-    dice->SetDrawFlags(glw::kDrawNormals);
+    // Its faces carry the coordinates of their pips in the dice image: they
+    // are sent, or every face would show one texel of it.
+    dice->SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
     m_diceModel = dice.release();
 
     // The meshes are final now: OpenGL keeps its own copy from here on
@@ -177,6 +179,9 @@ void Scene::Init()
     LoadTextures();
     CreateModels();
 
+    m_shapeDrawer = std::make_unique<GL_ShapeDrawer>();
+    m_shapeDrawer->setTextureEnabled(true);
+
     m_world = CreateDynamicsWorld();
     ApplyWorldSettings(*m_world);
 
@@ -204,4 +209,6 @@ void Scene::Destroy()
     m_lights.clear();
     DeleteShapes();
     m_world.reset();
+    // Its checker texture goes with it, so the context must still be current.
+    m_shapeDrawer.reset();
 }

@@ -4,6 +4,7 @@
 // OpenGL context and torn down in one, in a fixed order. Plain C++ with no
 // window, so that tests and benchmarks build it in an off-screen context.
 
+#include "drawer/gl_shape_drawer.h"
 #include "glw/model.h"
 #include "models/box_model.h"
 #include "models/cylinder_model.h"
@@ -31,8 +32,8 @@ public:
     // Builds the scene in the current context: OpenGL state and lights,
     // textures, meshes and models, the world and its 241 start bodies.
     void Init();
-    // Bodies first, then textures, lights, shapes, the world; safe to call
-    // more than once and before Init.
+    // Bodies first, then textures, lights, shapes, the world and the shape
+    // drawer; safe to call more than once and before Init.
     void Destroy();
 
     bool Built() const { return m_world != nullptr; }
@@ -43,6 +44,9 @@ public:
     std::vector<std::unique_ptr<LightRecord>> m_lights;  // [0] is the one the keys move
     GLUquadric* m_quadric = nullptr;
     GLuint m_lightMarkerList = 0;  // the marker sphere, compiled once
+    // Draws the bodies whose shapes have no row of their own; made after the
+    // models, deleted after everything else.
+    std::unique_ptr<GL_ShapeDrawer> m_shapeDrawer;
     std::unique_ptr<CDynamicsWorld> m_world;
 
     // Texture names; materials only refer to them.
