@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The menu entry, the AppStream metadata and the manual page pass their
+# validators without a remark; the manual page documents every option and key
+# that --help lists; and on a desktop with a dead Wayland socket beside a live
+# X server, Kinetta opens its window on X11 with the window class its menu
+# entry names.
+#   desktop_files.sh KINETTA DESKTOP_FILE METAINFO_FILE MAN_PAGE
+set -u
+kinetta=$1 desktop=$2 metainfo=$3 manpage=$4
+fail() { echo "FAIL: $*" >&2; exit 1; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
+[ -z "$out" ] || fail "desktop-file-validate remarks: $out"
+
+out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+! grep -E '^[EWI]: ' <<<"$out" || fail "appstreamcli validate remarks: $out"
+id=$(basename "$desktop" .desktop)
+grep -q "<id>$id</id>" "$metainfo" || fail "metadata id is not $id"
+grep -qx "Icon=$id" "$desktop" || fail "the menu entry's icon is not $id"
+
+out=$(zcat -f "$manpage" | groff -ww -man -z 2>&1)
+[ -z "$out" ] || fail "groff warnings: $out"
+MANWIDTH=80 man --warnings -l "$manpage" >"$tmp/man.txt" 2>"$tmp/man.err" || fail "man failed"
+[ -s "$tmp/man.err" ] && fail "man warnings: $(cat "$tmp/man.err")"
+for section in SYNOPSIS DESCRIPTION OPTIONS KEYS FILES 'EXIT STATUS'; do
+    grep -qx "$section" "$tmp/man.txt" || fail "manual page has no $section section"
+done
+"$kinetta" --help >"$tmp/help.txt" || fail "--help failed"
+# Every option word and every key label of --help, in the manual page too.
+grep -oE -- '--[a-z]+' "$tmp/help.txt" | sort -u >"$tmp/options"
+[ "$(wc -l <"$tmp/options")" -ge 4 ] || fail "--help lists too few options"
+while read -r option; do
+    grep -qE -- "(^|[ ,])$option( |,|$)" "$tmp/man.txt" || fail "manual page lacks $option"
+done <"$tmp/options"
+sed -n '/^Keys:/,/^$/p' "$tmp/help.txt" | sed -nE 's/^  (.*[^ ])  +.*/\1/p' >"$tmp/keys"
+[ "$(wc -l <"$tmp/keys")" -ge 10 ] || fail "--help lists too few keys"
+while read -r key; do
+    grep -qF "       $key" "$tmp/man.txt" || fail "manual page lacks the key $key"
+done <"$tmp/keys"
+grep -q 'Kinetta\.conf' "$tmp/man.txt" || fail "manual page does not name the settings file"
+
+# shellcheck source=../../tools/x_session.sh
+. "$(dirname "$0")/../../tools/x_session.sh"
+start_x_session || fail "no X server"
+trap 'stop_x_session; rm -rf "$tmp"' EXIT
+WAYLAND_DISPLAY=wayland-kinetta-dead XDG_SESSION_TYPE=wayland "$kinetta" 2>"$tmp/err" &
+app=$!
+window=""
+for _ in $(seq 100); do
+    window=$(xdotool search --pid "$app" --onlyvisible --name Kinetta 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    kill -0 "$app" 2>/dev/null || fail "kinetta exited early: $(cat "$tmp/err")"
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no Kinetta window on X11"
+class=$(xprop -id "$window" WM_CLASS | sed -nE 's/.*, "(.*)"$/\1/p')
+grep -qx "StartupWMClass=$class" "$desktop" || fail "window class '$class' is not the menu entry's"
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key --window "$window" alt+F4
+for _ in $(seq 100); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$app" 2>/dev/null && { kill "$app"; fail "kinetta did not exit after its window closed"; }
+wait "$app"
+rc=$?
+[ "$rc" -eq 1 ] || fail "exit code $rc after closing the window, expected 1"
+echo "desktop files: all checks passed"
