@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs the real program under a virtual X server with its 1024 x 768 window
+# for a while and prints the median ticks and frames per second from its
+# --stats lines: once with the start scene, once with 1,000 thrown bodies.
+#
+#   bench/render/measure_ticks.sh [KINETTA] [SECONDS]
+#
+# With KINETTA_ALLOC_COUNT set to the allocation-counting library
+# (build/bench/render/libkinetta_alloc_count.so), also reports the whole
+# program's heap allocations per tick.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+kinetta=${1:-$here/../../build/kinetta}
+seconds=${2:-10}
+# shellcheck source=../../tools/x_session.sh
+. "$here/../../tools/x_session.sh"
+
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+chmod 700 "$XDG_RUNTIME_DIR"
+# A settings folder of its own: a saved layout must not change the window.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
+start_x_session || exit 1
+trap 'stop_x_session; rm -rf "$XDG_CONFIG_HOME"' EXIT
+
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR) print v[int((NR + 1) / 2)]; else print "n/a" }'; }
+
+run() {
+    local label=$1
+    shift
+    local log report
+    log=$(mktemp)
+    report=$(mktemp)
+    if [ -n "${KINETTA_ALLOC_COUNT:-}" ]; then
+        KINETTA_ALLOC_REPORT=$report LD_PRELOAD=$KINETTA_ALLOC_COUNT \
+            "$kinetta" --stats "$@" >"$log" 2>/dev/null &
+    else
+        "$kinetta" --stats "$@" >"$log" 2>/dev/null &
+    fi
+    local pid=$! window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --pid "$pid" --onlyvisible --name Kinetta 2>/dev/null | head -n 1)
+        [ -n "$window" ] && break
+        sleep 0.1
+    done
+    [ -n "$window" ] && xdotool windowsize "$window" 1024 768
+    sleep "$seconds"
+    # Closed as a user closes it (the window manager sees the key), so that
+    # the program ends normally and the allocation report is written.
+    if [ -n "$window" ]; then
+        xdotool windowactivate --sync "$window" 2>/dev/null
+        xdotool key alt+F4
+    fi
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    # The first two lines cover start-up and the window's first show.
+    local ticks frames
+    ticks=$(tail -n +3 "$log" | sed -n 's/.*ticks=\([0-9]*\).*/\1/p' | median)
+    frames=$(tail -n +3 "$log" | sed -n 's/.*frames=\([0-9]*\).*/\1/p' | median)
+    printf '%-34s median ticks/s %5s   frames/s %5s' "$label" "$ticks" "$frames"
+    if [ -s "$report" ]; then
+        local total all_ticks
+        total=$(sed -n 's/allocations=//p' "$report")
+        all_ticks=$(sed -n 's/.*ticks=\([0-9]*\).*/\1/p' "$log" | paste -sd+ | bc)
+        printf '   allocations/tick %s' "$(echo "scale=1; $total / $all_ticks" | bc)"
+    fi
+    printf '\n'
+    rm -f "$log" "$report"
+}
+
+run "start scene"
+run "1,000 thrown bodies" --throw 1000
