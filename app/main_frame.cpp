@@ -1,16 +1,40 @@
 #include "app/main_frame.h"
 
+#include "app/about_dlg.h"
 #include "app/app_module.h"
+#include "app/bullet_file_dialog.h"
+#include "app/frame_images.h"
+#include "app/frame_resources.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QAction>
 #include <QtGui/QCloseEvent>
 #include <QtGui/QKeyEvent>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLayout>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
+#include <QtWidgets/QStatusBar>
+#include <QtWidgets/QToolBar>
 
 namespace {
 constexpr int kTickMilliseconds = 10;
 }
+
+// Commands missing here (Save As, Print, the Edit commands, Tree, Properties,
+// Tools, the pane keys) have no handler: choosing them does nothing.
+const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
+    {CommandId::FileNew, &CMainFrame::OnFileNew},
+    {CommandId::FileOpen, &CMainFrame::OnFileOpenOrSave},
+    {CommandId::FileSave, &CMainFrame::OnFileOpenOrSave},
+    {CommandId::AppExit, &CMainFrame::OnFileExit},
+    {CommandId::ViewToolbar, &CMainFrame::OnViewToolbar},
+    {CommandId::ViewStatusBar, &CMainFrame::OnViewStatusBar},
+    {CommandId::SimulationStart, &CMainFrame::OnSimulation},
+    {CommandId::SimulationPause, &CMainFrame::OnSimulation},
+    {CommandId::SimulationStop, &CMainFrame::OnSimulation},
+    {CommandId::AppAbout, &CMainFrame::OnAppAbout},
+};
 
 std::unique_ptr<CMainFrame> CMainFrame::Create()
 {
@@ -22,7 +46,8 @@ std::unique_ptr<CMainFrame> CMainFrame::Create()
 
 CMainFrame::CMainFrame()
 {
-    setWindowTitle(QStringLiteral("Kinetta"));
+    setWindowTitle(FrameTitle());
+    setWindowIcon(ProgramIcon());
     resize(1024, 768);
 }
 
@@ -31,25 +56,16 @@ CMainFrame::~CMainFrame()
     OnDestroy();
 }
 
-QAction* CMainFrame::AddSimulationAction(const QString& text, SimulationCommand command)
-{
-    auto* action = new QAction(text, this);
-    action->setCheckable(true);
-    connect(action, &QAction::triggered, this, [this, command] { OnSimulationCommand(command); });
-    return action;
-}
-
 bool CMainFrame::OnCreate()
 {
-    QMenu* simulation = menuBar()->addMenu(QStringLiteral("&Simulation"));
-    m_startAction = AddSimulationAction(QStringLiteral("Start"), SimulationCommand::Start);
-    m_pauseAction = AddSimulationAction(QStringLiteral("&Pause"), SimulationCommand::Pause);
-    m_stopAction = AddSimulationAction(QStringLiteral("S&top"), SimulationCommand::Stop);
-    for (QAction* action : {m_startAction, m_pauseAction, m_stopAction})
-        simulation->addAction(action);
+    m_bars = new CFrameBars(*this, {[this](CommandId id) { OnCommand(id); },
+                                    [this](QMenu& menu) { OnMenuOpening(menu); }});
 
     // The container is a child widget and so dies after m_view; its pointer
     // to the window is then already null, so it deletes nothing of ours.
+    // A native child window would otherwise carry the program's name as its
+    // own title, and tools that find the frame by name would find it too.
+    m_view.setTitle(QStringLiteral("3D view"));
     m_viewContainer = QWidget::createWindowContainer(&m_view, this);
     m_viewContainer->setFocusPolicy(Qt::StrongFocus);
     m_viewContainer->setMinimumSize(1, 1);
@@ -60,10 +76,11 @@ bool CMainFrame::OnCreate()
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
         return false;
+    // The frame is added last so that it is asked first: a key it translates
+    // as an accelerator never counts as held for the view.
+    loop->AddFilter(&m_keyFilter);
     loop->AddFilter(this);
     loop->AddIdle(this);
-    // Added last so it is asked first; it never consumes.
-    loop->AddFilter(&m_keyFilter);
 
     m_tickTimer.start(kTickMilliseconds, Qt::PreciseTimer, this);
     DoIdle();
@@ -84,6 +101,17 @@ void CMainFrame::OnDestroy()
     }
 }
 
+bool CMainFrame::OnCommand(CommandId id)
+{
+    for (const CommandEntry& entry : kCommands) {
+        if (entry.id == id) {
+            (this->*entry.handler)(id);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CMainFrame::FilterMessage(const Message& msg)
 {
     return TranslateAccelerator(msg);
@@ -91,46 +119,107 @@ bool CMainFrame::FilterMessage(const Message& msg)
 
 bool CMainFrame::TranslateAccelerator(const Message& msg)
 {
-    if (msg.event->type() != QEvent::KeyPress)
+    const QEvent::Type type = msg.event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
         return false;
     // Keys reach a window first, then its focus widget: translating at the
     // window alone runs each command once. Windows of dialogs and menus are
     // not ours, so their keys are left to them.
     if (msg.receiver != &m_view && msg.receiver != windowHandle())
         return false;
-    const auto* key = static_cast<const QKeyEvent*>(msg.event);
-    const auto modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    if (modifiers != Qt::NoModifier)
+    // After Alt the menu bar has the keyboard: Enter and Esc are its own.
+    if (qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr)
         return false;
-    switch (key->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            OnSimulationCommand(SimulationCommand::Start);
-            return true;
-        case Qt::Key_Escape:
-            OnSimulationCommand(SimulationCommand::Stop);
-            return true;
-        default:
-            return false;
-    }
+    QAction* accelerator = m_bars->AcceleratorFor(*static_cast<const QKeyEvent*>(msg.event));
+    if (accelerator == nullptr)
+        return false;
+    // The shortcut check that precedes the key press is swallowed too, so
+    // the key never reaches the key-state table or Qt's shortcut map.
+    if (type == QEvent::KeyPress)
+        accelerator->trigger();
+    return true;
+}
+
+void CMainFrame::ShowBarChecks()
+{
+    // Always what the user sees, whatever layout was restored.
+    m_ui.UISetCheck(CommandId::ViewToolbar, !m_bars->ToolBand()->isHidden());
+    m_ui.UISetCheck(CommandId::ViewStatusBar, !m_bars->StatusBar()->isHidden());
 }
 
 bool CMainFrame::DoIdle()
 {
     const SimulationState state = m_view.m_simulationState;
-    m_startAction->setChecked(state == SimulationState::Running);
-    m_pauseAction->setChecked(state == SimulationState::Paused);
-    m_stopAction->setChecked(state == SimulationState::Stopped);
+    m_ui.UISetCheck(CommandId::SimulationStart, state == SimulationState::Running);
+    m_ui.UISetCheck(CommandId::SimulationPause, state == SimulationState::Paused);
+    m_ui.UISetCheck(CommandId::SimulationStop, state == SimulationState::Stopped);
+    ShowBarChecks();
+    m_ui.UIUpdateToolBar(m_bars->ToolActions());
     return false;
 }
 
-void CMainFrame::OnSimulationCommand(SimulationCommand command)
+void CMainFrame::OnMenuOpening(QMenu& menu)
 {
+    ShowBarChecks();
+    m_ui.UIUpdateMenu(menu.actions());
+}
+
+void CMainFrame::LayoutNow()
+{
+    // The view takes the room of a hidden bar before the next paint.
+    if (QLayout* frameLayout = layout())
+        frameLayout->activate();
+}
+
+void CMainFrame::OnFileNew(CommandId)
+{
+    // There are no documents.
+}
+
+void CMainFrame::OnFileOpenOrSave(CommandId id)
+{
+    RunBulletFileDialog(
+        this, id == CommandId::FileOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+}
+
+void CMainFrame::OnFileExit(CommandId)
+{
+    // Posted, as the close box does: the command's caller finishes first.
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnViewToolbar(CommandId)
+{
+    QToolBar* band = m_bars->ToolBand();
+    band->setVisible(band->isHidden());
+    ShowBarChecks();
+    LayoutNow();
+}
+
+void CMainFrame::OnViewStatusBar(CommandId)
+{
+    QStatusBar* bar = m_bars->StatusBar();
+    bar->setVisible(bar->isHidden());
+    ShowBarChecks();
+    LayoutNow();
+}
+
+void CMainFrame::OnSimulation(CommandId id)
+{
+    const SimulationCommand command = id == CommandId::SimulationStart   ? SimulationCommand::Start
+                                      : id == CommandId::SimulationPause ? SimulationCommand::Pause
+                                                                         : SimulationCommand::Stop;
     const auto transition = NextSimulationState(m_view.m_simulationState, command);
     m_view.m_simulationState = transition.next;
     if (transition.resetDue)
         m_view.ResetSimulation();
     DoIdle();
+}
+
+void CMainFrame::OnAppAbout(CommandId)
+{
+    CAboutDlg about(this);
+    about.exec();
 }
 
 void CMainFrame::timerEvent(QTimerEvent* event)

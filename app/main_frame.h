@@ -1,9 +1,14 @@
 #pragma once
-// The program's one top-level window: it holds the 3D view, drives the
-// simulation tick with a 10 ms timer and routes the Simulation commands.
+// The program's one top-level window: the menu and toolbar bands, the status
+// bar and the 3D view between them. It routes every command by its id,
+// translates the accelerators for all of its windows, keeps the check marks
+// in step and drives the simulation tick with a 10 ms timer.
 
+#include "app/command_ids.h"
+#include "app/frame_bars.h"
 #include "app/key_state_filter.h"
 #include "app/message_loop.h"
+#include "app/ui_state_table.h"
 #include "view/key_state.h"
 #include "view/kinetta_view.h"
 
@@ -11,8 +16,6 @@
 #include <QtWidgets/QMainWindow>
 
 #include <memory>
-
-class QAction;
 
 class CMainFrame : public QMainWindow, public CMessageFilter, public CIdleHandler {
 public:
@@ -23,9 +26,16 @@ public:
     bool FilterMessage(const Message& msg) override;
     bool DoIdle() override;
 
-    CKinettaView& View() { return m_view; }
+    // Runs the command's handler: false when the command has none, and then
+    // nothing happens.
+    bool OnCommand(CommandId id);
 
-    void OnSimulationCommand(SimulationCommand command);
+    CKinettaView& View() { return m_view; }
+    // The keys the view sees held.
+    const KeyState& Keys() const { return m_keys; }
+    QWidget* ViewContainer() const { return m_viewContainer; }
+    CFrameBars& Bars() { return *m_bars; }
+    const CUpdateUI& UIState() const { return m_ui; }
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -35,8 +45,25 @@ private:
     CMainFrame();
     bool OnCreate();
     void OnDestroy();
-    QAction* AddSimulationAction(const QString& text, SimulationCommand command);
     bool TranslateAccelerator(const Message& msg);
+    void OnMenuOpening(QMenu& menu);
+    void ShowBarChecks();
+    void LayoutNow();
+
+    // Command handlers, by the command table in main_frame.cpp.
+    void OnFileNew(CommandId id);
+    void OnFileOpenOrSave(CommandId id);
+    void OnFileExit(CommandId id);
+    void OnViewToolbar(CommandId id);
+    void OnViewStatusBar(CommandId id);
+    void OnSimulation(CommandId id);
+    void OnAppAbout(CommandId id);
+
+    struct CommandEntry {
+        CommandId id;
+        void (CMainFrame::*handler)(CommandId);
+    };
+    static const CommandEntry kCommands[];
 
     // Declared before the view: the view polls it while it exists.
     KeyState m_keys;
@@ -44,9 +71,8 @@ private:
     // Held by value; the container below only hosts its native window.
     CKinettaView m_view{m_keys};
     QWidget* m_viewContainer = nullptr;
-    QAction* m_startAction = nullptr;
-    QAction* m_pauseAction = nullptr;
-    QAction* m_stopAction = nullptr;
+    CFrameBars* m_bars = nullptr;  // a child QObject of the frame
+    CUpdateUI m_ui;
     QBasicTimer m_tickTimer;
     bool m_destroyed = false;
 };

@@ -1,0 +1,35 @@
+#pragma once
+// Every command of the menu, the toolbar and the accelerators. The numbers
+// are the program's stable command identities: tests and the string table
+// refer to them.
+
+enum class CommandId : int {
+    FileNew = 57600,
+    FileOpen = 57601,
+    FileSave = 57603,
+    FileSaveAs = 57604,
+    FilePrintSetup = 57606,
+    FilePrint = 57607,
+    FilePrintPreview = 57609,
+    EditCopy = 57634,
+    EditCut = 57635,
+    EditPaste = 57637,
+    EditUndo = 57643,
+    AppAbout = 57664,
+    AppExit = 57665,
+    NextPane = 57680,
+    PrevPane = 57681,
+    ViewToolbar = 59392,
+    ViewStatusBar = 59393,
+    ViewProperties = 32778,
+    ViewTools = 32779,
+    ViewTree = 32780,
+    SimulationStart = 32781,
+    SimulationPause = 32782,
+    SimulationStop = 32783,
+};
+
+constexpr int ToInt(CommandId id)
+{
+    return static_cast<int>(id);
+}

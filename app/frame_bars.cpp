@@ -1,0 +1,275 @@
+#include "app/frame_bars.h"
+
+#include "app/frame_images.h"
+#include "app/frame_resources.h"
+#include "app/ui_state_table.h"
+
+#include <QtCore/QTimer>
+#include <QtGui/QAction>
+#include <QtGui/QKeyEvent>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QMainWindow>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QMenuBar>
+#include <QtWidgets/QStatusBar>
+#include <QtWidgets/QToolBar>
+#include <QtWidgets/QToolButton>
+
+namespace {
+
+// Commands whose check mark the frame keeps.
+bool HasCheckMark(CommandId id)
+{
+    switch (id) {
+        case CommandId::ViewToolbar:
+        case CommandId::ViewStatusBar:
+        case CommandId::SimulationStart:
+        case CommandId::SimulationPause:
+        case CommandId::SimulationStop:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Index of the command's toolbar image, or -1.
+int ToolbarImageIndex(CommandId id)
+{
+    int index = 0;
+    for (const std::optional<CommandId>& button : ToolbarButtons()) {
+        if (!button)
+            continue;
+        if (*button == id)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+// A band of the top area: movable along it, never floating or docked
+// elsewhere, and without Qt's context menu that could hide the menu bar.
+QToolBar* NewBand(QMainWindow& frame, const QString& title, const QString& name)
+{
+    auto* band = new QToolBar(title, &frame);
+    band->setObjectName(name);
+    band->setMovable(true);
+    band->setFloatable(false);
+    band->setAllowedAreas(Qt::TopToolBarArea);
+    band->setContextMenuPolicy(Qt::PreventContextMenu);
+    return band;
+}
+
+}  // namespace
+
+CFrameBars::CFrameBars(QMainWindow& frame, Handlers handlers)
+    : QObject(&frame), m_handlers(std::move(handlers))
+{
+    CreateMenuBand(frame);
+    CreateToolBand(frame);
+    CreateStatusBar(frame);
+    CreateAccelerators(frame);
+}
+
+QAction* CFrameBars::NewCommandAction(CommandId id, const QString& text, QObject* parent)
+{
+    auto* action = new QAction(text, parent);
+    action->setData(ToInt(id));
+    connect(action, &QAction::triggered, this, [this, id] {
+        if (m_handlers.command)
+            m_handlers.command(id);
+    });
+    return action;
+}
+
+void CFrameBars::CreateMenuBand(QMainWindow& frame)
+{
+    m_menuBand = NewBand(frame, QStringLiteral("Menu Bar"), QStringLiteral("menuBarBand"));
+    m_menuBar = new QMenuBar(m_menuBand);
+    m_menuBar->setNativeMenuBar(false);
+    // Lets the band squeeze the bar below its full width: the bar then
+    // offers the menus that no longer fit behind its own chevron.
+    m_menuBar->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    for (const MenuResource& resource : MainMenu()) {
+        QMenu* menu = m_menuBar->addMenu(QString::fromUtf8(resource.title));
+        for (const MenuItemResource& item : resource.items) {
+            if (!item.id) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = NewCommandAction(*item.id, QString::fromUtf8(item.text), menu);
+            const int image = ToolbarImageIndex(*item.id);
+            if (image >= 0)
+                action->setIcon(ToolbarImage(image));
+            if (HasCheckMark(*item.id)) {
+                action->setCheckable(true);
+                // An icon would replace the tick with a framed picture.
+                action->setIconVisibleInMenu(false);
+            }
+            menu->addAction(action);
+        }
+        WatchMenu(*menu);
+    }
+    if (auto* chevron = m_menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+        chevron != nullptr && chevron->menu() != nullptr)
+        WatchMenu(*chevron->menu());
+    m_menuBand->addWidget(m_menuBar);
+    frame.addToolBar(Qt::TopToolBarArea, m_menuBand);
+}
+
+void CFrameBars::CreateToolBand(QMainWindow& frame)
+{
+    frame.addToolBarBreak(Qt::TopToolBarArea);
+    m_toolBand = NewBand(frame, QStringLiteral("Toolbar"), QStringLiteral("toolBarBand"));
+    m_toolBand->setIconSize(QSize(kToolbarImageWidth, kToolbarImageHeight));
+    m_toolBand->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    int image = 0;
+    for (const std::optional<CommandId>& button : ToolbarButtons()) {
+        if (!button) {
+            m_toolBand->addSeparator();
+            continue;
+        }
+        // The text is what the chevron menu shows; commands without a
+        // string have none, and so no tooltip either.
+        const QString tip = TooltipOf(*button);
+        QAction* action = NewCommandAction(*button, tip, m_toolBand);
+        action->setToolTip(tip);
+        action->setIcon(ToolbarImage(image++));
+        action->setCheckable(HasCheckMark(*button));
+        m_toolBand->addAction(action);
+    }
+    m_toolChevron = m_toolBand->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+    if (m_toolChevron != nullptr)
+        m_toolChevron->installEventFilter(this);
+    frame.addToolBar(Qt::TopToolBarArea, m_toolBand);
+}
+
+void CFrameBars::CreateStatusBar(QMainWindow& frame)
+{
+    m_statusBar = new QStatusBar(&frame);
+    m_statusBar->setObjectName(QStringLiteral("statusBar"));
+    // The prompt lives in a label of its own: Qt's temporary messages cannot
+    // show an empty text while a submenu is highlighted.
+    m_statusText = new QLabel(ReadyText(), m_statusBar);
+    m_statusText->setObjectName(QStringLiteral("statusText"));
+    m_statusBar->addWidget(m_statusText, 1);
+    frame.setStatusBar(m_statusBar);
+}
+
+void CFrameBars::CreateAccelerators(QMainWindow& frame)
+{
+    // No shortcut is set on them: the frame's message filter translates the
+    // keys, whichever of its windows has the focus.
+    for (const AcceleratorResource& accelerator : Accelerators())
+        m_accelerators.append(NewCommandAction(
+            accelerator.id, QKeySequence(accelerator.keys).toString(QKeySequence::NativeText),
+            &frame));
+}
+
+QString CFrameBars::StatusText() const
+{
+    return m_statusText->text();
+}
+
+QList<QMenu*> CFrameBars::Menus() const
+{
+    QList<QMenu*> menus;
+    for (QAction* title : m_menuBar->actions())
+        if (QMenu* menu = title->menu())
+            menus.append(menu);
+    return menus;
+}
+
+QList<QAction*> CFrameBars::MenuActions() const
+{
+    QList<QAction*> actions;
+    for (QMenu* menu : Menus())
+        actions += menu->actions();
+    return actions;
+}
+
+QList<QAction*> CFrameBars::ToolActions() const
+{
+    return m_toolBand->actions();
+}
+
+QAction* CFrameBars::AcceleratorFor(const QKeyEvent& key) const
+{
+    constexpr Qt::KeyboardModifiers kCompared =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    // The keypad's Enter is the same key as Return here.
+    const int code = key.key() == Qt::Key_Enter ? Qt::Key_Return : key.key();
+    const Qt::KeyboardModifiers modifiers = key.modifiers() & kCompared;
+    const auto accelerators = Accelerators();
+    for (std::size_t i = 0; i < accelerators.size(); ++i) {
+        const QKeyCombination keys = accelerators[i].keys;
+        if (keys.key() == code && (keys.keyboardModifiers() & kCompared) == modifiers)
+            return m_accelerators.at(static_cast<qsizetype>(i));
+    }
+    return nullptr;
+}
+
+void CFrameBars::WatchMenu(QMenu& menu)
+{
+    connect(&menu, &QMenu::aboutToShow, this, [this, &menu] {
+        // The highlighted item is the submenu itself: no prompt.
+        m_statusText->setText(QString());
+        if (m_handlers.menuOpening)
+            m_handlers.menuOpening(menu);
+    });
+    connect(&menu, &QMenu::hovered, this, [this](QAction* item) { ShowPrompt(item); });
+    connect(&menu, &QMenu::aboutToHide, this, [this] { ShowReadyWhenMenusClosed(); });
+}
+
+void CFrameBars::ShowPrompt(const QAction* item)
+{
+    const int id = item != nullptr && item->menu() == nullptr ? CommandOf(*item) : 0;
+    m_statusText->setText(id != 0 ? PromptOf(static_cast<CommandId>(id)) : QString());
+}
+
+void CFrameBars::ShowReadyWhenMenusClosed()
+{
+    // Moving from one menu to the next closes one popup before the other
+    // opens: look again once the move is over.
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() == nullptr)
+            m_statusText->setText(ReadyText());
+    });
+}
+
+void CFrameBars::ShowChevronMenu()
+{
+    QMenu menu;
+    for (QAction* action : m_toolBand->actions()) {
+        const QWidget* button = m_toolBand->widgetForAction(action);
+        if (button == nullptr || !button->isHidden())
+            continue;
+        // Leading separators are dropped by the menu itself.
+        menu.addAction(action);
+    }
+    if (menu.isEmpty())
+        return;
+    const QWidget* anchor =
+        m_toolChevron != nullptr ? static_cast<QWidget*>(m_toolChevron) : m_toolBand;
+    menu.exec(anchor->mapToGlobal(QPoint(0, anchor->height())));
+}
+
+bool CFrameBars::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_toolChevron)
+        return false;
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                // Instead of Qt's expansion of the band over the window.
+                ShowChevronMenu();
+                return true;
+            }
+            return false;
+        case QEvent::MouseButtonRelease:
+            return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        default:
+            return false;
+    }
+}

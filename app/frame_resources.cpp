@@ -1,0 +1,147 @@
+#include "app/frame_resources.h"
+
+#include <array>
+
+namespace {
+
+using enum CommandId;
+
+constexpr MenuItemResource kFileItems[] = {
+    {FileNew, "&New\tCtrl+N"},
+    {FileOpen, "&Open...\tCtrl+O"},
+    {FileSave, "&Save\tCtrl+S"},
+    {FileSaveAs, "Save &As..."},
+    {std::nullopt, ""},
+    {FilePrint, "&Print...\tCtrl+P"},
+    {FilePrintPreview, "Print Pre&view"},
+    {FilePrintSetup, "P&rint Setup..."},
+    {std::nullopt, ""},
+    {AppExit, "E&xit"},
+};
+constexpr MenuItemResource kEditItems[] = {
+    {EditUndo, "&Undo\tCtrl+Z"},   {std::nullopt, ""},
+    {EditCut, "Cu&t\tCtrl+X"},     {EditCopy, "&Copy\tCtrl+C"},
+    {EditPaste, "&Paste\tCtrl+V"},
+};
+constexpr MenuItemResource kViewItems[] = {
+    {ViewToolbar, "&Toolbar"}, {ViewStatusBar, "&Status Bar"},  {std::nullopt, ""},
+    {ViewTree, "&Tree"},       {ViewProperties, "&Properties"}, {ViewTools, "&Tools"},
+};
+constexpr MenuItemResource kSimulationItems[] = {
+    {SimulationStart, "Start"},
+    {SimulationPause, "&Pause"},
+    {SimulationStop, "S&top"},
+};
+constexpr MenuItemResource kHelpItems[] = {
+    {AppAbout, "&About Kinetta"},
+};
+
+constexpr MenuResource kMenu[] = {
+    {"&File", kFileItems}, {"&Edit", kEditItems},
+    {"&View", kViewItems}, {"&Simulation", kSimulationItems},
+    {"&Help", kHelpItems},
+};
+
+constexpr QKeyCombination Keys(Qt::Modifier modifier, Qt::Key key)
+{
+    return QKeyCombination(modifier, key);
+}
+
+constexpr AcceleratorResource kAccelerators[] = {
+    {Keys(Qt::CTRL, Qt::Key_C), EditCopy},
+    {Keys(Qt::CTRL, Qt::Key_Insert), EditCopy},
+    {Keys(Qt::SHIFT, Qt::Key_Delete), EditCut},
+    {Keys(Qt::CTRL, Qt::Key_X), EditCut},
+    {Keys(Qt::CTRL, Qt::Key_V), EditPaste},
+    {Keys(Qt::SHIFT, Qt::Key_Insert), EditPaste},
+    {Keys(Qt::ALT, Qt::Key_Backspace), EditUndo},
+    {Keys(Qt::CTRL, Qt::Key_Z), EditUndo},
+    {Keys(Qt::CTRL, Qt::Key_N), FileNew},
+    {Keys(Qt::CTRL, Qt::Key_O), FileOpen},
+    {Keys(Qt::CTRL, Qt::Key_P), FilePrint},
+    {Keys(Qt::CTRL, Qt::Key_S), FileSave},
+    {QKeyCombination(Qt::Key_F6), NextPane},
+    {Keys(Qt::SHIFT, Qt::Key_F6), PrevPane},
+    {QKeyCombination(Qt::Key_Return), SimulationStart},
+    {QKeyCombination(Qt::Key_Escape), SimulationStop},
+};
+
+constexpr std::optional<CommandId> kToolbar[] = {
+    FileNew,         FileOpen,       FileSave,     FilePrint,    std::nullopt,
+    EditCut,         EditCopy,       EditPaste,    std::nullopt, SimulationStart,
+    SimulationPause, SimulationStop, std::nullopt, AppAbout,
+};
+
+struct StringResource {
+    CommandId id;
+    const char* text;
+};
+
+// Start, Pause, Stop, Tree, Properties and Tools have no string.
+constexpr StringResource kStrings[] = {
+    {FileNew, "Create a new document\nNew"},
+    {FileOpen, "Open an existing document\nOpen"},
+    {FileSave, "Save the active document\nSave"},
+    {FileSaveAs, "Save the active document with a new name\nSave As"},
+    {FilePrintSetup, "Change the printer and printing options\nPrint Setup"},
+    {FilePrint, "Print the active document\nPrint"},
+    {FilePrintPreview, "Display full pages\nPrint Preview"},
+    {EditCopy, "Copy the selection and put it on the Clipboard\nCopy"},
+    {EditCut, "Cut the selection and put it on the Clipboard\nCut"},
+    {EditPaste, "Insert Clipboard contents\nPaste"},
+    {EditUndo, "Undo the last action\nUndo"},
+    {AppAbout, "Display program information, version number and copyright\nAbout"},
+    {AppExit, "Quit the application; prompts to save documents\nExit"},
+    {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
+    {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+};
+
+}  // namespace
+
+std::span<const MenuResource> MainMenu()
+{
+    return kMenu;
+}
+
+std::span<const AcceleratorResource> Accelerators()
+{
+    return kAccelerators;
+}
+
+std::span<const std::optional<CommandId>> ToolbarButtons()
+{
+    return kToolbar;
+}
+
+QString CommandString(CommandId id)
+{
+    for (const StringResource& entry : kStrings)
+        if (entry.id == id)
+            return QString::fromUtf8(entry.text);
+    return {};
+}
+
+QString PromptOf(CommandId id)
+{
+    const QString text = CommandString(id);
+    return text.left(text.indexOf(QLatin1Char('\n')));
+}
+
+QString TooltipOf(CommandId id)
+{
+    const QString text = CommandString(id);
+    const qsizetype lineBreak = text.indexOf(QLatin1Char('\n'));
+    if (lineBreak < 0)
+        return {};
+    return text.mid(lineBreak + 1, kMaxTooltipLength);
+}
+
+QString FrameTitle()
+{
+    return QStringLiteral("Kinetta");
+}
+
+QString ReadyText()
+{
+    return QStringLiteral("Ready");
+}

@@ -1,0 +1,96 @@
+#include "app/ui_state_table.h"
+
+#include <QtGui/QAction>
+
+CUpdateUI::CUpdateUI()
+    : m_entries{
+          {CommandId::ViewToolbar, PopupMenu},
+          {CommandId::ViewStatusBar, PopupMenu},
+          {CommandId::ViewProperties, PopupMenu},
+          {CommandId::ViewTools, PopupMenu},
+          {CommandId::SimulationStart, PopupMenu | Toolbar},
+          {CommandId::SimulationPause, PopupMenu | Toolbar},
+          {CommandId::SimulationStop, PopupMenu | Toolbar},
+      }
+{
+}
+
+CUpdateUI::Entry* CUpdateUI::Find(CommandId id)
+{
+    for (Entry& entry : m_entries)
+        if (entry.id == id)
+            return &entry;
+    return nullptr;
+}
+
+const CUpdateUI::Entry* CUpdateUI::Find(CommandId id) const
+{
+    return const_cast<CUpdateUI*>(this)->Find(id);
+}
+
+void CUpdateUI::UIEnable(CommandId id, bool enabled)
+{
+    if (Entry* entry = Find(id)) {
+        entry->enabled = enabled;
+        entry->due = entry->places;
+    }
+}
+
+void CUpdateUI::UISetCheck(CommandId id, bool checked)
+{
+    // Marked even when unchanged: a checkable QAction flips its own check
+    // when clicked, so the places may differ from the table.
+    if (Entry* entry = Find(id)) {
+        entry->checked = checked;
+        entry->due = entry->places;
+    }
+}
+
+bool CUpdateUI::IsEnabled(CommandId id) const
+{
+    const Entry* entry = Find(id);
+    return entry == nullptr || entry->enabled;
+}
+
+bool CUpdateUI::IsChecked(CommandId id) const
+{
+    const Entry* entry = Find(id);
+    return entry != nullptr && entry->checked;
+}
+
+namespace {
+
+template <typename Entry>
+void Apply(const Entry& entry, const QList<QAction*>& actions)
+{
+    for (QAction* action : actions) {
+        if (CommandOf(*action) != ToInt(entry.id))
+            continue;
+        action->setEnabled(entry.enabled);
+        action->setChecked(entry.checked);
+    }
+}
+
+}  // namespace
+
+void CUpdateUI::UIUpdateMenu(const QList<QAction*>& actions) const
+{
+    for (const Entry& entry : m_entries)
+        if (entry.places & PopupMenu)
+            Apply(entry, actions);
+}
+
+void CUpdateUI::UIUpdateToolBar(const QList<QAction*>& actions)
+{
+    for (Entry& entry : m_entries) {
+        if (!(entry.places & Toolbar) || !(entry.due & Toolbar))
+            continue;
+        Apply(entry, actions);
+        entry.due &= ~Toolbar;
+    }
+}
+
+int CommandOf(const QAction& action)
+{
+    return action.data().toInt();
+}

@@ -1,0 +1,10 @@
+#!/bin/sh
+# Runs a test program on a private X server with a window manager, so that
+# its windows become active and keyboard focus works as on a desktop.
+exec xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
+    openbox >/dev/null 2>&1 &
+    sleep 0.5
+    "$@"
+    status=$?
+    kill $! 2>/dev/null
+    exit $status' run_under_x "$@"
