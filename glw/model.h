@@ -56,8 +56,9 @@ enum DrawFlags : int {
 };
 
 // A surface's vertices and indices copied into OpenGL buffer objects, so that
-// drawing does not hand OpenGL the client arrays afresh every time. A copy of
-// a surface starts without buffers: names belong to one surface only.
+// drawing does not hand OpenGL the client arrays afresh every time. Names
+// belong to one surface only: a copy, or a surface assigned to, has none
+// (Model::ReleaseBuffers deletes them first where that matters).
 struct SurfaceBuffers {
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
@@ -66,7 +67,16 @@ struct SurfaceBuffers {
 
     SurfaceBuffers() = default;
     SurfaceBuffers(const SurfaceBuffers&) {}
-    SurfaceBuffers& operator=(const SurfaceBuffers&) { return *this; }
+    SurfaceBuffers& operator=(const SurfaceBuffers&)
+    {
+        Clear();
+        return *this;
+    }
+    void Clear()
+    {
+        vertexBuffer = indexBuffer = 0;
+        vertexCount = indexCount = 0;
+    }
 };
 
 class Surface {

@@ -34,7 +34,7 @@ constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 
 struct Result {
-    double msPerFrame = 0.0;  // median
+    double msPerFrame = 0.0;              // median
     double allocationsPerFrame = 0.0;     // the whole process's, OpenGL's included
     double ownAllocationsPerFrame = 0.0;  // made by the program's own code
     double cpuMsPerFrame = 0.0;           // all threads, the rasteriser's included
@@ -50,8 +50,9 @@ public:
                OSMesaMakeCurrent(m_context, m_pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight) &&
                glGetString(GL_RENDERER) != nullptr;
         if (m_ok)
-            glw::SetGlProcLookup(
-                [](const char* name) { return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name)); });
+            glw::SetGlProcLookup([](const char* name) {
+                return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name));
+            });
     }
     ~Context()
     {
@@ -134,8 +135,7 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     Scene scene;
     scene.Init();
     if (extraBodies > 0) {
-        AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel,
-                               extraBodies);
+        AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel, extraBodies);
         for (int i = 0; i < 300; ++i)
             StepWorld(*scene.m_world);
     }

@@ -208,3 +208,35 @@ TEST_F(ModelDraw, SurfaceThatCannotBeDrawnFailsAndStopsTheModelAfterItsMaterial)
     badIndex.primitive = 3;
     EXPECT_EQ(badIndex.Draw(glw::kDrawNormals), 1);
 }
+
+TEST_F(ModelDraw, BufferObjectsDrawWhatTheArraysDrawAndBelongToOneSurfaceOnly)
+{
+    glw::Model model;
+    glw::Surface lower = Corners(0, {0, 1, 2});
+    lower.material.colour[1] = lower.material.colour[2] = 0.0f;
+    model.AddSurface(lower);
+    model.AddSurface(FullScreen(0, 1, 0));
+    model.surfaces[1].indices = {1, 3, 2};
+    ASSERT_TRUE(model.UploadBuffers());
+    ASSERT_NE(model.surfaces[0].buffers.vertexBuffer, 0u);
+
+    // A copy draws from its own arrays; releasing the original's buffers
+    // leaves it whole.
+    glw::Model copy = model;
+    EXPECT_EQ(copy.surfaces[0].buffers.vertexBuffer, 0u);
+    model.ReleaseBuffers();
+    EXPECT_EQ(model.surfaces[0].buffers.vertexBuffer, 0u);
+    EXPECT_EQ(copy.Draw(), 1);
+    EXPECT_EQ(At(4, 4), kRed);
+    EXPECT_EQ(At(27, 27), kGreen);
+
+    // Uploaded again, the buffers draw the same picture; and a surface whose
+    // list changed after the upload falls back to its arrays.
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(model.UploadBuffers());
+    model.surfaces[1].indices = {1, 3, 2, 0, 1, 2};
+    EXPECT_EQ(model.Draw(), 1);
+    EXPECT_EQ(At(4, 4), kGreen);
+    EXPECT_EQ(At(27, 27), kGreen);
+    model.ReleaseBuffers();
+}
