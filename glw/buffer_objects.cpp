@@ -120,7 +120,7 @@ void UnbindBuffers(const BufferProcs& procs)
     procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
-bool Model::UploadBuffers()
+bool Model::UploadBuffers(bool weld)
 {
     const BufferProcs* procs = LookUpBufferProcs();
     if (procs == nullptr)
@@ -133,7 +133,12 @@ bool Model::UploadBuffers()
             continue;
         std::vector<Vertex> vertices;
         std::vector<std::uint32_t> indices;
-        Weld(surface, vertices, indices);
+        if (weld) {
+            Weld(surface, vertices, indices);
+        } else {
+            vertices = surface.vertices;
+            indices = surface.indices;
+        }
         SurfaceBuffers& b = surface.buffers;
         GLuint names[2] = {0, 0};
         procs->genBuffers(2, names);

@@ -120,9 +120,11 @@ public:
     int Draw(GlState& state) const;
 
     // Copies every drawable surface into buffer objects of the current
-    // context, once the model will not change any more. False where OpenGL
-    // has no buffer objects; the model then draws from client arrays.
-    bool UploadBuffers();
+    // context, once the model will not change any more; corners that OpenGL
+    // cannot tell apart are welded into one vertex unless weld is false.
+    // False where OpenGL has no buffer objects; the model then draws from
+    // client arrays.
+    bool UploadBuffers(bool weld = true);
     // Deletes the buffer objects; the context that made them must be current.
     void ReleaseBuffers();
 };

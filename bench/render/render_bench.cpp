@@ -20,6 +20,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -142,23 +143,45 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     SetProjection();
     const CameraState camera;
 
-    FrameRenderer design(RenderOptions{false, 0});
+    const std::array<glw::Model*, 4> meshes = {scene.m_cylinderModel, scene.m_sphereModel,
+                                               scene.m_boxModel, scene.m_diceModel};
+    const auto meshesIn = [&](int how) {  // 0 client arrays, 1 buffers, 2 welded buffers
+        for (glw::Model* mesh : meshes) {
+            mesh->ReleaseBuffers();
+            if (how > 0)
+                mesh->UploadBuffers(how == 2);
+        }
+    };
+
+    // Each step adds one change to the one before; the design's calls from
+    // client arrays are how the program drew before any of them.
+    FrameRenderer designCalls(RenderOptions{false, 0});
+    FrameRenderer economy(RenderOptions{true, 0});
     FrameRenderer program;
     FloorRenderer floor;
-    const Result designResult = Time(context, frames, [&] { design.Render(scene, camera); });
+    meshesIn(0);
+    const Result designResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
+    meshesIn(1);
+    const Result buffersResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
+    meshesIn(2);
+    const Result weldedResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
+    const Result economyResult = Time(context, frames, [&] { economy.Render(scene, camera); });
     const Result programResult = Time(context, frames, [&] { program.Render(scene, camera); });
     const Result floorResult = Time(context, frames, [&] { floor.Render(scene, camera); });
 
     std::printf("\n%s: %d bodies, %d x %d, median of %d frames\n", name, scene.BodyCount(), kWidth,
                 kHeight, frames);
-    std::printf("  %-44s %9s %9s %12s %10s\n", "", "ms/frame", "cpu ms", "allocs/frame",
+    std::printf("  %-46s %9s %9s %12s %10s\n", "", "ms/frame", "cpu ms", "allocs/frame",
                 "own allocs");
     const auto row = [](const char* label, const Result& r) {
-        std::printf("  %-44s %9.2f %9.2f %12.1f %10.1f\n", label, r.msPerFrame, r.cpuMsPerFrame,
+        std::printf("  %-46s %9.2f %9.2f %12.1f %10.1f\n", label, r.msPerFrame, r.cpuMsPerFrame,
                     r.allocationsPerFrame, r.ownAllocationsPerFrame);
     };
-    row("design's calls (no economy, one flush)", designResult);
-    row("program (state economy, staged flushes)", programResult);
+    row("design's calls, client arrays, one flush", designResult);
+    row("+ buffer objects", buffersResult);
+    row("+ welded vertices", weldedResult);
+    row("+ state economy", economyResult);
+    row("+ staged flushes: the program", programResult);
     row("floor (grouped by material, one run a kind)", floorResult);
     std::printf("  program / floor: %.2f\n", programResult.msPerFrame / floorResult.msPerFrame);
     std::printf("  picture, program vs design's calls: %s\n",
