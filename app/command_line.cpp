@@ -16,7 +16,7 @@ constexpr OptionDoc kOptions[] = {
      "print a line of run statistics to standard output every second: ticks, frames painted, "
      "bodies, mean step and render time in milliseconds"},
     {nullptr, "--throw", "N",
-     "throw N balls and dice (0 to 100000) into the scene at start, for measuring the frame rate "
+     "put N balls and dice (0 to 100000) around the tower at start, for measuring the frame rate "
      "with a busy scene"},
     {"-h", "--help", nullptr, "display this help and exit"},
     {nullptr, "--version", nullptr, "output version information and exit"},
@@ -33,6 +33,7 @@ constexpr KeyDoc kKeys[] = {
     {"T", "throw a die (while running)"},
     {"Enter", "run or pause the simulation"},
     {"Esc", "stop: every start body back in place, thrown bodies gone"},
+    {"Ctrl+O, Ctrl+S", "show the Open or Save dialog for Bullet files; nothing is read or written"},
 };
 
 constexpr std::size_t kHelpWidth = 79;
