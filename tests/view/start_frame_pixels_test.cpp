@@ -182,7 +182,8 @@ TEST_F(StartFrame, ShowsTheTowerOnTheCheckerGroundTheLightsAndADieWithPips)
 
     // The die: blue faces with white pips.
     int x0, y0, x1, y1;
-    ASSERT_TRUE(DieBox(*die, x0, y0, x1, y1));
+    ASSERT_TRUE(DieBox(*die, x0, y0, x1, y1))
+        << "the die came to rest out of view: the throw needs aiming again";
     int blue = 0, white = 0, all = 0;
     for (int py = y0; py <= y1; ++py) {
         for (int px = x0; px <= x1; ++px) {
