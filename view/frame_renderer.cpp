@@ -29,6 +29,12 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
     glTranslatef(camera.camPos.x(), camera.camPos.y(), camera.camPos.z());
+    // No texture on either unit: a die drawn last in the previous frame
+    // leaves its texture on the first unit, which would tint the markers.
+    // Unit 1 stays active, as every material leaves it.
+    m_state.ActiveTexture(0);
+    m_state.Disable(GL_TEXTURE_2D);
+    m_state.ActiveTexture(1);
     m_state.Disable(GL_TEXTURE_2D);
 
     DrawLights(scene);
