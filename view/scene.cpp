@@ -102,7 +102,8 @@ void Scene::CreateModels()
         s.material.diffuseTexture = m_boxTexture;
         s.ApplyMapper(mapper);
     });
-    box->SetDrawFlags(glw::kDrawNormals);
+    // Mapped for its domino image, so its coordinates are sent, as the dice's.
+    box->SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
     box->ComputeNormals();
     m_boxModel = box.release();
 
