@@ -10,6 +10,9 @@ file(COPY_FILE ${CPACK_KINETTA_COPYRIGHT} ${doc}/copyright)
 # changelog lintian expects as changelog.gz (changelog.Debian.gz is for
 # packages of someone else's upstream release).
 file(COPY_FILE ${CPACK_KINETTA_CHANGELOG} ${doc}/changelog.gz)
+# Copies keep the source's mode, which depends on the checkout's umask.
+file(CHMOD ${doc}/copyright ${doc}/changelog.gz PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ
+     WORLD_READ)
 
 # CPack's strip keeps the compiler's .comment notes; dh_strip drops them.
 execute_process(COMMAND ${CPACK_KINETTA_STRIP} --remove-section=.comment ${root}/bin/kinetta
