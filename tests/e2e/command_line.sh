@@ -45,6 +45,14 @@ rc=$?
 grep -q "cannot connect to Wayland display \"wayland-kinetta-test\" ($tmp/wayland-kinetta-test)" \
     <<<"$err" || fail "dead Wayland socket: message was '$err'"
 
+# Both dead: both named.
+err=$(DISPLAY=:239 WAYLAND_DISPLAY=wayland-kinetta-test XDG_RUNTIME_DIR="$tmp" \
+    "$kinetta" 2>&1 >/dev/null)
+rc=$?
+[ "$rc" -eq 2 ] || fail "dead X and Wayland displays: exit code $rc"
+grep -q 'cannot open display ":239"' <<<"$err" && grep -q 'wayland-kinetta-test' <<<"$err" ||
+    fail "dead X and Wayland displays: message was '$err'"
+
 # A live Wayland socket, but this Qt has no Wayland plugin: the same.
 if ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland* >/dev/null 2>&1; then
     perl -MIO::Socket::UNIX -e '
