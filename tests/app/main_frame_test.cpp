@@ -470,8 +470,9 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
                       // Measured once the window manager has framed it; its
                       // frame is only guessed at placement (no resize handle
                       // on a fixed dialog), hence a few pixels of slack.
-                      QTest::qWaitFor(
-                          [&] { return !about->windowHandle()->frameMargins().isNull(); }, 1000);
+                      EXPECT_TRUE(QTest::qWaitFor(
+                          [&] { return !about->windowHandle()->frameMargins().isNull(); }, 2000))
+                          << "no window manager framed the dialog";
                       auto centre = [](const QRect& r) {
                           return QPointF(r.x() + r.width() / 2.0, r.y() + r.height() / 2.0);
                       };
