@@ -5,6 +5,7 @@
 #include "support/offscreen_gl.h"
 #include "view/frame_renderer.h"
 #include "view/scene.h"
+#include "view/scene_fixture.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -34,17 +35,6 @@ std::vector<unsigned char> RenderFrame(testing_support::OffscreenGl& gl, const S
     renderer.Render(scene, camera);
     glFinish();
     return gl.Pixels();
-}
-
-int LargestChannelDifference(const std::vector<unsigned char>& a,
-                             const std::vector<unsigned char>& b)
-{
-    int largest = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (i % 4 != 3)
-            largest = std::max(largest, std::abs(int(a[i]) - int(b[i])));
-    }
-    return largest;
 }
 
 TEST(FramePicture, SpeedUpsLeaveThePictureAsTheDesignDrawsIt)
@@ -77,7 +67,7 @@ TEST(FramePicture, SpeedUpsLeaveThePictureAsTheDesignDrawsIt)
          {RenderOptions{false, 0}, RenderOptions{true, 0}, RenderOptions{true, 1},
           RenderOptions{false, 7}, RenderOptions{true, 80}}) {
         const auto picture = RenderFrame(gl, scene, options);
-        EXPECT_LE(LargestChannelDifference(reference, picture), 1)
+        EXPECT_LE(view_testing::LargestChannelDifference(reference, picture), 1)
             << "economy " << options.stateEconomy << ", flush every " << options.flushEvery;
     }
     scene.Destroy();

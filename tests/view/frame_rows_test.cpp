@@ -67,14 +67,6 @@ protected:
     std::size_t m_markerPrimitives = 0;
 };
 
-std::size_t MeshTriangles(const glw::Model& model)
-{
-    std::size_t indices = 0;
-    for (const auto& surface : model.surfaces)
-        indices += surface.indices.size();
-    return indices / 3;
-}
-
 // What the mesh itself sends when drawn at `at` with the camera of the rows.
 std::vector<FeedbackPrimitive> MeshAt(const glw::Model& model, const btVector3& at)
 {

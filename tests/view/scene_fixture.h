@@ -10,7 +10,9 @@
 #include <GL/glu.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,18 @@ inline void UseViewProjection(int width, int height)
     glLoadIdentity();
     gluPerspective(30.0, double(width) / height, 1.0, 100.0);
     glMatrixMode(GL_MODELVIEW);
+}
+
+// The largest difference of any colour channel between two pictures.
+inline int LargestChannelDifference(const std::vector<unsigned char>& a,
+                                    const std::vector<unsigned char>& b)
+{
+    int largest = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (i % 4 != 3)
+            largest = std::max(largest, std::abs(int(a[i]) - int(b[i])));
+    }
+    return largest;
 }
 
 // Draws one frame with the start camera unless told otherwise; the pixels

@@ -108,8 +108,9 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
     for (std::size_t i = 0; i < 5; ++i) {
         const auto [name, resource] = textures[i];
         ASSERT_NE(name, 0u) << resource;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(name, textures[i - 1].first) << resource << " asked for out of turn";
+        }
         GLuint reference = loader.LoadTexture(resource);
         EXPECT_TRUE(ReadTexture(name) == ReadTexture(reference)) << resource;
         glw::DeleteTexture(reference);

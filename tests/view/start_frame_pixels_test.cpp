@@ -207,16 +207,6 @@ std::vector<unsigned char> TwoFrames(OffscreenGl& gl, const Scene& scene, Render
     return gl.Pixels();
 }
 
-int LargestDifference(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    int largest = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (i % 4 != 3)
-            largest = std::max(largest, std::abs(int(a[i]) - int(b[i])));
-    }
-    return largest;
-}
-
 TEST_F(StartFrame, ShapeDrawerBodiesAmongMeshesChangeNothingElse)
 {
     // A die, then a cone and a compound that only the shape drawer draws.
@@ -232,9 +222,11 @@ TEST_F(StartFrame, ShapeDrawerBodiesAmongMeshesChangeNothingElse)
     // The start picture around them is the one without them, frame after frame.
     const auto first = RenderPicture(m_gl, m_scene);
     const auto later = TwoFrames(m_gl, m_scene, RenderOptions{true, 80});
-    EXPECT_LE(LargestDifference(first, later), 1);
+    EXPECT_LE(view_testing::LargestChannelDifference(first, later), 1);
     // Whether the renderer skips repeated state or not.
-    EXPECT_LE(LargestDifference(later, TwoFrames(m_gl, m_scene, RenderOptions{false, 0})), 1);
+    EXPECT_LE(view_testing::LargestChannelDifference(
+                  later, TwoFrames(m_gl, m_scene, RenderOptions{false, 0})),
+              1);
 
     // The cone shows its own yellowish colour, untinted by the die before it.
     int x, y;
