@@ -23,19 +23,6 @@ CUpdateUI::Entry* CUpdateUI::Find(CommandId id)
     return nullptr;
 }
 
-const CUpdateUI::Entry* CUpdateUI::Find(CommandId id) const
-{
-    return const_cast<CUpdateUI*>(this)->Find(id);
-}
-
-void CUpdateUI::UIEnable(CommandId id, bool enabled)
-{
-    if (Entry* entry = Find(id)) {
-        entry->enabled = enabled;
-        entry->due = entry->places;
-    }
-}
-
 void CUpdateUI::UISetCheck(CommandId id, bool checked)
 {
     // Marked even when unchanged: a checkable QAction flips its own check
@@ -44,18 +31,6 @@ void CUpdateUI::UISetCheck(CommandId id, bool checked)
         entry->checked = checked;
         entry->due = entry->places;
     }
-}
-
-bool CUpdateUI::IsEnabled(CommandId id) const
-{
-    const Entry* entry = Find(id);
-    return entry == nullptr || entry->enabled;
-}
-
-bool CUpdateUI::IsChecked(CommandId id) const
-{
-    const Entry* entry = Find(id);
-    return entry != nullptr && entry->checked;
 }
 
 namespace {

@@ -18,10 +18,7 @@ public:
     CUpdateUI();
 
     // Ignored for commands that are not in the table.
-    void UIEnable(CommandId id, bool enabled);
     void UISetCheck(CommandId id, bool checked);
-    bool IsEnabled(CommandId id) const;
-    bool IsChecked(CommandId id) const;
 
     // Gives every table entry shown in menus to the actions among these that
     // carry its id (QAction::data).
@@ -33,12 +30,11 @@ private:
     struct Entry {
         CommandId id;
         unsigned places;
-        bool enabled = true;
+        bool enabled = true;  // nothing in this program disables a command
         bool checked = false;
         unsigned due = 0;  // places still to be brought up to date
     };
     Entry* Find(CommandId id);
-    const Entry* Find(CommandId id) const;
 
     std::vector<Entry> m_entries;
 };
