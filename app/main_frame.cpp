@@ -5,6 +5,7 @@
 #include "app/bullet_file_dialog.h"
 #include "app/frame_images.h"
 #include "app/frame_resources.h"
+#include "app/sstate/qt_window_layout.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QAction>
@@ -19,7 +20,10 @@
 
 namespace {
 constexpr int kTickMilliseconds = 10;
-}
+// The bands' ids in the saved layout.
+constexpr std::uint32_t kMenuBandId = 60160;
+constexpr std::uint32_t kToolBandId = 60161;
+}  // namespace
 
 // Commands missing here (Save As, Print, the Edit commands, Tree, Properties,
 // Tools, the pane keys) have no handler: choosing them does nothing.
@@ -81,6 +85,15 @@ bool CMainFrame::OnCreate()
     loop->AddFilter(&m_keyFilter);
     loop->AddFilter(this);
     loop->AddIdle(this);
+
+    // Restored when the posted call arrives: after creation, with the frame shown.
+    sstate::PostRestoreLayout(
+        m_layoutState,
+        {this,
+         {{kMenuBandId, m_bars->MenuBand()}, {kToolBandId, m_bars->ToolBand()}},
+         {kMenuBandId},
+         m_bars->StatusBar()},
+        [this] { LayoutNow(); });
 
     m_tickTimer.start(kTickMilliseconds, Qt::PreciseTimer, this);
     DoIdle();
@@ -233,6 +246,8 @@ void CMainFrame::timerEvent(QTimerEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // A layout that cannot be saved does not keep the window open.
+    sstate::SaveLayout(m_layoutState);
     event->accept();
     OnDestroy();
     QCoreApplication::exit(1);

@@ -8,6 +8,7 @@
 #include "app/frame_bars.h"
 #include "app/key_state_filter.h"
 #include "app/message_loop.h"
+#include "app/sstate/window_state_mgr.h"
 #include "app/ui_state_table.h"
 #include "view/key_state.h"
 #include "view/kinetta_view.h"
@@ -73,6 +74,8 @@ private:
     QWidget* m_viewContainer = nullptr;
     CFrameBars* m_bars = nullptr;  // a child QObject of the frame
     CUpdateUI m_ui;
+    // The saved layout: restored once just after creation, saved on close.
+    sstate::CWindowStateMgr m_layoutState;
     QBasicTimer m_tickTimer;
     bool m_destroyed = false;
 };

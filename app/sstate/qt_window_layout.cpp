@@ -29,13 +29,19 @@ void SetUpAndRestoreLayout(CWindowStateMgr& manager, const QtLayoutParts& parts)
     manager.Restore(root.get());
 }
 
-void PostRestoreLayout(CWindowStateMgr manager, QtLayoutParts parts)
+void PostRestoreLayout(CWindowStateMgr manager, QtLayoutParts parts,
+                       std::function<void()> afterwards)
 {
     QMainWindow* frame = parts.frame;
     if (!frame)
         return;
     QMetaObject::invokeMethod(
-        frame, [manager, parts]() mutable { SetUpAndRestoreLayout(manager, parts); },
+        frame,
+        [manager, parts, afterwards]() mutable {
+            SetUpAndRestoreLayout(manager, parts);
+            if (afterwards)
+                afterwards();
+        },
         Qt::QueuedConnection);
 }
 

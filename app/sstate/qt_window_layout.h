@@ -9,6 +9,7 @@
 #include <QtWidgets/QMainWindow>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace sstate {
@@ -31,9 +32,10 @@ struct QtLayoutParts {
 void SetUpAndRestoreLayout(CWindowStateMgr& manager, const QtLayoutParts& parts);
 
 // Queues SetUpAndRestoreLayout behind the events already posted, so that it
-// runs once the frame has been created and shown. Dropped if the frame goes
-// first.
-void PostRestoreLayout(CWindowStateMgr manager, QtLayoutParts parts);
+// runs once the frame has been created and shown; then runs afterwards (the
+// frame's own layout pass), if given. Dropped if the frame goes first.
+void PostRestoreLayout(CWindowStateMgr manager, QtLayoutParts parts,
+                       std::function<void()> afterwards = {});
 
 // Writes the layout into the user's store. False when it could not be
 // written; nothing else comes of that.
