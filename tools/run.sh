@@ -26,7 +26,10 @@ shot="$PWD/build/kinetta-screenshot.png"
 window=$(xdotool search --pid "$app" --onlyvisible --name Kinetta | head -n 1 || true)
 if [ -n "$window" ]; then
     import -window "$window" "$shot"
-    xdotool key --window "$window" alt+F4
+    # A real key press: the window manager, which closes windows, sees it;
+    # a key sent to the window alone reaches only the focused GL view.
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+    xdotool key alt+F4
 else
     import -window root "$shot"
 fi

@@ -86,7 +86,10 @@ running=$(bodies_now)
 [ "$running" -gt 241 ] || fail "Enter did not run the simulation again: $running bodies"
 
 grep -m 3 'stats:' "$log" | tail -n 1
-xdotool key --window "$window" alt+F4
+# A real key press: the window manager, which closes windows, sees it;
+# a key sent to the window alone reaches only the focused GL view.
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key alt+F4
 for _ in $(seq 100); do
     kill -0 "$app_pid" 2>/dev/null || break
     sleep 0.1
