@@ -228,9 +228,10 @@ struct Frame {
         manager.AddChild(-3, std::make_shared<CDockWndMgr>());
     }
 
+    // From a writable store, so that a stray write would show.
     void RestoreFrom(const std::shared_ptr<MemoryKey>& root)
     {
-        MemoryStorage storage(root, false);
+        MemoryStorage storage(root, true);
         manager.Restore(&storage);
     }
 
@@ -404,7 +405,6 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
     Frame reference;
     reference.bands->bands = {Band(kToolBand, 300), Band(kMenuBand, 520, kBandStyleBreak)};
     reference.statusBar->visible = false;
-    const auto good = Save(reference);
 
     // No store, no General key, no MainWindow key: the default layout.
     {
@@ -413,7 +413,7 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
         frame.ExpectDefaultLayout("no store");
     }
     for (const char* key : {"General", "MainWindow"}) {
-        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        auto root = Save(reference);
         root->keys.erase(key);
         Frame frame;
         frame.RestoreFrom(root);
@@ -429,7 +429,7 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
     for (const std::optional<Bytes>& placement :
          {std::optional<Bytes>{}, std::optional<Bytes>(Bytes(43, 0)),
           std::optional<Bytes>(Dword(1)), std::optional<Bytes>(PlacementBytes(noArea))}) {
-        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        auto root = Save(reference);
         auto& values = root->keys.at("MainWindow")->values;
         values.erase("placement");
         if (placement)
@@ -446,7 +446,7 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
 
     // A "visible" value of the wrong size or type shows the status bar.
     for (const Bytes& visible : {Bytes{0}, Bytes(8, 0), Bytes{}}) {
-        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        auto root = Save(reference);
         root->keys.at("MainWindow")->keys.at("Wnd-0xfffffffe")->values["visible"] = visible;
         Frame frame;
         frame.RestoreFrom(root);
@@ -469,7 +469,7 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
         {{100, 100, 900, 700}, 0xDEADBEEF, {100, 100, 900, 700}},
     };
     for (const Case& c : cases) {
-        auto root = std::make_shared<MemoryKey>(good->DeepCopy());
+        auto root = Save(reference);
         WindowPlacement p;
         p.showCmd = c.showCmd;
         p.normalPosition = c.normal;
