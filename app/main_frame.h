@@ -36,7 +36,6 @@ public:
     const KeyState& Keys() const { return m_keys; }
     QWidget* ViewContainer() const { return m_viewContainer; }
     CFrameBars& Bars() { return *m_bars; }
-    const CUpdateUI& UIState() const { return m_ui; }
 
 protected:
     void timerEvent(QTimerEvent* event) override;
