@@ -26,12 +26,10 @@ shot="$PWD/build/kinetta-screenshot.png"
 window=$(xdotool search --pid "$app" --onlyvisible --name Kinetta | head -n 1 || true)
 if [ -n "$window" ]; then
     import -window "$window" "$shot"
-    # A real key press: the window manager, which closes windows, sees it;
-    # a key sent to the window alone reaches only the focused GL view.
-    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-    xdotool key alt+F4
+    close_window_and_wait "$window" "$app" || true
 else
     import -window root "$shot"
 fi
-wait "$app" || true
+kill "$app" 2>/dev/null
+wait "$app" 2>/dev/null || true
 echo "Screenshot saved to $shot"

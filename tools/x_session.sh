@@ -29,3 +29,19 @@ stop_x_session() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
 }
+
+# Closes the program's window as a user does, with a real Alt+F4 that the
+# window manager sees (a key sent to the window alone reaches only the
+# focused GL view), and waits up to ten seconds for the program to end.
+# Returns its exit status, or 124 when it is still running.
+close_window_and_wait() {
+    local window=$1 pid=$2
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+    xdotool key alt+F4
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && return 124
+    wait "$pid"
+}

@@ -45,16 +45,9 @@ run() {
     done
     [ -n "$window" ] && xdotool windowsize "$window" 1024 768
     sleep "$seconds"
-    # Closed as a user closes it (the window manager sees the key), so that
-    # the program ends normally and the allocation report is written.
-    if [ -n "$window" ]; then
-        xdotool windowactivate --sync "$window" 2>/dev/null
-        xdotool key alt+F4
-    fi
-    for _ in $(seq 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    # Closed as a user closes it, so that the program ends normally and the
+    # allocation report is written.
+    [ -n "$window" ] && close_window_and_wait "$window" "$pid"
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
     # The first two lines cover start-up and the window's first show.

@@ -57,18 +57,12 @@ start_kinetta() {
 }
 
 close_kinetta() {
-    # To the focused window through the X server, not to the window itself:
-    # a key sent to a window lets go of nothing once that window is gone, and
-    # a held Alt+F4 closes the next run's window as soon as it appears.
-    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-    xdotool key alt+F4
-    for _ in $(seq 100); do
-        kill -0 "$app_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$app_pid" 2>/dev/null && fail "$1: kinetta did not exit after the window was closed"
-    wait "$app_pid"
+    # Through the X server, not to the window itself: a key sent to a window
+    # lets go of nothing once that window is gone, and a held Alt+F4 closes
+    # the next run's window as soon as it appears.
+    close_window_and_wait "$window" "$app_pid"
     local rc=$?
+    [ "$rc" -ne 124 ] || fail "$1: kinetta did not exit after the window was closed"
     app_pid=""
     [ "$rc" -eq 1 ] || fail "$1: expected exit code 1 after closing, got $rc"
 }
