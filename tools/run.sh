@@ -30,6 +30,6 @@ if [ -n "$window" ]; then
 else
     import -window root "$shot"
 fi
-kill "$app" 2>/dev/null
+kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 echo "Screenshot saved to $shot"
