@@ -207,17 +207,28 @@ std::vector<unsigned char> TwoFrames(OffscreenGl& gl, const Scene& scene, Render
     return gl.Pixels();
 }
 
+// A cone and a compound (a box with a ball on it) in front of the tower:
+// shapes that only the shape drawer draws.
+struct DrawerBodies {
+    DrawerBodies(Scene& scene, const btQuaternion& compoundTurn)
+    {
+        compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 0.6f, 0)),
+                               &box);
+        compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 1.8f, 0)),
+                               &ball);
+        AddBody(scene, scene.m_coneShape, btVector3(-4.0f, 0.5f, 7.5f));
+        AddBody(scene, &compound, btVector3(4.0f, 0.0f, 7.5f), compoundTurn);
+    }
+    btBoxShape box{btVector3(0.6f, 0.6f, 0.6f)};
+    btSphereShape ball{0.6f};
+    btCompoundShape compound;
+};
+
 TEST_F(StartFrame, ShapeDrawerBodiesAmongMeshesChangeNothingElse)
 {
     // A die, then a cone and a compound that only the shape drawer draws.
     ThrowADie(m_scene);
-    btBoxShape box(btVector3(0.6f, 0.6f, 0.6f));
-    btSphereShape ball(0.6f);
-    btCompoundShape compound;
-    compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 0.6f, 0)), &box);
-    compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 1.8f, 0)), &ball);
-    AddBody(m_scene, m_scene.m_coneShape, btVector3(-4, 0.5f, 7.5f));
-    AddBody(m_scene, &compound, btVector3(4, 0, 7.5f));
+    const DrawerBodies drawerBodies(m_scene, btQuaternion::getIdentity());
 
     // The start picture around them is the one without them, frame after frame.
     const auto first = RenderPicture(m_gl, m_scene);
@@ -266,14 +277,7 @@ TEST_F(StartFrame, DISABLED_WritesPicturesToLookAt)
     EXPECT_TRUE(WritePng(m_gl, folder + "/thrown-dice.png"));
 
     // Shapes without a row of their own, drawn by the shape drawer.
-    btBoxShape box(btVector3(0.6f, 0.6f, 0.6f));
-    btSphereShape ball(0.6f);
-    btCompoundShape compound;
-    compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 0.6f, 0)), &box);
-    compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 1.8f, 0)), &ball);
-    AddBody(m_scene, m_scene.m_coneShape, btVector3(-4.0f, 0.5f, 7.5f));
-    AddBody(m_scene, &compound, btVector3(4.0f, 0.0f, 7.5f),
-            btQuaternion(btVector3(0, 1, 0), 0.5f));
+    const DrawerBodies drawerBodies(m_scene, btQuaternion(btVector3(0, 1, 0), 0.5f));
     RenderPicture(m_gl, m_scene);
     EXPECT_TRUE(WritePng(m_gl, folder + "/cone-and-compound.png"));
     RenderPicture(m_gl, m_scene);
