@@ -24,7 +24,7 @@ for name in Section Priority Maintainer Description; do
     [ -n "$(field $name)" ] || fail "no $name field"
 done
 # Computed from the binary by dpkg-shlibdeps, plus the run-time Qt plugin.
-for dependency in libqt6widgets6 libbullet libpng16-16 libc6 qt6-qpa-plugins; do
+for dependency in libqt6widgets6 libbullet libbullet-extras libpng16-16 libc6 qt6-qpa-plugins; do
     field Depends | grep -q "$dependency" || fail "Depends lacks $dependency: $(field Depends)"
 done
 
@@ -35,6 +35,7 @@ grep -E '^[EW]: ' "$tmp/lintian.txt" && fail "lintian complaints"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$tmp/files"
 expected=(
     /usr/bin/kinetta
+    /usr/libexec/kinetta/kinetta-world-reader
     "/usr/share/applications/$id.desktop"
     "/usr/share/metainfo/$id.metainfo.xml"
     /usr/share/man/man1/kinetta.1.gz
@@ -61,4 +62,8 @@ done
 "$program" --help | grep -q -- '--throw N' || fail "--help: $("$program" --help)"
 "$program" --unknown-option 2>"$tmp/err" && fail "a bad option was accepted"
 grep -q "Try 'kinetta --help'" "$tmp/err" || fail "bad option: $(cat "$tmp/err")"
+# The world reader answers from where the program looks for it.
+reader=$tmp/root/usr/libexec/kinetta/kinetta-world-reader
+out=$("$reader" </dev/null) && fail "the world reader accepted an empty file"
+[ "$out" = "the file is empty" ] || fail "world reader: $out"
 echo "package: $(basename "$deb") ($(stat -c %s "$deb") bytes) passed"

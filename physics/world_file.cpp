@@ -1,0 +1,41 @@
+#include "physics/world_file.h"
+
+#include "physics/world_file_checks.h"
+#include "physics/world_file_description.h"
+
+OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes,
+                              const WorldFileOpenOptions& options)
+{
+    OpenedWorldFile opened;
+    std::string reader = options.readerPath.empty() ? FindWorldReader(OwnProgramPath())
+                                                    : options.readerPath;
+    if (reader.empty()) {
+        opened.result = WorldFileResult::Failure(std::string("Kinetta's file reader (") +
+                                                 kWorldReaderName + ") is missing; reinstall Kinetta");
+        return opened;
+    }
+    WorldReaderOutput output = RunWorldReader(reader, path, options.limits);
+    if (!output.result.ok) {
+        opened.result = output.result;
+        return opened;
+    }
+    std::string error;
+    std::optional<WorldDescription> description = ParseWorldDescription(output.description, &error);
+    if (!description) {
+        opened.result = WorldFileResult::Failure("the file is damaged: " + error);
+        return opened;
+    }
+    error = CheckWorldDescription(*description);
+    if (!error.empty()) {
+        opened.result = WorldFileResult::Failure("the file is damaged: " + error);
+        return opened;
+    }
+    opened.world = BuildLoadedWorld(*description, sceneShapes);
+    std::string note;
+    for (const std::string& skipped : description->skipped) {
+        note += note.empty() ? "left out " : ", ";
+        note += skipped;
+    }
+    opened.result = WorldFileResult::Success(note);
+    return opened;
+}

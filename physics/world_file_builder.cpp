@@ -1,0 +1,270 @@
+#include "physics/world_file_builder.h"
+
+#include "common/kinetta_assert.h"
+#include "physics/world_file_checks.h"
+
+#include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
+
+namespace {
+
+btTransform ToTransform(const DescribedTransform& t)
+{
+    return btTransform(t.rotation.normalized(), t.origin);
+}
+
+}  // namespace
+
+LoadedWorld::~LoadedWorld()
+{
+    for (const Body& body : m_bodies) {
+        KINETTA_ASSERT(!body.body->isInWorld(),
+                       "remove the opened bodies from the world (LoadedWorld::RemoveFrom) before "
+                       "the LoadedWorld is destroyed");
+    }
+}
+
+btRigidBody& LoadedWorld::BodyAt(int index) const
+{
+    KINETTA_ASSERT(index >= 0 && index < BodyCount(), "ask for a body below BodyCount()");
+    return *m_bodies[index].body;
+}
+
+const std::string& LoadedWorld::ShapeNameAt(int index) const
+{
+    KINETTA_ASSERT(index >= 0 && index < BodyCount(), "ask for a body below BodyCount()");
+    return m_bodies[index].shapeName;
+}
+
+btTypedConstraint& LoadedWorld::ConstraintAt(int index) const
+{
+    KINETTA_ASSERT(index >= 0 && index < ConstraintCount(),
+                   "ask for a constraint below ConstraintCount()");
+    return *m_constraints[index].constraint;
+}
+
+void LoadedWorld::AddTo(btDiscreteDynamicsWorld& world)
+{
+    world.setGravity(m_gravity);
+    for (Body& body : m_bodies) world.addRigidBody(body.body.get());
+    for (Constraint& c : m_constraints) {
+        world.addConstraint(c.constraint.get(), c.disableCollisionsBetweenBodies);
+    }
+}
+
+void LoadedWorld::RemoveFrom(btDiscreteDynamicsWorld& world)
+{
+    for (auto c = m_constraints.rbegin(); c != m_constraints.rend(); ++c) {
+        world.removeConstraint(c->constraint.get());
+    }
+    for (auto body = m_bodies.rbegin(); body != m_bodies.rend(); ++body) {
+        world.removeRigidBody(body->body.get());
+    }
+}
+
+namespace {
+
+// Builds the shapes of one description into a LoadedWorld's storage.
+class ShapeBuilder {
+public:
+    ShapeBuilder(std::vector<std::vector<btVector3>>& meshVertices,
+                 std::vector<std::vector<int>>& meshIndices,
+                 std::vector<std::unique_ptr<btTriangleIndexVertexArray>>& meshes,
+                 std::vector<std::unique_ptr<btCollisionShape>>& owned)
+        : m_meshVertices(meshVertices), m_meshIndices(meshIndices), m_meshes(meshes), m_owned(owned)
+    {}
+
+    btCollisionShape* Build(const DescribedShape& shape, const std::vector<btCollisionShape*>& built)
+    {
+        std::unique_ptr<btCollisionShape> made = Make(shape, built);
+        made->setMargin(shape.margin);
+        // Also after the margin for a unit scaling: hulls recompute their
+        // bounds here. Compounds are left alone: their scaling would rescale
+        // their parts, which other shapes may share.
+        if (shape.type != DescribedShapeType::Compound) made->setLocalScaling(shape.localScaling);
+        m_owned.push_back(std::move(made));
+        return m_owned.back().get();
+    }
+
+private:
+    std::unique_ptr<btCollisionShape> Make(const DescribedShape& shape,
+                                           const std::vector<btCollisionShape*>& built)
+    {
+        const btVector3& e = shape.extents;
+        switch (shape.type) {
+        case DescribedShapeType::Box:
+            return std::make_unique<btBoxShape>(e);
+        case DescribedShapeType::Sphere:
+            return std::make_unique<btSphereShape>(e.x());
+        case DescribedShapeType::Capsule:
+            // The constructors take the full height between the caps' centres.
+            if (shape.upAxis == 0) return std::make_unique<btCapsuleShapeX>(e.x(), 2 * e.y());
+            if (shape.upAxis == 2) return std::make_unique<btCapsuleShapeZ>(e.x(), 2 * e.y());
+            return std::make_unique<btCapsuleShape>(e.x(), 2 * e.y());
+        case DescribedShapeType::Cylinder:
+            if (shape.upAxis == 0) return std::make_unique<btCylinderShapeX>(e);
+            if (shape.upAxis == 2) return std::make_unique<btCylinderShapeZ>(e);
+            return std::make_unique<btCylinderShape>(e);
+        case DescribedShapeType::Cone:
+            if (shape.upAxis == 0) return std::make_unique<btConeShapeX>(e.x(), e.y());
+            if (shape.upAxis == 2) return std::make_unique<btConeShapeZ>(e.x(), e.y());
+            return std::make_unique<btConeShape>(e.x(), e.y());
+        case DescribedShapeType::ConvexHull:
+            return std::make_unique<btConvexHullShape>(
+                &shape.points[0].x(), static_cast<int>(shape.points.size()), sizeof(btVector3));
+        case DescribedShapeType::MultiSphere:
+            return std::make_unique<btMultiSphereShape>(shape.points.data(), shape.radii.data(),
+                                                        static_cast<int>(shape.points.size()));
+        case DescribedShapeType::StaticPlane:
+            return std::make_unique<btStaticPlaneShape>(e.normalized(), shape.planeConstant);
+        case DescribedShapeType::TriangleMesh:
+            return MakeMesh(shape);
+        case DescribedShapeType::Compound: {
+            auto compound = std::make_unique<btCompoundShape>(true, static_cast<int>(shape.children.size()));
+            for (const DescribedCompoundChild& child : shape.children) {
+                compound->addChildShape(ToTransform(child.transform), built[child.shape]);
+            }
+            return compound;
+        }
+        }
+        KINETTA_ASSERT(false, "give every described shape type a way to be built");
+        return nullptr;
+    }
+
+    std::unique_ptr<btCollisionShape> MakeMesh(const DescribedShape& shape)
+    {
+        std::vector<btVector3>& vertices = m_meshVertices.emplace_back(shape.points);
+        std::vector<int>& indices = m_meshIndices.emplace_back(shape.triangles);
+        btIndexedMesh part;
+        part.m_numTriangles = static_cast<int>(indices.size() / 3);
+        part.m_triangleIndexBase = reinterpret_cast<const unsigned char*>(indices.data());
+        part.m_triangleIndexStride = 3 * sizeof(int);
+        part.m_numVertices = static_cast<int>(vertices.size());
+        part.m_vertexBase = reinterpret_cast<const unsigned char*>(vertices.data());
+        part.m_vertexStride = sizeof(btVector3);
+        part.m_indexType = PHY_INTEGER;
+        part.m_vertexType = PHY_FLOAT;
+        auto mesh = std::make_unique<btTriangleIndexVertexArray>();
+        mesh->addIndexedMesh(part, PHY_INTEGER);
+        btTriangleIndexVertexArray* meshInterface = mesh.get();
+        m_meshes.push_back(std::move(mesh));
+        return std::make_unique<btBvhTriangleMeshShape>(meshInterface, true);
+    }
+
+    std::vector<std::vector<btVector3>>& m_meshVertices;
+    std::vector<std::vector<int>>& m_meshIndices;
+    std::vector<std::unique_ptr<btTriangleIndexVertexArray>>& m_meshes;
+    std::vector<std::unique_ptr<btCollisionShape>>& m_owned;
+};
+
+std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, btRigidBody& a,
+                                                  btRigidBody& b)
+{
+    btTransform frameA = ToTransform(c.frameA);
+    btTransform frameB = ToTransform(c.frameB);
+    switch (c.type) {
+    case DescribedConstraintType::PointToPoint:
+        return std::make_unique<btPoint2PointConstraint>(a, b, c.frameA.origin, c.frameB.origin);
+    case DescribedConstraintType::Hinge: {
+        auto hinge = std::make_unique<btHingeConstraint>(a, b, frameA, frameB);
+        hinge->setLimit(c.angularLower.x(), c.angularUpper.x());
+        return hinge;
+    }
+    case DescribedConstraintType::ConeTwist: {
+        auto cone = std::make_unique<btConeTwistConstraint>(a, b, frameA, frameB);
+        cone->setLimit(c.angularUpper.x(), c.angularUpper.y(), c.angularUpper.z());
+        return cone;
+    }
+    case DescribedConstraintType::Generic6Dof:
+    case DescribedConstraintType::Generic6DofSpring: {
+        std::unique_ptr<btGeneric6DofConstraint> d6;
+        if (c.type == DescribedConstraintType::Generic6Dof) {
+            d6 = std::make_unique<btGeneric6DofConstraint>(a, b, frameA, frameB, true);
+        } else {
+            d6 = std::make_unique<btGeneric6DofSpringConstraint>(a, b, frameA, frameB, true);
+        }
+        d6->setLinearLowerLimit(c.linearLower);
+        d6->setLinearUpperLimit(c.linearUpper);
+        d6->setAngularLowerLimit(c.angularLower);
+        d6->setAngularUpperLimit(c.angularUpper);
+        return d6;
+    }
+    case DescribedConstraintType::Generic6DofSpring2:
+    case DescribedConstraintType::Fixed: {
+        std::unique_ptr<btGeneric6DofSpring2Constraint> d6;
+        if (c.type == DescribedConstraintType::Fixed) {
+            d6 = std::make_unique<btFixedConstraint>(a, b, frameA, frameB);
+        } else {
+            d6 = std::make_unique<btGeneric6DofSpring2Constraint>(a, b, frameA, frameB);
+        }
+        d6->setLinearLowerLimit(c.linearLower);
+        d6->setLinearUpperLimit(c.linearUpper);
+        d6->setAngularLowerLimit(c.angularLower);
+        d6->setAngularUpperLimit(c.angularUpper);
+        return d6;
+    }
+    case DescribedConstraintType::Slider: {
+        auto slider = std::make_unique<btSliderConstraint>(a, b, frameA, frameB, true);
+        slider->setLowerLinLimit(c.linearLower.x());
+        slider->setUpperLinLimit(c.linearUpper.x());
+        slider->setLowerAngLimit(c.angularLower.x());
+        slider->setUpperAngLimit(c.angularUpper.x());
+        return slider;
+    }
+    }
+    KINETTA_ASSERT(false, "give every described constraint type a way to be built");
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
+                                              const SceneShapeLookup& sceneShapes)
+{
+    KINETTA_ASSERT(CheckWorldDescription(description).empty(),
+                   "build only descriptions that CheckWorldDescription accepted");
+    auto world = std::make_unique<LoadedWorld>();
+    world->m_gravity = description.gravity;
+
+    ShapeBuilder builder(world->m_meshVertices, world->m_meshIndices, world->m_meshes,
+                         world->m_shapes);
+    std::vector<btCollisionShape*> shapes;
+    shapes.reserve(description.shapes.size());
+    for (const DescribedShape& shape : description.shapes) {
+        btCollisionShape* scene = !shape.name.empty() && sceneShapes ? sceneShapes(shape.name) : nullptr;
+        shapes.push_back(scene ? scene : builder.Build(shape, shapes));
+    }
+
+    world->m_bodies.reserve(description.bodies.size());
+    for (const DescribedBody& b : description.bodies) {
+        btCollisionShape* shape = shapes[b.shape];
+        float mass = shape->isNonMoving() ? 0.0f : b.mass;
+        btVector3 inertia(0, 0, 0);
+        if (mass > 0) shape->calculateLocalInertia(mass, inertia);
+
+        LoadedWorld::Body& body = world->m_bodies.emplace_back();
+        body.shapeName = description.shapes[b.shape].name;
+        body.motionState = std::make_unique<btDefaultMotionState>(ToTransform(b.transform));
+        btRigidBody::btRigidBodyConstructionInfo info(mass, body.motionState.get(), shape, inertia);
+        info.m_friction = b.friction;
+        info.m_rollingFriction = b.rollingFriction;
+        info.m_restitution = b.restitution;
+        info.m_linearDamping = b.linearDamping;
+        info.m_angularDamping = b.angularDamping;
+        body.body = std::make_unique<btRigidBody>(info);
+        body.body->setLinearVelocity(b.linearVelocity);
+        body.body->setAngularVelocity(b.angularVelocity);
+        // Forced: setActivationState would not leave a disabled state.
+        body.body->forceActivationState(b.activationState);
+    }
+
+    world->m_constraints.reserve(description.constraints.size());
+    auto bodyOrWorld = [&](int index) -> btRigidBody& {
+        return index < 0 ? btTypedConstraint::getFixedBody() : *world->m_bodies[index].body;
+    };
+    for (const DescribedConstraint& c : description.constraints) {
+        world->m_constraints.push_back(
+            {MakeConstraint(c, bodyOrWorld(c.bodyA), bodyOrWorld(c.bodyB)),
+             c.disableCollisionsBetweenBodies});
+    }
+    return world;
+}

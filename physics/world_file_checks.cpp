@@ -1,0 +1,265 @@
+#include "physics/world_file_checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+// Collects the first problem found; later checks of the same item are skipped
+// by the callers returning as soon as Failed() is true.
+class Judge {
+public:
+    bool Failed() const { return !m_problem.empty(); }
+    std::string Problem() const { return m_problem; }
+
+    void Fail(const std::string& subject, const std::string& what)
+    {
+        if (m_problem.empty()) m_problem = subject + ": " + what;
+    }
+
+    bool Finite(const std::string& subject, const char* field, float value)
+    {
+        if (std::isfinite(value)) return true;
+        Fail(subject, std::string(field) + " is not a finite number");
+        return false;
+    }
+    bool InRange(const std::string& subject, const char* field, float value, float min, float max)
+    {
+        if (!Finite(subject, field, value)) return false;
+        if (value >= min && value <= max) return true;
+        std::ostringstream what;
+        what << field << " " << value << " is outside " << min << " to " << max;
+        Fail(subject, what.str());
+        return false;
+    }
+    bool Positive(const std::string& subject, const char* field, float value, float max)
+    {
+        if (!Finite(subject, field, value)) return false;
+        if (value > 0 && value <= max) return true;
+        std::ostringstream what;
+        what << field << " " << value << " is not a positive size up to " << max;
+        Fail(subject, what.str());
+        return false;
+    }
+    bool VectorInRange(const std::string& subject, const char* field, const btVector3& v,
+                       float limit)
+    {
+        for (int i = 0; i < 3; ++i) {
+            if (!InRange(subject, field, v[i], -limit, limit)) return false;
+        }
+        return true;
+    }
+    bool PositiveVector(const std::string& subject, const char* field, const btVector3& v,
+                        float max)
+    {
+        for (int i = 0; i < 3; ++i) {
+            if (!Positive(subject, field, v[i], max)) return false;
+        }
+        return true;
+    }
+    bool Transform(const std::string& subject, const char* field, const DescribedTransform& t)
+    {
+        if (!VectorInRange(subject, field, t.origin, kMaxWorldCoordinate)) return false;
+        const btQuaternion& q = t.rotation;
+        for (int i = 0; i < 4; ++i) {
+            if (!Finite(subject, field, q[i])) return false;
+        }
+        float length = std::sqrt(q.x() * q.x() + q.y() * q.y() + q.z() * q.z() + q.w() * q.w());
+        if (std::fabs(length - 1) <= kRotationTolerance) return true;
+        Fail(subject, std::string(field) + " has a rotation that is not a rotation");
+        return false;
+    }
+    bool Index(const std::string& subject, const char* field, int index, int min, int end)
+    {
+        if (index >= min && index < end) return true;
+        Fail(subject, std::string(field) + " " + std::to_string(index) + " does not exist");
+        return false;
+    }
+
+private:
+    std::string m_problem;
+};
+
+std::string ShapeSubject(size_t index) { return "shape " + std::to_string(index); }
+
+// A shape that cannot move: a body with mass made of one has no inertia.
+bool IsNonMoving(DescribedShapeType type)
+{
+    return type == DescribedShapeType::StaticPlane || type == DescribedShapeType::TriangleMesh;
+}
+
+void CheckShape(Judge& judge, const WorldDescription& description, size_t index,
+                std::vector<int>& depth)
+{
+    const DescribedShape& shape = description.shapes[index];
+    std::string s = ShapeSubject(index);
+    if (!judge.InRange(s, "margin", shape.margin, 0, kMaxShapeExtent) ||
+        !judge.PositiveVector(s, "local scaling", shape.localScaling, kMaxLocalScaling)) {
+        return;
+    }
+    depth[index] = 1;
+    switch (shape.type) {
+    case DescribedShapeType::Box:
+        judge.PositiveVector(s, "half extent", shape.extents, kMaxShapeExtent);
+        // Bullet keeps the half extents without the margin: a margin larger
+        // than a half extent would turn the box inside out.
+        if (!judge.Failed() && shape.margin > shape.extents[shape.extents.minAxis()]) {
+            judge.Fail(s, "margin is larger than the box");
+        }
+        break;
+    case DescribedShapeType::Cylinder:
+        judge.PositiveVector(s, "half extent", shape.extents, kMaxShapeExtent);
+        if (!judge.Failed() && shape.margin > shape.extents[shape.extents.minAxis()]) {
+            judge.Fail(s, "margin is larger than the cylinder");
+        }
+        break;
+    case DescribedShapeType::Sphere:
+        judge.Positive(s, "radius", shape.extents.x(), kMaxShapeExtent);
+        break;
+    case DescribedShapeType::Capsule:
+        judge.Positive(s, "radius", shape.extents.x(), kMaxShapeExtent) &&
+            judge.Positive(s, "half height", shape.extents.y(), kMaxShapeExtent);
+        break;
+    case DescribedShapeType::Cone:
+        judge.Positive(s, "radius", shape.extents.x(), kMaxShapeExtent) &&
+            judge.Positive(s, "height", shape.extents.y(), kMaxShapeExtent);
+        break;
+    case DescribedShapeType::ConvexHull:
+        if (shape.points.empty()) judge.Fail(s, "a convex hull without points");
+        for (const btVector3& p : shape.points) {
+            if (!judge.VectorInRange(s, "hull point", p, kMaxShapeExtent)) break;
+        }
+        break;
+    case DescribedShapeType::MultiSphere:
+        if (shape.points.empty()) judge.Fail(s, "a multi-sphere without spheres");
+        if (shape.radii.size() != shape.points.size()) judge.Fail(s, "spheres without radii");
+        for (size_t i = 0; i < shape.points.size() && !judge.Failed(); ++i) {
+            judge.VectorInRange(s, "sphere centre", shape.points[i], kMaxShapeExtent) &&
+                judge.Positive(s, "sphere radius", shape.radii[i], kMaxShapeExtent);
+        }
+        break;
+    case DescribedShapeType::StaticPlane: {
+        if (!judge.VectorInRange(s, "plane normal", shape.extents, 2) ||
+            !judge.InRange(s, "plane constant", shape.planeConstant, -kMaxWorldCoordinate,
+                           kMaxWorldCoordinate)) {
+            break;
+        }
+        if (std::fabs(shape.extents.length() - 1) > kRotationTolerance) {
+            judge.Fail(s, "the plane's normal is not of unit length");
+        }
+        break;
+    }
+    case DescribedShapeType::TriangleMesh: {
+        if (shape.points.size() < 3 || shape.triangles.empty() || shape.triangles.size() % 3 != 0) {
+            judge.Fail(s, "a triangle mesh without triangles");
+            break;
+        }
+        for (const btVector3& p : shape.points) {
+            if (!judge.VectorInRange(s, "mesh vertex", p, kMaxWorldCoordinate)) break;
+        }
+        for (int vertex : shape.triangles) {
+            if (!judge.Index(s, "mesh vertex", vertex, 0, static_cast<int>(shape.points.size()))) {
+                break;
+            }
+        }
+        break;
+    }
+    case DescribedShapeType::Compound: {
+        // Scaling a compound rescales its parts, which other shapes may share.
+        if (shape.localScaling != btVector3(1, 1, 1)) {
+            judge.Fail(s, "a scaled compound");
+            break;
+        }
+        if (shape.children.empty()) {
+            judge.Fail(s, "a compound without parts");
+            break;
+        }
+        int deepest = 0;
+        for (const DescribedCompoundChild& child : shape.children) {
+            // Parts come before their compound, so no compound can hold itself.
+            if (!judge.Index(s, "part shape", child.shape, 0, static_cast<int>(index)) ||
+                !judge.Transform(s, "part transform", child.transform)) {
+                break;
+            }
+            if (description.shapes[child.shape].type == DescribedShapeType::StaticPlane) {
+                judge.Fail(s, "a compound cannot hold an infinite plane");
+                break;
+            }
+            deepest = std::max(deepest, depth[child.shape]);
+        }
+        depth[index] = deepest + 1;
+        if (!judge.Failed() && depth[index] > kMaxCompoundDepth) {
+            judge.Fail(s, "compounds nested too deeply");
+        }
+        break;
+    }
+    }
+}
+
+void CheckBody(Judge& judge, const WorldDescription& description, size_t index)
+{
+    const DescribedBody& body = description.bodies[index];
+    std::string s = "body " + std::to_string(index);
+    if (!judge.Index(s, "shape", body.shape, 0, static_cast<int>(description.shapes.size())) ||
+        !judge.InRange(s, "mass", body.mass, 0, kMaxBodyMass) ||
+        !judge.Transform(s, "transform", body.transform) ||
+        !judge.VectorInRange(s, "linear velocity", body.linearVelocity, kMaxSpeed) ||
+        !judge.VectorInRange(s, "angular velocity", body.angularVelocity, kMaxSpeed) ||
+        !judge.InRange(s, "friction", body.friction, 0, kMaxFriction) ||
+        !judge.InRange(s, "rolling friction", body.rollingFriction, 0, kMaxFriction) ||
+        !judge.InRange(s, "restitution", body.restitution, 0, kMaxRestitution) ||
+        !judge.InRange(s, "linear damping", body.linearDamping, 0, 1) ||
+        !judge.InRange(s, "angular damping", body.angularDamping, 0, 1)) {
+        return;
+    }
+    if (body.activationState < ACTIVE_TAG || body.activationState > DISABLE_SIMULATION) {
+        judge.Fail(s, "unknown activation state " + std::to_string(body.activationState));
+        return;
+    }
+    if (body.mass > 0 && IsNonMoving(description.shapes[body.shape].type)) {
+        judge.Fail(s, "a plane or triangle mesh cannot have mass");
+    }
+}
+
+void CheckConstraint(Judge& judge, const WorldDescription& description, size_t index)
+{
+    const DescribedConstraint& c = description.constraints[index];
+    std::string s = "constraint " + std::to_string(index);
+    int bodies = static_cast<int>(description.bodies.size());
+    if (!judge.Index(s, "body", c.bodyA, -1, bodies) || !judge.Index(s, "body", c.bodyB, -1, bodies)) {
+        return;
+    }
+    if (c.bodyA == c.bodyB) {
+        judge.Fail(s, "joins a body to itself");
+        return;
+    }
+    if (!judge.Transform(s, "frame", c.frameA) || !judge.Transform(s, "frame", c.frameB)) return;
+    // Bullet's "no limit" values are large but finite.
+    for (const btVector3* limit : {&c.linearLower, &c.linearUpper, &c.angularLower, &c.angularUpper}) {
+        for (int i = 0; i < 3; ++i) {
+            if (!judge.Finite(s, "limit", (*limit)[i])) return;
+        }
+    }
+}
+
+}  // namespace
+
+std::string CheckWorldDescription(const WorldDescription& description)
+{
+    Judge judge;
+    if (!judge.VectorInRange("gravity", "gravity", description.gravity, kMaxGravity)) {
+        return judge.Problem();
+    }
+    std::vector<int> depth(description.shapes.size(), 0);
+    for (size_t i = 0; i < description.shapes.size() && !judge.Failed(); ++i) {
+        CheckShape(judge, description, i, depth);
+    }
+    for (size_t i = 0; i < description.bodies.size() && !judge.Failed(); ++i) {
+        CheckBody(judge, description, i);
+    }
+    for (size_t i = 0; i < description.constraints.size() && !judge.Failed(); ++i) {
+        CheckConstraint(judge, description, i);
+    }
+    return judge.Problem();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The parent's judgement of a description before any Bullet object is made
+// from it. The reader process is not trusted: a damaged file can make it send
+// anything its grammar allows, so every number is checked here against what
+// Kinetta can simulate.
+
+#include "physics/world_file_description.h"
+
+#include <string>
+
+// Bounds of what a sane world holds, in metres, kilograms and seconds.
+inline constexpr float kMaxWorldCoordinate = 1e6f;
+inline constexpr float kMaxShapeExtent = 1e5f;  // half extents, radii, hull points
+inline constexpr float kMaxLocalScaling = 1e4f;
+inline constexpr float kMaxBodyMass = 1e9f;
+inline constexpr float kMaxSpeed = 1e5f;  // metres or radians per second
+inline constexpr float kMaxGravity = 1e4f;
+inline constexpr float kMaxFriction = 100;
+inline constexpr float kMaxRestitution = 10;
+inline constexpr int kMaxCompoundDepth = 16;
+// How far a rotation's quaternion may be from unit length: the file stores a
+// float matrix, which turns into a quaternion a few ulps off.
+inline constexpr float kRotationTolerance = 1e-3f;
+
+// Empty when the description is fit to build; otherwise what is wrong with
+// it, naming the shape, body or constraint ("body 3: mass -1 is negative").
+std::string CheckWorldDescription(const WorldDescription& description);

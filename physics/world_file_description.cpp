@@ -1,0 +1,528 @@
+#include "physics/world_file_description.h"
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+namespace {
+
+constexpr std::array<std::pair<DescribedShapeType, std::string_view>, 10> kShapeNames{{
+    {DescribedShapeType::Box, "BOX_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::Sphere, "SPHERE_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::Capsule, "CAPSULE_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::Cylinder, "CYLINDER_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::Cone, "CONE_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::ConvexHull, "CONVEX_HULL_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::MultiSphere, "MULTI_SPHERE_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::StaticPlane, "STATIC_PLANE_PROXYTYPE"},
+    {DescribedShapeType::TriangleMesh, "TRIANGLE_MESH_SHAPE_PROXYTYPE"},
+    {DescribedShapeType::Compound, "COMPOUND_SHAPE_PROXYTYPE"},
+}};
+
+constexpr std::array<std::pair<DescribedConstraintType, std::string_view>, 8> kConstraintNames{{
+    {DescribedConstraintType::PointToPoint, "POINT2POINT_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Hinge, "HINGE_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::ConeTwist, "CONETWIST_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Generic6Dof, "D6_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Generic6DofSpring, "D6_SPRING_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Generic6DofSpring2, "D6_SPRING_2_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Slider, "SLIDER_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Fixed, "FIXED_CONSTRAINT_TYPE"},
+}};
+
+// ---- Writing
+
+class Writer {
+public:
+    void Word(std::string_view word)
+    {
+        if (!m_lineStart) m_text += ' ';
+        m_text += word;
+        m_lineStart = false;
+    }
+    void EndLine()
+    {
+        m_text += '\n';
+        m_lineStart = true;
+    }
+    void Int(long long value)
+    {
+        char buffer[24];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+        Word(std::string_view(buffer, end - buffer));
+    }
+    // The shortest text that reads back as the same float.
+    void Float(float value)
+    {
+        char buffer[32];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+        Word(std::string_view(buffer, end - buffer));
+    }
+    void Vector(const btVector3& v)
+    {
+        Float(v.x());
+        Float(v.y());
+        Float(v.z());
+    }
+    void Transform(const DescribedTransform& t)
+    {
+        Vector(t.origin);
+        Float(t.rotation.x());
+        Float(t.rotation.y());
+        Float(t.rotation.z());
+        Float(t.rotation.w());
+    }
+    // Free text as one token: '=' first so that an empty text is still a
+    // token, and every byte that could split or confuse a line as %XX.
+    void Text(std::string_view text)
+    {
+        std::string token = "=";
+        for (unsigned char c : text) {
+            if (c > 0x20 && c < 0x7f && c != '%') {
+                token += static_cast<char>(c);
+            } else {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, "%%%02X", c);
+                token += hex;
+            }
+        }
+        Word(token);
+    }
+    std::string Take() { return std::move(m_text); }
+
+private:
+    std::string m_text;
+    bool m_lineStart = true;
+};
+
+void WriteShape(Writer& w, const DescribedShape& shape)
+{
+    w.Word("shape");
+    w.Word(ShapeTypeName(shape.type));
+    w.Text(shape.name);
+    w.Float(shape.margin);
+    w.Vector(shape.localScaling);
+    switch (shape.type) {
+    case DescribedShapeType::Box:
+        w.Vector(shape.extents);
+        break;
+    case DescribedShapeType::Sphere:
+        w.Float(shape.extents.x());
+        break;
+    case DescribedShapeType::Capsule:
+    case DescribedShapeType::Cone:
+        w.Int(shape.upAxis);
+        w.Float(shape.extents.x());
+        w.Float(shape.extents.y());
+        break;
+    case DescribedShapeType::Cylinder:
+        w.Int(shape.upAxis);
+        w.Vector(shape.extents);
+        break;
+    case DescribedShapeType::ConvexHull:
+        w.Int(static_cast<long long>(shape.points.size()));
+        for (const btVector3& p : shape.points) w.Vector(p);
+        break;
+    case DescribedShapeType::MultiSphere:
+        w.Int(static_cast<long long>(shape.points.size()));
+        for (size_t i = 0; i < shape.points.size(); ++i) {
+            w.Vector(shape.points[i]);
+            w.Float(i < shape.radii.size() ? shape.radii[i] : 0.0f);
+        }
+        break;
+    case DescribedShapeType::StaticPlane:
+        w.Vector(shape.extents);
+        w.Float(shape.planeConstant);
+        break;
+    case DescribedShapeType::TriangleMesh:
+        w.Int(static_cast<long long>(shape.points.size()));
+        for (const btVector3& p : shape.points) w.Vector(p);
+        w.Int(static_cast<long long>(shape.triangles.size() / 3));
+        for (size_t i = 0; i + 2 < shape.triangles.size(); i += 3) {
+            w.Int(shape.triangles[i]);
+            w.Int(shape.triangles[i + 1]);
+            w.Int(shape.triangles[i + 2]);
+        }
+        break;
+    case DescribedShapeType::Compound:
+        w.Int(static_cast<long long>(shape.children.size()));
+        for (const DescribedCompoundChild& child : shape.children) {
+            w.Int(child.shape);
+            w.Transform(child.transform);
+        }
+        break;
+    }
+    w.EndLine();
+}
+
+// ---- Reading
+
+class Reader {
+public:
+    explicit Reader(std::string_view text) : m_text(text) {}
+
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+
+    // Moves to the start of the next line; false at the end of the text.
+    bool NextLine()
+    {
+        while (m_pos < m_text.size() && m_text[m_pos] != '\n') ++m_pos;
+        if (m_pos >= m_text.size()) return false;
+        ++m_pos;
+        return m_pos < m_text.size();
+    }
+
+    // The next token of the current line, empty at the end of the line.
+    std::string_view Token()
+    {
+        while (m_pos < m_text.size() && m_text[m_pos] == ' ') ++m_pos;
+        size_t start = m_pos;
+        while (m_pos < m_text.size() && m_text[m_pos] != ' ' && m_text[m_pos] != '\n') ++m_pos;
+        return m_text.substr(start, m_pos - start);
+    }
+
+    bool LineEnded()
+    {
+        while (m_pos < m_text.size() && m_text[m_pos] == ' ') ++m_pos;
+        return m_pos >= m_text.size() || m_text[m_pos] == '\n';
+    }
+
+    // Every number takes at least two bytes (a digit and a separator), which
+    // bounds any count by what is left of the text.
+    size_t MaxNumbersLeft() const { return (m_text.size() - m_pos) / 2; }
+
+    bool Int(long long min, long long max, long long* out)
+    {
+        std::string_view t = Token();
+        long long value = 0;
+        auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+        if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return Fail("a whole number");
+        if (value < min || value > max) return Fail("a number in range");
+        *out = value;
+        return true;
+    }
+    bool Int(long long min, long long max, int* out)
+    {
+        long long value = 0;
+        if (!Int(min, max, &value)) return false;
+        *out = static_cast<int>(value);
+        return true;
+    }
+    // Any float, infinities and NaN included: the checks judge the value.
+    bool Float(float* out)
+    {
+        std::string_view t = Token();
+        auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), *out);
+        if (t.empty() || end != t.data() + t.size()) return Fail("a number");
+        // Out of range: from_chars leaves the value alone; an infinity of the
+        // right sign stands for it and the checks turn it down.
+        if (ec == std::errc::result_out_of_range) {
+            *out = t.front() == '-' ? -std::numeric_limits<float>::infinity()
+                                    : std::numeric_limits<float>::infinity();
+        } else if (ec != std::errc()) {
+            return Fail("a number");
+        }
+        return true;
+    }
+    bool Vector(btVector3* out)
+    {
+        float x, y, z;
+        if (!Float(&x) || !Float(&y) || !Float(&z)) return false;
+        out->setValue(x, y, z);
+        return true;
+    }
+    bool Transform(DescribedTransform* out)
+    {
+        float x, y, z, w;
+        if (!Vector(&out->origin) || !Float(&x) || !Float(&y) || !Float(&z) || !Float(&w)) {
+            return false;
+        }
+        // Not normalised here: the checks judge the file's own values.
+        out->rotation = btQuaternion(x, y, z, w);
+        return true;
+    }
+    bool Text(size_t maxLength, std::string* out)
+    {
+        std::string_view t = Token();
+        if (t.empty() || t.front() != '=') return Fail("a text");
+        out->clear();
+        for (size_t i = 1; i < t.size(); ++i) {
+            if (out->size() >= maxLength) return Fail("a shorter text");
+            if (t[i] != '%') {
+                *out += t[i];
+                continue;
+            }
+            unsigned value = 0;
+            if (i + 2 >= t.size()) return Fail("a %XX escape");
+            auto [end, ec] = std::from_chars(t.data() + i + 1, t.data() + i + 3, value, 16);
+            if (ec != std::errc() || end != t.data() + i + 3) return Fail("a %XX escape");
+            *out += static_cast<char>(value);
+            i += 2;
+        }
+        return true;
+    }
+    // A count of items of at least minNumbers numbers each, bounded by limit
+    // and by what is left of the text.
+    bool Count(int limit, size_t minNumbers, int* out)
+    {
+        if (!Int(0, limit, out)) return false;
+        if (static_cast<size_t>(*out) * minNumbers > MaxNumbersLeft()) return Fail("fewer items");
+        return true;
+    }
+
+    bool Fail(const char* expected)
+    {
+        if (m_error.empty()) m_error = std::string("expected ") + expected;
+        return false;
+    }
+    bool FailWith(std::string error)
+    {
+        if (m_error.empty()) m_error = std::move(error);
+        return false;
+    }
+    const std::string& Error() const { return m_error; }
+
+private:
+    std::string_view m_text;
+    size_t m_pos = 0;
+    std::string m_error;
+};
+
+template <typename Enum, size_t N>
+bool LookUp(const std::array<std::pair<Enum, std::string_view>, N>& names, std::string_view name,
+            Enum* out)
+{
+    for (const auto& [value, text] : names) {
+        if (text == name) {
+            *out = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ReadShape(Reader& r, DescribedShape* shape)
+{
+    std::string_view typeName = r.Token();
+    if (!LookUp(kShapeNames, typeName, &shape->type)) {
+        return r.FailWith("unknown shape type \"" + std::string(typeName.substr(0, 40)) + "\"");
+    }
+    if (!r.Text(kMaxShapeNameLength, &shape->name) || !r.Float(&shape->margin) ||
+        !r.Vector(&shape->localScaling)) {
+        return false;
+    }
+    int count = 0;
+    switch (shape->type) {
+    case DescribedShapeType::Box:
+        return r.Vector(&shape->extents);
+    case DescribedShapeType::Sphere: {
+        float radius = 0;
+        if (!r.Float(&radius)) return false;
+        shape->extents.setValue(radius, radius, radius);
+        return true;
+    }
+    case DescribedShapeType::Capsule:
+    case DescribedShapeType::Cone: {
+        float a = 0, b = 0;
+        if (!r.Int(0, 2, &shape->upAxis) || !r.Float(&a) || !r.Float(&b)) return false;
+        shape->extents.setValue(a, b, 0);
+        return true;
+    }
+    case DescribedShapeType::Cylinder:
+        return r.Int(0, 2, &shape->upAxis) && r.Vector(&shape->extents);
+    case DescribedShapeType::ConvexHull:
+        if (!r.Count(kMaxShapePoints, 3, &count)) return false;
+        shape->points.resize(count);
+        for (btVector3& p : shape->points) {
+            if (!r.Vector(&p)) return false;
+        }
+        return true;
+    case DescribedShapeType::MultiSphere:
+        if (!r.Count(kMaxShapePoints, 4, &count)) return false;
+        shape->points.resize(count);
+        shape->radii.resize(count);
+        for (int i = 0; i < count; ++i) {
+            if (!r.Vector(&shape->points[i]) || !r.Float(&shape->radii[i])) return false;
+        }
+        return true;
+    case DescribedShapeType::StaticPlane:
+        return r.Vector(&shape->extents) && r.Float(&shape->planeConstant);
+    case DescribedShapeType::TriangleMesh: {
+        if (!r.Count(kMaxShapePoints, 3, &count)) return false;
+        shape->points.resize(count);
+        for (btVector3& p : shape->points) {
+            if (!r.Vector(&p)) return false;
+        }
+        int triangles = 0;
+        if (!r.Count(kMaxMeshTriangles, 3, &triangles)) return false;
+        shape->triangles.resize(static_cast<size_t>(triangles) * 3);
+        for (int& index : shape->triangles) {
+            if (!r.Int(0, kMaxShapePoints, &index)) return false;
+        }
+        return true;
+    }
+    case DescribedShapeType::Compound:
+        if (!r.Count(kMaxCompoundChildren, 8, &count)) return false;
+        shape->children.resize(count);
+        for (DescribedCompoundChild& child : shape->children) {
+            if (!r.Int(0, kMaxDescribedShapes, &child.shape) || !r.Transform(&child.transform)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+bool ReadBody(Reader& r, DescribedBody* body)
+{
+    return r.Int(0, kMaxDescribedShapes, &body->shape) && r.Float(&body->mass) &&
+           r.Transform(&body->transform) && r.Vector(&body->linearVelocity) &&
+           r.Vector(&body->angularVelocity) && r.Float(&body->friction) &&
+           r.Float(&body->rollingFriction) && r.Float(&body->restitution) &&
+           r.Float(&body->linearDamping) && r.Float(&body->angularDamping) &&
+           r.Int(0, 100, &body->activationState);
+}
+
+bool ReadConstraint(Reader& r, DescribedConstraint* constraint)
+{
+    std::string_view typeName = r.Token();
+    if (!LookUp(kConstraintNames, typeName, &constraint->type)) {
+        return r.FailWith("unknown constraint type \"" + std::string(typeName.substr(0, 40)) +
+                          "\"");
+    }
+    int disable = 0;
+    if (!r.Int(-1, kMaxDescribedBodies, &constraint->bodyA) ||
+        !r.Int(-1, kMaxDescribedBodies, &constraint->bodyB) || !r.Int(0, 1, &disable) ||
+        !r.Transform(&constraint->frameA) || !r.Transform(&constraint->frameB) ||
+        !r.Vector(&constraint->linearLower) || !r.Vector(&constraint->linearUpper) ||
+        !r.Vector(&constraint->angularLower) || !r.Vector(&constraint->angularUpper)) {
+        return false;
+    }
+    constraint->disableCollisionsBetweenBodies = disable != 0;
+    return true;
+}
+
+}  // namespace
+
+std::string_view ShapeTypeName(DescribedShapeType type)
+{
+    for (const auto& [value, name] : kShapeNames) {
+        if (value == type) return name;
+    }
+    return "?";
+}
+
+std::string_view ConstraintTypeName(DescribedConstraintType type)
+{
+    for (const auto& [value, name] : kConstraintNames) {
+        if (value == type) return name;
+    }
+    return "?";
+}
+
+std::string FormatWorldDescription(const WorldDescription& description)
+{
+    Writer w;
+    w.Word(kWorldDescriptionHeader);
+    w.EndLine();
+    w.Word("gravity");
+    w.Vector(description.gravity);
+    w.EndLine();
+    for (const std::string& note : description.skipped) {
+        w.Word("skipped");
+        w.Text(note);
+        w.EndLine();
+    }
+    for (const DescribedShape& shape : description.shapes) WriteShape(w, shape);
+    for (const DescribedBody& body : description.bodies) {
+        w.Word("body");
+        w.Int(body.shape);
+        w.Float(body.mass);
+        w.Transform(body.transform);
+        w.Vector(body.linearVelocity);
+        w.Vector(body.angularVelocity);
+        w.Float(body.friction);
+        w.Float(body.rollingFriction);
+        w.Float(body.restitution);
+        w.Float(body.linearDamping);
+        w.Float(body.angularDamping);
+        w.Int(body.activationState);
+        w.EndLine();
+    }
+    for (const DescribedConstraint& c : description.constraints) {
+        w.Word("constraint");
+        w.Word(ConstraintTypeName(c.type));
+        w.Int(c.bodyA);
+        w.Int(c.bodyB);
+        w.Int(c.disableCollisionsBetweenBodies ? 1 : 0);
+        w.Transform(c.frameA);
+        w.Transform(c.frameB);
+        w.Vector(c.linearLower);
+        w.Vector(c.linearUpper);
+        w.Vector(c.angularLower);
+        w.Vector(c.angularUpper);
+        w.EndLine();
+    }
+    w.Word("end");
+    w.EndLine();
+    return w.Take();
+}
+
+std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error)
+{
+    Reader r(text);
+    WorldDescription description;
+    int line = 1;
+    auto fail = [&](const std::string& why) -> std::optional<WorldDescription> {
+        *error = "line " + std::to_string(line) + ": " + why;
+        return std::nullopt;
+    };
+
+    std::string_view first = text.substr(0, text.find('\n'));
+    if (first != kWorldDescriptionHeader) return fail("not a world description");
+    bool ended = false;
+    bool sawGravity = false;
+    while (r.NextLine()) {
+        ++line;
+        if (ended) return fail("text after the end");
+        std::string_view keyword = r.Token();
+        bool ok = true;
+        if (keyword == "gravity") {
+            ok = !sawGravity && r.Vector(&description.gravity);
+            if (sawGravity) return fail("a second gravity");
+            sawGravity = true;
+        } else if (keyword == "skipped") {
+            if (description.skipped.size() >= static_cast<size_t>(kMaxSkippedNotes)) {
+                return fail("too many notes");
+            }
+            ok = r.Text(kMaxShapeNameLength, &description.skipped.emplace_back());
+        } else if (keyword == "shape") {
+            if (description.shapes.size() >= static_cast<size_t>(kMaxDescribedShapes)) {
+                return fail("too many shapes");
+            }
+            ok = ReadShape(r, &description.shapes.emplace_back());
+        } else if (keyword == "body") {
+            if (description.bodies.size() >= static_cast<size_t>(kMaxDescribedBodies)) {
+                return fail("too many bodies");
+            }
+            ok = ReadBody(r, &description.bodies.emplace_back());
+        } else if (keyword == "constraint") {
+            if (description.constraints.size() >= static_cast<size_t>(kMaxDescribedConstraints)) {
+                return fail("too many constraints");
+            }
+            ok = ReadConstraint(r, &description.constraints.emplace_back());
+        } else if (keyword == "end") {
+            ended = true;
+        } else {
+            return fail("unknown record \"" + std::string(keyword.substr(0, 40)) + "\"");
+        }
+        if (!ok) return fail(r.Error());
+        if (!r.LineEnded()) return fail("more values than the record has");
+    }
+    if (!ended) return fail("the description stops before its end");
+    if (!sawGravity) return fail("no gravity");
+    return description;
+}

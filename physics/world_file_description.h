@@ -1,0 +1,131 @@
+#pragma once
+// The plain description of a world that the reader process sends back: shapes,
+// bodies, constraints and gravity as numbers, and its text form on the pipe.
+//
+// The text is line based: a header line, records of whitespace-separated
+// tokens, and an "end" line, so that a reader that died half way is noticed.
+// Numbers are written in their shortest exact form and parsed with
+// std::from_chars, so nothing depends on the locale. Parsing only checks the
+// grammar and bounds every count by what is left of the text; whether the
+// numbers make sense is the job of world_file_checks.h.
+
+#include <btBulletDynamicsCommon.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The shapes a description can hold. Their text names are Bullet's own enum
+// names, so a description reads like the file it came from.
+enum class DescribedShapeType {
+    Box,           // BOX_SHAPE_PROXYTYPE
+    Sphere,        // SPHERE_SHAPE_PROXYTYPE
+    Capsule,       // CAPSULE_SHAPE_PROXYTYPE
+    Cylinder,      // CYLINDER_SHAPE_PROXYTYPE
+    Cone,          // CONE_SHAPE_PROXYTYPE
+    ConvexHull,    // CONVEX_HULL_SHAPE_PROXYTYPE
+    MultiSphere,   // MULTI_SPHERE_SHAPE_PROXYTYPE
+    StaticPlane,   // STATIC_PLANE_PROXYTYPE
+    TriangleMesh,  // TRIANGLE_MESH_SHAPE_PROXYTYPE (a BVH triangle mesh)
+    Compound,      // COMPOUND_SHAPE_PROXYTYPE
+};
+
+enum class DescribedConstraintType {
+    PointToPoint,     // POINT2POINT_CONSTRAINT_TYPE
+    Hinge,            // HINGE_CONSTRAINT_TYPE
+    ConeTwist,        // CONETWIST_CONSTRAINT_TYPE
+    Generic6Dof,      // D6_CONSTRAINT_TYPE
+    Generic6DofSpring,   // D6_SPRING_CONSTRAINT_TYPE
+    Generic6DofSpring2,  // D6_SPRING_2_CONSTRAINT_TYPE
+    Slider,           // SLIDER_CONSTRAINT_TYPE
+    Fixed,            // FIXED_CONSTRAINT_TYPE
+};
+
+std::string_view ShapeTypeName(DescribedShapeType type);
+std::string_view ConstraintTypeName(DescribedConstraintType type);
+
+struct DescribedTransform {
+    btVector3 origin{0, 0, 0};
+    btQuaternion rotation{0, 0, 0, 1};
+};
+
+struct DescribedCompoundChild {
+    int shape = 0;  // index of an earlier shape
+    DescribedTransform transform;
+};
+
+// One shape. Dimensions are those the shape was constructed with, before its
+// local scaling; which fields count depends on the type.
+struct DescribedShape {
+    DescribedShapeType type = DescribedShapeType::Box;
+    std::string name;  // empty: the file gave the shape no name
+    float margin = 0;
+    btVector3 localScaling{1, 1, 1};
+    int upAxis = 1;         // capsule, cylinder, cone
+    btVector3 extents{0, 0, 0};  // box and cylinder: half extents with the margin;
+                                 // sphere: x = radius; capsule: x = radius, y = half height;
+                                 // cone: x = radius, y = height; plane: the normal
+    float planeConstant = 0;
+    std::vector<btVector3> points;  // hull points, sphere centres, mesh vertices
+    std::vector<float> radii;       // multi-sphere
+    std::vector<int> triangles;     // mesh: three vertex indices each
+    std::vector<DescribedCompoundChild> children;
+};
+
+struct DescribedBody {
+    int shape = 0;
+    float mass = 0;
+    DescribedTransform transform;
+    btVector3 linearVelocity{0, 0, 0};
+    btVector3 angularVelocity{0, 0, 0};
+    float friction = 0.5f;
+    float rollingFriction = 0;
+    float restitution = 0;
+    float linearDamping = 0;
+    float angularDamping = 0;
+    int activationState = ACTIVE_TAG;
+};
+
+struct DescribedConstraint {
+    DescribedConstraintType type = DescribedConstraintType::PointToPoint;
+    int bodyA = 0;  // -1: the world itself
+    int bodyB = -1;
+    bool disableCollisionsBetweenBodies = false;
+    DescribedTransform frameA;  // point-to-point: only the origins, the pivots
+    DescribedTransform frameB;
+    // Hinge: x = low, y = high. Cone-twist: swing span 1, swing span 2, twist
+    // span. 6-dof, fixed and slider: linear and angular limits (slider: x only).
+    btVector3 linearLower{0, 0, 0};
+    btVector3 linearUpper{0, 0, 0};
+    btVector3 angularLower{0, 0, 0};
+    btVector3 angularUpper{0, 0, 0};
+};
+
+struct WorldDescription {
+    btVector3 gravity{0, -10, 0};
+    std::vector<DescribedShape> shapes;
+    std::vector<DescribedBody> bodies;  // in the file's order
+    std::vector<DescribedConstraint> constraints;
+    // What the reader left out, in words ("2 multibodies"), one per entry.
+    std::vector<std::string> skipped;
+};
+
+// The first line of every description; a new layout gets a new number.
+inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 1";
+
+// Limits on what a description may hold at all, so that parsing a hostile
+// text cannot ask for unbounded memory. The checks narrow the numbers further.
+inline constexpr int kMaxDescribedShapes = 200000;
+inline constexpr int kMaxDescribedBodies = 200000;
+inline constexpr int kMaxDescribedConstraints = 200000;
+inline constexpr int kMaxShapePoints = 4000000;  // per shape: hull, spheres, mesh vertices
+inline constexpr int kMaxMeshTriangles = 4000000;
+inline constexpr int kMaxCompoundChildren = 100000;
+inline constexpr int kMaxShapeNameLength = 200;
+inline constexpr int kMaxSkippedNotes = 32;
+
+std::string FormatWorldDescription(const WorldDescription& description);
+
+// The description, or std::nullopt with the reason in *error.
+std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error);

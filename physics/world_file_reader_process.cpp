@@ -1,0 +1,214 @@
+#include "physics/world_file_reader_process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { Close(); }
+    int Get() const { return m_fd; }
+    void Close()
+    {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+};
+
+// The reader's own words about a bad file: one line, printable, bounded,
+// whatever it sent.
+std::string ReaderMessage(const std::string& output)
+{
+    std::string message;
+    for (char c : output.substr(0, output.find('\n'))) {
+        if (message.size() >= 200) break;
+        message += (c >= 0x20 && c < 0x7f) ? c : '?';
+    }
+    return message.empty() ? "the file is damaged" : message;
+}
+
+// Only calls that are safe between fork and exec: the parent may have threads.
+[[noreturn]] void StartReaderInChild(int fileFd, int outputFd, int nullFd, const char* readerPath,
+                                     char* const argv[], const WorldReaderLimits& limits,
+                                     rlim_t cpuSeconds)
+{
+    if (::dup2(fileFd, STDIN_FILENO) < 0 || ::dup2(outputFd, STDOUT_FILENO) < 0 ||
+        ::dup2(nullFd, STDERR_FILENO) < 0) {
+        ::_exit(127);
+    }
+    rlimit memory{limits.addressSpaceBytes, limits.addressSpaceBytes};
+    rlimit cpu{cpuSeconds, cpuSeconds};
+    rlimit core{0, 0};  // a crash on a damaged file is expected: no core dump
+    ::setrlimit(RLIMIT_AS, &memory);
+    ::setrlimit(RLIMIT_CPU, &cpu);
+    ::setrlimit(RLIMIT_CORE, &core);
+    ::close_range(3, ~0U, 0);
+    ::execv(readerPath, argv);
+    ::_exit(127);
+}
+
+// Waits for the child until the deadline, then kills it; reaps it either way.
+// Returns its wait status and whether it had to be killed.
+std::pair<int, bool> ReapReader(pid_t pid, Clock::time_point deadline)
+{
+    int status = 0;
+    while (true) {
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid) return {status, false};
+        if (done < 0 && errno != EINTR) return {0, false};
+        if (Clock::now() >= deadline) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ::kill(pid, SIGKILL);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return {status, true};
+}
+
+}  // namespace
+
+WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::string& filePath,
+                                 const WorldReaderLimits& limits)
+{
+    WorldReaderOutput out;
+    FileDescriptor file(::open(filePath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) {
+        out.result = WorldFileResult::Failure(std::strerror(errno));
+        return out;
+    }
+    struct stat info {};
+    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        out.result = WorldFileResult::Failure("it is not a regular file");
+        return out;
+    }
+    if (::access(readerPath.c_str(), X_OK) != 0) {
+        out.result = WorldFileResult::Failure(std::string("Kinetta's file reader (") +
+                                              kWorldReaderName + ") is missing; reinstall Kinetta");
+        return out;
+    }
+
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        out.result = WorldFileResult::Failure(std::strerror(errno));
+        return out;
+    }
+    FileDescriptor readEnd(pipeFds[0]);
+    FileDescriptor writeEnd(pipeFds[1]);
+    FileDescriptor devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
+
+    // Everything the child needs is made before the fork.
+    std::string readerName = kWorldReaderName;
+    char* const argv[] = {readerName.data(), nullptr};
+    auto seconds = std::chrono::ceil<std::chrono::seconds>(limits.time).count();
+    rlim_t cpuSeconds = static_cast<rlim_t>(seconds) + 1;
+
+    Clock::time_point deadline = Clock::now() + limits.time;
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        out.result = WorldFileResult::Failure(std::string("Kinetta's file reader could not start: ") +
+                                              std::strerror(errno));
+        return out;
+    }
+    if (pid == 0) {
+        StartReaderInChild(file.Get(), writeEnd.Get(), devNull.Get(), readerPath.c_str(), argv,
+                           limits, cpuSeconds);
+    }
+    writeEnd.Close();
+    file.Close();
+
+    bool timedOut = false;
+    bool tooLarge = false;
+    std::string output;
+    char buffer[65536];
+    while (true) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd waitFor{readEnd.Get(), POLLIN, 0};
+        int ready = ::poll(&waitFor, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) {
+            timedOut = ready == 0;
+            break;
+        }
+        ssize_t got = ::read(readEnd.Get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        if (output.size() + static_cast<size_t>(got) > limits.maxDescriptionBytes) {
+            tooLarge = true;
+            break;
+        }
+        output.append(buffer, static_cast<size_t>(got));
+    }
+    // Stopping early: the reader must not outlive this call.
+    if (timedOut || tooLarge) ::kill(pid, SIGKILL);
+    readEnd.Close();
+    auto [status, killed] = ReapReader(pid, timedOut || tooLarge ? Clock::now() : deadline);
+    timedOut = timedOut || (killed && !tooLarge);
+
+    if (tooLarge) {
+        out.result = WorldFileResult::Failure("the file is damaged: it describes more than Kinetta can hold");
+    } else if (timedOut || (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU))) {
+        out.result = WorldFileResult::Failure("reading the file took too long");
+    } else if (WIFSIGNALED(status)) {
+        out.result = WorldFileResult::Failure(
+            std::string("the file is damaged: Kinetta's file reader stopped on it (") +
+            strsignal(WTERMSIG(status)) + ")");
+    } else if (WEXITSTATUS(status) == kReaderExitOk) {
+        out.result = WorldFileResult::Success();
+        out.description = std::move(output);
+    } else if (WEXITSTATUS(status) == kReaderExitBadFile) {
+        out.result = WorldFileResult::Failure(ReaderMessage(output));
+    } else if (WEXITSTATUS(status) == kReaderExitOutOfMemory) {
+        out.result = WorldFileResult::Failure(
+            "the file is damaged: reading it needs more than " +
+            std::to_string(limits.addressSpaceBytes >> 20) + " MB of memory");
+    } else if (WEXITSTATUS(status) == 127) {
+        out.result = WorldFileResult::Failure("Kinetta's file reader could not be started");
+    } else {
+        out.result = WorldFileResult::Failure("the file is damaged: Kinetta's file reader failed (exit code " +
+                                              std::to_string(WEXITSTATUS(status)) + ")");
+    }
+    return out;
+}
+
+std::string FindWorldReader(const std::string& programPath)
+{
+    namespace fs = std::filesystem;
+    if (programPath.empty()) return {};
+    fs::path folder = fs::path(programPath).parent_path();
+    for (const fs::path& candidate :
+         {folder / kWorldReaderName, folder / ".." / "libexec" / "kinetta" / kWorldReaderName}) {
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate.lexically_normal().string();
+    }
+    return {};
+}
+
+std::string OwnProgramPath()
+{
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}

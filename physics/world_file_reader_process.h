@@ -1,0 +1,46 @@
+#pragma once
+// Runs the world reader, a separate program, on a file the user chose. Bullet's
+// importer crashes or hangs on damaged files, so it never runs inside Kinetta:
+// the reader parses the file under a memory and a time limit and sends back a
+// plain description (world_file_description.h) on a pipe.
+
+#include "physics/world_file_result.h"
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+
+inline constexpr const char* kWorldReaderName = "kinetta-world-reader";
+
+// What the reader's exit code says; the reader and the parent share them.
+inline constexpr int kReaderExitOk = 0;
+inline constexpr int kReaderExitBadFile = 1;     // its one output line says why
+inline constexpr int kReaderExitUsage = 2;
+inline constexpr int kReaderExitOutOfMemory = 3;
+
+struct WorldReaderLimits {
+    std::size_t addressSpaceBytes = std::size_t{512} << 20;
+    std::chrono::milliseconds time{10000};
+    // The parent stops reading (and stops the reader) beyond this.
+    std::size_t maxDescriptionBytes = std::size_t{256} << 20;
+};
+
+struct WorldReaderOutput {
+    WorldFileResult result;
+    std::string description;  // when result.ok
+};
+
+// Opens the file here, so that its own errors ("No such file or directory")
+// come straight from the system, then hands it to the reader as its standard
+// input. Never throws; a reader that crashed, hung, ran out of memory or said
+// too much gives a Failure that says so, and is killed and reaped.
+WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::string& filePath,
+                                 const WorldReaderLimits& limits = {});
+
+// The reader that belongs to the program at programPath: next to it (the
+// build tree) or in ../libexec/kinetta/ (an installation). Empty when neither
+// exists.
+std::string FindWorldReader(const std::string& programPath);
+
+// The path of the running program, for FindWorldReader; empty if unknown.
+std::string OwnProgramPath();

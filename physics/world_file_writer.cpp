@@ -1,0 +1,147 @@
+#include "physics/world_file_writer.h"
+
+#include <LinearMath/btSerializer.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <random>
+#include <unordered_set>
+
+namespace {
+
+std::string SaveError(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "Kinetta may not write in that folder (permission denied)";
+    case EROFS:
+        return "the folder is on a read-only disk";
+    case ENOSPC:
+        return "the disk is full";
+    case EDQUOT:
+        return "the disk quota is used up";
+    case ENOENT:
+        return "the folder does not exist";
+    case ENOTDIR:
+        return "part of the path is not a folder";
+    case EISDIR:
+        return "it is a folder";
+    case ENAMETOOLONG:
+        return "the name is too long";
+    default:
+        return std::strerror(error);
+    }
+}
+
+// Registers the names of the shape and of every part of a compound; the
+// serializer keeps pointers to the texts, so they live in `texts`.
+void NameShapes(const btCollisionShape* shape, const ShapeNameLookup& names,
+                btDefaultSerializer& serializer, std::deque<std::string>& texts,
+                std::unordered_set<const btCollisionShape*>& seen)
+{
+    if (shape == nullptr || !seen.insert(shape).second) return;
+    std::string name = names(*shape);
+    if (!name.empty()) {
+        texts.push_back(std::move(name));
+        serializer.registerNameForPointer(shape, texts.back().c_str());
+    }
+    if (shape->isCompound()) {
+        const auto* compound = static_cast<const btCompoundShape*>(shape);
+        for (int i = 0; i < compound->getNumChildShapes(); ++i) {
+            NameShapes(compound->getChildShape(i), names, serializer, texts, seen);
+        }
+    }
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = ENOSPC;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Creates a new file next to the target with the usual permissions (0666
+// less the umask). Returns its descriptor, or -1 with errno set.
+int CreateTemporaryNextTo(const std::filesystem::path& target, std::string* temporaryPath)
+{
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        *temporaryPath = target.string() + ".saving-" + std::to_string(random() % 1000000);
+        int fd = ::open(temporaryPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+}  // namespace
+
+WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
+                              const ShapeNameLookup& shapeNames)
+{
+    namespace fs = std::filesystem;
+    std::error_code ignored;
+    fs::path target(path);
+    // Saving onto a link replaces the file it points to, not the link.
+    if (fs::is_symlink(target, ignored)) target = fs::canonical(target, ignored);
+    if (target.empty() || target.filename().empty()) return WorldFileResult::Failure("it is a folder");
+    struct stat old {};
+    bool oldExists = ::stat(target.c_str(), &old) == 0;
+    if (oldExists && S_ISDIR(old.st_mode)) return WorldFileResult::Failure("it is a folder");
+
+    btDefaultSerializer serializer;
+    std::deque<std::string> names;
+    if (shapeNames) {
+        std::unordered_set<const btCollisionShape*> seen;
+        for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
+            NameShapes(world.getCollisionObjectArray()[i]->getCollisionShape(), shapeNames,
+                       serializer, names, seen);
+        }
+    }
+    world.serialize(&serializer);
+
+    std::string temporary;
+    int fd = CreateTemporaryNextTo(target, &temporary);
+    if (fd < 0) return WorldFileResult::Failure(SaveError(errno));
+    bool written = WriteAll(fd, serializer.getBufferPointer(),
+                            static_cast<size_t>(serializer.getCurrentBufferSize()));
+    // Keep the old file's permissions: saving must not open up or lock up a file.
+    if (written && oldExists) ::fchmod(fd, old.st_mode & 07777);
+    written = written && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (written && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return WorldFileResult::Failure(SaveError(error));
+    }
+    // The rename itself reaches the disk with the folder.
+    int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return WorldFileResult::Success();
+}

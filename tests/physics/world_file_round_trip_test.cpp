@@ -1,0 +1,210 @@
+// Saving a world and opening it again through the real reader process.
+
+#include "physics/world_file.h"
+#include "physics/world_file_samples.h"
+#include "physics/world_file_scratch.h"
+
+#include <BulletWorldImporter/btBulletWorldImporter.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+void ExpectNear(const btVector3& expected, const btVector3& actual, float tolerance,
+                const std::string& what)
+{
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(expected[i], actual[i], tolerance) << what << " [" << i << "]";
+    }
+}
+
+void ExpectSameTransform(const btTransform& expected, const btTransform& actual, const std::string& what)
+{
+    ExpectNear(expected.getOrigin(), actual.getOrigin(), 1e-6f, what + " origin");
+    btQuaternion e = expected.getRotation(), a = actual.getRotation();
+    EXPECT_NEAR(std::fabs(e.dot(a)), 1.0f, 1e-6f) << what << " rotation";
+}
+
+// Shapes agree when their bounds at rest do: that covers dimensions, margins
+// and scaling for every finite shape.
+void ExpectSameShape(const btCollisionShape& expected, const btCollisionShape& actual,
+                     const std::string& what)
+{
+    ASSERT_EQ(expected.getShapeType(), actual.getShapeType()) << what;
+    if (expected.getShapeType() == STATIC_PLANE_PROXYTYPE) {
+        const auto& e = static_cast<const btStaticPlaneShape&>(expected);
+        const auto& a = static_cast<const btStaticPlaneShape&>(actual);
+        ExpectNear(e.getPlaneNormal(), a.getPlaneNormal(), 1e-6f, what + " normal");
+        EXPECT_EQ(e.getPlaneConstant(), a.getPlaneConstant()) << what;
+        return;
+    }
+    btVector3 eMin, eMax, aMin, aMax;
+    expected.getAabb(btTransform::getIdentity(), eMin, eMax);
+    actual.getAabb(btTransform::getIdentity(), aMin, aMax);
+    ExpectNear(eMin, aMin, 1e-5f, what + " bounds");
+    ExpectNear(eMax, aMax, 1e-5f, what + " bounds");
+    EXPECT_NEAR(expected.getMargin(), actual.getMargin(), 1e-6f) << what << " margin";
+    if (expected.isCompound()) {
+        const auto& e = static_cast<const btCompoundShape&>(expected);
+        const auto& a = static_cast<const btCompoundShape&>(actual);
+        ASSERT_EQ(e.getNumChildShapes(), a.getNumChildShapes()) << what;
+        for (int i = 0; i < e.getNumChildShapes(); ++i) {
+            ExpectSameTransform(e.getChildTransform(i), a.getChildTransform(i), what + " part");
+            ExpectSameShape(*e.getChildShape(i), *a.getChildShape(i), what + " part");
+        }
+    }
+}
+
+void ExpectSameBody(const btRigidBody& e, const btRigidBody& a, const std::string& what)
+{
+    ExpectSameTransform(e.getWorldTransform(), a.getWorldTransform(), what);
+    ExpectNear(e.getLinearVelocity(), a.getLinearVelocity(), 1e-6f, what + " linear velocity");
+    ExpectNear(e.getAngularVelocity(), a.getAngularVelocity(), 1e-6f, what + " angular velocity");
+    EXPECT_NEAR(e.getInvMass(), a.getInvMass(), 1e-6f) << what;
+    ExpectNear(e.getInvInertiaDiagLocal(), a.getInvInertiaDiagLocal(), 1e-3f, what + " inertia");
+    EXPECT_FLOAT_EQ(e.getFriction(), a.getFriction()) << what;
+    EXPECT_FLOAT_EQ(e.getRollingFriction(), a.getRollingFriction()) << what;
+    EXPECT_FLOAT_EQ(e.getRestitution(), a.getRestitution()) << what;
+    EXPECT_FLOAT_EQ(e.getLinearDamping(), a.getLinearDamping()) << what;
+    EXPECT_FLOAT_EQ(e.getAngularDamping(), a.getAngularDamping()) << what;
+    EXPECT_EQ(e.getActivationState(), a.getActivationState()) << what;
+    ExpectSameShape(*e.getCollisionShape(), *a.getCollisionShape(), what);
+}
+
+class WorldFileRoundTrip : public ::testing::Test {
+protected:
+    std::string Save(SampleWorld& sample)
+    {
+        std::string path = folder.Path("world.bullet");
+        WorldFileResult saved = SaveWorldFile(sample.world, path, [&](const btCollisionShape& s) {
+            return sample.NameOf(&s);
+        });
+        EXPECT_TRUE(saved.ok) << saved.error;
+        return path;
+    }
+
+    ScratchFolder folder;
+};
+
+// Every body, shape, constraint and the gravity come back as they were saved;
+// shared shapes stay shared and the motion states start at the file's place.
+TEST_F(WorldFileRoundTrip, OpensWhatWasSaved)
+{
+    SampleWorld sample;
+    std::string path = Save(sample);
+    OpenedWorldFile opened = OpenWorldFile(path, {}, ReaderOptions());
+    ASSERT_TRUE(opened.result.ok) << opened.result.error;
+    EXPECT_EQ(opened.result.note, "");
+    LoadedWorld& loaded = *opened.world;
+
+    ExpectNear(sample.world.getGravity(), loaded.Gravity(), 0, "gravity");
+    ASSERT_EQ(loaded.BodyCount(), int(sample.bodies.size()));
+    std::map<const btRigidBody*, int> indexOf;
+    for (int i = 0; i < loaded.BodyCount(); ++i) {
+        const btRigidBody& original = *sample.bodies[i];
+        const btRigidBody& body = loaded.BodyAt(i);
+        indexOf[&body] = i;
+        ExpectSameBody(original, body, "body " + std::to_string(i));
+        EXPECT_EQ(loaded.ShapeNameAt(i), sample.NameOf(original.getCollisionShape())) << i;
+        btTransform start;
+        body.getMotionState()->getWorldTransform(start);
+        ExpectSameTransform(original.getWorldTransform(), start, "start " + std::to_string(i));
+    }
+    // The ball's shape: two bodies and a compound part, built once.
+    EXPECT_EQ(loaded.BodyAt(2).getCollisionShape(), loaded.BodyAt(10).getCollisionShape());
+    const auto* compound = static_cast<const btCompoundShape*>(loaded.BodyAt(9).getCollisionShape());
+    EXPECT_EQ(compound->getChildShape(1), loaded.BodyAt(2).getCollisionShape());
+    EXPECT_EQ(loaded.OwnedShapeCount(), int(sample.shapes.size()));
+
+    ASSERT_EQ(loaded.ConstraintCount(), int(sample.constraints.size()));
+    for (int i = 0; i < loaded.ConstraintCount(); ++i) {
+        btTypedConstraint& e = *sample.constraints[i];
+        btTypedConstraint& a = loaded.ConstraintAt(i);
+        ASSERT_EQ(e.getConstraintType(), a.getConstraintType()) << i;
+        auto bodyIndex = [&](const btRigidBody& b) {
+            auto found = indexOf.find(&b);
+            return found == indexOf.end() ? -1 : found->second;
+        };
+        auto originalIndex = [&](const btRigidBody& b) {
+            for (size_t k = 0; k < sample.bodies.size(); ++k) {
+                if (sample.bodies[k].get() == &b) return int(k);
+            }
+            return -1;
+        };
+        EXPECT_EQ(originalIndex(e.getRigidBodyA()), bodyIndex(a.getRigidBodyA())) << i;
+        EXPECT_EQ(originalIndex(e.getRigidBodyB()), bodyIndex(a.getRigidBodyB())) << i;
+    }
+    auto& hinge = static_cast<btHingeConstraint&>(loaded.ConstraintAt(1));
+    EXPECT_FLOAT_EQ(hinge.getLowerLimit(), -0.5f);
+    EXPECT_FLOAT_EQ(hinge.getUpperLimit(), 0.75f);
+    ExpectSameTransform(static_cast<btHingeConstraint&>(*sample.constraints[1]).getBFrame(),
+                        hinge.getBFrame(), "hinge frame");
+    auto& cone = static_cast<btConeTwistConstraint&>(loaded.ConstraintAt(2));
+    EXPECT_FLOAT_EQ(cone.getSwingSpan2(), 0.3f);
+    auto& d6 = static_cast<btGeneric6DofConstraint&>(loaded.ConstraintAt(3));
+    btVector3 upper;
+    d6.getLinearUpperLimit(upper);
+    ExpectNear(btVector3(1, 2, 3), upper, 0, "6-dof limit");
+    auto& slider = static_cast<btSliderConstraint&>(loaded.ConstraintAt(5));
+    EXPECT_FLOAT_EQ(slider.getUpperLinLimit(), 0.6f);
+    EXPECT_FLOAT_EQ(slider.getLowerAngLimit(), -0.1f);
+
+    btDiscreteDynamicsWorld& target = sample.world;
+    for (auto& c : sample.constraints) target.removeConstraint(c.get());
+    for (auto& b : sample.bodies) target.removeRigidBody(b.get());
+    loaded.AddTo(target);
+    EXPECT_EQ(target.getNumCollisionObjects(), loaded.BodyCount());
+    target.stepSimulation(1.0f / 60, 0);
+    loaded.RemoveFrom(target);
+    for (auto& b : sample.bodies) target.addRigidBody(b.get());
+    for (auto& c : sample.constraints) target.addConstraint(c.get());
+}
+
+// The scene's own shapes replace the file's for the names it knows.
+TEST_F(WorldFileRoundTrip, SceneSuppliesItsOwnShapes)
+{
+    SampleWorld sample;
+    std::string path = Save(sample);
+    btCylinderShapeZ sceneCan(btVector3(0.3f, 0.3f, 0.5f));
+    OpenedWorldFile opened = OpenWorldFile(
+        path, [&](std::string_view name) -> btCollisionShape* { return name == "kinetta.can" ? &sceneCan : nullptr; },
+        ReaderOptions());
+    ASSERT_TRUE(opened.result.ok) << opened.result.error;
+    EXPECT_EQ(opened.world->BodyAt(4).getCollisionShape(), &sceneCan);
+    EXPECT_EQ(opened.world->ShapeNameAt(4), "kinetta.can");
+    EXPECT_EQ(opened.world->OwnedShapeCount(), int(sample.shapes.size()) - 1);
+}
+
+// Bullet's own importer reads what Kinetta saved.
+TEST_F(WorldFileRoundTrip, BulletsImporterReadsTheSavedFile)
+{
+    SampleWorld sample;
+    std::string path = Save(sample);
+    btBulletWorldImporter importer(nullptr);
+    ASSERT_TRUE(importer.loadFile(path.c_str()));
+    ASSERT_EQ(importer.getNumRigidBodies(), int(sample.bodies.size()));
+    for (int i = 0; i < importer.getNumRigidBodies(); ++i) {
+        ExpectSameTransform(sample.bodies[i]->getWorldTransform(),
+                            importer.getRigidBodyByIndex(i)->getWorldTransform(), std::to_string(i));
+    }
+    EXPECT_STREQ(importer.getNameForPointer(importer.getRigidBodyByIndex(4)->getCollisionShape()),
+                 "kinetta.can");
+    importer.deleteAllData();
+}
+
+// A file written by a double-precision Bullet holds the same world.
+TEST_F(WorldFileRoundTrip, OpensDoublePrecisionFiles)
+{
+    SampleWorld sample;
+    OpenedWorldFile opened = OpenWorldFile(KINETTA_DOUBLE_SAMPLE_PATH, {}, ReaderOptions());
+    ASSERT_TRUE(opened.result.ok) << opened.result.error;
+    ASSERT_EQ(opened.world->BodyCount(), int(sample.bodies.size()));
+    for (int i = 0; i < opened.world->BodyCount(); ++i) {
+        ExpectSameBody(*sample.bodies[i], opened.world->BodyAt(i), "body " + std::to_string(i));
+    }
+    EXPECT_EQ(opened.world->ConstraintCount(), int(sample.constraints.size()));
+    EXPECT_EQ(opened.world->ShapeNameAt(4), "kinetta.can");
+}
+
+}  // namespace

@@ -1,0 +1,473 @@
+#include "tools/world_reader/bullet_file_description.h"
+
+#include <BulletFileLoader/btBulletFile.h>
+#include <BulletWorldImporter/btBulletWorldImporter.h>
+#include <btBulletDynamicsCommon.h>
+
+#include <cstring>
+#include <map>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace {
+
+// Bullet's importer with what the description needs from inside it: the
+// gravity it is handed and the body it made from each raw record.
+class DescribingImporter : public btBulletWorldImporter {
+public:
+    DescribingImporter() : btBulletWorldImporter(nullptr) {}
+
+    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo&) override
+    {
+        m_gravity = gravity;
+    }
+
+    btRigidBody* BodyMadeFrom(const void* record)
+    {
+        btCollisionObject** made = m_bodyMap.find(record);
+        return made ? btRigidBody::upcast(*made) : nullptr;
+    }
+
+    // The importer's shape for a record, made now if the record is only a
+    // compound's part (the importer makes those inside each compound).
+    btCollisionShape* ShapeMadeFrom(btCollisionShapeData* record)
+    {
+        btCollisionShape** made = m_shapeMap.find(record);
+        return made ? *made : convertCollisionShape(record);
+    }
+
+    btVector3 m_gravity{0, -10, 0};
+};
+
+// Counts of what was left out, worded for the user.
+class SkipNotes {
+public:
+    void Add(const std::string& what, int count = 1) { m_counts[what] += count; }
+    std::vector<std::string> Words() const
+    {
+        std::vector<std::string> words;
+        for (const auto& [what, count] : m_counts) {
+            if (count > 0 && words.size() < static_cast<size_t>(kMaxSkippedNotes)) {
+                words.push_back(std::to_string(count) + " " + what);
+            }
+        }
+        return words;
+    }
+
+private:
+    std::map<std::string, int> m_counts;
+};
+
+DescribedTransform Describe(const btTransform& t)
+{
+    DescribedTransform d;
+    d.origin = t.getOrigin();
+    d.rotation = t.getRotation();
+    return d;
+}
+
+// Describes the file's shape records. Sharing follows the file: a record met
+// again, as another body's shape or a compound's part, keeps its first index.
+// The primitives and compounds are read from their records, because the
+// importer rebuilds scaled boxes with the wrong size; hulls, multi-spheres and
+// meshes, whose records hold arrays, go through the importer.
+class ShapeDescriber {
+public:
+    ShapeDescriber(DescribingImporter& importer, WorldDescription& description)
+        : m_importer(importer), m_description(description)
+    {}
+
+    // The record's index in the description, or -1 for a shape Kinetta
+    // cannot simulate. Parts of a compound come before the compound.
+    int Index(btCollisionShapeData* record, int depth = 0)
+    {
+        if (record == nullptr || depth > kMaxDepth) return -1;
+        if (auto known = m_indices.find(record); known != m_indices.end()) return known->second;
+        DescribedShape d;
+        bool supported = Fill(record, depth, &d);
+        if (supported && record->m_name != nullptr) {
+            d.name.assign(record->m_name, strnlen(record->m_name, kMaxShapeNameLength));
+        }
+        int index = -1;
+        if (supported) {
+            m_description.shapes.push_back(std::move(d));
+            index = static_cast<int>(m_description.shapes.size()) - 1;
+        }
+        m_indices[record] = index;
+        return index;
+    }
+
+private:
+    static constexpr int kMaxDepth = 32;
+
+    static btVector3 Vector(const btVector3FloatData& v)
+    {
+        return btVector3(v.m_floats[0], v.m_floats[1], v.m_floats[2]);
+    }
+
+    bool Fill(btCollisionShapeData* record, int depth, DescribedShape* d)
+    {
+        const int type = record->m_shapeType;
+        switch (type) {
+        case BOX_SHAPE_PROXYTYPE:
+        case CYLINDER_SHAPE_PROXYTYPE:
+        case SPHERE_SHAPE_PROXYTYPE:
+        case CAPSULE_SHAPE_PROXYTYPE:
+        case CONE_SHAPE_PROXYTYPE:
+            FillPrimitive(type, record, d);
+            return true;
+        case STATIC_PLANE_PROXYTYPE: {
+            const auto* plane = reinterpret_cast<const btStaticPlaneShapeData*>(record);
+            d->type = DescribedShapeType::StaticPlane;
+            d->localScaling = Vector(plane->m_localScaling);
+            d->extents = Vector(plane->m_planeNormal);
+            d->planeConstant = plane->m_planeConstant;
+            return true;
+        }
+        case COMPOUND_SHAPE_PROXYTYPE: {
+            const auto* compound = reinterpret_cast<const btCompoundShapeData*>(record);
+            d->type = DescribedShapeType::Compound;
+            d->margin = compound->m_collisionMargin;
+            if (compound->m_numChildShapes < 0 || compound->m_numChildShapes > kMaxCompoundChildren ||
+                (compound->m_numChildShapes > 0 && compound->m_childShapePtr == nullptr)) {
+                return false;
+            }
+            for (int i = 0; i < compound->m_numChildShapes; ++i) {
+                const btCompoundShapeChildData& child = compound->m_childShapePtr[i];
+                int index = Index(child.m_childShape, depth + 1);
+                if (index < 0) return false;
+                btTransform transform;
+                transform.deSerializeFloat(child.m_transform);
+                d->children.push_back({index, Describe(transform)});
+            }
+            return true;
+        }
+        case CONVEX_HULL_SHAPE_PROXYTYPE:
+        case MULTI_SPHERE_SHAPE_PROXYTYPE:
+        case TRIANGLE_MESH_SHAPE_PROXYTYPE: {
+            btCollisionShape* shape = m_importer.ShapeMadeFrom(record);
+            if (shape == nullptr || shape->getShapeType() != type) return false;
+            FillFromImported(*shape, d);
+            d->margin = shape->getMargin();
+            return type != TRIANGLE_MESH_SHAPE_PROXYTYPE ||
+                   FillMesh(*static_cast<btBvhTriangleMeshShape*>(shape)->getMeshInterface(), d);
+        }
+        default:
+            return false;
+        }
+    }
+
+    // Bullet keeps a primitive's dimensions after scaling, and for boxes and
+    // cylinders without the margin; the description wants them as built.
+    static void FillPrimitive(int type, btCollisionShapeData* record, DescribedShape* d)
+    {
+        const auto* convex = reinterpret_cast<const btConvexInternalShapeData*>(record);
+        // Capsules, cylinders and cones share this layout after the common part.
+        const int up = reinterpret_cast<const btCylinderShapeData*>(record)->m_upAxis;
+        const btVector3 scaling = Vector(convex->m_localScaling);
+        const btVector3 implicit = Vector(convex->m_implicitShapeDimensions);
+        const btScalar margin = convex->m_collisionMargin;
+        d->localScaling = scaling;
+        d->margin = margin;
+        d->upAxis = up >= 0 && up <= 2 ? up : 1;
+        switch (type) {
+        case BOX_SHAPE_PROXYTYPE:
+            d->type = DescribedShapeType::Box;
+            d->extents = (implicit + btVector3(margin, margin, margin)) / scaling;
+            break;
+        case CYLINDER_SHAPE_PROXYTYPE:
+            d->type = DescribedShapeType::Cylinder;
+            d->extents = (implicit + btVector3(margin, margin, margin)) / scaling;
+            break;
+        case SPHERE_SHAPE_PROXYTYPE:
+            d->type = DescribedShapeType::Sphere;
+            d->extents.setValue(implicit.x(), 0, 0);
+            break;
+        case CAPSULE_SHAPE_PROXYTYPE: {
+            int radiusAxis = (d->upAxis + 2) % 3;
+            d->type = DescribedShapeType::Capsule;
+            d->extents.setValue(implicit[radiusAxis] / scaling[radiusAxis],
+                                implicit[d->upAxis] / scaling[d->upAxis], 0);
+            break;
+        }
+        case CONE_SHAPE_PROXYTYPE:
+            // A cone keeps its unscaled radius and height.
+            d->type = DescribedShapeType::Cone;
+            d->extents.setValue(implicit[(d->upAxis + 1) % 3], implicit[d->upAxis], 0);
+            break;
+        }
+    }
+
+    static void FillFromImported(const btCollisionShape& shape, DescribedShape* d)
+    {
+        d->localScaling = shape.getLocalScaling();
+        if (shape.getShapeType() == CONVEX_HULL_SHAPE_PROXYTYPE) {
+            const auto& hull = static_cast<const btConvexHullShape&>(shape);
+            d->type = DescribedShapeType::ConvexHull;
+            d->points.assign(hull.getUnscaledPoints(), hull.getUnscaledPoints() + hull.getNumPoints());
+        } else if (shape.getShapeType() == MULTI_SPHERE_SHAPE_PROXYTYPE) {
+            const auto& spheres = static_cast<const btMultiSphereShape&>(shape);
+            d->type = DescribedShapeType::MultiSphere;
+            for (int i = 0; i < spheres.getSphereCount(); ++i) {
+                d->points.push_back(spheres.getSpherePosition(i));
+                d->radii.push_back(spheres.getSphereRadius(i));
+            }
+        } else {
+            d->type = DescribedShapeType::TriangleMesh;
+        }
+    }
+
+    static bool FillMesh(const btStridingMeshInterface& mesh, DescribedShape* d)
+    {
+        for (int part = 0; part < mesh.getNumSubParts(); ++part) {
+            const unsigned char* vertices = nullptr;
+            const unsigned char* indices = nullptr;
+            int vertexCount = 0, vertexStride = 0, indexStride = 0, faces = 0;
+            PHY_ScalarType vertexType, indexType;
+            mesh.getLockedReadOnlyVertexIndexBase(&vertices, vertexCount, vertexType, vertexStride,
+                                                  &indices, indexStride, faces, indexType, part);
+            int first = static_cast<int>(d->points.size());
+            bool known = (vertexType == PHY_FLOAT || vertexType == PHY_DOUBLE) &&
+                         (indexType == PHY_INTEGER || indexType == PHY_SHORT || indexType == PHY_UCHAR);
+            for (int v = 0; known && v < vertexCount; ++v) {
+                const unsigned char* at = vertices + static_cast<size_t>(v) * vertexStride;
+                double xyz[3];
+                for (int k = 0; k < 3; ++k) {
+                    if (vertexType == PHY_FLOAT) {
+                        float f;
+                        std::memcpy(&f, at + k * sizeof(float), sizeof f);
+                        xyz[k] = f;
+                    } else {
+                        std::memcpy(&xyz[k], at + k * sizeof(double), sizeof(double));
+                    }
+                }
+                d->points.emplace_back(btScalar(xyz[0]), btScalar(xyz[1]), btScalar(xyz[2]));
+            }
+            for (int f = 0; known && f < faces; ++f) {
+                const unsigned char* at = indices + static_cast<size_t>(f) * indexStride;
+                for (int k = 0; k < 3; ++k) {
+                    int index = 0;
+                    if (indexType == PHY_INTEGER) {
+                        std::memcpy(&index, at + k * sizeof(int), sizeof(int));
+                    } else if (indexType == PHY_SHORT) {
+                        unsigned short s;
+                        std::memcpy(&s, at + k * sizeof s, sizeof s);
+                        index = s;
+                    } else {
+                        index = at[k];
+                    }
+                    d->triangles.push_back(first + index);
+                }
+            }
+            mesh.unLockReadOnlyVertexBase(part);
+            if (!known) return false;
+        }
+        return true;
+    }
+
+private:
+    DescribingImporter& m_importer;
+    WorldDescription& m_description;
+    std::unordered_map<const btCollisionShapeData*, int> m_indices;
+};
+
+// The fields the importer does not copy onto its bodies, from the raw record
+// of either precision.
+template <typename RawBody>
+void FillFromRecord(const RawBody& raw, DescribedBody* body)
+{
+    const auto& object = raw.m_collisionObjectData;
+    body->linearVelocity.setValue(btScalar(raw.m_linearVelocity.m_floats[0]),
+                                  btScalar(raw.m_linearVelocity.m_floats[1]),
+                                  btScalar(raw.m_linearVelocity.m_floats[2]));
+    body->angularVelocity.setValue(btScalar(raw.m_angularVelocity.m_floats[0]),
+                                   btScalar(raw.m_angularVelocity.m_floats[1]),
+                                   btScalar(raw.m_angularVelocity.m_floats[2]));
+    body->linearDamping = btScalar(raw.m_linearDamping);
+    body->angularDamping = btScalar(raw.m_angularDamping);
+    body->rollingFriction = btScalar(object.m_rollingFriction);
+    body->activationState = object.m_activationState1;
+}
+
+template <typename RawConstraint>
+bool DisablesCollisions(const void* record)
+{
+    return static_cast<const RawConstraint*>(record)->m_disableCollisionsBetweenLinkedBodies != 0;
+}
+
+// Non-const: several of Bullet's getters are.
+bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
+{
+    switch (c.getConstraintType()) {
+    case POINT2POINT_CONSTRAINT_TYPE: {
+        const auto& p2p = static_cast<const btPoint2PointConstraint&>(c);
+        d->type = DescribedConstraintType::PointToPoint;
+        d->frameA.origin = p2p.getPivotInA();
+        d->frameB.origin = p2p.getPivotInB();
+        return true;
+    }
+    case HINGE_CONSTRAINT_TYPE: {
+        const auto& hinge = static_cast<const btHingeConstraint&>(c);
+        d->type = DescribedConstraintType::Hinge;
+        d->frameA = Describe(hinge.getAFrame());
+        d->frameB = Describe(hinge.getBFrame());
+        d->angularLower.setX(hinge.getLowerLimit());
+        d->angularUpper.setX(hinge.getUpperLimit());
+        return true;
+    }
+    case CONETWIST_CONSTRAINT_TYPE: {
+        const auto& cone = static_cast<const btConeTwistConstraint&>(c);
+        d->type = DescribedConstraintType::ConeTwist;
+        d->frameA = Describe(cone.getAFrame());
+        d->frameB = Describe(cone.getBFrame());
+        d->angularUpper.setValue(cone.getSwingSpan1(), cone.getSwingSpan2(), cone.getTwistSpan());
+        return true;
+    }
+    case D6_CONSTRAINT_TYPE:
+    case D6_SPRING_CONSTRAINT_TYPE: {
+        const auto& d6 = static_cast<const btGeneric6DofConstraint&>(c);
+        d->type = c.getConstraintType() == D6_CONSTRAINT_TYPE ? DescribedConstraintType::Generic6Dof
+                                                               : DescribedConstraintType::Generic6DofSpring;
+        d->frameA = Describe(d6.getFrameOffsetA());
+        d->frameB = Describe(d6.getFrameOffsetB());
+        d6.getLinearLowerLimit(d->linearLower);
+        d6.getLinearUpperLimit(d->linearUpper);
+        d6.getAngularLowerLimit(d->angularLower);
+        d6.getAngularUpperLimit(d->angularUpper);
+        return true;
+    }
+    case D6_SPRING_2_CONSTRAINT_TYPE:
+    case FIXED_CONSTRAINT_TYPE: {
+        auto& d6 = static_cast<btGeneric6DofSpring2Constraint&>(c);
+        d->type = c.getConstraintType() == FIXED_CONSTRAINT_TYPE
+                      ? DescribedConstraintType::Fixed
+                      : DescribedConstraintType::Generic6DofSpring2;
+        d->frameA = Describe(d6.getFrameOffsetA());
+        d->frameB = Describe(d6.getFrameOffsetB());
+        d6.getLinearLowerLimit(d->linearLower);
+        d6.getLinearUpperLimit(d->linearUpper);
+        d6.getAngularLowerLimit(d->angularLower);
+        d6.getAngularUpperLimit(d->angularUpper);
+        return true;
+    }
+    case SLIDER_CONSTRAINT_TYPE: {
+        auto& slider = static_cast<btSliderConstraint&>(c);
+        d->type = DescribedConstraintType::Slider;
+        d->frameA = Describe(slider.getFrameOffsetA());
+        d->frameB = Describe(slider.getFrameOffsetB());
+        d->linearLower.setX(slider.getLowerLinLimit());
+        d->linearUpper.setX(slider.getUpperLinLimit());
+        d->angularLower.setX(slider.getLowerAngLimit());
+        d->angularUpper.setX(slider.getUpperAngLimit());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// The leading fields every constraint record shares, whatever its precision.
+struct ConstraintRecordHead {
+    void* rbA;
+    void* rbB;
+    char* name;
+    int objectType;
+};
+
+}  // namespace
+
+std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, std::string* error)
+{
+    if (contents.size() < 12 || std::memcmp(contents.data(), "BULLET", 6) != 0) {
+        *error = "this is not a Bullet file";
+        return std::nullopt;
+    }
+    if (contents.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+        *error = "the file is too large";
+        return std::nullopt;
+    }
+    bParse::btBulletFile file(contents.data(), static_cast<int>(contents.size()));
+    if (!(file.getFlags() & bParse::FD_OK)) {
+        *error = "the file is damaged: its header is not that of a Bullet file";
+        return std::nullopt;
+    }
+    DescribingImporter importer;
+    if (!importer.loadFileFromMemory(&file) || !(file.getFlags() & bParse::FD_OK)) {
+        *error = "the file is damaged: Bullet could not read it";
+        return std::nullopt;
+    }
+    const bool doubleRecords = (file.getFlags() & bParse::FD_DOUBLE_PRECISION) != 0;
+
+    WorldDescription description;
+    description.gravity = importer.m_gravity;
+    SkipNotes skipped;
+    skipped.Add("multibodies", file.m_multiBodies.size());
+    skipped.Add("soft bodies", file.m_softBodies.size());
+    skipped.Add("collision objects that are not rigid bodies", file.m_collisionObjects.size());
+
+    ShapeDescriber shapes(importer, description);
+    std::unordered_set<const void*> bodyRecords;
+    std::unordered_map<const btRigidBody*, int> bodyIndices;
+    for (int i = 0; i < file.m_rigidBodies.size(); ++i) {
+        const void* record = file.m_rigidBodies[i];
+        bodyRecords.insert(record);
+        btRigidBody* made = importer.BodyMadeFrom(record);
+        const auto* object = static_cast<const btCollisionObjectFloatData*>(record);
+        // Both precisions start with the same pointers.
+        auto* shapeRecord = static_cast<btCollisionShapeData*>(object->m_collisionShape);
+        int shape = made ? shapes.Index(shapeRecord) : -1;
+        if (shape < 0) {
+            skipped.Add("bodies of shapes Kinetta cannot simulate");
+            continue;
+        }
+        DescribedBody body;
+        body.shape = shape;
+        body.mass = made->getMass();
+        body.transform = Describe(made->getWorldTransform());
+        body.friction = made->getFriction();
+        body.restitution = made->getRestitution();
+        if (doubleRecords) {
+            FillFromRecord(*static_cast<const btRigidBodyDoubleData*>(record), &body);
+        } else {
+            FillFromRecord(*static_cast<const btRigidBodyFloatData*>(record), &body);
+        }
+        bodyIndices[made] = static_cast<int>(description.bodies.size());
+        description.bodies.push_back(body);
+    }
+
+    // The importer makes the constraints in the records' order, leaving out
+    // those it cannot read; pair them up by type.
+    int made = 0;
+    for (int i = 0; i < file.m_constraints.size(); ++i) {
+        const void* record = file.m_constraints[i];
+        ConstraintRecordHead head;
+        std::memcpy(&head, record, sizeof head);
+        btTypedConstraint* constraint =
+            made < importer.getNumConstraints() ? importer.getConstraintByIndex(made) : nullptr;
+        if (constraint == nullptr || constraint->getConstraintType() != head.objectType) {
+            skipped.Add("constraints Kinetta cannot read");
+            continue;
+        }
+        ++made;
+        auto indexOf = [&](const btRigidBody& body) {
+            auto found = bodyIndices.find(&body);
+            return found == bodyIndices.end() ? -1 : found->second;
+        };
+        DescribedConstraint d;
+        d.bodyA = indexOf(constraint->getRigidBodyA());
+        d.bodyB = indexOf(constraint->getRigidBodyB());
+        // A body of the file that was left out must not turn into the world.
+        bool lostBody = (bodyRecords.count(head.rbA) && d.bodyA < 0) ||
+                        (bodyRecords.count(head.rbB) && d.bodyB < 0);
+        if (lostBody || (d.bodyA < 0 && d.bodyB < 0) || !FillConstraint(*constraint, &d)) {
+            skipped.Add("constraints Kinetta cannot simulate");
+            continue;
+        }
+        d.disableCollisionsBetweenBodies =
+            doubleRecords && file.getVersion() >= 282 ? DisablesCollisions<btTypedConstraintDoubleData>(record)
+                                                      : DisablesCollisions<btTypedConstraintFloatData>(record);
+        description.constraints.push_back(d);
+    }
+    description.skipped = skipped.Words();
+    return description;
+}
