@@ -25,6 +25,8 @@ std::string SaveError(int error)
         return "the folder is on a read-only disk";
     case ENOSPC:
         return "the disk is full";
+    case EFBIG:
+        return "the file would be larger than the system allows";
     case EDQUOT:
         return "the disk quota is used up";
     case ENOENT:

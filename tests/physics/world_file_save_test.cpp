@@ -1,0 +1,102 @@
+// Saving: a failed save says why and leaves the old file as it was.
+
+#include "physics/world_file_samples.h"
+#include "physics/world_file_scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int EntriesIn(const std::filesystem::path& folder)
+{
+    return int(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+class WorldFileSave : public ::testing::Test {
+protected:
+    WorldFileSave()
+    {
+        old = folder.Path("world.bullet");
+        std::ofstream(old) << "the old file";
+    }
+
+    ScratchFolder folder;
+    SampleWorld sample;
+    std::string old;
+};
+
+TEST_F(WorldFileSave, ReplacesTheOldFileKeepingItsPermissions)
+{
+    ::chmod(old.c_str(), 0640);
+    ASSERT_TRUE(SaveWorldFile(sample.world, old).ok);
+    EXPECT_EQ(Contents(old).substr(0, 6), "BULLET");
+    struct stat info {};
+    ::stat(old.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(EntriesIn(folder.Root()), 1);  // no temporary file left behind
+}
+
+TEST_F(WorldFileSave, PathsThatCannotBeWritten)
+{
+    std::filesystem::create_directory(folder.Path("a folder"));
+    WorldFileResult result = SaveWorldFile(sample.world, folder.Path("a folder"));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "it is a folder");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path("a folder")));
+
+    result = SaveWorldFile(sample.world, old + "/inside.bullet");
+    EXPECT_EQ(result.error, "part of the path is not a folder");
+    EXPECT_EQ(Contents(old), "the old file");
+
+    result = SaveWorldFile(sample.world, folder.Path("missing/world.bullet"));
+    EXPECT_EQ(result.error, "the folder does not exist");
+}
+
+// Tests run as root, which writes into read-only folders anyway: this case
+// counts only where the folder really refuses.
+TEST_F(WorldFileSave, ReadOnlyFolderKeepsTheOldFile)
+{
+    ::chmod(folder.Root().c_str(), 0555);
+    if (::access(folder.Root().c_str(), W_OK) == 0) {
+        ::chmod(folder.Root().c_str(), 0755);
+        GTEST_SKIP() << "this user writes into read-only folders";
+    }
+    WorldFileResult result = SaveWorldFile(sample.world, old);
+    ::chmod(folder.Root().c_str(), 0755);
+    EXPECT_EQ(result.error, "Kinetta may not write in that folder (permission denied)");
+    EXPECT_EQ(Contents(old), "the old file");
+}
+
+// A write that fails half way (here the process's file size limit; a full
+// disk behaves alike) leaves the old file and no temporary one.
+TEST_F(WorldFileSave, FailedWriteKeepsTheOldFile)
+{
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small{4096, saved.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    WorldFileResult result = SaveWorldFile(sample.world, old);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.error, "the file would be larger than the system allows");
+    EXPECT_EQ(Contents(old), "the old file");
+    EXPECT_EQ(EntriesIn(folder.Root()), 1);
+}
+
+}  // namespace
