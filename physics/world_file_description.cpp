@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <utility>
@@ -216,11 +217,16 @@ public:
         std::string_view t = Token();
         auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), *out);
         if (t.empty() || end != t.data() + t.size()) return Fail("a number");
-        // Out of range: from_chars leaves the value alone; an infinity of the
-        // right sign stands for it and the checks turn it down.
+        // Out of float's range, from_chars leaves the value alone: too small
+        // a number becomes zero; too large, an infinity of its sign, which
+        // the checks turn down.
         if (ec == std::errc::result_out_of_range) {
-            *out = t.front() == '-' ? -std::numeric_limits<float>::infinity()
-                                    : std::numeric_limits<float>::infinity();
+            double wide = 0;
+            auto [wideEnd, wideEc] = std::from_chars(t.data(), t.data() + t.size(), wide);
+            bool tiny = wideEc == std::errc() ? std::fabs(wide) < 1
+                                              : t.find("e-") != std::string_view::npos;
+            float sign = t.front() == '-' ? -1.0f : 1.0f;
+            *out = tiny ? 0.0f : sign * std::numeric_limits<float>::infinity();
         } else if (ec != std::errc()) {
             return Fail("a number");
         }

@@ -100,7 +100,11 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
     std::error_code ignored;
     fs::path target(path);
     // Saving onto a link replaces the file it points to, not the link.
-    if (fs::is_symlink(target, ignored)) target = fs::canonical(target, ignored);
+    if (fs::is_symlink(target, ignored)) {
+        std::error_code error;
+        fs::path resolved = fs::canonical(target, error);
+        if (!error) target = resolved;
+    }
     if (target.empty() || target.filename().empty()) return WorldFileResult::Failure("it is a folder");
     struct stat old {};
     bool oldExists = ::stat(target.c_str(), &old) == 0;

@@ -4,6 +4,9 @@
 #include "physics/world_file_samples.h"
 #include "physics/world_file_scratch.h"
 
+#include <BulletDynamics/Featherstone/btMultiBody.h>
+#include <BulletDynamics/Featherstone/btMultiBodyConstraintSolver.h>
+#include <BulletDynamics/Featherstone/btMultiBodyDynamicsWorld.h>
 #include <BulletWorldImporter/btBulletWorldImporter.h>
 #include <gtest/gtest.h>
 
@@ -174,6 +177,44 @@ TEST_F(WorldFileRoundTrip, SceneSuppliesItsOwnShapes)
     EXPECT_EQ(opened.world->BodyAt(4).getCollisionShape(), &sceneCan);
     EXPECT_EQ(opened.world->ShapeNameAt(4), "kinetta.can");
     EXPECT_EQ(opened.world->OwnedShapeCount(), int(sample.shapes.size()) - 1);
+}
+
+// What Kinetta cannot simulate is left out with a note: a multibody, a body of
+// a shape the reader does not know, and the constraint that held that body,
+// which must not end up holding the other body to the world instead.
+TEST_F(WorldFileRoundTrip, LeavesOutWhatItCannotSimulateWithANote)
+{
+    btDefaultCollisionConfiguration configuration;
+    btCollisionDispatcher dispatcher(&configuration);
+    btDbvtBroadphase broadphase;
+    btMultiBodyConstraintSolver solver;
+    btMultiBodyDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
+    btMultiBody multibody(0, 1, btVector3(1, 1, 1), false, true);
+    multibody.finalizeMultiDof();
+    world.addMultiBody(&multibody);
+    btSphereShape sphere(0.5f);
+    btEmptyShape unknown;
+    btRigidBody kept(1, nullptr, &sphere, btVector3(1, 1, 1));
+    btRigidBody lost(1, nullptr, &unknown, btVector3(1, 1, 1));
+    kept.getWorldTransform().setOrigin(btVector3(0, 3, 0));
+    world.addRigidBody(&lost);
+    world.addRigidBody(&kept);
+    btPoint2PointConstraint joint(lost, kept, btVector3(0, 1, 0), btVector3(0, -1, 0));
+    world.addConstraint(&joint);
+    std::string path = folder.Path("partial.bullet");
+    ASSERT_TRUE(SaveWorldFile(world, path).ok);
+    world.removeConstraint(&joint);
+    world.removeRigidBody(&kept);
+    world.removeRigidBody(&lost);
+    world.removeMultiBody(&multibody);
+
+    OpenedWorldFile opened = OpenWorldFile(path, {}, ReaderOptions());
+    ASSERT_TRUE(opened.result.ok) << opened.result.error;
+    EXPECT_EQ(opened.result.note, "left out 1 body of a shape Kinetta cannot simulate, "
+                                  "1 constraint Kinetta cannot simulate, 1 multibody");
+    ASSERT_EQ(opened.world->BodyCount(), 1);
+    EXPECT_EQ(opened.world->BodyAt(0).getWorldTransform().getOrigin(), btVector3(0, 3, 0));
+    EXPECT_EQ(opened.world->ConstraintCount(), 0);
 }
 
 // Bullet's own importer reads what Kinetta saved.

@@ -39,23 +39,29 @@ public:
     btVector3 m_gravity{0, -10, 0};
 };
 
-// Counts of what was left out, worded for the user.
+// Counts of what was left out, worded for the user ("1 soft body").
 class SkipNotes {
 public:
-    void Add(const std::string& what, int count = 1) { m_counts[what] += count; }
+    void Add(const std::string& one, const std::string& many, int count = 1)
+    {
+        auto& [plural, total] = m_counts[one];
+        plural = many;
+        total += count;
+    }
     std::vector<std::string> Words() const
     {
         std::vector<std::string> words;
-        for (const auto& [what, count] : m_counts) {
+        for (const auto& [one, entry] : m_counts) {
+            const auto& [many, count] = entry;
             if (count > 0 && words.size() < static_cast<size_t>(kMaxSkippedNotes)) {
-                words.push_back(std::to_string(count) + " " + what);
+                words.push_back(std::to_string(count) + " " + (count == 1 ? one : many));
             }
         }
         return words;
     }
 
 private:
-    std::map<std::string, int> m_counts;
+    std::map<std::string, std::pair<std::string, int>> m_counts;
 };
 
 DescribedTransform Describe(const btTransform& t)
@@ -374,6 +380,59 @@ struct ConstraintRecordHead {
     int objectType;
 };
 
+// Whether ShapeDescriber can describe the record (and every part of it).
+bool IsSupported(const btCollisionShapeData* record, int depth = 0)
+{
+    if (record == nullptr || depth > 32) return false;
+    switch (record->m_shapeType) {
+    case BOX_SHAPE_PROXYTYPE:
+    case CYLINDER_SHAPE_PROXYTYPE:
+    case SPHERE_SHAPE_PROXYTYPE:
+    case CAPSULE_SHAPE_PROXYTYPE:
+    case CONE_SHAPE_PROXYTYPE:
+    case STATIC_PLANE_PROXYTYPE:
+    case CONVEX_HULL_SHAPE_PROXYTYPE:
+    case MULTI_SPHERE_SHAPE_PROXYTYPE:
+    case TRIANGLE_MESH_SHAPE_PROXYTYPE:
+        return true;
+    case COMPOUND_SHAPE_PROXYTYPE: {
+        const auto* compound = reinterpret_cast<const btCompoundShapeData*>(record);
+        if (compound->m_numChildShapes > 0 && compound->m_childShapePtr == nullptr) return false;
+        for (int i = 0; i < compound->m_numChildShapes; ++i) {
+            if (!IsSupported(compound->m_childShapePtr[i].m_childShape, depth + 1)) return false;
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// Bullet's importer dereferences a constraint's body even when it could not
+// make that body (its shape unknown to it), and crashes on a sound file.
+// Such constraints go before it runs: the body is left out anyway.
+int DropConstraintsOnUnsupportedBodies(bParse::btBulletFile& file)
+{
+    std::unordered_set<const void*> unsupported;
+    for (int i = 0; i < file.m_rigidBodies.size(); ++i) {
+        const auto* object = reinterpret_cast<const btCollisionObjectFloatData*>(file.m_rigidBodies[i]);
+        if (!IsSupported(static_cast<const btCollisionShapeData*>(object->m_collisionShape))) {
+            unsupported.insert(file.m_rigidBodies[i]);
+        }
+    }
+    btAlignedObjectArray<bParse::bStructHandle*> kept;
+    for (int i = 0; i < file.m_constraints.size(); ++i) {
+        ConstraintRecordHead head;
+        std::memcpy(&head, file.m_constraints[i], sizeof head);
+        if (!unsupported.count(head.rbA) && !unsupported.count(head.rbB)) {
+            kept.push_back(file.m_constraints[i]);
+        }
+    }
+    int dropped = file.m_constraints.size() - kept.size();
+    file.m_constraints = kept;
+    return dropped;
+}
+
 }  // namespace
 
 std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, std::string* error)
@@ -391,8 +450,16 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         *error = "the file is damaged: its header is not that of a Bullet file";
         return std::nullopt;
     }
+    file.parse(0);
+    if (!(file.getFlags() & bParse::FD_OK)) {
+        *error = "the file is damaged: Bullet could not read it";
+        return std::nullopt;
+    }
+    SkipNotes skipped;
+    int dropped = DropConstraintsOnUnsupportedBodies(file);
+    skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate", dropped);
     DescribingImporter importer;
-    if (!importer.loadFileFromMemory(&file) || !(file.getFlags() & bParse::FD_OK)) {
+    if (!importer.convertAllObjects(&file)) {
         *error = "the file is damaged: Bullet could not read it";
         return std::nullopt;
     }
@@ -400,10 +467,10 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
 
     WorldDescription description;
     description.gravity = importer.m_gravity;
-    SkipNotes skipped;
-    skipped.Add("multibodies", file.m_multiBodies.size());
-    skipped.Add("soft bodies", file.m_softBodies.size());
-    skipped.Add("collision objects that are not rigid bodies", file.m_collisionObjects.size());
+    skipped.Add("multibody", "multibodies", file.m_multiBodies.size());
+    skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
+    skipped.Add("collision object that is not a rigid body",
+                "collision objects that are not rigid bodies", file.m_collisionObjects.size());
 
     ShapeDescriber shapes(importer, description);
     std::unordered_set<const void*> bodyRecords;
@@ -417,7 +484,8 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         auto* shapeRecord = static_cast<btCollisionShapeData*>(object->m_collisionShape);
         int shape = made ? shapes.Index(shapeRecord) : -1;
         if (shape < 0) {
-            skipped.Add("bodies of shapes Kinetta cannot simulate");
+            skipped.Add("body of a shape Kinetta cannot simulate",
+                        "bodies of shapes Kinetta cannot simulate");
             continue;
         }
         DescribedBody body;
@@ -445,7 +513,7 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         btTypedConstraint* constraint =
             made < importer.getNumConstraints() ? importer.getConstraintByIndex(made) : nullptr;
         if (constraint == nullptr || constraint->getConstraintType() != head.objectType) {
-            skipped.Add("constraints Kinetta cannot read");
+            skipped.Add("constraint Kinetta cannot read", "constraints Kinetta cannot read");
             continue;
         }
         ++made;
@@ -460,7 +528,7 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         bool lostBody = (bodyRecords.count(head.rbA) && d.bodyA < 0) ||
                         (bodyRecords.count(head.rbB) && d.bodyB < 0);
         if (lostBody || (d.bodyA < 0 && d.bodyB < 0) || !FillConstraint(*constraint, &d)) {
-            skipped.Add("constraints Kinetta cannot simulate");
+            skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
         }
         d.disableCollisionsBetweenBodies =
