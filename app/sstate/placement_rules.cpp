@@ -11,31 +11,41 @@ namespace {
 
 // No screen is wider or taller than this; anything beyond is damage.
 constexpr std::int64_t kMaxWorkAreaExtent = 1 << 16;
-// A window counts as reachable when at least this much of it (or all of it,
-// if smaller) shows on one screen in both directions.
-constexpr std::int64_t kMinVisible = 32;
+// Frames and minimum sizes beyond this are not real.
+constexpr std::int64_t kMaxFrameOrMinimum = 1 << 14;
 
-bool Overlaps(const LayoutRect& r, const LayoutRect& screen)
+// A window as the extent of its frame along one axis.
+struct Span {
+    std::int64_t start;
+    std::int64_t length;
+};
+
+// Lies within [low, high), or is at least as large as its minimum allows and
+// starts at low.
+bool SpanFits(const Span& s, std::int64_t low, std::int64_t high, std::int64_t minimum)
 {
-    const std::int64_t wide =
-        std::min<std::int64_t>(r.right, screen.right) - std::max<std::int64_t>(r.left, screen.left);
-    const std::int64_t high =
-        std::min<std::int64_t>(r.bottom, screen.bottom) - std::max<std::int64_t>(r.top, screen.top);
-    return wide >= std::min(kMinVisible, r.Width()) && high >= std::min(kMinVisible, r.Height());
+    if (s.start >= low && s.start + s.length <= high)
+        return true;
+    return s.length > high - low && s.length == minimum && s.start == low;
 }
 
-LayoutRect Union(const LayoutRect& workArea, const std::vector<LayoutRect>& screens)
+// Shrunk to [low, high) (never below the minimum) and moved into it, as
+// little as it takes.
+Span SpanOnto(Span s, std::int64_t low, std::int64_t high, std::int64_t minimum)
 {
-    LayoutRect all = workArea;
-    for (const LayoutRect& s : screens) {
-        if (s.IsEmpty())
-            continue;
-        all.left = std::min(all.left, s.left);
-        all.top = std::min(all.top, s.top);
-        all.right = std::max(all.right, s.right);
-        all.bottom = std::max(all.bottom, s.bottom);
-    }
-    return all;
+    s.length = std::max(std::min(s.length, high - low), minimum);
+    s.start = s.length > high - low ? low : std::clamp(s.start, low, high - s.length);
+    return s;
+}
+
+std::int64_t Overlap(std::int64_t aStart, std::int64_t aEnd, std::int64_t bStart, std::int64_t bEnd)
+{
+    return std::max<std::int64_t>(0, std::min(aEnd, bEnd) - std::max(aStart, bStart));
+}
+
+std::int64_t Bounded(std::int32_t v)
+{
+    return std::clamp<std::int64_t>(v, 0, kMaxFrameOrMinimum);
 }
 
 std::int32_t ToInt32(std::int64_t v)
@@ -120,7 +130,8 @@ std::int32_t ShowCommandToRestore(std::uint32_t storedShowCommand, std::int32_t 
     }
 }
 
-std::optional<LayoutRect> FitOntoScreens(const LayoutRect& normal, const LayoutRect& workArea,
+std::optional<LayoutRect> FitOntoScreens(const LayoutRect& normal, const WindowMetrics& metrics,
+                                         const LayoutRect& workArea,
                                          const std::vector<LayoutRect>& screens)
 {
     if (normal.IsEmpty())
@@ -128,24 +139,43 @@ std::optional<LayoutRect> FitOntoScreens(const LayoutRect& normal, const LayoutR
     if (workArea.IsEmpty())
         return normal;
 
-    const LayoutRect desktop = Union(workArea, screens);
-    std::int64_t width = std::min(normal.Width(), desktop.Width());
-    std::int64_t height = std::min(normal.Height(), desktop.Height());
-    std::int64_t left = normal.left;
-    std::int64_t top = normal.top;
-    LayoutRect fitted{normal.left, normal.top, ToInt32(left + width), ToInt32(top + height)};
+    const std::int64_t left = Bounded(metrics.frameLeft);
+    const std::int64_t top = Bounded(metrics.frameTop);
+    const std::int64_t frameWidth = left + Bounded(metrics.frameRight);
+    const std::int64_t frameHeight = top + Bounded(metrics.frameBottom);
+    const std::int64_t minimumWidth = Bounded(metrics.minimumWidth) + frameWidth;
+    const std::int64_t minimumHeight = Bounded(metrics.minimumHeight) + frameHeight;
+    Span x{normal.left - left, std::max(normal.Width() + frameWidth, minimumWidth)};
+    Span y{normal.top - top, std::max(normal.Height() + frameHeight, minimumHeight)};
 
-    bool reachable = Overlaps(fitted, workArea);
-    for (const LayoutRect& s : screens)
-        reachable = reachable || (!s.IsEmpty() && Overlaps(fitted, s));
-    if (reachable)
-        return fitted;
-
-    width = std::min(width, workArea.Width());
-    height = std::min(height, workArea.Height());
-    left = std::clamp<std::int64_t>(left, workArea.left, workArea.right - width);
-    top = std::clamp<std::int64_t>(top, workArea.top, workArea.bottom - height);
-    return LayoutRect{ToInt32(left), ToInt32(top), ToInt32(left + width), ToInt32(top + height)};
+    std::vector<LayoutRect> candidates{workArea};
+    for (const LayoutRect& s : screens) {
+        if (!s.IsEmpty())
+            candidates.push_back(s);
+    }
+    const LayoutRect* most = nullptr;
+    std::int64_t mostCovered = 0;
+    bool fits = false;
+    for (const LayoutRect& s : candidates) {
+        if (SpanFits(x, s.left, s.right, minimumWidth) && SpanFits(y, s.top, s.bottom, minimumHeight)) {
+            fits = true;
+            break;
+        }
+        const std::int64_t covered = Overlap(x.start, x.start + x.length, s.left, s.right) *
+                                     Overlap(y.start, y.start + y.length, s.top, s.bottom);
+        if (covered > mostCovered) {
+            most = &s;
+            mostCovered = covered;
+        }
+    }
+    if (!fits) {
+        const LayoutRect& onto = most ? *most : workArea;
+        x = SpanOnto(x, onto.left, onto.right, minimumWidth);
+        y = SpanOnto(y, onto.top, onto.bottom, minimumHeight);
+    }
+    return LayoutRect{ToInt32(x.start + left), ToInt32(y.start + top),
+                      ToInt32(x.start + x.length - (frameWidth - left)),
+                      ToInt32(y.start + y.length - (frameHeight - top))};
 }
 
 }  // namespace sstate

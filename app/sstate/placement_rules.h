@@ -2,7 +2,8 @@
 // The rules that turn a window's placement into what is stored and a stored
 // placement back into one that is safe to apply.
 
-#include "app/layout_blobs.h"
+#include "app/sstate/layout_blobs.h"
+#include "app/sstate/window_interfaces.h"
 
 #include <cstdint>
 #include <optional>
@@ -40,11 +41,16 @@ void ScalePlacement(WindowPlacement& placement, const ScaleRatios& ratios);
 // minimise the window, which a saved layout never asks for.
 std::int32_t ShowCommandToRestore(std::uint32_t storedShowCommand, std::int32_t defaultShowCommand);
 
-// The normal rectangle made safe: no larger than the screens together and
-// visible on one of them, else moved onto the work area. Empty when the
-// rectangle has no area at all. An empty work area means the screens are
-// unknown; the rectangle then passes as it is.
-std::optional<LayoutRect> FitOntoScreens(const LayoutRect& normal, const LayoutRect& workArea,
+// The normal rectangle (the client area) made safe, judged by the window it
+// will really make: grown to its minimum size, with its frame around it. When
+// that window lies wholly on one screen, the rectangle is kept. Otherwise the
+// window is moved, and shrunk where it is larger, onto the screen it covers
+// most (the work area when it covers none), never below its minimum; a window
+// whose minimum is larger than that screen keeps its top-left corner, title
+// bar and all, on the screen. Empty when the rectangle has no area. An empty
+// work area means the screens are unknown; the rectangle then passes as it is.
+std::optional<LayoutRect> FitOntoScreens(const LayoutRect& normal, const WindowMetrics& metrics,
+                                         const LayoutRect& workArea,
                                          const std::vector<LayoutRect>& screens);
 
 }  // namespace sstate

@@ -71,14 +71,27 @@ std::vector<CQtToolBarBands::Slot> CQtToolBarBands::Arrangement() const
     return placed;
 }
 
+void CQtToolBarBands::Refresh()
+{
+    m_slots = Arrangement();
+}
+
+const std::vector<CQtToolBarBands::Slot>& CQtToolBarBands::Slots() const
+{
+    if (!m_slots || std::any_of(m_slots->begin(), m_slots->end(),
+                                [](const Slot& slot) { return slot.toolbar.isNull(); }))
+        m_slots = Arrangement();
+    return *m_slots;
+}
+
 int CQtToolBarBands::Count() const
 {
-    return static_cast<int>(InTopArea().size());
+    return static_cast<int>(Slots().size());
 }
 
 std::optional<BandInfo> CQtToolBarBands::GetBand(int index) const
 {
-    const std::vector<Slot> placed = Arrangement();
+    const std::vector<Slot>& placed = Slots();
     if (index < 0 || index >= static_cast<int>(placed.size()))
         return std::nullopt;
     const Slot& slot = placed[static_cast<std::size_t>(index)];
@@ -103,7 +116,7 @@ std::optional<BandInfo> CQtToolBarBands::GetBand(int index) const
 
 int CQtToolBarBands::IdToIndex(std::uint32_t id) const
 {
-    const std::vector<Slot> placed = Arrangement();
+    const std::vector<Slot>& placed = Slots();
     for (std::size_t i = 0; i < placed.size(); ++i) {
         if (placed[i].id == id)
             return static_cast<int>(i);
@@ -113,7 +126,7 @@ int CQtToolBarBands::IdToIndex(std::uint32_t id) const
 
 bool CQtToolBarBands::MoveBand(int from, int to)
 {
-    std::vector<Slot> placed = Arrangement();
+    std::vector<Slot> placed = Slots();
     const int count = static_cast<int>(placed.size());
     if (from < 0 || from >= count || to < 0 || to >= count)
         return false;
@@ -122,6 +135,7 @@ bool CQtToolBarBands::MoveBand(int from, int to)
         placed.erase(placed.begin() + from);
         placed.insert(placed.begin() + to, moving);
         Rebuild(placed);
+        m_slots = std::move(placed);
     }
     return true;
 }
@@ -143,10 +157,11 @@ void CQtToolBarBands::Rebuild(const std::vector<Slot>& order)
 
 bool CQtToolBarBands::SetBand(int index, const BandInfo& info)
 {
-    const std::vector<Slot> placed = Arrangement();
+    const std::vector<Slot>& placed = Slots();
     if (index < 0 || index >= static_cast<int>(placed.size()))
         return false;
-    QToolBar* bar = placed[static_cast<std::size_t>(index)].toolbar;
+    Slot& slot = (*m_slots)[static_cast<std::size_t>(index)];
+    QToolBar* bar = slot.toolbar;
     if (info.fMask & kBandMaskStyle) {
         // The first band's row break means nothing.
         const bool wantBreak = index > 0 && (info.fStyle & kBandStyleBreak) != 0;
@@ -156,6 +171,8 @@ bool CQtToolBarBands::SetBand(int index, const BandInfo& info)
         else if (!wantBreak && hasBreak)
             m_window->removeToolBarBreak(bar);
         bar->setVisible((info.fStyle & kBandStyleHidden) == 0);
+        slot.rowBreak = wantBreak;
+        slot.hidden = bar->isHidden();
     }
     return true;
 }

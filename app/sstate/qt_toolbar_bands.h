@@ -10,6 +10,7 @@
 #include <QtWidgets/QToolBar>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace sstate {
@@ -23,6 +24,8 @@ class CQtToolBarBands : public IBandList {
 public:
     CQtToolBarBands(QMainWindow& window, std::vector<QtToolBarBand> bands);
 
+    // One layout pass: a hidden band's place is only known with it shown.
+    void Refresh() override;
     int Count() const override;
     std::optional<BandInfo> GetBand(int index) const override;
     int IdToIndex(std::uint32_t id) const override;
@@ -34,7 +37,7 @@ public:
 private:
     struct Slot {
         std::uint32_t id;
-        QToolBar* toolbar;
+        QPointer<QToolBar> toolbar;
         bool rowBreak;
         bool hidden;
         QRect geometry;
@@ -43,11 +46,15 @@ private:
     std::vector<QtToolBarBand> InTopArea() const;
     // The bands in their current order with their geometry.
     std::vector<Slot> Arrangement() const;
+    // The arrangement taken by the last Refresh, taken anew if there was
+    // none or a band has gone since.
+    const std::vector<Slot>& Slots() const;
     // Puts the bands back into the top area in the given order.
     void Rebuild(const std::vector<Slot>& order);
 
     QPointer<QMainWindow> m_window;
     std::vector<QtToolBarBand> m_bands;
+    mutable std::optional<std::vector<Slot>> m_slots;
 };
 
 }  // namespace sstate

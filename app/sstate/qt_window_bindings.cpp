@@ -31,6 +31,24 @@ std::vector<LayoutRect> CQtTopLevelWindow::ScreenAreas() const
     return areas;
 }
 
+WindowMetrics CQtTopLevelWindow::Metrics() const
+{
+    WindowMetrics metrics;
+    if (!m_window)
+        return metrics;
+    // A top-level window's layout keeps it at least at its minimum size hint.
+    const QSize minimum = m_window->minimumSize().expandedTo(m_window->minimumSizeHint());
+    metrics.minimumWidth = minimum.width();
+    metrics.minimumHeight = minimum.height();
+    const QRect frame = m_window->frameGeometry();
+    const QRect client = m_window->geometry();
+    metrics.frameLeft = client.left() - frame.left();
+    metrics.frameTop = client.top() - frame.top();
+    metrics.frameRight = frame.right() - client.right();
+    metrics.frameBottom = frame.bottom() - client.bottom();
+    return metrics;
+}
+
 std::optional<WindowPlacement> CQtTopLevelWindow::GetPlacement() const
 {
     if (!m_window)

@@ -16,6 +16,7 @@ public:
 
     LayoutRect WorkArea() const override;
     std::vector<LayoutRect> ScreenAreas() const override;
+    WindowMetrics Metrics() const override;
     std::optional<WindowPlacement> GetPlacement() const override;
     void SetPlacement(const WindowPlacement& placement) override;
     void Show(std::int32_t showCommand) override;

@@ -25,6 +25,7 @@ CRebarStateAdapter::CRebarStateAdapter(std::shared_ptr<IBandList> bands,
 
 void CRebarStateAdapter::Store(IStorge& key) const
 {
+    m_bands->Refresh();
     const int count = m_bands->Count();
     for (int i = 0; i < count; ++i) {
         std::optional<BandInfo> info = m_bands->GetBand(i);
@@ -54,6 +55,7 @@ BandInfo CRebarStateAdapter::Sanitized(BandInfo info) const
 
 bool CRebarStateAdapter::Restore(IStorge& key, const ScaleRatios&)
 {
+    m_bands->Refresh();
     const int count = m_bands->Count();
     for (int i = 0; i < count; ++i) {
         const auto bytes = key.QueryBinaryValue(BandValueName(i));

@@ -1,146 +1,139 @@
 #include "app/sstate/stg_registry.h"
 
-#include "app/layout_blobs.h"
+#include "app/sstate/settings_text.h"
 
+#include <QtCore/QDateTime>
+#include <QtCore/QDir>
+#include <QtCore/QFile>
 #include <QtCore/QFileInfo>
-#include <QtCore/QSettings>
-#include <QtCore/QVariant>
+#include <QtCore/QRegularExpression>
+#include <QtCore/QSaveFile>
+#include <QtCore/QStandardPaths>
 
-#include <limits>
+#include <unistd.h>
 
 namespace sstate {
 
 namespace {
 
-std::shared_ptr<QSettings> UserSettings()
+// The file holds a few hundred bytes; anything this large is not ours.
+constexpr qint64 kMaxFileSize = 1 << 20;
+// No save takes this long: a temporary file older than this was left by a
+// save that was killed before it could rename it.
+constexpr qint64 kStaleTemporarySeconds = 60 * 60;
+
+// The text, or empty when the file cannot be read or is too large to be ours.
+std::optional<std::string> ReadFile(const QString& path)
 {
-    auto settings =
-        std::make_shared<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                    QStringLiteral("Kinetta"), QStringLiteral("Kinetta"));
-    // Only the program's own file: no organisation-wide or system-wide values.
-    settings->setFallbacksEnabled(false);
-    return settings;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes.toStdString();
 }
 
-// A 32-bit integer as its four little-endian bytes; empty when out of range.
-std::optional<std::vector<std::uint8_t>> DwordBytes(qlonglong value)
+// Qt's atomic writes name their temporary file after the target with a dot
+// and six letters or digits. Only those, only regular files of this user,
+// and only when no save could still be writing them.
+void RemoveStaleTemporaryFiles(const QFileInfo& target)
 {
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::uint32_t>::max())
-        return std::nullopt;
-    const auto bytes = EncodeDword(static_cast<std::uint32_t>(value));
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+    const QRegularExpression pattern(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(target.fileName())));
+    const QDateTime staleBefore =
+        QDateTime::currentDateTimeUtc().addSecs(-kStaleTemporarySeconds);
+    const QFileInfoList candidates = target.dir().entryInfoList(
+        {target.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& candidate : candidates) {
+        if (!pattern.match(candidate.fileName()).hasMatch() || candidate.isSymLink() ||
+            !candidate.isFile() || candidate.ownerId() != ::geteuid() ||
+            candidate.lastModified().toUTC() >= staleBefore)
+            continue;
+        QFile::remove(candidate.filePath());
+    }
 }
 
 }  // namespace
 
+QString CStgRegistry::FilePath()
+{
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        return {};
+    return config + QStringLiteral("/Kinetta/Kinetta.conf");
+}
+
 std::unique_ptr<CStgRegistry> CStgRegistry::OpenRoot()
 {
-    auto settings = UserSettings();
-    if (!QFileInfo(settings->fileName()).isFile())
+    const QString path = FilePath();
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return nullptr;
-    // Reading the groups loads the file and tells whether that worked.
-    settings->childGroups();
-    if (settings->status() != QSettings::NoError)
+    const std::optional<std::string> text = ReadFile(path);
+    if (!text)
         return nullptr;
-    return std::unique_ptr<CStgRegistry>(new CStgRegistry(std::move(settings), {}, false));
+    return std::unique_ptr<CStgRegistry>(new CStgRegistry(
+        path, std::make_shared<SettingsKey>(ParseSettingsText(*text)), false));
 }
 
 std::unique_ptr<CStgRegistry> CStgRegistry::CreateRoot()
 {
-    auto settings = UserSettings();
-    if (!settings->isWritable())
+    const QString path = FilePath();
+    if (path.isEmpty())
         return nullptr;
-    return std::unique_ptr<CStgRegistry>(new CStgRegistry(std::move(settings), {}, true));
+    // Values this program does not know are carried over into the new file.
+    const std::optional<std::string> text = ReadFile(path);
+    auto tree = std::make_shared<SettingsKey>(text ? ParseSettingsText(*text) : SettingsKey{});
+    return std::unique_ptr<CStgRegistry>(new CStgRegistry(path, std::move(tree), true));
 }
 
-CStgRegistry::CStgRegistry(std::shared_ptr<QSettings> settings, QString group, bool writable)
-    : m_settings(std::move(settings)), m_group(std::move(group)), m_writable(writable)
+CStgRegistry::CStgRegistry(QString file, std::shared_ptr<SettingsKey> tree, bool writable)
+    : m_file(std::move(file)), m_tree(tree), m_root(std::move(tree), writable), m_writable(writable)
 {
-}
-
-CStgRegistry::~CStgRegistry() = default;
-
-QString CStgRegistry::PathOf(std::string_view name) const
-{
-    const QString leaf = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    return m_group.isEmpty() ? leaf : m_group + QLatin1Char('/') + leaf;
 }
 
 std::unique_ptr<IStorge> CStgRegistry::Create(std::string_view name)
 {
-    // Groups come into being with their first value.
-    if (!m_writable || name.empty())
-        return nullptr;
-    return std::unique_ptr<IStorge>(new CStgRegistry(m_settings, PathOf(name), true));
+    return m_root.Create(name);
 }
 
 std::unique_ptr<IStorge> CStgRegistry::Open(std::string_view name)
 {
-    if (name.empty())
-        return nullptr;
-    if (!m_group.isEmpty())
-        m_settings->beginGroup(m_group);
-    const QStringList groups = m_settings->childGroups();
-    if (!m_group.isEmpty())
-        m_settings->endGroup();
-    const QString leaf = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-    if (!groups.contains(leaf))
-        return nullptr;
-    return std::unique_ptr<IStorge>(new CStgRegistry(m_settings, PathOf(name), m_writable));
+    return m_root.Open(name);
 }
 
 bool CStgRegistry::SetBinaryValue(std::string_view name, std::span<const std::uint8_t> data)
 {
-    if (!m_writable)
-        return false;
-    if (const auto dword = DecodeDword(data))
-        m_settings->setValue(PathOf(name), static_cast<quint32>(*dword));
-    else
-        m_settings->setValue(PathOf(name), QByteArray(reinterpret_cast<const char*>(data.data()),
-                                                      static_cast<qsizetype>(data.size())));
-    return true;
+    return m_root.SetBinaryValue(name, data);
 }
 
 std::optional<std::vector<std::uint8_t>> CStgRegistry::QueryBinaryValue(std::string_view name)
 {
-    const QVariant value = m_settings->value(PathOf(name));
-    bool ok = false;
-    switch (value.typeId()) {
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-        }
-        case QMetaType::QString: {
-            // Integers read back from the file arrive as text.
-            const qlonglong number = value.toString().trimmed().toLongLong(&ok, 10);
-            return ok ? DwordBytes(number) : std::nullopt;
-        }
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong: {
-            const qlonglong number = value.toLongLong(&ok);
-            return ok ? DwordBytes(number) : std::nullopt;
-        }
-        default:
-            return std::nullopt;
-    }
+    return m_root.QueryBinaryValue(name);
 }
 
 bool CStgRegistry::SetStringValue(std::string_view name, std::string_view value)
 {
-    if (!m_writable)
-        return false;
-    m_settings->setValue(PathOf(name),
-                         QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
-    return true;
+    return m_root.SetStringValue(name, value);
 }
 
 bool CStgRegistry::Flush()
 {
-    m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    const QFileInfo target(m_file);
+    if (!m_writable || !QDir().mkpath(target.path()))
+        return false;
+    RemoveStaleTemporaryFiles(target);
+    const std::string text = WriteSettingsText(*m_tree);
+    QSaveFile file(m_file);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(text.data(), static_cast<qint64>(text.size())) !=
+        static_cast<qint64>(text.size())) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
 }
 
 }  // namespace sstate

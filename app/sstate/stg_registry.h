@@ -1,16 +1,15 @@
 #pragma once
-// The per-user layout store: the QSettings file of organisation and
-// application "Kinetta" ($XDG_CONFIG_HOME/Kinetta/Kinetta.conf), its groups
-// standing for keys. Four-byte values are written as integers, other values
-// as byte arrays.
+// The per-user layout store: the settings file
+// $XDG_CONFIG_HOME/Kinetta/Kinetta.conf (~/.config when unset), read whole
+// into memory, its groups standing for keys. The text is read and written by
+// the program's own code (settings_text.h): no value in the file is ever
+// decoded as a Qt type.
 
-#include "app/sstate/storage.h"
+#include "app/sstate/settings_tree.h"
 
 #include <QtCore/QString>
 
 #include <memory>
-
-class QSettings;
 
 namespace sstate {
 
@@ -19,10 +18,12 @@ public:
     // The store's root for reading; null when there is no store or it cannot
     // be read.
     static std::unique_ptr<CStgRegistry> OpenRoot();
-    // The store's root for reading and writing; null when it cannot be written.
+    // The store's root for reading and writing, holding what the file holds
+    // (nothing when it is missing or damaged); null when there is nowhere to
+    // put the file.
     static std::unique_ptr<CStgRegistry> CreateRoot();
-
-    ~CStgRegistry() override;
+    // Empty when no folder for settings is known.
+    static QString FilePath();
 
     std::unique_ptr<IStorge> Create(std::string_view name) override;
     std::unique_ptr<IStorge> Open(std::string_view name) override;
@@ -30,15 +31,18 @@ public:
     std::optional<std::vector<std::uint8_t>> QueryBinaryValue(std::string_view name) override;
     bool SetStringValue(std::string_view name, std::string_view value) override;
 
-    // Writes out what has been set; false when that failed.
+    // Replaces the file with what the tree holds, in one step: a reader sees
+    // the old file or the new one, never a part. Temporary files that an
+    // interrupted save left beside it are removed first. False when the file
+    // could not be written.
     bool Flush();
 
 private:
-    CStgRegistry(std::shared_ptr<QSettings> settings, QString group, bool writable);
-    QString PathOf(std::string_view name) const;
+    CStgRegistry(QString file, std::shared_ptr<SettingsKey> tree, bool writable);
 
-    std::shared_ptr<QSettings> m_settings;
-    QString m_group;
+    QString m_file;
+    std::shared_ptr<SettingsKey> m_tree;
+    CMemoryStorage m_root;
     bool m_writable;
 };
 

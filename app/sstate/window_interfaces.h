@@ -2,7 +2,7 @@
 // What the layout code needs of the windows it remembers. The program binds
 // these to its Qt widgets; tests bind them to plain objects.
 
-#include "app/layout_blobs.h"
+#include "app/sstate/layout_blobs.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +26,18 @@ enum ShowCommand : std::int32_t {
     kShowForceMinimize = 11,
 };
 
+// What a window adds to the client rectangle it is given: Qt grows a client
+// area below the minimum to the minimum, and the window system draws its
+// frame (title bar, borders) around it.
+struct WindowMetrics {
+    std::int32_t minimumWidth = 0;
+    std::int32_t minimumHeight = 0;
+    std::int32_t frameLeft = 0;
+    std::int32_t frameTop = 0;
+    std::int32_t frameRight = 0;
+    std::int32_t frameBottom = 0;
+};
+
 class ITopLevelWindow {
 public:
     virtual ~ITopLevelWindow() = default;
@@ -34,9 +46,12 @@ public:
     virtual LayoutRect WorkArea() const = 0;
     // The usable area of every screen.
     virtual std::vector<LayoutRect> ScreenAreas() const = 0;
+    // The frame is zero while the window system has not told it yet.
+    virtual WindowMetrics Metrics() const = 0;
 
     virtual std::optional<WindowPlacement> GetPlacement() const = 0;
-    // Takes the normal rectangle; leaves the window's visibility alone.
+    // Takes the normal rectangle, the client area; leaves the window's
+    // visibility alone.
     virtual void SetPlacement(const WindowPlacement& placement) = 0;
     virtual void Show(std::int32_t showCommand) = 0;
     virtual void BringToForeground() = 0;
@@ -47,6 +62,10 @@ public:
 class IBandList {
 public:
     virtual ~IBandList() = default;
+
+    // Takes the bands' arrangement as it is now; the calls below work on it
+    // (and keep it up to date) until the next Refresh.
+    virtual void Refresh() = 0;
 
     virtual int Count() const = 0;
     virtual std::optional<BandInfo> GetBand(int index) const = 0;

@@ -52,8 +52,8 @@ struct CWindowStateMgr::Impl {
         std::optional<WindowPlacement> placement = bytes ? DecodePlacement(*bytes) : std::nullopt;
         if (placement) {
             ScalePlacement(*placement, ratios);
-            const auto normal = FitOntoScreens(placement->normalPosition, window->WorkArea(),
-                                               window->ScreenAreas());
+            const auto normal = FitOntoScreens(placement->normalPosition, window->Metrics(),
+                                               window->WorkArea(), window->ScreenAreas());
             if (normal)
                 placement->normalPosition = *normal;
             else

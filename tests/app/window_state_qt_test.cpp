@@ -2,7 +2,7 @@
 // the user's settings file (in a private XDG_CONFIG_HOME) and restored into a
 // new window, as on the next start.
 
-#include "app/layout_blobs.h"
+#include "app/sstate/layout_blobs.h"
 #include "app/sstate/qt_window_layout.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,11 @@
 // The saved window layout against an in-memory store and plain stand-ins for
 // the frame, its toolbar bands and its status bar.
 
-#include "app/layout_blobs.h"
+#include "app/sstate/layout_blobs.h"
 #include "app/sstate/dock_wnd_mgr.h"
 #include "app/sstate/placement_rules.h"
 #include "app/sstate/rebar_state_adapter.h"
+#include "app/sstate/settings_tree.h"
 #include "app/sstate/toggle_window_adapter.h"
 #include "app/sstate/window_state_mgr.h"
 
@@ -23,77 +24,22 @@ constexpr std::uint32_t kExtraBand = 60162;
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A registry-like tree held in memory.
-struct MemoryKey {
-    std::map<std::string, Bytes> values;
-    std::map<std::string, std::shared_ptr<MemoryKey>> keys;
+using MemoryKey = SettingsKey;
+using MemoryStorage = CMemoryStorage;
 
-    bool operator==(const MemoryKey& other) const
-    {
-        if (values != other.values || keys.size() != other.keys.size())
-            return false;
-        return std::equal(keys.begin(), keys.end(), other.keys.begin(), [](auto& a, auto& b) {
-            return a.first == b.first && *a.second == *b.second;
-        });
-    }
-    MemoryKey DeepCopy() const
-    {
-        MemoryKey copy;
-        copy.values = values;
-        for (const auto& [name, key] : keys)
-            copy.keys[name] = std::make_shared<MemoryKey>(key->DeepCopy());
-        return copy;
-    }
-    MemoryKey& Child(const std::string& name)
-    {
-        auto& key = keys[name];
-        if (!key)
-            key = std::make_shared<MemoryKey>();
-        return *key;
-    }
-};
+std::shared_ptr<MemoryKey> DeepCopy(const MemoryKey& key)
+{
+    auto copy = std::make_shared<MemoryKey>();
+    copy->values = key.values;
+    for (const auto& [name, child] : key.keys)
+        copy->keys[name] = DeepCopy(*child);
+    return copy;
+}
 
-class MemoryStorage : public IStorge {
-public:
-    MemoryStorage(std::shared_ptr<MemoryKey> node, bool writable)
-        : m_node(std::move(node)), m_writable(writable)
-    {
-    }
-    std::unique_ptr<IStorge> Create(std::string_view name) override
-    {
-        if (!m_writable)
-            return nullptr;
-        return std::make_unique<MemoryStorage>(
-            std::shared_ptr<MemoryKey>(m_node, &m_node->Child(std::string(name))), true);
-    }
-    std::unique_ptr<IStorge> Open(std::string_view name) override
-    {
-        const auto it = m_node->keys.find(std::string(name));
-        if (it == m_node->keys.end())
-            return nullptr;
-        return std::make_unique<MemoryStorage>(it->second, m_writable);
-    }
-    bool SetBinaryValue(std::string_view name, std::span<const std::uint8_t> data) override
-    {
-        if (!m_writable)
-            return false;
-        m_node->values[std::string(name)] = Bytes(data.begin(), data.end());
-        return true;
-    }
-    std::optional<Bytes> QueryBinaryValue(std::string_view name) override
-    {
-        const auto it = m_node->values.find(std::string(name));
-        return it == m_node->values.end() ? std::nullopt : std::optional<Bytes>(it->second);
-    }
-    bool SetStringValue(std::string_view name, std::string_view value) override
-    {
-        return SetBinaryValue(name, Bytes(value.begin(), value.end()));
-    }
-
-private:
-    std::shared_ptr<MemoryKey> m_node;
-    bool m_writable;
-};
+SettingsValue Value(const Bytes& bytes)
+{
+    return SettingsValue::FromBytes(bytes);
+}
 
 // A top-level window as the platform keeps it: a normal rectangle, a state,
 // and the show commands it was given.
@@ -110,8 +56,11 @@ public:
     int placementsApplied = 0;
     bool foreground = false;
 
+    WindowMetrics metrics;
+
     LayoutRect WorkArea() const override { return work; }
     std::vector<LayoutRect> ScreenAreas() const override { return {work}; }
+    WindowMetrics Metrics() const override { return metrics; }
     std::optional<WindowPlacement> GetPlacement() const override
     {
         WindowPlacement p;
@@ -128,7 +77,12 @@ public:
     void SetPlacement(const WindowPlacement& p) override
     {
         EXPECT_EQ(p.showCmd, std::uint32_t{kShowHide}) << "applying must not show the window";
+        // As Qt does: a client area below the minimum grows from its top-left corner.
         normal = p.normalPosition;
+        normal.right = static_cast<std::int32_t>(
+            normal.left + std::max<std::int64_t>(normal.Width(), metrics.minimumWidth));
+        normal.bottom = static_cast<std::int32_t>(
+            normal.top + std::max<std::int64_t>(normal.Height(), metrics.minimumHeight));
         state = State::Normal;
         ++placementsApplied;
     }
@@ -149,6 +103,7 @@ class FakeBands : public IBandList {
 public:
     std::vector<BandInfo> bands;
 
+    void Refresh() override {}
     int Count() const override { return static_cast<int>(bands.size()); }
     std::optional<BandInfo> GetBand(int i) const override { return bands.at(i); }
     int IdToIndex(std::uint32_t id) const override
@@ -257,22 +212,19 @@ std::shared_ptr<MemoryKey> Save(const Frame& frame)
     return root;
 }
 
-Bytes Dword(std::uint32_t v)
+SettingsValue Dword(std::uint32_t v)
 {
-    const auto b = EncodeDword(v);
-    return Bytes(b.begin(), b.end());
+    return SettingsValue::FromBytes(EncodeDword(v));
 }
 
-Bytes PlacementBytes(const WindowPlacement& p)
+SettingsValue PlacementBytes(const WindowPlacement& p)
 {
-    const auto b = EncodePlacement(p);
-    return Bytes(b.begin(), b.end());
+    return SettingsValue::FromBytes(EncodePlacement(p));
 }
 
-Bytes BandBytes(const BandInfo& info)
+SettingsValue BandBytes(const BandInfo& info)
 {
-    const auto b = EncodeBandInfo(info);
-    return Bytes(b.begin(), b.end());
+    return SettingsValue::FromBytes(EncodeBandInfo(info));
 }
 
 TEST(WindowStateTest, LayoutSurvivesARestartExactly)
@@ -291,24 +243,24 @@ TEST(WindowStateTest, LayoutSurvivesARestartExactly)
     EXPECT_EQ(general.values.at("SM_CXSCREEN"), Dword(1280));
     EXPECT_EQ(general.values.at("SM_CYSCREEN"), Dword(1024));
     const MemoryKey& mainWindow = *saved->keys.at("MainWindow");
-    EXPECT_EQ(mainWindow.values.at("placement").size(), kPlacementSize);
+    EXPECT_EQ(mainWindow.values.at("placement").bytes.size(), kPlacementSize);
     EXPECT_EQ(mainWindow.keys.at("Wnd-0xfffffffe")->values.at("visible"), Dword(0));
     const MemoryKey& rebar = *mainWindow.keys.at("Wnd-0xffffffff");
     ASSERT_EQ(rebar.values.size(), 2u);
-    const auto band0 = DecodeBandInfo(rebar.values.at("band0"));
+    const auto band0 = DecodeBandInfo(rebar.values.at("band0").bytes);
     ASSERT_TRUE(band0);
     EXPECT_EQ(band0->fMask, 0x363u);
     EXPECT_EQ(band0->wID, kToolBand);
-    EXPECT_EQ(rebar.values.at("band1").size(), kBandInfoSize);
+    EXPECT_EQ(rebar.values.at("band1").bytes.size(), kBandInfoSize);
     EXPECT_TRUE(mainWindow.keys.count("Wnd-0xfffffffd"));
-    const auto stored = DecodePlacement(mainWindow.values.at("placement"));
+    const auto stored = DecodePlacement(mainWindow.values.at("placement").bytes);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->flags, 0u) << "only the restore-to-maximised flag is kept";
 
-    const MemoryKey untouched = saved->DeepCopy();
+    const auto untouched = DeepCopy(*saved);
     Frame after;
     after.RestoreFrom(saved);
-    EXPECT_TRUE(*saved == untouched) << "a restore writes nothing";
+    EXPECT_TRUE(*saved == *untouched) << "a restore writes nothing";
 
     EXPECT_EQ(after.window->normal.left, 120);
     EXPECT_EQ(after.window->normal.top, 90);
@@ -355,8 +307,8 @@ TEST(WindowStateTest, PlacementIsScaledToTheNewWorkArea)
 
     // Stored extents that are unreadable, zero, negative or of the wrong size
     // leave the placement unscaled instead of collapsing it.
-    for (const Bytes& width :
-         {Dword(0), Dword(static_cast<std::uint32_t>(-1600)), Bytes{0x40, 6}, Bytes(8, 0x40)}) {
+    for (const SettingsValue& width : {Dword(0), Dword(static_cast<std::uint32_t>(-1600)),
+                                       Value(Bytes{0x40, 6}), Value(Bytes(8, 0x40))}) {
         saved->keys.at("General")->values["SM_CXSCREEN"] = width;
         saved->keys.at("General")->values.erase("SM_CYSCREEN");
         Frame restored({0, 0, 1280, 1024});
@@ -378,7 +330,7 @@ TEST(WindowStateTest, ClosedMinimisedComesBackNormalOrMaximised)
     Frame normalThenMinimised;
     normalThenMinimised.window->state = FakeWindow::State::Minimized;
     const auto normalSaved = Save(normalThenMinimised);
-    const auto p = DecodePlacement(normalSaved->keys.at("MainWindow")->values.at("placement"));
+    const auto p = DecodePlacement(normalSaved->keys.at("MainWindow")->values.at("placement").bytes);
     ASSERT_TRUE(p);
     EXPECT_EQ(p->showCmd, std::uint32_t{kShowNormal});
     Frame a;
@@ -390,7 +342,7 @@ TEST(WindowStateTest, ClosedMinimisedComesBackNormalOrMaximised)
     maximisedThenMinimised.window->state = FakeWindow::State::Minimized;
     maximisedThenMinimised.window->maximizedBeforeMinimized = true;
     const auto maxSaved = Save(maximisedThenMinimised);
-    const auto q = DecodePlacement(maxSaved->keys.at("MainWindow")->values.at("placement"));
+    const auto q = DecodePlacement(maxSaved->keys.at("MainWindow")->values.at("placement").bytes);
     ASSERT_TRUE(q);
     EXPECT_EQ(q->showCmd, std::uint32_t{kShowMaximized});
     EXPECT_EQ(q->flags, kRestoreToMaximized);
@@ -426,9 +378,9 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
     WindowPlacement noArea;
     noArea.showCmd = kShowNormal;
     noArea.normalPosition = {500, 400, 100, 100};
-    for (const std::optional<Bytes>& placement :
-         {std::optional<Bytes>{}, std::optional<Bytes>(Bytes(43, 0)),
-          std::optional<Bytes>(Dword(1)), std::optional<Bytes>(PlacementBytes(noArea))}) {
+    for (const std::optional<SettingsValue>& placement :
+         {std::optional<SettingsValue>{}, std::optional(Value(Bytes(43, 0))), std::optional(Dword(1)),
+          std::optional(PlacementBytes(noArea))}) {
         auto root = Save(reference);
         auto& values = root->keys.at("MainWindow")->values;
         values.erase("placement");
@@ -436,7 +388,7 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
             values["placement"] = *placement;
         Frame frame;
         frame.RestoreFrom(root);
-        SCOPED_TRACE(placement ? placement->size() : 0);
+        SCOPED_TRACE(placement ? placement->bytes.size() : 0);
         EXPECT_EQ(frame.window->placementsApplied, 0);
         EXPECT_TRUE(frame.window->shows.empty());
         EXPECT_EQ(frame.window->normal.left, 10);
@@ -447,7 +399,7 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
     // A "visible" value of the wrong size or type shows the status bar.
     for (const Bytes& visible : {Bytes{0}, Bytes(8, 0), Bytes{}}) {
         auto root = Save(reference);
-        root->keys.at("MainWindow")->keys.at("Wnd-0xfffffffe")->values["visible"] = visible;
+        root->keys.at("MainWindow")->keys.at("Wnd-0xfffffffe")->values["visible"] = Value(visible);
         Frame frame;
         frame.RestoreFrom(root);
         EXPECT_TRUE(frame.statusBar->visible);
@@ -523,8 +475,8 @@ TEST(WindowStateTest, BandsComeBackInStoredOrderByIdAndDamagedRecordsAreSkipped)
     BandInfo notARecord = Band(kToolBand, 10);
     notARecord.cbSize = 100;
     BandInfo absurd = Band(kExtraBand, 0xFFFFFF00u, kBandStyleBreak);
-    Bytes truncated = BandBytes(Band(kToolBand, 10));
-    truncated.pop_back();
+    SettingsValue truncated = BandBytes(Band(kToolBand, 10));
+    truncated.bytes.pop_back();
     rebar.values["band0"] = BandBytes(gone);
     rebar.values["band1"] = truncated;
     rebar.values["band2"] = BandBytes(notARecord);
