@@ -40,6 +40,25 @@ int HexValue(unsigned char c)
     return (c | 0x20) - 'a' + 10;
 }
 
+// %XX escapes in a name; a '%' not followed by two hex digits is itself.
+std::string UnescapedName(std::string_view name)
+{
+    std::string out;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c == '%' && i + 2 < name.size() && IsHexDigit(static_cast<unsigned char>(name[i + 1])) &&
+            IsHexDigit(static_cast<unsigned char>(name[i + 2]))) {
+            out.push_back(static_cast<char>(HexValue(static_cast<unsigned char>(name[i + 1])) * 16 +
+                                            HexValue(static_cast<unsigned char>(name[i + 2]))));
+            i += 2;
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
+// Qt writes a key's groups joined with '\'; '/' is read the same way.
 std::vector<std::string> SplitPath(std::string_view path)
 {
     std::vector<std::string> parts;
@@ -47,7 +66,7 @@ std::vector<std::string> SplitPath(std::string_view path)
     for (std::size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == '/' || path[i] == '\\') {
             if (i > start)
-                parts.emplace_back(path.substr(start, i - start));
+                parts.push_back(UnescapedName(path.substr(start, i - start)));
             start = i + 1;
         }
     }
@@ -215,15 +234,15 @@ std::string EncodeValue(const SettingsValue& value)
     return {};
 }
 
-// A key name that reads back as itself: the characters the format reserves
-// (and spaces, which reading trims) as %XX. '%' itself stays, since names
-// are not unescaped on reading.
+// A key name that reads back as itself: the characters the format reserves,
+// '%' and spaces (which reading trims) as %XX, as Qt writes them.
 std::string EscapedName(std::string_view name)
 {
     std::string out;
     for (const char ch : name) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c <= 0x20 || c == 0x7f || std::string_view("=/\\[];#\",").find(ch) != std::string_view::npos) {
+        if (c <= 0x20 || c == 0x7f ||
+            std::string_view("%=/\\[];#\",").find(ch) != std::string_view::npos) {
             char digits[4];
             std::snprintf(digits, sizeof digits, "%%%02X", c);
             out += digits;
@@ -283,7 +302,7 @@ SettingsKey ParseSettingsText(std::string_view text)
             if (line.back() != ']')
                 continue;
             const std::string_view name = Trimmed(line.substr(1, line.size() - 2));
-            if (name == kGeneralGroup)
+            if (name == kGeneralGroup || name.empty())
                 section.clear();
             else if (name == kGeneralSection)
                 section = {std::string(kGeneralGroup)};
@@ -311,16 +330,16 @@ std::string WriteSettingsText(const SettingsKey& root)
 {
     std::string out;
     WriteSection(out, std::string(kGeneralGroup), root, false);
+    std::vector<std::pair<std::string, const SettingsKey*>> sections;
     for (const auto& [name, key] : root.keys) {
-        if (!key)
-            continue;
-        std::string header = EscapedName(name);
-        if (name == kGeneralGroup)
-            header = kGeneralSection;
-        else if (header == kGeneralSection)
-            header = "%25General";
-        WriteSection(out, header, *key, true);
+        if (key)
+            sections.emplace_back(name == kGeneralGroup ? std::string(kGeneralSection) : EscapedName(name),
+                                  key.get());
     }
+    std::sort(sections.begin(), sections.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [header, key] : sections)
+        WriteSection(out, header, *key, true);
     return out;
 }
 

@@ -12,7 +12,7 @@
 //
 // Group "General" is written as section [%General], as Qt does, because a
 // plain [General] section holds the keys outside any group. Sub-keys are
-// joined with '\'.
+// joined with '\', and names %-escaped where needed, as Qt writes them.
 
 #include "app/sstate/settings_tree.h"
 
@@ -24,9 +24,8 @@ namespace sstate {
 // Lines that are not a section header or "name=value" are skipped.
 SettingsKey ParseSettingsText(std::string_view text);
 
-// Keys that hold no values are left out. Key names with characters that the
-// format reserves are written %-escaped; they are not unescaped on reading,
-// so such a name changes once and then stays.
+// Keys that hold no values are left out; names with characters the format
+// reserves are %-escaped. Reading the text gives back the same tree.
 std::string WriteSettingsText(const SettingsKey& root);
 
 }  // namespace sstate

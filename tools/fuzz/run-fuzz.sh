@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Fuzzes the LWOB decoder with libFuzzer, AddressSanitizer and UBSan.
+# Fuzzes the LWOB decoder and the saved window layout (the settings file and
+# the placement rules) with libFuzzer, AddressSanitizer and UBSan.
 #
 #   tools/fuzz/run-fuzz.sh [SECONDS] [libFuzzer options...]
 #
-# Configures and builds the "fuzz" preset (clang) in build-fuzz/, seeds a
-# corpus from res/*.lwo and a few hand-made files, and fuzzes for SECONDS
-# (default 60). The corpus grows in build-fuzz/fuzz/corpus/ from run to run.
-# Exits non-zero when the fuzzer finds a crash; the input that caused it is
-# left in build-fuzz/fuzz/artifacts/ (replay it: kinetta_lwo_fuzzer FILE).
+# Configures and builds the "fuzz" preset (clang) in build-fuzz/, seeds each
+# corpus with hand-made inputs (and res/*.lwo), and fuzzes each target for
+# SECONDS (default 60). The corpora grow in build-fuzz/fuzz/corpus/ from run
+# to run. Exits non-zero when a fuzzer finds a failing input; it is left in
+# build-fuzz/fuzz/artifacts/NAME/ (replay it: kinetta_NAME_fuzzer FILE).
 #
-# Environment: KINETTA_FUZZ_BUILD_DIR replaces build-fuzz/, KINETTA_BUILD_JOBS
+# Environment: KINETTA_FUZZ_TARGETS the targets to fuzz (default "lwo
+# layout"), KINETTA_FUZZ_BUILD_DIR replaces build-fuzz/, KINETTA_BUILD_JOBS
 # the number of compile jobs (default: all cores).
 set -euo pipefail
 
@@ -23,53 +25,103 @@ fi
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${KINETTA_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 jobs="${KINETTA_BUILD_JOBS:-$(nproc)}"
+read -r -a targets <<<"${KINETTA_FUZZ_TARGETS:-lwo layout}"
+for target in "${targets[@]}"; do
+  case $target in
+  lwo | layout) ;;
+  *)
+    echo "run-fuzz.sh: unknown target '$target' (lwo, layout)" >&2
+    exit 2
+    ;;
+  esac
+done
 
 cd "$root"
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" --target kinetta_lwo_fuzzer -j "$jobs"
-fuzzer="$build/tools/fuzz/kinetta_lwo_fuzzer"
+build_targets=()
+for target in "${targets[@]}"; do
+  build_targets+=(--target "kinetta_${target}_fuzzer")
+done
+cmake --build "$build" "${build_targets[@]}" -j "$jobs"
 
-corpus="$build/fuzz/corpus/lwo"
-seeds="$build/fuzz/seeds/lwo"
-artifacts="$build/fuzz/artifacts/"
-mkdir -p "$corpus" "$artifacts"
-rm -rf "$seeds"
-mkdir -p "$seeds"
-
-# --- Seeds: the program's own meshes plus small files that reach the corners
-# of the format. Bytes are built as hex text, big-endian as in the file.
 u16() { printf '%04x' "$(( $1 & 0xffff ))"; }
 u32() { printf '%08x' "$1"; }
 text() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
-chunk() { printf '%s%s%s' "$(text "$1")" "$(u32 $(( ${#2} / 2 )))" "$2"; }
-lwob() {
-  local body
-  body="$(text LWOB)$1"
-  printf '%s%s%s' "$(text FORM)" "$(u32 $(( ${#body} / 2 )))" "$body"
+
+# --- LWOB seeds: the program's own meshes plus small files that reach the
+# corners of the format. Bytes are built as hex text, big-endian as in the file.
+lwo_seeds() {
+  chunk() { printf '%s%s%s' "$(text "$1")" "$(u32 $(( ${#2} / 2 )))" "$2"; }
+  lwob() {
+    local body
+    body="$(text LWOB)$1"
+    printf '%s%s%s' "$(text FORM)" "$(u32 $(( ${#body} / 2 )))" "$body"
+  }
+  write_hex() { printf "$(printf '%s' "$2" | sed 's/../\\x&/g')" > "$seeds/$1"; }
+
+  zero=00000000 one=3f800000 minus_one=bf800000 half=3f000000
+  points="$zero$zero$zero$one$zero$zero$zero$one$zero$one$one$half"
+  settings="$(text COLR)$(u16 4)c8c8c800$(text FLAG)$(u16 2)$(u16 4)$(text GLOS)$(u16 2)$(u16 64)"
+
+  write_hex triangle.lwo "$(lwob "$(chunk SRFS "$(text A)00")$(chunk PNTS "$points")$(chunk POLS "$(u16 3)$(u16 0)$(u16 1)$(u16 2)$(u16 1)")$(chunk SURF "$(text A)00$settings")")"
+
+  polygons="$(u16 4)$(u16 0)$(u16 1)$(u16 3)$(u16 2)$(u16 -1)$(u16 1)"  # quad with one detail
+  polygons+="$(u16 3)$(u16 0)$(u16 1)$(u16 2)$(u16 2)"                   # the detail, on surface 2
+  polygons+="$(u16 1)$(u16 3)$(u16 1)$(u16 2)$(u16 0)$(u16 3)$(u16 2)$(u16 0)$(u16 1)"  # one and two points
+  write_hex details.lwo "$(lwob "$(chunk SRFS "$(text Face)0000$(text sides)00")$(chunk CRVS "")$(chunk PNTS "$points$minus_one$minus_one$minus_one")$(chunk XODD 010203)00$(chunk POLS "$polygons")$(chunk SURF "$(text sides)00$settings")")"
+
+  write_hex lowercase.lwo "$(lwob "$(chunk srfs "$(text s)00")$(chunk pnts "$points")$(chunk pols "$(u16 3)$(u16 2)$(u16 1)$(u16 0)$(u16 1)")$(chunk surf "$(text s)00$(text colr)$(u16 4)ff000000")")"
+
+  for mesh in "$root"/res/*.lwo; do
+    [ -e "$mesh" ] && cp "$mesh" "$seeds/"
+  done
 }
-write_hex() { printf "$(printf '%s' "$2" | sed 's/../\\x&/g')" > "$seeds/$1"; }
 
-zero=00000000 one=3f800000 minus_one=bf800000 half=3f000000
-points="$zero$zero$zero$one$zero$zero$zero$one$zero$one$one$half"
-settings="$(text COLR)$(u16 4)c8c8c800$(text FLAG)$(u16 2)$(u16 4)$(text GLOS)$(u16 2)$(u16 64)"
+# --- Layout seeds: settings files as Kinetta writes them, each followed by
+# the screen it is restored on. The screen is read from the end, last byte
+# first: work area left, top (two bytes each, 4000 meaning 0), width and
+# height (1280 x 1024), the number of other screens, the window's minimum
+# size (112 x 80) and its frame (4, 24, 4, 4).
+layout_seeds() {
+  local screen='\x04\x04\x18\x04\x50\x00\x70\x00\x00\x00\x04\x00\x05\xa0\x0f\xa0\x0f'
+  local band0='@ByteArray(P\0\0\0\x63\x3\0\0\x5\x2\0\0\0\0\0\xff\0\0\0\xff\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xcf\0\0\0\x16\0\0\0\x9f\x1\0\0\0\0\0\0\x1\xeb\0\0\x16\0\0\0\x16\0\0\0\0\0\0\0\x9f\x1\0\0\0\0\0\0\0\0\0\0)'
+  local band1='@ByteArray(P\0\0\0\x63\x3\0\0\x4\x2\0\0\0\0\0\xff\0\0\0\xff\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0V\0\0\0\x16\0\0\0\xac\0\0\0\0\0\0\0\0\xeb\0\0\x16\0\0\0\x16\0\0\0\0\0\0\0\xac\0\0\0\0\0\0\0\0\0\0\0)'
+  # Placements: normal at (150, 110) 760 x 560, maximised, and 1 x 1 at (5, 5).
+  local normal='"@ByteArray(,\0\0\0\0\0\0\0\x1\0\0\0\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\x96\0\0\0n\0\0\0\x8e\x3\0\0\x46\x2\0\0)"'
+  local maximised='"@ByteArray(,\0\0\0\x2\0\0\0\x3\0\0\0\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\x96\0\0\0n\0\0\0\x8e\x3\0\0\x46\x2\0\0)"'
+  local tiny='"@ByteArray(,\0\0\0\0\0\0\0\x1\0\0\0\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff\x5\0\0\0\x5\0\0\0\x6\0\0\0\x6\0\0\0)"'
+  local name placement visible width
+  for name in normal maximised tiny; do
+    placement=${!name}
+    visible=0 width=1280
+    [ "$name" = maximised ] && visible=1
+    [ "$name" = tiny ] && width=1600
+    {
+      printf '[%%General]\nSM_CXSCREEN=%s\nSM_CYSCREEN=1024\n\n[MainWindow]\n' "$width"
+      printf 'Wnd-0xfffffffe\\visible=%s\n' "$visible"
+      printf 'Wnd-0xffffffff\\band0=%s\nWnd-0xffffffff\\band1=%s\n' "$band0" "$band1"
+      printf 'placement=%s\n\n' "$placement"
+      # Values of other types in a section Kinetta does not read.
+      printf '[Other]\nimage=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x6QImage\\0)\nlist=1, 0\n'
+      printf "$screen"
+    } >"$seeds/$name.conf"
+  done
+}
 
-write_hex triangle.lwo "$(lwob "$(chunk SRFS "$(text A)00")$(chunk PNTS "$points")$(chunk POLS "$(u16 3)$(u16 0)$(u16 1)$(u16 2)$(u16 1)")$(chunk SURF "$(text A)00$settings")")"
-
-polygons="$(u16 4)$(u16 0)$(u16 1)$(u16 3)$(u16 2)$(u16 -1)$(u16 1)"  # quad with one detail
-polygons+="$(u16 3)$(u16 0)$(u16 1)$(u16 2)$(u16 2)"                   # the detail, on surface 2
-polygons+="$(u16 1)$(u16 3)$(u16 1)$(u16 2)$(u16 0)$(u16 3)$(u16 2)$(u16 0)$(u16 1)"  # one and two points
-write_hex details.lwo "$(lwob "$(chunk SRFS "$(text Face)0000$(text sides)00")$(chunk CRVS "")$(chunk PNTS "$points$minus_one$minus_one$minus_one")$(chunk XODD 010203)00$(chunk POLS "$polygons")$(chunk SURF "$(text sides)00$settings")")"
-
-write_hex lowercase.lwo "$(lwob "$(chunk srfs "$(text s)00")$(chunk pnts "$points")$(chunk pols "$(u16 3)$(u16 2)$(u16 1)$(u16 0)$(u16 1)")$(chunk surf "$(text s)00$(text colr)$(u16 4)ff000000")")"
-
-for mesh in "$root"/res/*.lwo; do
-  [ -e "$mesh" ] && cp "$mesh" "$seeds/"
+for target in "${targets[@]}"; do
+  fuzzer="$build/tools/fuzz/kinetta_${target}_fuzzer"
+  corpus="$build/fuzz/corpus/$target"
+  seeds="$build/fuzz/seeds/$target"
+  artifacts="$build/fuzz/artifacts/$target/"
+  mkdir -p "$corpus" "$artifacts"
+  rm -rf "$seeds"
+  mkdir -p "$seeds"
+  "${target}_seeds"
+  # The first folder collects new inputs; the seeds are only read.
+  echo "Fuzzing target '$target' for ${seconds}s"
+  if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+        -dict="$root/tools/fuzz/$target.dict" -artifact_prefix="$artifacts" "$@" "$corpus" "$seeds"; then
+    echo "run-fuzz.sh: the $target fuzzer found a failing input; see $artifacts" >&2
+    exit 1
+  fi
 done
-
-# --- Fuzz. The first folder collects new inputs; the seeds are only read.
-echo "Fuzzing the LWOB decoder for ${seconds}s"
-if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-      -dict="$root/tools/fuzz/lwo.dict" -artifact_prefix="$artifacts" "$@" "$corpus" "$seeds"; then
-  echo "run-fuzz.sh: the fuzzer found a failing input; see $artifacts" >&2
-  exit 1
-fi
