@@ -58,8 +58,15 @@ public:
 
     WindowMetrics metrics;
 
+    std::vector<LayoutRect> otherScreens;
+
     LayoutRect WorkArea() const override { return work; }
-    std::vector<LayoutRect> ScreenAreas() const override { return {work}; }
+    std::vector<LayoutRect> ScreenAreas() const override
+    {
+        std::vector<LayoutRect> all{work};
+        all.insert(all.end(), otherScreens.begin(), otherScreens.end());
+        return all;
+    }
     WindowMetrics Metrics() const override { return metrics; }
     std::optional<WindowPlacement> GetPlacement() const override
     {
@@ -406,33 +413,17 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
         EXPECT_EQ(frame.statusBar->shows.back(), kShowNoActivate);
     }
 
-    // Hand-made placements: a window off every screen, an absurdly large one
-    // and one that asks to be hidden all come back reachable.
-    struct Case {
-        LayoutRect normal;
-        std::uint32_t showCmd;
-        LayoutRect expected;
-    };
-    const Case cases[] = {
-        {{5000, 6000, 5800, 6600}, kShowNormal, {480, 424, 1280, 1024}},
-        {{-9000, -9000, -8200, -8400}, kShowNormal, {0, 0, 800, 600}},
-        {{-50000, 40, 150000, 100000}, kShowNormal, {0, 0, 1280, 1024}},
-        {{100, 100, 900, 700}, kShowHide, {100, 100, 900, 700}},
-        {{100, 100, 900, 700}, 0xDEADBEEF, {100, 100, 900, 700}},
-    };
-    for (const Case& c : cases) {
+    // A placement that asks to be hidden, or for no known show command,
+    // comes back shown normally.
+    for (const std::uint32_t showCmd : {std::uint32_t{kShowHide}, 0xDEADBEEFu}) {
         auto root = Save(reference);
         WindowPlacement p;
-        p.showCmd = c.showCmd;
-        p.normalPosition = c.normal;
+        p.showCmd = showCmd;
+        p.normalPosition = {100, 100, 900, 700};
         root->keys.at("MainWindow")->values["placement"] = PlacementBytes(p);
         Frame frame;
         frame.RestoreFrom(root);
-        SCOPED_TRACE(c.normal.left);
-        EXPECT_EQ(frame.window->normal.left, c.expected.left);
-        EXPECT_EQ(frame.window->normal.top, c.expected.top);
-        EXPECT_EQ(frame.window->normal.right, c.expected.right);
-        EXPECT_EQ(frame.window->normal.bottom, c.expected.bottom);
+        EXPECT_EQ(frame.window->normal.right, 900);
         EXPECT_EQ(frame.window->shows, std::vector<std::int32_t>{kShowNormal});
         EXPECT_TRUE(frame.window->visible);
     }
@@ -442,6 +433,70 @@ TEST(WindowStateTest, MissingKeysAndDamagedValuesGiveTheDefaults)
     MemoryStorage storage(readOnly, false);
     reference.manager.Store(storage);
     EXPECT_TRUE(readOnly->keys.empty() && readOnly->values.empty());
+}
+
+// Stored rectangles are client areas; the window they make is grown to its
+// minimum size and framed by the window system. That window, not the
+// rectangle, must fit a screen.
+TEST(WindowStateTest, DamagedRectanglesComeBackAsWindowsThatFitAScreen)
+{
+    const WindowMetrics metrics{112, 80, 4, 24, 4, 4};
+    const LayoutRect secondScreen{1280, 0, 2560, 1024};
+    struct Case {
+        const char* what;
+        LayoutRect stored;
+        LayoutRect expected;  // the client area after the restore
+    };
+    const Case cases[] = {
+        // Grown to 112 x 80, its title bar brought down onto the screen.
+        {"1 x 1 at (5, 5)", {5, 5, 6, 6}, {5, 24, 117, 104}},
+        {"50 x 50 at (5, 5)", {5, 5, 55, 55}, {5, 24, 117, 104}},
+        // Grown to 80 pixels tall, so no longer on the screen: moved up, and
+        // narrowed so that its borders fit.
+        {"15 pixels tall at the bottom", {0, 1009, 1280, 1024}, {4, 940, 1276, 1020}},
+        {"huge", {-50, -50, 5000, 4000}, {4, 24, 1276, 1020}},
+        {"off every screen", {5000, 6000, 5800, 6600}, {476, 420, 1276, 1020}},
+        {"far to the left", {-9000, -9000, -8200, -8400}, {4, 24, 804, 624}},
+        {"fits as it is", {100, 100, 900, 700}, {100, 100, 900, 700}},
+        {"wholly on the second screen", {1400, 100, 2000, 600}, {1400, 100, 2000, 600}},
+        // Across both screens, mostly on the second: moved onto it.
+        {"across both screens", {1200, 100, 1800, 600}, {1284, 100, 1884, 600}},
+    };
+    WindowPlacement p;
+    p.showCmd = kShowNormal;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Frame frame;
+        frame.window->metrics = metrics;
+        frame.window->otherScreens = {secondScreen};
+        p.normalPosition = c.stored;
+        auto root = Save(frame);
+        root->keys.at("MainWindow")->values["placement"] = PlacementBytes(p);
+        frame.RestoreFrom(root);
+        const LayoutRect& n = frame.window->normal;
+        EXPECT_EQ(n.left, c.expected.left);
+        EXPECT_EQ(n.top, c.expected.top);
+        EXPECT_EQ(n.right, c.expected.right);
+        EXPECT_EQ(n.bottom, c.expected.bottom);
+        const LayoutRect outer{n.left - 4, n.top - 24, n.right + 4, n.bottom + 4};
+        const bool onFirst = outer.left >= 0 && outer.right <= 1280;
+        const bool onSecond = outer.left >= 1280 && outer.right <= 2560;
+        EXPECT_TRUE((onFirst || onSecond) && outer.top >= 0 && outer.bottom <= 1024);
+        EXPECT_EQ(frame.window->shows, std::vector<std::int32_t>{kShowNormal});
+    }
+
+    // A minimum larger than the screen: the window keeps its minimum and its
+    // top-left corner, title bar included, goes to the screen's.
+    Frame small({0, 0, 800, 600});
+    small.window->metrics = {1000, 700, 4, 24, 4, 4};
+    p.normalPosition = {300, 300, 400, 400};
+    auto root = Save(small);
+    root->keys.at("MainWindow")->values["placement"] = PlacementBytes(p);
+    small.RestoreFrom(root);
+    EXPECT_EQ(small.window->normal.left, 4);
+    EXPECT_EQ(small.window->normal.top, 24);
+    EXPECT_EQ(small.window->normal.Width(), 1000);
+    EXPECT_EQ(small.window->normal.Height(), 700);
 }
 
 TEST(WindowStateTest, BandsComeBackInStoredOrderByIdAndDamagedRecordsAreSkipped)
