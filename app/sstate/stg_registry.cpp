@@ -34,23 +34,35 @@ std::optional<std::string> ReadFile(const QString& path)
     return bytes.toStdString();
 }
 
-// Qt's atomic writes name their temporary file after the target with a dot
-// and six letters or digits. Only those, only regular files of this user,
-// and only when no save could still be writing them.
+// Qt's atomic writes, where the file system cannot make an unnamed file,
+// name their temporary file after the target with a dot and six random
+// letters and digits. Only those are removed: regular files of this user that
+// no save could still be writing, and whose suffix mixes cases as a random
+// one almost always does; a suffix a person would choose ("backup", "Old123",
+// "BACKUP") is left alone.
+bool IsStaleTemporaryFile(const QFileInfo& candidate, const QString& targetName,
+                          const QDateTime& staleBefore)
+{
+    static const QRegularExpression kRandomSuffix(QStringLiteral("^[A-Za-z0-9]{6}$"));
+    static const QRegularExpression kWordLike(QStringLiteral("^([A-Z]?[a-z0-9]*|[A-Z0-9]*)$"));
+    const QString name = candidate.fileName();
+    if (!name.startsWith(targetName + QLatin1Char('.')))
+        return false;
+    const QString suffix = name.mid(targetName.size() + 1);
+    return kRandomSuffix.match(suffix).hasMatch() && !kWordLike.match(suffix).hasMatch() &&
+           !candidate.isSymLink() && candidate.isFile() && candidate.ownerId() == ::geteuid() &&
+           candidate.lastModified().toUTC() < staleBefore;
+}
+
 void RemoveStaleTemporaryFiles(const QFileInfo& target)
 {
-    const QRegularExpression pattern(
-        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(target.fileName())));
     const QDateTime staleBefore =
         QDateTime::currentDateTimeUtc().addSecs(-kStaleTemporarySeconds);
     const QFileInfoList candidates = target.dir().entryInfoList(
         {target.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& candidate : candidates) {
-        if (!pattern.match(candidate.fileName()).hasMatch() || candidate.isSymLink() ||
-            !candidate.isFile() || candidate.ownerId() != ::geteuid() ||
-            candidate.lastModified().toUTC() >= staleBefore)
-            continue;
-        QFile::remove(candidate.filePath());
+        if (IsStaleTemporaryFile(candidate, target.fileName(), staleBefore))
+            QFile::remove(candidate.filePath());
     }
 }
 

@@ -4,9 +4,12 @@
 
 #include "app/sstate/layout_blobs.h"
 #include "app/sstate/qt_window_layout.h"
+#include "app/sstate/stg_registry.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QCoreApplication>
+#include <QtCore/QDataStream>
+#include <QtCore/QDateTime>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
 #include <QtCore/QSettings>
@@ -17,6 +20,7 @@
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
 
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -90,6 +94,42 @@ QString SettingsFile(const QString& configHome)
     return configHome + QStringLiteral("/Kinetta/Kinetta.conf");
 }
 
+template <std::size_t N>
+QByteArray Blob(const std::array<std::uint8_t, N>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(N));
+}
+
+// A type whose every decoding from a settings file is counted.
+struct DecodeProbe {
+    qint32 value = 0;
+};
+int g_probeDecodes = 0;
+QDataStream& operator<<(QDataStream& out, const DecodeProbe& probe)
+{
+    return out << probe.value;
+}
+QDataStream& operator>>(QDataStream& in, DecodeProbe& probe)
+{
+    ++g_probeDecodes;
+    return in >> probe.value;
+}
+
+QByteArray FileText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& text, const QDateTime& modified)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    file.flush();
+    ASSERT_TRUE(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
 TEST(WindowStateQtTest, RealWindowLayoutIsSavedToTheSettingsFileAndRestored)
 {
     QTemporaryDir configHome;
@@ -97,6 +137,8 @@ TEST(WindowStateQtTest, RealWindowLayoutIsSavedToTheSettingsFileAndRestored)
     // Before the first settings object of the process: Qt reads it once.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
     const QString file = SettingsFile(configHome.path());
+    // Where Qt's settings of the same name have always been.
+    ASSERT_EQ(CStgRegistry::FilePath(), file);
     ASSERT_EQ(QSettings(QStringLiteral("Kinetta"), QStringLiteral("Kinetta")).fileName(), file);
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
 
@@ -225,6 +267,94 @@ TEST(WindowStateQtTest, RealWindowLayoutIsSavedToTheSettingsFileAndRestored)
         TestFrame seventh;
         seventh.ExpectDefaultLayout("unwritable folder");
     }
+}
+
+// A file as earlier versions wrote it through Qt's INI writer restores, while
+// values of other types in a section Kinetta never reads are not decoded
+// (one would make Qt run a decoder of the user's choosing, another ask for
+// 64 GiB) and are kept as they were by the next save. That save also removes
+// temporary files an interrupted save left behind, and nothing else.
+TEST(WindowStateQtTest, EarlierFilesRestoreWithoutDecodingForeignValues)
+{
+    QTemporaryDir configHome;
+    ASSERT_TRUE(configHome.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    const QString file = SettingsFile(configHome.path());
+    const QString folder = configHome.path() + QStringLiteral("/Kinetta/");
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    qRegisterMetaType<DecodeProbe>();
+
+    const QRect saved(70, 80, 620, 400);
+    {
+        QSettings earlier(file, QSettings::IniFormat);
+        earlier.setValue("General/SM_CXSCREEN", quint32(work.width()));
+        earlier.setValue("General/SM_CYSCREEN", quint32(work.height()));
+        WindowPlacement placement;
+        placement.showCmd = 1;
+        placement.normalPosition = {saved.x(), saved.y(), saved.x() + saved.width(),
+                                    saved.y() + saved.height()};
+        earlier.setValue("MainWindow/placement", Blob(EncodePlacement(placement)));
+        earlier.setValue("MainWindow/Wnd-0xfffffffe/visible", quint32(0));
+        BandInfo tool, menu;
+        tool.wID = kToolBand;
+        tool.cx = 300;
+        menu.wID = kMenuBand;
+        menu.fStyle = kBandStyleBreak;
+        menu.cx = 400;
+        earlier.setValue("MainWindow/Wnd-0xffffffff/band0", Blob(EncodeBandInfo(tool)));
+        earlier.setValue("MainWindow/Wnd-0xffffffff/band1", Blob(EncodeBandInfo(menu)));
+        earlier.setValue("Other/probe", QVariant::fromValue(DecodeProbe{7}));
+    }
+    ASSERT_EQ(g_probeDecodes, 0);
+    // The probe's section alone, to show below that Qt's reader does decode it.
+    const QString probeOnly = configHome.path() + QStringLiteral("/probe.conf");
+    ASSERT_TRUE(QFile::copy(file, probeOnly));
+    const QByteArray foreign = "[Lists]\nhuge=@Variant(\\0\\0\\0\\t\\0\\x7f\\xff\\xff\\xff)\n";
+    {
+        QFile append(file);
+        ASSERT_TRUE(append.open(QIODevice::Append));
+        append.write("\n" + foreign);
+    }
+    QByteArray probeLine;
+    for (const QByteArray& line : FileText(file).split('\n')) {
+        if (line.startsWith("probe="))
+            probeLine = line;
+    }
+    ASSERT_FALSE(probeLine.isEmpty());
+
+    const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-2 * 3600);
+    const QStringList stale{"Kinetta.conf.qT3xZb", "Kinetta.conf.a1B2c3"};
+    const QStringList kept{"Kinetta.conf.lock", "Kinetta.conf.backup", "Kinetta.conf.Old123",
+                           "Kinetta.conf.qT3xZ", "Other.conf.qT3xZb", "Kinetta.conf.qT3xZb.tmp"};
+    for (const QString& name : stale + kept)
+        WriteFile(folder + name, "[MainWindow]\n", old);
+    const QString fresh = folder + QStringLiteral("Kinetta.conf.Fr3shA");
+    WriteFile(fresh, "[Main", QDateTime::currentDateTimeUtc());
+    ASSERT_TRUE(QFile::link(folder + "Kinetta.conf.backup", folder + "Kinetta.conf.L1nkAb"));
+
+    {
+        TestFrame frame;
+        EXPECT_EQ(frame.window->geometry(), saved);
+        EXPECT_TRUE(frame.window->statusBar()->isHidden());
+        EXPECT_TRUE(frame.ToolBandAboveMenuBand());
+        EXPECT_TRUE(SaveLayout(frame.manager));
+    }
+    EXPECT_EQ(g_probeDecodes, 0) << "a value of another type was decoded";
+
+    const QByteArray text = FileText(file);
+    EXPECT_TRUE(text.contains(probeLine)) << text.constData();
+    EXPECT_TRUE(text.contains(foreign)) << text.constData();
+    EXPECT_EQ(TestFrame().window->geometry(), saved);
+    for (const QString& name : stale)
+        EXPECT_FALSE(QFile::exists(folder + name)) << qPrintable(name);
+    for (const QString& name : kept + QStringList{"Kinetta.conf.Fr3shA"})
+        EXPECT_TRUE(QFile::exists(folder + name)) << qPrintable(name);
+    EXPECT_TRUE(QFileInfo(folder + "Kinetta.conf.L1nkAb").isSymLink()) << "a link is not removed";
+
+    // The probe counts: Qt's own reader decodes the same value.
+    EXPECT_EQ(QSettings(probeOnly, QSettings::IniFormat).value("Other/probe").value<DecodeProbe>().value,
+              7);
+    EXPECT_EQ(g_probeDecodes, 1);
 }
 
 }  // namespace
