@@ -2,6 +2,7 @@
 
 #include <QtGui/QGuiApplication>
 #include <QtGui/QScreen>
+#include <QtGui/QWindow>
 
 namespace sstate {
 
@@ -40,12 +41,14 @@ WindowMetrics CQtTopLevelWindow::Metrics() const
     const QSize minimum = m_window->minimumSize().expandedTo(m_window->minimumSizeHint());
     metrics.minimumWidth = minimum.width();
     metrics.minimumHeight = minimum.height();
-    const QRect frame = m_window->frameGeometry();
-    const QRect client = m_window->geometry();
-    metrics.frameLeft = client.left() - frame.left();
-    metrics.frameTop = client.top() - frame.top();
-    metrics.frameRight = frame.right() - client.right();
-    metrics.frameBottom = frame.bottom() - client.bottom();
+    // Asked of the window itself: the widget's copy may predate the frame.
+    if (const QWindow* window = m_window->windowHandle()) {
+        const QMargins frame = window->frameMargins();
+        metrics.frameLeft = frame.left();
+        metrics.frameTop = frame.top();
+        metrics.frameRight = frame.right();
+        metrics.frameBottom = frame.bottom();
+    }
     return metrics;
 }
 

@@ -32,8 +32,10 @@ struct QtLayoutParts {
 void SetUpAndRestoreLayout(CWindowStateMgr& manager, const QtLayoutParts& parts);
 
 // Queues SetUpAndRestoreLayout behind the events already posted, so that it
-// runs once the frame has been created and shown; then runs afterwards (the
-// frame's own layout pass), if given. Dropped if the frame goes first.
+// runs once the frame has been created and shown, and waits (up to a second)
+// for the window system to show it, so that its frame is known; then runs
+// afterwards (the frame's own layout pass), if given. Dropped if the frame
+// goes first.
 void PostRestoreLayout(CWindowStateMgr manager, QtLayoutParts parts,
                        std::function<void()> afterwards = {});
 

@@ -226,7 +226,38 @@ similar_picture default_top damaged_top || fail "damaged file: the bands are not
 similar_picture default_bottom damaged_bottom || fail "damaged file: the status bar is not shown"
 close_kinetta "damaged file"
 
-# 4. A read-only settings folder: the save fails, the close goes on.
+# 4. Damaged rectangles (1 x 1 near the corner, 15 pixels tall at the bottom,
+# far larger than the screen): the window, frame and title bar included,
+# comes back on the screen.
+le32() {
+    local v=$(($1 & 0xffffffff))
+    printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255))
+}
+# placement_value LEFT TOP RIGHT BOTTOM: a normal placement as Kinetta stores it.
+placement_value() {
+    printf '@ByteArray(%s%s%s%s%s%s%s%s%s%s%s)' "$(le32 44)" "$(le32 0)" "$(le32 1)" "$(le32 -1)" \
+        "$(le32 -1)" "$(le32 -1)" "$(le32 -1)" "$(le32 "$1")" "$(le32 "$2")" "$(le32 "$3")" "$(le32 "$4")"
+}
+for rectangle in "5 5 6 6" "0 1009 1280 1024" "-50 -50 5000 4000"; do
+    # shellcheck disable=SC2086
+    printf '[%%General]\nSM_CXSCREEN=1280\nSM_CYSCREEN=1024\n\n[MainWindow]\nplacement=%s\n' \
+        "$(placement_value $rectangle)" >"$conf"
+    start_kinetta
+    read -r frame_left frame_right frame_top frame_bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS |
+        sed -n 's/.*= *//p' | tr -d ',')
+    client_origin
+    outer_left=$((origin_x - ${frame_left:-0}))
+    outer_top=$((origin_y - ${frame_top:-0}))
+    outer_right=$((origin_x + client_width + ${frame_right:-0}))
+    outer_bottom=$((origin_y + client_height + ${frame_bottom:-0}))
+    [ "${frame_top:-0}" -gt 0 ] || fail "no frame from the window manager"
+    [ "$outer_left" -ge 0 ] && [ "$outer_top" -ge 0 ] && [ "$outer_right" -le 1280 ] &&
+        [ "$outer_bottom" -le 1024 ] ||
+        fail "stored $rectangle: the window spans ($outer_left, $outer_top)-($outer_right, $outer_bottom)"
+    close_kinetta "stored $rectangle"
+done
+
+# 5. A read-only settings folder: the save fails, the close goes on.
 chmod 0444 "$conf"
 chmod 0555 "$conf_dir"
 [ "$(id -u)" -eq 0 ] && chattr +i "$conf" "$conf_dir" 2>/dev/null
