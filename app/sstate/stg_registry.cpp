@@ -22,16 +22,23 @@ constexpr qint64 kMaxFileSize = 1 << 20;
 // save that was killed before it could rename it.
 constexpr qint64 kStaleTemporarySeconds = 60 * 60;
 
-// The text, or empty when the file cannot be read or is too large to be ours.
-std::optional<std::string> ReadFile(const QString& path)
+struct FileText {
+    bool readable = false;
+    // Empty when the file is too large to be ours.
+    std::optional<std::string> text;
+};
+
+FileText ReadFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return {};
     const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes.toStdString();
+    if (file.error() != QFileDevice::NoError)
+        return {};
+    if (bytes.size() > kMaxFileSize)
+        return {true, std::nullopt};
+    return {true, bytes.toStdString()};
 }
 
 // Qt's atomic writes, where the file system cannot make an unnamed file,
@@ -81,11 +88,11 @@ std::unique_ptr<CStgRegistry> CStgRegistry::OpenRoot()
     const QString path = FilePath();
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return nullptr;
-    const std::optional<std::string> text = ReadFile(path);
-    if (!text)
+    const FileText file = ReadFile(path);
+    if (!file.text)
         return nullptr;
     return std::unique_ptr<CStgRegistry>(new CStgRegistry(
-        path, std::make_shared<SettingsKey>(ParseSettingsText(*text)), false));
+        path, std::make_shared<SettingsKey>(ParseSettingsText(*file.text)), false));
 }
 
 std::unique_ptr<CStgRegistry> CStgRegistry::CreateRoot()
@@ -93,9 +100,14 @@ std::unique_ptr<CStgRegistry> CStgRegistry::CreateRoot()
     const QString path = FilePath();
     if (path.isEmpty())
         return nullptr;
-    // Values this program does not know are carried over into the new file.
-    const std::optional<std::string> text = ReadFile(path);
-    auto tree = std::make_shared<SettingsKey>(text ? ParseSettingsText(*text) : SettingsKey{});
+    // Values this program does not know are carried over into the new file;
+    // a file that exists but cannot be read is not replaced. One too large
+    // to be ours is.
+    const FileText file = ReadFile(path);
+    if (!file.readable && QFileInfo::exists(path))
+        return nullptr;
+    auto tree = std::make_shared<SettingsKey>(file.text ? ParseSettingsText(*file.text)
+                                                        : SettingsKey{});
     return std::unique_ptr<CStgRegistry>(new CStgRegistry(path, std::move(tree), true));
 }
 
