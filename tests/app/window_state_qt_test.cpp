@@ -4,6 +4,7 @@
 
 #include "app/sstate/layout_blobs.h"
 #include "app/sstate/qt_window_layout.h"
+#include "app/sstate/settings_text.h"
 #include "app/sstate/stg_registry.h"
 
 #include <gtest/gtest.h>
@@ -355,6 +356,43 @@ TEST(WindowStateQtTest, EarlierFilesRestoreWithoutDecodingForeignValues)
     EXPECT_EQ(QSettings(probeOnly, QSettings::IniFormat).value("Other/probe").value<DecodeProbe>().value,
               7);
     EXPECT_EQ(g_probeDecodes, 1);
+}
+
+// Every byte value, and digits after escapes, read the same through Qt's INI
+// reader and through ours, whichever wrote the file.
+TEST(WindowStateQtTest, ByteArraysReadTheSameThroughQtAndThroughKinetta)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i)).append("0a;,= F\\\""[i % 9]);
+    const std::vector<std::uint8_t> bytes(all.begin(), all.end());
+
+    const QString ours = folder.path() + QStringLiteral("/ours.conf");
+    SettingsKey tree;
+    tree.Child("General").values["all"] = SettingsValue::FromBytes(bytes);
+    tree.Child("MainWindow").Child("Wnd-0xffffffff").values["band0"] = SettingsValue::FromBytes(bytes);
+    {
+        QFile file(ours);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(WriteSettingsText(tree)));
+    }
+    QSettings byQt(ours, QSettings::IniFormat);
+    EXPECT_EQ(byQt.value("General/all").toByteArray(), all);
+    EXPECT_EQ(byQt.value("MainWindow/Wnd-0xffffffff/band0").toByteArray(), all);
+
+    const QString theirs = folder.path() + QStringLiteral("/theirs.conf");
+    {
+        QSettings qt(theirs, QSettings::IniFormat);
+        qt.setValue("General/all", all);
+        qt.setValue("General/width", quint32(4294967295u));
+    }
+    const SettingsKey read = ParseSettingsText(FileText(theirs).toStdString());
+    ASSERT_TRUE(read.keys.count("General"));
+    EXPECT_EQ(read.keys.at("General")->values.at("all").Bytes(), bytes);
+    EXPECT_EQ(read.keys.at("General")->values.at("width").Bytes(),
+              (std::vector<std::uint8_t>{0xff, 0xff, 0xff, 0xff}));
 }
 
 }  // namespace
