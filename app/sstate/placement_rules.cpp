@@ -20,7 +20,7 @@ struct Span {
     std::int64_t length;
 };
 
-// Lies within [low, high), or is at least as large as its minimum allows and
+// Lies within [low, high), or, larger than that and already at its minimum,
 // starts at low.
 bool SpanFits(const Span& s, std::int64_t low, std::int64_t high, std::int64_t minimum)
 {

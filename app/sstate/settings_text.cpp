@@ -13,6 +13,9 @@ constexpr std::string_view kByteArrayOpen = "@ByteArray(";
 constexpr std::string_view kGeneralGroup = "General";
 // The section name of group "General"; a plain [General] is the top level.
 constexpr std::string_view kGeneralSection = "%General";
+// Kinetta's keys are three deep. Deeper ones are damage, and the tree is
+// walked recursively, so they are skipped.
+constexpr std::size_t kMaxDepth = 16;
 
 bool IsSpace(char c)
 {
@@ -316,7 +319,7 @@ SettingsKey ParseSettingsText(std::string_view text)
         std::vector<std::string> path = section;
         for (std::string& part : SplitPath(Trimmed(line.substr(0, equals))))
             path.push_back(std::move(part));
-        if (path.size() == section.size())
+        if (path.size() == section.size() || path.size() > kMaxDepth)
             continue;
         SettingsKey* key = &root;
         for (std::size_t i = 0; i + 1 < path.size(); ++i)

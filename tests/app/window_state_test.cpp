@@ -5,6 +5,7 @@
 #include "app/sstate/dock_wnd_mgr.h"
 #include "app/sstate/placement_rules.h"
 #include "app/sstate/rebar_state_adapter.h"
+#include "app/sstate/settings_text.h"
 #include "app/sstate/settings_tree.h"
 #include "app/sstate/toggle_window_adapter.h"
 #include "app/sstate/window_state_mgr.h"
@@ -545,6 +546,35 @@ TEST(WindowStateTest, BandsComeBackInStoredOrderByIdAndDamagedRecordsAreSkipped)
     EXPECT_EQ(damaged.bands->ById(kToolBand).cx, 250u);
     EXPECT_EQ(damaged.bands->ById(kExtraBand).cx, 60u) << "the absurd width is not applied";
     EXPECT_EQ(damaged.bands->ById(kExtraBand).fStyle, kBandStyleBreak) << "its style is";
+}
+
+// A damaged file: values of forms Kinetta never writes read as absent and are
+// written back unchanged; a key nested hundreds of thousands deep (the tree is
+// walked recursively) is dropped; the rest still reads.
+TEST(WindowStateTest, DamagedSettingsTextKeepsWhatItCanRead)
+{
+    std::string text = "[%General]\nSM_CXSCREEN=1280\nSM_CYSCREEN=-1\n[Other]\n";
+    text += "img=@Variant(\\0\\0\\0\\x7f)\nlist=1, 0\nhalf=\"@ByteArray(a\n";
+    text += "[MainWindow]\n";
+    for (int i = 0; i < 300000; ++i)
+        text += "a\\";
+    text += "x=1\nWnd-0xfffffffe\\visible=0\n";
+
+    const SettingsKey tree = ParseSettingsText(text);
+    const MemoryKey& general = *tree.keys.at("General");
+    EXPECT_EQ(general.values.at("SM_CXSCREEN").Bytes(), Dword(1280).bytes);
+    EXPECT_FALSE(general.values.at("SM_CYSCREEN").Bytes());
+    const MemoryKey& other = *tree.keys.at("Other");
+    for (const char* name : {"img", "list", "half"})
+        EXPECT_FALSE(other.values.at(name).Bytes()) << name;
+    const MemoryKey& mainWindow = *tree.keys.at("MainWindow");
+    EXPECT_EQ(mainWindow.keys.size(), 1u);
+    EXPECT_EQ(mainWindow.keys.at("Wnd-0xfffffffe")->values.at("visible").Bytes(), Dword(0).bytes);
+
+    const std::string written = WriteSettingsText(tree);
+    EXPECT_NE(written.find("img=@Variant(\\0\\0\\0\\x7f)\nlist=1, 0\n"), std::string::npos)
+        << written;
+    EXPECT_TRUE(ParseSettingsText(written) == tree);
 }
 
 }  // namespace
