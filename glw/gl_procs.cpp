@@ -1,27 +1,36 @@
 #include "glw/gl_procs.h"
 
-#include <GL/glx.h>
+#include "common/kinetta_assert.h"
 
 namespace glw {
 namespace {
 
-GlProc GlxLookup(const char* name)
+template <typename Proc>
+void Find(GlProcLookup lookup, Proc& proc, const char* name, const char* alternative = nullptr)
 {
-    return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    proc = reinterpret_cast<Proc>(lookup(name));
+    if (proc == nullptr && alternative != nullptr)
+        proc = reinterpret_cast<Proc>(lookup(alternative));
 }
-
-GlProcLookup g_lookup = &GlxLookup;
 
 }  // namespace
 
-void SetGlProcLookup(GlProcLookup lookup)
+GlProcs GlProcs::Load(GlProcLookup lookup)
 {
-    g_lookup = lookup ? lookup : &GlxLookup;
-}
-
-GlProc LookupGlProc(const char* name)
-{
-    return g_lookup(name);
+    KINETTA_ASSERT(lookup != nullptr, "pass the loader of the current context's platform");
+    GlProcs procs;
+    Find(lookup, procs.activeTexture, "glActiveTextureARB");
+    Find(lookup, procs.genBuffers, "glGenBuffers", "glGenBuffersARB");
+    Find(lookup, procs.deleteBuffers, "glDeleteBuffers", "glDeleteBuffersARB");
+    Find(lookup, procs.bindBuffer, "glBindBuffer", "glBindBufferARB");
+    Find(lookup, procs.bufferData, "glBufferData", "glBufferDataARB");
+    if (!procs.HasBufferObjects()) {
+        procs.genBuffers = nullptr;
+        procs.deleteBuffers = nullptr;
+        procs.bindBuffer = nullptr;
+        procs.bufferData = nullptr;
+    }
+    return procs;
 }
 
 }  // namespace glw
