@@ -95,6 +95,7 @@ int Model::UploadBuffers(const GlProcs& procs, bool weld)
 {
     if (!procs.HasBufferObjects())
         return 0;
+    KINETTA_ASSERT(HasCurrentContext(), "make the context of procs current before uploading");
     ReleaseBuffers(procs);
     for (Surface& surface : surfaces) {
         // A surface whose indices name no vertex keeps drawing (nothing)
@@ -134,8 +135,9 @@ void Model::ReleaseBuffers(const GlProcs& procs)
     for (Surface& surface : surfaces) {
         SurfaceBuffers& b = surface.buffers;
         if (b.vertexBuffer != 0) {
-            KINETTA_ASSERT(procs.HasBufferObjects(),
-                           "release buffers with the entry points of the context that made them");
+            KINETTA_ASSERT(procs.HasBufferObjects() && HasCurrentContext(),
+                           "release buffers while the context that made them is current, with "
+                           "its entry points");
             const GLuint names[2] = {b.vertexBuffer, b.indexBuffer};
             if (procs.HasBufferObjects())
                 procs.deleteBuffers(2, names);

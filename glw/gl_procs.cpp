@@ -18,6 +18,7 @@ void Find(GlProcLookup lookup, Proc& proc, const char* name, const char* alterna
 GlProcs GlProcs::Load(GlProcLookup lookup)
 {
     KINETTA_ASSERT(lookup != nullptr, "pass the loader of the current context's platform");
+    KINETTA_ASSERT(HasCurrentContext(), "make the context current before loading its entry points");
     GlProcs procs;
     Find(lookup, procs.activeTexture, "glActiveTextureARB");
     Find(lookup, procs.genBuffers, "glGenBuffers", "glGenBuffersARB");
@@ -31,6 +32,12 @@ GlProcs GlProcs::Load(GlProcLookup lookup)
         procs.bufferData = nullptr;
     }
     return procs;
+}
+
+bool HasCurrentContext()
+{
+    // Without a current context OpenGL answers nothing at all.
+    return glGetString(GL_VERSION) != nullptr;
 }
 
 }  // namespace glw

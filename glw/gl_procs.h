@@ -27,7 +27,7 @@ struct GlProcs {
     void(APIENTRY* bufferData)(GLenum target, std::ptrdiff_t size, const void* data,
                                GLenum usage) = nullptr;
 
-    // Asks lookup for every entry point, in the context that is current now.
+    // Asks lookup for every entry point of the context that is current now.
     static GlProcs Load(GlProcLookup lookup);
 
     bool HasMultitexture() const { return activeTexture != nullptr; }
@@ -36,5 +36,9 @@ struct GlProcs {
         return genBuffers && deleteBuffers && bindBuffer && bufferData;
     }
 };
+
+// True when this thread has a current OpenGL context: what contract checks
+// of code that calls OpenGL ask. Not for drawing paths: it is a query.
+bool HasCurrentContext();
 
 }  // namespace glw

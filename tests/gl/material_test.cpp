@@ -161,6 +161,8 @@ TEST_F(MaterialApply, MultitexturePutsDiffuseOnUnitZeroAndReflectionOnUnitOne)
 
 TEST(GlProcsLoad, AsksForEachEntryPointOnceAndTakesBufferObjectsWhole)
 {
+    testing_support::OffscreenGl gl(8, 8);
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
     g_lookedUp.clear();
     const glw::GlProcs procs = glw::GlProcs::Load(&LookupWithoutCoreBuffers);
     const std::vector<std::string> expected{
@@ -173,6 +175,12 @@ TEST(GlProcsLoad, AsksForEachEntryPointOnceAndTakesBufferObjectsWhole)
     EXPECT_FALSE(procs.HasBufferObjects());
     EXPECT_EQ(procs.genBuffers, nullptr);
     EXPECT_EQ(procs.bindBuffer, nullptr);
+}
+
+TEST(GlProcsLoadDeathTest, NeedsACurrentContext)
+{
+    EXPECT_DEATH(glw::GlProcs::Load(&testing_support::OffscreenGl::ProcLookup),
+                 "make the context current");
 }
 
 // The state record selects units from its first call on, before any
