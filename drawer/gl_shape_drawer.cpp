@@ -184,7 +184,7 @@ void GL_ShapeDrawer::drawOutline(const btScalar* m, const btCollisionShape* shap
 void GL_ShapeDrawer::setUpTexturing(const btVector3& color)
 {
     if (m_textureEnabled && !m_textureReady)
-        m_checkerTexture = UploadCheckerTexture();
+        m_checkerTexture = uploadCheckerTexture();
 
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

@@ -76,13 +76,13 @@ bool BuffersMatch(const Surface& surface)
            b.indexCount == surface.indices.size();
 }
 
-bool BindBuffersFor(const Surface& surface, const GlProcs& procs)
+int BindBuffersFor(const Surface& surface, const GlProcs& procs)
 {
     if (!BuffersMatch(surface) || !procs.HasBufferObjects())
-        return false;
+        return 0;
     procs.bindBuffer(GL_ARRAY_BUFFER, surface.buffers.vertexBuffer);
     procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, surface.buffers.indexBuffer);
-    return true;
+    return 1;
 }
 
 void UnbindBuffers(const GlProcs& procs)

@@ -11,8 +11,8 @@ namespace glw {
 bool BuffersMatch(const Surface& surface);
 
 // Binds the surface's buffers when they still match its lists and the
-// context has buffer objects; false means "draw from client arrays".
-bool BindBuffersFor(const Surface& surface, const GlProcs& procs);
+// context has buffer objects: 1; 0 means "draw from client arrays".
+int BindBuffersFor(const Surface& surface, const GlProcs& procs);
 void UnbindBuffers(const GlProcs& procs);
 
 }  // namespace glw
