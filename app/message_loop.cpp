@@ -1,5 +1,7 @@
 #include "app/message_loop.h"
 
+#include "common/kinetta_assert.h"
+
 #include <QtCore/QAbstractEventDispatcher>
 #include <QtCore/QCoreApplication>
 #include <QtCore/QEvent>
@@ -125,6 +127,7 @@ void CMessageLoop::OnQueueEmpty()
 int CMessageLoop::Run()
 {
     QCoreApplication* app = QCoreApplication::instance();
+    KINETTA_ASSERT(app != nullptr, "create the QApplication before running the loop");
     if (app == nullptr)
         return -1;
 

@@ -47,7 +47,7 @@ public:
     bool RemoveIdle(CIdleHandler* handler);
 
     // Runs until the application is told to exit and returns the exit code.
-    // Needs a Q(Core/Gui)Application on this thread.
+    // Needs a Q(Core/Gui)Application on this thread (checked).
     int Run();
 
     // The last filter added is asked first; the first that consumes ends the walk.

@@ -11,7 +11,7 @@ constexpr unsigned char kGrey = 180;
 
 }  // namespace
 
-std::vector<unsigned char> MakeCheckerImage()
+std::vector<unsigned char> makeCheckerImage()
 {
     std::vector<unsigned char> image(kSize * kSize * 3);
     unsigned char* texel = image.data();
@@ -27,9 +27,9 @@ std::vector<unsigned char> MakeCheckerImage()
     return image;
 }
 
-GLuint UploadCheckerTexture()
+GLuint uploadCheckerTexture()
 {
-    const std::vector<unsigned char> image = MakeCheckerImage();
+    const std::vector<unsigned char> image = makeCheckerImage();
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);

@@ -1,5 +1,7 @@
 #include "drawer/gl_shape_drawer.h"
 
+#include "common/kinetta_assert.h"
+
 #include "drawer/checker_texture.h"
 #include "drawer/gl_draw_callback.h"
 
@@ -89,6 +91,11 @@ btVector3 OutlineHalfExtents(const btCollisionShape* shape)
     return (high - low) * btScalar(0.5);
 }
 
+bool HasCurrentContext()
+{
+    return glGetString(GL_VERSION) != nullptr;
+}
+
 bool IsConvexType(int type)
 {
     return type < CONCAVE_SHAPES_START_HERE;
@@ -110,14 +117,18 @@ GL_ShapeDrawer::~GL_ShapeDrawer()
     }
     m_hullCaches.clear();
     m_ownCaches.clear();
-    if (m_textureReady)
+    if (m_textureReady) {
+        KINETTA_ASSERT(m_checkerTexture == 0 || HasCurrentContext(),
+                       "destroy the drawer while the context it drew in is current");
         glDeleteTextures(1, &m_checkerTexture);
+    }
 }
 
 void GL_ShapeDrawer::drawShape(const btScalar* m, const btCollisionShape* shape,
                                const btVector3& color, const btVector3& boundsMin,
                                const btVector3& boundsMax)
 {
+    KINETTA_ASSERT(m != nullptr && shape != nullptr, "pass a matrix and a shape to draw");
     const int type = shape->getShapeType();
     if (type == CUSTOM_CONVEX_SHAPE_TYPE) {
         drawOutline(m, shape);
@@ -173,7 +184,7 @@ void GL_ShapeDrawer::drawOutline(const btScalar* m, const btCollisionShape* shap
 void GL_ShapeDrawer::setUpTexturing(const btVector3& color)
 {
     if (m_textureEnabled && !m_textureReady)
-        m_checkerTexture = UploadCheckerTexture();
+        m_checkerTexture = uploadCheckerTexture();
 
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();

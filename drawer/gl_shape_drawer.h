@@ -24,8 +24,8 @@ public:
     };
 
     GL_ShapeDrawer() = default;
-    // Frees the hull caches and the checker texture; needs the context current
-    // if a texture was made. Shapes keep their user pointers.
+    // Frees the hull caches and the checker texture, in the context it drew
+    // in if a texture was made (checked). Shapes keep their user pointers.
     virtual ~GL_ShapeDrawer();
     GL_ShapeDrawer(const GL_ShapeDrawer&) = delete;
     GL_ShapeDrawer& operator=(const GL_ShapeDrawer&) = delete;

@@ -1,5 +1,7 @@
 #include "drawer/primitive_solids.h"
 
+#include "common/kinetta_assert.h"
+
 namespace {
 
 struct Corner {
@@ -65,6 +67,7 @@ void drawTexturedBox(float x0, float y0, float z0, float x1, float y1, float z1,
 void drawCappedCylinder(GLUquadric* quadric, float height, double topRadius, double baseRadius,
                         int slices, int stacks, int loops)
 {
+    KINETTA_ASSERT(quadric != nullptr, "pass a quadric made by gluNewQuadric");
     // The quadric builds along +z; turned so that +z becomes the view's -y.
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
     gluQuadricOrientation(quadric, GLU_OUTSIDE);

@@ -8,17 +8,17 @@ int BlockStream::Read(void* destination, std::uint32_t count, std::uint32_t* del
 {
     if (delivered != nullptr)
         *delivered = 0;
-    if (position > size)
+    if (m_position > m_size)
         return 0;
     // 64-bit sum: position + count may not fit in 32 bits.
-    const std::uint64_t end = std::uint64_t{position} + count;
-    const std::uint32_t n = end > size ? size - position : count;
+    const std::uint64_t end = std::uint64_t{m_position} + count;
+    const std::uint32_t n = end > m_size ? m_size - m_position : count;
     if (n > 0) {
         if (destination == nullptr)
             return 0;
-        std::memcpy(destination, data + position, n);
+        std::memcpy(destination, m_data + m_position, n);
     }
-    position += n;
+    m_position += n;
     if (delivered != nullptr)
         *delivered = n;
     return 1;
@@ -34,22 +34,22 @@ int BlockStream::Write(const void*, std::uint32_t, std::uint32_t* written)
 int BlockStream::Seek(std::int32_t offset, int fromStart)
 {
     const auto delta = static_cast<std::uint32_t>(offset);
-    position = fromStart != 0 ? delta : position + delta;
+    m_position = fromStart != 0 ? delta : m_position + delta;
     return 1;
 }
 
 void BlockStream::Attach(const unsigned char* bytes, std::uint32_t count)
 {
-    data = bytes;
-    size = count;
-    position = 0;
+    m_data = bytes;
+    m_size = count;
+    m_position = 0;
 }
 
 void BlockStream::Detach()
 {
-    data = nullptr;
-    size = 0;
-    position = 0;
+    m_data = nullptr;
+    m_size = 0;
+    m_position = 0;
 }
 
 }  // namespace glw

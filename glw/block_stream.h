@@ -19,11 +19,11 @@ public:
     // Unchecked on purpose: a position beyond the end makes the next Read fail.
     // Unsigned arithmetic wraps, so a backward seek past 0 lands beyond the end.
     int Seek(std::int32_t offset, int fromStart) override;
-    std::uint32_t Tell() const override { return position; }
+    std::uint32_t Tell() const override { return m_position; }
     int IsWritable() const override { return 0; }
 
-    std::uint32_t Size() const { return size; }
-    const unsigned char* Data() const { return data; }
+    std::uint32_t Size() const { return m_size; }
+    const unsigned char* Data() const { return m_data; }
 
 protected:
     BlockStream() = default;
@@ -33,9 +33,9 @@ protected:
     void Detach();
 
 private:
-    std::uint32_t size = 0;               // 0 when closed
-    const unsigned char* data = nullptr;  // null when closed; not owned here
-    std::uint32_t position = 0;
+    std::uint32_t m_size = 0;               // 0 when closed
+    const unsigned char* m_data = nullptr;  // null when closed; not owned here
+    std::uint32_t m_position = 0;
 };
 
 }  // namespace glw

@@ -1,6 +1,6 @@
 #include "glw/buffer_objects.h"
 
-#include "glw/gl_procs.h"
+#include "common/kinetta_assert.h"
 
 #include <climits>
 #include <cstring>
@@ -9,22 +9,6 @@
 
 namespace glw {
 namespace {
-
-BufferProcs g_procs;
-bool g_looked = false;
-
-template <typename Proc>
-void Find(Proc& proc, const char* name, const char* arbName)
-{
-    proc = reinterpret_cast<Proc>(LookupGlProc(name));
-    if (proc == nullptr)
-        proc = reinterpret_cast<Proc>(LookupGlProc(arbName));
-}
-
-bool Complete(const BufferProcs& p)
-{
-    return p.genBuffers && p.deleteBuffers && p.bindBuffer && p.bufferData;
-}
 
 bool Uploadable(const Surface& surface)
 {
@@ -85,47 +69,34 @@ void Weld(const Surface& surface, std::vector<Vertex>& vertices,
 
 }  // namespace
 
-const BufferProcs* LookUpBufferProcs()
-{
-    if (!g_looked) {
-        Find(g_procs.genBuffers, "glGenBuffers", "glGenBuffersARB");
-        Find(g_procs.deleteBuffers, "glDeleteBuffers", "glDeleteBuffersARB");
-        Find(g_procs.bindBuffer, "glBindBuffer", "glBindBufferARB");
-        Find(g_procs.bufferData, "glBufferData", "glBufferDataARB");
-        g_looked = Complete(g_procs);
-    }
-    return g_looked ? &g_procs : nullptr;
-}
-
-void ResetBufferProcs()
-{
-    g_procs = {};
-    g_looked = false;
-}
-
-const BufferProcs* BoundBuffersFor(const Surface& surface)
+bool BuffersMatch(const Surface& surface)
 {
     const SurfaceBuffers& b = surface.buffers;
-    if (b.vertexBuffer == 0 || b.vertexCount != surface.vertices.size() ||
-        b.indexCount != surface.indices.size() || !g_looked)
-        return nullptr;
-    g_procs.bindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
-    g_procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
-    return &g_procs;
+    return b.vertexBuffer != 0 && b.vertexCount == surface.vertices.size() &&
+           b.indexCount == surface.indices.size();
 }
 
-void UnbindBuffers(const BufferProcs& procs)
+int BindBuffersFor(const Surface& surface, const GlProcs& procs)
+{
+    if (!BuffersMatch(surface) || !procs.HasBufferObjects())
+        return 0;
+    procs.bindBuffer(GL_ARRAY_BUFFER, surface.buffers.vertexBuffer);
+    procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, surface.buffers.indexBuffer);
+    return 1;
+}
+
+void UnbindBuffers(const GlProcs& procs)
 {
     procs.bindBuffer(GL_ARRAY_BUFFER, 0);
     procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
-bool Model::UploadBuffers(bool weld)
+int Model::UploadBuffers(const GlProcs& procs, bool weld)
 {
-    const BufferProcs* procs = LookUpBufferProcs();
-    if (procs == nullptr)
-        return false;
-    ReleaseBuffers();
+    if (!procs.HasBufferObjects())
+        return 0;
+    KINETTA_ASSERT(HasCurrentContext(), "make the context of procs current before uploading");
+    ReleaseBuffers(procs);
     for (Surface& surface : surfaces) {
         // A surface whose indices name no vertex keeps drawing (nothing)
         // through the checks of the client-array path.
@@ -141,32 +112,35 @@ bool Model::UploadBuffers(bool weld)
         }
         SurfaceBuffers& b = surface.buffers;
         GLuint names[2] = {0, 0};
-        procs->genBuffers(2, names);
+        procs.genBuffers(2, names);
         b.vertexBuffer = names[0];
         b.indexBuffer = names[1];
-        procs->bindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
-        procs->bufferData(GL_ARRAY_BUFFER,
+        procs.bindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+        procs.bufferData(GL_ARRAY_BUFFER,
                           static_cast<std::ptrdiff_t>(vertices.size() * sizeof(Vertex)),
                           vertices.data(), GL_STATIC_DRAW);
-        procs->bindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
-        procs->bufferData(GL_ELEMENT_ARRAY_BUFFER,
+        procs.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+        procs.bufferData(GL_ELEMENT_ARRAY_BUFFER,
                           static_cast<std::ptrdiff_t>(indices.size() * sizeof(std::uint32_t)),
                           indices.data(), GL_STATIC_DRAW);
         b.vertexCount = surface.vertices.size();
         b.indexCount = surface.indices.size();
     }
-    UnbindBuffers(*procs);
-    return true;
+    UnbindBuffers(procs);
+    return 1;
 }
 
-void Model::ReleaseBuffers()
+void Model::ReleaseBuffers(const GlProcs& procs)
 {
-    const BufferProcs* procs = g_looked ? &g_procs : nullptr;
     for (Surface& surface : surfaces) {
         SurfaceBuffers& b = surface.buffers;
-        if (procs && b.vertexBuffer != 0) {
+        if (b.vertexBuffer != 0) {
+            KINETTA_ASSERT(procs.HasBufferObjects() && HasCurrentContext(),
+                           "release buffers while the context that made them is current, with "
+                           "its entry points");
             const GLuint names[2] = {b.vertexBuffer, b.indexBuffer};
-            procs->deleteBuffers(2, names);
+            if (procs.HasBufferObjects())
+                procs.deleteBuffers(2, names);
         }
         b.Clear();
     }

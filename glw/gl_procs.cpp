@@ -1,27 +1,43 @@
 #include "glw/gl_procs.h"
 
-#include <GL/glx.h>
+#include "common/kinetta_assert.h"
 
 namespace glw {
 namespace {
 
-GlProc GlxLookup(const char* name)
+template <typename Proc>
+void Find(GlProcLookup lookup, Proc& proc, const char* name, const char* alternative = nullptr)
 {
-    return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    proc = reinterpret_cast<Proc>(lookup(name));
+    if (proc == nullptr && alternative != nullptr)
+        proc = reinterpret_cast<Proc>(lookup(alternative));
 }
-
-GlProcLookup g_lookup = &GlxLookup;
 
 }  // namespace
 
-void SetGlProcLookup(GlProcLookup lookup)
+GlProcs GlProcs::Load(GlProcLookup lookup)
 {
-    g_lookup = lookup ? lookup : &GlxLookup;
+    KINETTA_ASSERT(lookup != nullptr, "pass the loader of the current context's platform");
+    KINETTA_ASSERT(HasCurrentContext(), "make the context current before loading its entry points");
+    GlProcs procs;
+    Find(lookup, procs.activeTexture, "glActiveTextureARB");
+    Find(lookup, procs.genBuffers, "glGenBuffers", "glGenBuffersARB");
+    Find(lookup, procs.deleteBuffers, "glDeleteBuffers", "glDeleteBuffersARB");
+    Find(lookup, procs.bindBuffer, "glBindBuffer", "glBindBufferARB");
+    Find(lookup, procs.bufferData, "glBufferData", "glBufferDataARB");
+    if (!procs.HasBufferObjects()) {
+        procs.genBuffers = nullptr;
+        procs.deleteBuffers = nullptr;
+        procs.bindBuffer = nullptr;
+        procs.bufferData = nullptr;
+    }
+    return procs;
 }
 
-GlProc LookupGlProc(const char* name)
+bool HasCurrentContext()
 {
-    return g_lookup(name);
+    // Without a current context OpenGL answers nothing at all.
+    return glGetString(GL_VERSION) != nullptr;
 }
 
 }  // namespace glw

@@ -1,16 +1,44 @@
 #pragma once
-// Looks up OpenGL extension entry points through the platform's loader.
+// The OpenGL entry points beyond 1.1 that drawing code calls. They belong to
+// one context: whoever sets up drawing in a context loads them once, keeps
+// them, and hands them to whatever draws there.
+
+#include <GL/gl.h>
+
+#include <cstddef>
 
 namespace glw {
 
 using GlProc = void (*)();
+// The platform's loader for the context that is current (GLX, EGL through
+// Qt, Mesa's off-screen library...).
 using GlProcLookup = GlProc (*)(const char* name);
 
-// The default is GLX's loader. Contexts that GLX does not know (Mesa's
-// off-screen contexts in tests) install their own; null restores the default.
-void SetGlProcLookup(GlProcLookup lookup);
+struct GlProcs {
+    // ARB multitexture. Null where the context has a single texture unit:
+    // drawing then takes its one-unit path.
+    void(APIENTRY* activeTexture)(GLenum texture) = nullptr;
 
-// Needs a current context. Null when the entry point is unknown.
-GlProc LookupGlProc(const char* name);
+    // Buffer objects (OpenGL 1.5 or ARB_vertex_buffer_object). All four or
+    // none: a partial set counts as none.
+    void(APIENTRY* genBuffers)(GLsizei n, GLuint* buffers) = nullptr;
+    void(APIENTRY* deleteBuffers)(GLsizei n, const GLuint* buffers) = nullptr;
+    void(APIENTRY* bindBuffer)(GLenum target, GLuint buffer) = nullptr;
+    void(APIENTRY* bufferData)(GLenum target, std::ptrdiff_t size, const void* data,
+                               GLenum usage) = nullptr;
+
+    // Asks lookup for every entry point of the context that is current now.
+    static GlProcs Load(GlProcLookup lookup);
+
+    bool HasMultitexture() const { return activeTexture != nullptr; }
+    bool HasBufferObjects() const
+    {
+        return genBuffers && deleteBuffers && bindBuffer && bufferData;
+    }
+};
+
+// True when this thread has a current OpenGL context: what contract checks
+// of code that calls OpenGL ask. Not for drawing paths: it is a query.
+bool HasCurrentContext();
 
 }  // namespace glw

@@ -1,6 +1,6 @@
 #include "glw/gl_state.h"
 
-#include "glw/multitexture.h"
+#include "common/kinetta_assert.h"
 
 namespace glw {
 namespace {
@@ -38,11 +38,11 @@ void SendIfPending(Slot& slot, Send send)
 
 void GlState::ActiveTexture(int unit)
 {
-    const ActiveTextureProc select = ActiveTextureEntryPoint();
-    if (select == nullptr || unit < 0 || unit >= kUnits)
+    KINETTA_ASSERT(unit >= 0 && unit < kUnits, "select texture unit 0 or 1");
+    if (!m_procs.HasMultitexture() || unit < 0 || unit >= kUnits)
         return;
     if (!m_economy) {
-        select(GL_TEXTURE0_ARB + unit);
+        m_procs.activeTexture(GL_TEXTURE0_ARB + unit);
         return;
     }
     m_activeUnit.wanted = unit;
@@ -53,7 +53,7 @@ GlState::Unit& GlState::ActiveUnit()
     if (!m_activeUnit.wanted) {
         // Unknown after Forget: ask OpenGL once.
         GLint unit = GL_TEXTURE0_ARB;
-        if (ActiveTextureEntryPoint() != nullptr)
+        if (m_procs.HasMultitexture())
             glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &unit);
         const int index = unit - GL_TEXTURE0_ARB;
         m_activeUnit.wanted = m_activeUnit.sent = (index >= 0 && index < kUnits) ? index : 0;
@@ -163,8 +163,8 @@ void GlState::SelectUnit(int index)
 {
     if (m_activeUnit.sent == index)
         return;
-    if (const ActiveTextureProc select = ActiveTextureEntryPoint())
-        select(GL_TEXTURE0_ARB + index);
+    if (m_procs.HasMultitexture())
+        m_procs.activeTexture(GL_TEXTURE0_ARB + index);
     m_activeUnit.sent = index;
 }
 

@@ -9,6 +9,8 @@
 // (Commit). Otherwise every call goes straight to OpenGL as it is made. Both
 // modes leave OpenGL in the same state at every draw call.
 
+#include "glw/gl_procs.h"
+
 #include <GL/gl.h>
 
 #include <array>
@@ -20,12 +22,17 @@ class GlState {
 public:
     static constexpr int kUnits = 2;
 
-    explicit GlState(bool economy = false) : m_economy(economy) {}
+    // procs: the entry points of the context this record stands for.
+    explicit GlState(const GlProcs& procs, bool economy = false)
+        : m_procs(procs), m_economy(economy)
+    {
+    }
 
+    const GlProcs& Procs() const { return m_procs; }
     bool Economy() const { return m_economy; }
 
-    // Selects the texture unit that the texture calls below act on. Ignored
-    // where OpenGL has a single texture unit.
+    // Selects the texture unit (0 or 1) that the texture calls below act on.
+    // Ignored where OpenGL has a single texture unit.
     void ActiveTexture(int unit);
     // GL_TEXTURE_2D, GL_TEXTURE_GEN_S and GL_TEXTURE_GEN_T act on the active
     // unit; GL_CULL_FACE, GL_COLOR_MATERIAL and GL_LIGHTING are global.
@@ -69,6 +76,7 @@ private:
     void SelectUnit(int index);
     void SendGlobals();
 
+    GlProcs m_procs;
     bool m_economy;
     Slot<int> m_activeUnit;
     std::array<Unit, kUnits> m_units;

@@ -2,6 +2,8 @@
 // The renderable mesh: a list of surfaces, each a triangle list with its own
 // vertices and material, drawn with client-side vertex arrays.
 
+#include "glw/gl_procs.h"
+
 #include <GL/gl.h>
 
 #include <cstddef>
@@ -38,16 +40,12 @@ struct Material {
     GLuint diffuseTexture = 0;
     GLenum polygonMode = GL_FILL;
 
-    // Sets colour, material, culling and texture state. With multitexture,
-    // returns with texture unit 1 active.
-    void Apply() const;
+    // Sets colour, material, culling and texture state in the context that
+    // procs belong to. With multitexture, returns with texture unit 1 active.
+    void Apply(const GlProcs& procs) const;
     // The same through a state record, which may hold changes back until its
     // next Commit.
     void Apply(GlState& state) const;
-
-    // Forgets the multitexture entry points cached by Apply, so that the next
-    // Apply looks them up again in whatever context is then current.
-    static void ResetGlProcs();
 };
 
 enum DrawFlags : int {
@@ -92,9 +90,10 @@ public:
     void ApplyMapper(TextureMapper& mapper);
 
     // 0, with no OpenGL call, when there is nothing to draw or an index names
-    // no vertex; else 1. Draws from the buffer objects while they match the
-    // lists, from the client arrays otherwise.
+    // no vertex; else 1. Draws from the client arrays.
     int Draw(int flags) const;
+    // The same, from the buffer objects while they match the lists.
+    int Draw(int flags, const GlProcs& procs) const;
 
     SurfaceBuffers buffers;
 };
@@ -104,7 +103,7 @@ public:
     std::vector<Surface> surfaces;
     int drawFlags = kDrawTexCoords | kDrawNormals;
 
-    // Throws std::out_of_range for an index past the list.
+    // index < SurfaceCount().
     Surface& GetSurface(std::size_t index);
     const Surface& GetSurface(std::size_t index) const;
     std::size_t SurfaceCount() const { return surfaces.size(); }
@@ -116,17 +115,17 @@ public:
 
     // Applies each surface's material and draws it; stops at the first
     // surface that has nothing to draw and returns 0.
-    int Draw() const;
+    int Draw(const GlProcs& procs) const;
     int Draw(GlState& state) const;
 
     // Copies every drawable surface into buffer objects of the current
     // context, once the model will not change any more; corners that OpenGL
     // cannot tell apart are welded into one vertex unless weld is false.
-    // False where OpenGL has no buffer objects; the model then draws from
-    // client arrays.
-    bool UploadBuffers(bool weld = true);
-    // Deletes the buffer objects; the context that made them must be current.
-    void ReleaseBuffers();
+    // 0 where OpenGL has no buffer objects; the model then draws from client
+    // arrays.
+    int UploadBuffers(const GlProcs& procs, bool weld = true);
+    // Deletes the buffer objects, in the context that made them.
+    void ReleaseBuffers(const GlProcs& procs);
 };
 
 }  // namespace glw

@@ -51,26 +51,27 @@ const void* At(const char* base, std::size_t offset)
     return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(base) + offset);
 }
 
-}  // namespace
-
-int Surface::Draw(int flags) const
+// Buffer objects are used when procs are given and the buffers still match
+// the lists; the client arrays otherwise.
+int DrawSurface(const Surface& surface, int flags, const GlProcs* procs)
 {
-    if (vertices.empty() || indices.empty())
+    if (surface.vertices.empty() || surface.indices.empty())
         return 0;
     GLenum mode = GL_TRIANGLES;
-    const bool drawable = PrimitiveMode(primitive, mode);
+    const bool drawable = PrimitiveMode(surface.primitive, mode);
+    const bool fromBuffers =
+        drawable && procs != nullptr && procs->HasBufferObjects() && BuffersMatch(surface);
     // Buffers are made only from lists whose indices were checked.
-    const bool uploaded = buffers.vertexBuffer != 0 && buffers.vertexCount == vertices.size() &&
-                          buffers.indexCount == indices.size();
-    if (drawable && !uploaded && !IndicesAreDrawable(*this))
+    if (drawable && !fromBuffers && !IndicesAreDrawable(surface))
         return 0;
 
     glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
 
     // With buffer objects bound, the pointers below are offsets into them.
-    const BufferProcs* procs = drawable ? BoundBuffersFor(*this) : nullptr;
-    const char* base = procs ? nullptr : reinterpret_cast<const char*>(vertices.data());
-    const void* indexData = procs ? nullptr : indices.data();
+    if (fromBuffers)
+        BindBuffersFor(surface, *procs);
+    const char* base = fromBuffers ? nullptr : reinterpret_cast<const char*>(surface.vertices.data());
+    const void* indexData = fromBuffers ? nullptr : surface.indices.data();
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, kStride, At(base, offsetof(Vertex, position)));
@@ -90,17 +91,30 @@ int Surface::Draw(int flags) const
     }
 
     if (drawable)
-        glDrawElements(mode, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indexData);
+        glDrawElements(mode, static_cast<GLsizei>(surface.indices.size()), GL_UNSIGNED_INT,
+                       indexData);
 
-    if (procs)
+    if (fromBuffers)
         UnbindBuffers(*procs);
     glPopClientAttrib();
     return 1;
 }
 
-int Model::Draw() const
+}  // namespace
+
+int Surface::Draw(int flags) const
 {
-    GlState direct;
+    return DrawSurface(*this, flags, nullptr);
+}
+
+int Surface::Draw(int flags, const GlProcs& procs) const
+{
+    return DrawSurface(*this, flags, &procs);
+}
+
+int Model::Draw(const GlProcs& procs) const
+{
+    GlState direct(procs);
     return Draw(direct);
 }
 
@@ -109,7 +123,7 @@ int Model::Draw(GlState& state) const
     for (const Surface& surface : surfaces) {
         surface.material.Apply(state);
         state.Commit();
-        if (surface.Draw(drawFlags) == 0)
+        if (surface.Draw(drawFlags, state.Procs()) == 0)
             return 0;
     }
     return 1;

@@ -1,9 +1,9 @@
 // Normal computation and the plain list operations of the mesh model; the
 // OpenGL side lives in model_draw.cpp.
+#include "common/kinetta_assert.h"
 #include "glw/face_normal.h"
 #include "glw/model.h"
 
-#include <stdexcept>
 #include <unordered_map>
 
 namespace glw {
@@ -80,11 +80,15 @@ void Surface::ComputeNormals()
 
 Surface& Model::GetSurface(std::size_t index)
 {
+    KINETTA_ASSERT(index < surfaces.size(), "ask SurfaceCount() before taking a surface");
+    // Bounds-checked still: with the check compiled out, a bad index ends the
+    // program rather than write past the list.
     return surfaces.at(index);
 }
 
 const Surface& Model::GetSurface(std::size_t index) const
 {
+    KINETTA_ASSERT(index < surfaces.size(), "ask SurfaceCount() before taking a surface");
     return surfaces.at(index);
 }
 

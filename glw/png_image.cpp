@@ -118,11 +118,11 @@ bool ReadRows(png_structp png, png_infop info, png_bytep* rows)
     return true;
 }
 
-bool Fail(std::string* error, const char* why)
+int Fail(std::string* error, const char* why)
 {
     if (error)
         *error = why;
-    return false;
+    return 0;
 }
 
 }  // namespace
@@ -136,7 +136,7 @@ std::size_t PaddedStride(int width, int bitsPerPixel)
     return (bits + 31) / 32 * 4;
 }
 
-bool DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image, std::string* error)
+int DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image, std::string* error)
 {
     image = DecodedImage{};
     constexpr std::size_t kSignatureSize = 8;
@@ -180,7 +180,7 @@ bool DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image,
     decoded.bitsPerPixel = header.bitsPerPixel;
     decoded.stride = stride;
     image = std::move(decoded);
-    return true;
+    return 1;
 }
 
 }  // namespace glw

@@ -30,10 +30,10 @@ std::size_t PaddedStride(int width, int bitsPerPixel);
 // Decodes a complete PNG file. Grey images become 24-bit (32-bit with alpha
 // or a transparent colour), colour images with a transparent colour become
 // 32-bit, palette images of 1, 2 or 4 bits become 8-bit indices, interlaced
-// images are deinterlaced. Damaged, truncated or oversized files fail: the
-// result is false, image is left empty and error (when given) says why.
-// Needs no OpenGL context.
-bool DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image,
+// images are deinterlaced. 1 on success. Damaged, truncated or oversized
+// files fail: the result is 0, image is left empty and error (when given)
+// says why. Needs no OpenGL context.
+int DecodePng(const unsigned char* data, std::size_t size, DecodedImage& image,
                std::string* error = nullptr);
 
 }  // namespace glw

@@ -29,8 +29,9 @@ struct ResourceBytes {
 };
 
 // Looks up (type, id) in module, or in the executable's table when module is
-// null. Types compare case-insensitively, as resource type names do.
-bool FindResource(const ResourceModule* module, std::uint32_t id, const char* type,
+// null: 1 and the bytes in out when it is there, else 0. Types compare
+// case-insensitively, as resource type names do.
+int FindResource(const ResourceModule* module, std::uint32_t id, const char* type,
                   ResourceBytes& out);
 
 }  // namespace glw

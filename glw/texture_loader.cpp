@@ -1,5 +1,8 @@
 #include "glw/texture_loader.h"
 
+#include "common/kinetta_assert.h"
+#include "glw/gl_procs.h"
+
 #include <GL/glu.h>
 
 #include <vector>
@@ -105,6 +108,7 @@ GLuint TextureLoader::UploadPixels(int width, int height, int bitsPerPixel, cons
 {
     // Unsupported depths are refused before any work: the result is the same
     // 0 with no texture left behind, without scaling rows of a foreign layout.
+    KINETTA_ASSERT(HasCurrentContext(), "make a context current before loading textures");
     UploadFormat format{};
     if (width <= 0 || height <= 0 || pixels == nullptr ||
         !FormatForBitsPerPixel(bitsPerPixel, format))
@@ -149,6 +153,8 @@ GLuint TextureLoader::UploadPixels(int width, int height, int bitsPerPixel, cons
 
 void DeleteTexture(GLuint& name)
 {
+    KINETTA_ASSERT(name == 0 || HasCurrentContext(),
+                   "delete textures while the context that made them is current");
     if (glIsTexture(name))
         glDeleteTextures(1, &name);
     name = 0;

@@ -15,7 +15,7 @@ namespace glw {
 
 // One image-library session: the scene set-up makes a loader, loads its
 // textures and shuts it down. Textures outlive the loader.
-// Every operation except construction and Shutdown needs a current context.
+// Every upload needs a current context (checked).
 class TextureLoader {
 public:
     TextureLoader();  // starts the image library

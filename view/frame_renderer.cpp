@@ -9,20 +9,21 @@ const GLfloat kCylinderColour[3] = {0.0f, 0.6f, 1.0f};
 }  // namespace
 
 FrameRenderer::FrameRenderer(RenderOptions options)
-    : m_options(options), m_state(options.stateEconomy)
+    : m_options(options), m_state({}, options.stateEconomy)
 {
 }
 
 void FrameRenderer::SetOptions(const RenderOptions& options)
 {
     m_options = options;
-    m_state = glw::GlState(options.stateEconomy);
+    m_state = glw::GlState({}, options.stateEconomy);
 }
 
 void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
 {
-    // Whatever ran between two frames may have changed OpenGL.
-    m_state.Forget();
+    // Whatever ran between two frames may have changed OpenGL: nothing is
+    // assumed about the scene's context.
+    m_state = glw::GlState(scene.Procs(), m_options.stateEconomy);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();

@@ -5,6 +5,11 @@
 
 namespace {
 
+glw::GlProc CurrentContextProc(const char* name)
+{
+    return QOpenGLContext::currentContext()->getProcAddress(name);
+}
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -22,7 +27,7 @@ CKinettaView::~CKinettaView()
 
 bool CKinettaView::InitScene()
 {
-    m_scene.Init();
+    m_scene.Init(&CurrentContextProc);
     return true;
 }
 

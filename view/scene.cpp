@@ -117,7 +117,7 @@ void Scene::CreateModels()
     // The meshes are final now: OpenGL keeps its own copy from here on
     // instead of taking the arrays in again on every draw.
     for (glw::Model* model : Meshes())
-        model->UploadBuffers();
+        model->UploadBuffers(m_glProcs);
 }
 
 std::array<glw::Model*, 4> Scene::Meshes()
@@ -136,7 +136,7 @@ void Scene::DeleteShapes()
 {
     for (glw::Model* model : Meshes()) {
         if (model)
-            model->ReleaseBuffers();
+            model->ReleaseBuffers(m_glProcs);
     }
     // Models are deleted through their Bullet shape, as every shape is.
     btCollisionShape* shapes[] = {m_groundShape, m_wallShape, m_cylinderModel, m_coneShape,
@@ -150,8 +150,9 @@ void Scene::DeleteShapes()
     m_diceModel = nullptr;
 }
 
-void Scene::Init()
+void Scene::Init(glw::GlProcLookup lookup)
 {
+    m_glProcs = glw::GlProcs::Load(lookup);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);

@@ -31,12 +31,15 @@ public:
 
     // Builds the scene in the current context: OpenGL state and lights,
     // textures, meshes and models, the world and its 241 start bodies.
-    void Init();
+    // lookup finds that context's entry points.
+    void Init(glw::GlProcLookup lookup);
     // Bodies first, then textures, lights, shapes, the world and the shape
     // drawer; safe to call more than once and before Init.
     void Destroy();
 
     bool Built() const { return m_world != nullptr; }
+    // The entry points of the scene's context, for whatever draws the scene.
+    const glw::GlProcs& Procs() const { return m_glProcs; }
     int BodyCount() const { return m_world ? m_world->getNumCollisionObjects() : 0; }
 
     // What the scene owns. The frame renderer and the tick read these;
@@ -67,6 +70,8 @@ public:
     glw::Material m_groundSurface;
 
 private:
+    glw::GlProcs m_glProcs;
+
     void LoadTextures();
     void DeleteTextures();
     void CreateModels();

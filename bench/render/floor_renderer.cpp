@@ -70,7 +70,7 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
             const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
             glPushMatrix();
             glMultMatrixf(m);
-            scene.m_groundSurface.Apply();
+            scene.m_groundSurface.Apply(scene.Procs());
             drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f, 4.0f);
             glPopMatrix();
         } else if (shape == scene.m_cylinderModel) {
@@ -82,25 +82,25 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
         }
     }
 
-    DrawRun(*scene.m_cylinderModel, m_cylinders);
+    DrawRun(*scene.m_cylinderModel, m_cylinders, scene.Procs());
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);
-    DrawRun(*scene.m_sphereModel, m_balls);
-    DrawRun(*scene.m_diceModel, m_dice);
+    DrawRun(*scene.m_sphereModel, m_balls, scene.Procs());
+    DrawRun(*scene.m_diceModel, m_dice, scene.Procs());
     glDisable(GL_TEXTURE_2D);
     glLoadMatrixf(view);
     glFlush();
 }
 
-void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies)
+void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies,
+                            const glw::GlProcs& procs)
 {
     if (bodies.empty())
         return;
     for (const glw::Surface& surface : model.surfaces) {
-        surface.material.Apply();
-        const glw::BufferProcs* procs = glw::BoundBuffersFor(surface);
-        if (procs == nullptr)
+        surface.material.Apply(procs);
+        if (!glw::BindBuffersFor(surface, procs))
             continue;
         constexpr GLsizei stride = sizeof(glw::Vertex);
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -124,6 +124,6 @@ void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& 
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glw::UnbindBuffers(*procs);
+        glw::UnbindBuffers(procs);
     }
 }

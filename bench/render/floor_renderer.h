@@ -17,7 +17,8 @@ public:
 
 private:
     using Matrix = std::array<float, 16>;
-    void DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies);
+    void DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies,
+                 const glw::GlProcs& procs);
 
     // Kept between frames so that a steady frame allocates nothing.
     std::vector<Matrix> m_cylinders, m_balls, m_dice;

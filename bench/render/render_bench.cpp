@@ -50,10 +50,6 @@ public:
         m_ok = m_context != nullptr &&
                OSMesaMakeCurrent(m_context, m_pixels.data(), GL_UNSIGNED_BYTE, kWidth, kHeight) &&
                glGetString(GL_RENDERER) != nullptr;
-        if (m_ok)
-            glw::SetGlProcLookup([](const char* name) {
-                return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name));
-            });
     }
     ~Context()
     {
@@ -61,6 +57,10 @@ public:
             OSMesaDestroyContext(m_context);
     }
     bool Ok() const { return m_ok; }
+    static glw::GlProc Lookup(const char* name)
+    {
+        return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name));
+    }
     const std::vector<unsigned char>& Pixels() const { return m_pixels; }
 
 private:
@@ -134,7 +134,7 @@ std::string Compare(const std::vector<unsigned char>& a, const std::vector<unsig
 void RunScene(const Context& context, const char* name, int extraBodies, int frames, bool sweep)
 {
     Scene scene;
-    scene.Init();
+    scene.Init(&Context::Lookup);
     if (extraBodies > 0) {
         AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel, extraBodies);
         for (int i = 0; i < 300; ++i)
@@ -147,9 +147,9 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
                                                scene.m_boxModel, scene.m_diceModel};
     const auto meshesIn = [&](int how) {  // 0 client arrays, 1 buffers, 2 welded buffers
         for (glw::Model* mesh : meshes) {
-            mesh->ReleaseBuffers();
+            mesh->ReleaseBuffers(scene.Procs());
             if (how > 0)
-                mesh->UploadBuffers(how == 2);
+                mesh->UploadBuffers(scene.Procs(), how == 2);
         }
     };
 

@@ -123,6 +123,48 @@ TEST(MessageLoop, RemovedFilterIsNoLongerAsked)
     EXPECT_EQ(target.received, 1);
 }
 
+// Asked first, it takes itself and the filter below it off the list, as a
+// filter that ends a mode does; it consumes nothing.
+class RemovingFilter : public CMessageFilter {
+public:
+    RemovingFilter(std::vector<int>& log, CMessageLoop& loop, CMessageFilter& alsoRemove)
+        : m_log(log), m_loop(loop), m_alsoRemove(alsoRemove)
+    {
+    }
+    bool FilterMessage(const Message&) override
+    {
+        m_log.push_back(9);
+        m_loop.RemoveFilter(this);
+        m_loop.RemoveFilter(&m_alsoRemove);
+        return false;
+    }
+
+private:
+    std::vector<int>& m_log;
+    CMessageLoop& m_loop;
+    CMessageFilter& m_alsoRemove;
+};
+
+TEST(MessageLoop, FiltersRemovedDuringTheWalkAreNotAskedAndTheRestAre)
+{
+    std::vector<int> log;
+    RecordingFilter first(log, 1, false), second(log, 2, true);
+    CMessageLoop loop;
+    RemovingFilter remover(log, loop, second);
+    loop.AddFilter(&first);
+    loop.AddFilter(&second);
+    loop.AddFilter(&remover);
+
+    QEvent probe(kProbeEvent);
+    EXPECT_FALSE(loop.PreTranslate(Message{nullptr, &probe}))
+        << "the removed consumer must not have been asked";
+    EXPECT_EQ(log, (std::vector<int>{9, 1}));
+
+    log.clear();
+    EXPECT_FALSE(loop.PreTranslate(Message{nullptr, &probe}));
+    EXPECT_EQ(log, (std::vector<int>{1}));
+}
+
 // Mouse moves and paints arrive in bursts: they must not cause idle passes.
 // A timer (or any other event) re-arms idle processing for exactly one pass.
 class IdlePassTest : public ::testing::TestWithParam<bool> {};

@@ -1,6 +1,7 @@
 // Material state in a real off-screen context: fixed-function state, the two
-// texture-unit paths and the lookup of the multitexture entry points.
+// texture-unit paths and the lookup of the entry points they use.
 #include "glw/gl_procs.h"
+#include "glw/gl_state.h"
 #include "glw/model.h"
 #include "support/offscreen_gl.h"
 
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,27 +16,18 @@ namespace {
 
 std::vector<std::string> g_lookedUp;
 
-glw::GlProc OsMesaLookup(const char* name)
-{
-    return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name));
-}
+void Fake() {}
 
-glw::GlProc RecordingLookup(const char* name)
+// Knows every name except those of the buffer objects' core spelling and
+// one of their ARB spellings.
+glw::GlProc LookupWithoutCoreBuffers(const char* name)
 {
     g_lookedUp.push_back(name);
-    return OsMesaLookup(name);
-}
-
-glw::GlProc LookupMissingMultiTexCoord2f(const char* name)
-{
-    g_lookedUp.push_back(name);
-    return std::strcmp(name, "glMultiTexCoord2f") == 0 ? nullptr : OsMesaLookup(name);
-}
-
-glw::GlProc LookupFindingNothing(const char* name)
-{
-    g_lookedUp.push_back(name);
-    return nullptr;
+    const std::string n = name;
+    if (n == "glGenBuffers" || n == "glDeleteBuffers" || n == "glBindBuffer" ||
+        n == "glBufferData" || n == "glBufferDataARB")
+        return nullptr;
+    return &Fake;
 }
 
 struct UnitState {
@@ -83,9 +74,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        glw::Material::ResetGlProcs();
-        glw::SetGlProcLookup(&RecordingLookup);
-        g_lookedUp.clear();
+        ASSERT_TRUE(m_gl.Procs().HasMultitexture());
         glGenTextures(2, m_textures);
         m_material.diffuseTexture = m_textures[0];
         m_material.reflectionTexture = m_textures[1];
@@ -96,7 +85,6 @@ protected:
     void TearDown() override
     {
         glDeleteTextures(2, m_textures);
-        glw::Material::ResetGlProcs();
     }
 
     testing_support::OffscreenGl m_gl{8, 8};
@@ -117,7 +105,7 @@ TEST_F(MaterialApply, SetsColourPolygonModeCullingAndSpecular)
     m_material.specular = 0.5f;
     m_material.shininess = 40.0f;
     m_material.polygonMode = GL_LINE;
-    m_material.Apply();
+    m_material.Apply(m_gl.Procs());
 
     Floats colour{}, specular{};
     glGetFloatv(GL_CURRENT_COLOR, colour.data());
@@ -138,7 +126,7 @@ TEST_F(MaterialApply, SetsColourPolygonModeCullingAndSpecular)
 
     m_material.doubleSided = true;
     m_material.specular = 0.125f;
-    m_material.Apply();
+    m_material.Apply(m_gl.Procs());
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
     glGetMaterialfv(GL_FRONT, GL_SPECULAR, specular.data());
     EXPECT_EQ(specular, (Floats{0.125f, 0.125f, 0.125f, 1.0f}));
@@ -146,7 +134,7 @@ TEST_F(MaterialApply, SetsColourPolygonModeCullingAndSpecular)
 
 TEST_F(MaterialApply, MultitexturePutsDiffuseOnUnitZeroAndReflectionOnUnitOne)
 {
-    m_material.Apply();
+    m_material.Apply(m_gl.Procs());
 
     EXPECT_EQ(ActiveUnit(), GL_TEXTURE1);
     const UnitState diffuse = ReadUnit(GL_TEXTURE0);
@@ -164,36 +152,61 @@ TEST_F(MaterialApply, MultitexturePutsDiffuseOnUnitZeroAndReflectionOnUnitOne)
 
     m_material.diffuseTexture = 0;
     m_material.reflectionTexture = 0;
-    m_material.Apply();
+    m_material.Apply(m_gl.Procs());
     EXPECT_EQ(ActiveUnit(), GL_TEXTURE1);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(ReadUnit(GL_TEXTURE0).texture2d);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST_F(MaterialApply, EntryPointsAreSoughtAgainOnlyWhileOneIsMissing)
+TEST(GlProcsLoad, AsksForEachEntryPointOnceAndTakesBufferObjectsWhole)
 {
-    m_material.Apply();
-    m_material.Apply();
-    const std::vector<std::string> expected{"glActiveTextureARB", "glMultiTexCoord2fvARB",
-                                            "glMultiTexCoord2f", "glClientActiveTextureARB"};
-    EXPECT_EQ(g_lookedUp, expected);
-
-    glw::Material::ResetGlProcs();
-    glw::SetGlProcLookup(&LookupMissingMultiTexCoord2f);
+    testing_support::OffscreenGl gl(8, 8);
+    ASSERT_TRUE(gl.Ok()) << gl.Error();
     g_lookedUp.clear();
-    m_material.Apply();
-    m_material.Apply();
-    EXPECT_EQ(g_lookedUp.size(), 8u);
-    // Only glActiveTextureARB decides the path.
-    EXPECT_EQ(ActiveUnit(), GL_TEXTURE1);
+    const glw::GlProcs procs = glw::GlProcs::Load(&LookupWithoutCoreBuffers);
+    const std::vector<std::string> expected{
+        "glActiveTextureARB", "glGenBuffers",    "glGenBuffersARB", "glDeleteBuffers",
+        "glDeleteBuffersARB", "glBindBuffer",    "glBindBufferARB", "glBufferData",
+        "glBufferDataARB"};
+    EXPECT_EQ(g_lookedUp, expected);
+    EXPECT_TRUE(procs.HasMultitexture());
+    // Three of four buffer entry points are no use: none is kept.
+    EXPECT_FALSE(procs.HasBufferObjects());
+    EXPECT_EQ(procs.genBuffers, nullptr);
+    EXPECT_EQ(procs.bindBuffer, nullptr);
+}
+
+TEST(GlProcsLoadDeathTest, NeedsACurrentContext)
+{
+    EXPECT_DEATH(glw::GlProcs::Load(&testing_support::OffscreenGl::ProcLookup),
+                 "make the context current");
+}
+
+// The state record selects units from its first call on, before any
+// material has been applied in the context, in both of its modes.
+TEST_F(MaterialApply, StateRecordSelectsUnitsFromTheStart)
+{
+    for (const bool economy : {false, true}) {
+        glw::GlState state(m_gl.Procs(), economy);
+        state.ActiveTexture(0);
+        state.Disable(GL_TEXTURE_2D);
+        state.ActiveTexture(1);
+        state.Disable(GL_TEXTURE_2D);
+        state.Commit();
+        EXPECT_EQ(ActiveUnit(), GL_TEXTURE1) << "economy " << economy;
+        EXPECT_FALSE(ReadUnit(GL_TEXTURE0).texture2d) << "economy " << economy;
+        EXPECT_FALSE(ReadUnit(GL_TEXTURE1).texture2d) << "economy " << economy;
+        EnableEverythingOn(GL_TEXTURE1);
+        EnableEverythingOn(GL_TEXTURE0);
+    }
 }
 
 TEST_F(MaterialApply, WithoutMultitextureOneUnitPrefersTheDiffuseTexture)
 {
-    glw::SetGlProcLookup(&LookupFindingNothing);
+    const glw::GlProcs oneUnit;  // what a context without multitexture offers
 
-    m_material.Apply();
+    m_material.Apply(oneUnit);
     EXPECT_EQ(ActiveUnit(), GL_TEXTURE0);
     UnitState unit = ReadUnit(GL_TEXTURE0);
     EXPECT_TRUE(unit.texture2d);
@@ -202,7 +215,7 @@ TEST_F(MaterialApply, WithoutMultitextureOneUnitPrefersTheDiffuseTexture)
     EXPECT_FALSE(unit.genT);
 
     m_material.diffuseTexture = 0;
-    m_material.Apply();
+    m_material.Apply(oneUnit);
     unit = ReadUnit(GL_TEXTURE0);
     EXPECT_TRUE(unit.texture2d);
     EXPECT_EQ(unit.boundTexture, static_cast<GLint>(m_textures[1]));
@@ -212,7 +225,7 @@ TEST_F(MaterialApply, WithoutMultitextureOneUnitPrefersTheDiffuseTexture)
     EXPECT_EQ(unit.genModeT, GL_SPHERE_MAP);
 
     m_material.reflectionTexture = 0;
-    m_material.Apply();
+    m_material.Apply(oneUnit);
     EXPECT_EQ(ActiveUnit(), GL_TEXTURE0);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     // The second unit is never touched on this path.

@@ -20,7 +20,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        glw::Material::ResetGlProcs();
         // Positions are clip coordinates; nothing is lit or textured unless a
         // test asks for it.
         glMatrixMode(GL_PROJECTION);
@@ -32,8 +31,6 @@ protected:
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
     }
-
-    void TearDown() override { glw::Material::ResetGlProcs(); }
 
     // Pixel (x, y) counted from the bottom left.
     Rgb At(int x, int y)
@@ -103,7 +100,7 @@ TEST_F(ModelDraw, EachSurfaceLandsWhereItsPositionsSayInItsOwnColour)
     model.AddSurface(lower);
     model.AddSurface(upper);
 
-    EXPECT_EQ(model.Draw(), 1);
+    EXPECT_EQ(model.Draw(m_gl.Procs()), 1);
     EXPECT_EQ(At(4, 4), kRed);
     EXPECT_EQ(At(24, 4), kRed);
     EXPECT_EQ(At(4, 24), kRed);
@@ -124,7 +121,7 @@ TEST_F(ModelDraw, PrimitiveKindsPickTrianglesStripAndFanAndOthersDrawNothing)
         glClear(GL_COLOR_BUFFER_BIT);
         glw::Surface s = Corners(c.primitive, {0, 1, 2, 3});
         s.material.colour[1] = s.material.colour[2] = 0.0f;
-        s.material.Apply();
+        s.material.Apply(m_gl.Procs());
         EXPECT_EQ(s.Draw(glw::kDrawNormals), 1);
         EXPECT_EQ(At(4, 4), c.lowerLeft);
         EXPECT_EQ(At(20, 28), c.aboveDiagonal);
@@ -189,7 +186,7 @@ TEST_F(ModelDraw, SurfaceThatCannotBeDrawnFailsAndStopsTheModelAfterItsMaterial)
     noIndices.indices.clear();
     model.AddSurface(noIndices);
     model.AddSurface(FullScreen(1, 0, 0));
-    EXPECT_EQ(model.Draw(), 0);
+    EXPECT_EQ(model.Draw(m_gl.Procs()), 0);
     EXPECT_EQ(At(16, 16), kBlack);
     GLfloat colour[4] = {};
     glGetFloatv(GL_CURRENT_COLOR, colour);
@@ -217,26 +214,26 @@ TEST_F(ModelDraw, BufferObjectsDrawWhatTheArraysDrawAndBelongToOneSurfaceOnly)
     model.AddSurface(lower);
     model.AddSurface(FullScreen(0, 1, 0));
     model.surfaces[1].indices = {1, 3, 2};
-    ASSERT_TRUE(model.UploadBuffers());
+    ASSERT_TRUE(model.UploadBuffers(m_gl.Procs()));
     ASSERT_NE(model.surfaces[0].buffers.vertexBuffer, 0u);
 
     // A copy draws from its own arrays; releasing the original's buffers
     // leaves it whole.
     glw::Model copy = model;
     EXPECT_EQ(copy.surfaces[0].buffers.vertexBuffer, 0u);
-    model.ReleaseBuffers();
+    model.ReleaseBuffers(m_gl.Procs());
     EXPECT_EQ(model.surfaces[0].buffers.vertexBuffer, 0u);
-    EXPECT_EQ(copy.Draw(), 1);
+    EXPECT_EQ(copy.Draw(m_gl.Procs()), 1);
     EXPECT_EQ(At(4, 4), kRed);
     EXPECT_EQ(At(27, 27), kGreen);
 
     // Uploaded again, the buffers draw the same picture; and a surface whose
     // list changed after the upload falls back to its arrays.
     glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(model.UploadBuffers());
+    ASSERT_TRUE(model.UploadBuffers(m_gl.Procs()));
     model.surfaces[1].indices = {1, 3, 2, 0, 1, 2};
-    EXPECT_EQ(model.Draw(), 1);
+    EXPECT_EQ(model.Draw(m_gl.Procs()), 1);
     EXPECT_EQ(At(4, 4), kGreen);
     EXPECT_EQ(At(27, 27), kGreen);
-    model.ReleaseBuffers();
+    model.ReleaseBuffers(m_gl.Procs());
 }

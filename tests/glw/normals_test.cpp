@@ -135,3 +135,12 @@ TEST(Normals, IndicesAreReadAsTriplesWhateverThePrimitiveAndBadOnesAreSkipped)
         ExpectNormal(s.vertices[i], -1, 0, 0);
     ExpectNormal(s.vertices[3], 0, 0, 0);
 }
+
+// Our own code asks for the count first; an index past it is a broken call.
+TEST(ModelDeathTest, SurfacePastTheListIsAContractBreach)
+{
+    glw::Model model;
+    model.AddSurface(glw::Surface{});
+    EXPECT_EQ(&model.GetSurface(0), &model.surfaces[0]);
+    EXPECT_DEATH(model.GetSurface(1), "ask SurfaceCount");
+}

@@ -1,20 +1,15 @@
 #include "support/offscreen_gl.h"
 
-#include "glw/gl_procs.h"
-
 #include <GL/gl.h>
 
 #include <cstring>
 
 namespace testing_support {
-namespace {
 
-glw::GlProc OffscreenLookup(const char* name)
+glw::GlProc OffscreenGl::ProcLookup(const char* name)
 {
     return reinterpret_cast<glw::GlProc>(OSMesaGetProcAddress(name));
 }
-
-}  // namespace
 
 OffscreenGl::OffscreenGl(int width, int height)
     : m_pixels(static_cast<std::size_t>(width) * height * 4), m_width(width), m_height(height)
@@ -34,13 +29,12 @@ OffscreenGl::OffscreenGl(int width, int height)
         m_error = "glGetString returned null: gl* symbols are not Mesa's off-screen ones";
         return;
     }
-    glw::SetGlProcLookup(&OffscreenLookup);
+    m_procs = glw::GlProcs::Load(&ProcLookup);
     m_ok = true;
 }
 
 OffscreenGl::~OffscreenGl()
 {
-    glw::SetGlProcLookup(nullptr);
     if (m_context)
         OSMesaDestroyContext(m_context);
 }

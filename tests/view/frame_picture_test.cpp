@@ -41,9 +41,8 @@ TEST(FramePicture, SpeedUpsLeaveThePictureAsTheDesignDrawsIt)
 {
     testing_support::OffscreenGl gl(kWidth, kHeight);
     ASSERT_TRUE(gl.Ok()) << gl.Error();
-    glw::Material::ResetGlProcs();
     Scene scene;
-    scene.Init();
+    scene.Init(&testing_support::OffscreenGl::ProcLookup);
     // Balls and dice among the cylinders, so that every row of the scene
     // follows every other.
     ASSERT_EQ(AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel, 60),
@@ -54,10 +53,10 @@ TEST(FramePicture, SpeedUpsLeaveThePictureAsTheDesignDrawsIt)
     const std::array<glw::Model*, 4> meshes = {scene.m_cylinderModel, scene.m_sphereModel,
                                                scene.m_boxModel, scene.m_diceModel};
     for (glw::Model* mesh : meshes)
-        mesh->ReleaseBuffers();
+        mesh->ReleaseBuffers(scene.Procs());
     const auto reference = RenderFrame(gl, scene, RenderOptions{false, 0});
     for (glw::Model* mesh : meshes)
-        ASSERT_TRUE(mesh->UploadBuffers());
+        ASSERT_TRUE(mesh->UploadBuffers(scene.Procs()));
     // Not a blank frame: the tower and the ground cover much of the picture.
     const long lit =
         std::count_if(reference.begin(), reference.end(), [](unsigned char c) { return c > 40; });
@@ -71,7 +70,6 @@ TEST(FramePicture, SpeedUpsLeaveThePictureAsTheDesignDrawsIt)
             << "economy " << options.stateEconomy << ", flush every " << options.flushEvery;
     }
     scene.Destroy();
-    glw::Material::ResetGlProcs();
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        glw::Material::ResetGlProcs();
-        m_scene.Init();
+        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
         DestroyAllCollisionObjects(*m_scene.m_world);
         // Mesa's feedback mode crashes replaying a display list: the markers
         // take the renderer's other way, the same sphere made on the spot.
@@ -41,7 +40,6 @@ protected:
     void TearDown() override
     {
         m_scene.Destroy();
-        glw::Material::ResetGlProcs();
     }
 
     // Culling starts off, so that the markers and the rows that set no
@@ -68,13 +66,14 @@ protected:
 };
 
 // What the mesh itself sends when drawn at `at` with the camera of the rows.
-std::vector<FeedbackPrimitive> MeshAt(const glw::Model& model, const btVector3& at)
+std::vector<FeedbackPrimitive> MeshAt(const glw::Model& model, const btVector3& at,
+                                      const glw::GlProcs& procs)
 {
     glDisable(GL_CULL_FACE);
     UseFeedbackView(kExtent);
     return CaptureFeedback(kExtent, [&] {
         glTranslatef(at.x(), at.y(), at.z());
-        model.Draw();
+        model.Draw(procs);
     });
 }
 
@@ -138,7 +137,7 @@ TEST_F(FrameRows, CylindersSpheresAndConesTakeTheirOwnPaths)
     Clear();
     AddBody(m_scene, m_scene.m_cylinderModel, at);
     const auto can = CaptureBodies();
-    EXPECT_EQ(can.size(), MeshAt(*m_scene.m_cylinderModel, at).size());
+    EXPECT_EQ(can.size(), MeshAt(*m_scene.m_cylinderModel, at, m_scene.Procs()).size());
     EXPECT_NE(can.size(), kCappedCylinderTriangles);
     EXPECT_LT(FarthestFrom(can, at), 1.0f);
     // The mesh leaves generation and texturing on; its row turns them off
@@ -154,7 +153,7 @@ TEST_F(FrameRows, CylindersSpheresAndConesTakeTheirOwnPaths)
     const btVector3 ballAt(-10, 0, 0);
     AddBody(m_scene, &big, ballAt);
     const auto ball = CaptureBodies();
-    EXPECT_EQ(ball.size(), MeshAt(*m_scene.m_sphereModel, ballAt).size());
+    EXPECT_EQ(ball.size(), MeshAt(*m_scene.m_sphereModel, ballAt, m_scene.Procs()).size());
     EXPECT_GT(ball.size(), 0u);
     EXPECT_LT(FarthestFrom(ball, ballAt), 0.6f) << "the ball mesh, not a sphere of radius 2";
 

@@ -80,9 +80,8 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
     ASSERT_TRUE(kAllocatorLogged);
     testing_support::OffscreenGl gl(64, 64);
     ASSERT_TRUE(gl.Ok()) << gl.Error();
-    glw::Material::ResetGlProcs();
     Scene scene;
-    scene.Init();
+    scene.Init(&testing_support::OffscreenGl::ProcLookup);
 
     EXPECT_EQ(scene.BodyCount(), 241);
     ASSERT_EQ(scene.m_lights.size(), 2u);
@@ -173,7 +172,6 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
         EXPECT_FALSE(glIsTexture(texture.first));
     EXPECT_FALSE(scene.Built());
     scene.Destroy();  // a second time does nothing
-    glw::Material::ResetGlProcs();
 }
 
 }  // namespace

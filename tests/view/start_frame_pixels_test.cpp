@@ -101,13 +101,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        glw::Material::ResetGlProcs();
-        m_scene.Init();
+        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
     }
     void TearDown() override
     {
         m_scene.Destroy();
-        glw::Material::ResetGlProcs();
     }
     OffscreenGl m_gl{kWidth, kHeight};
     Scene m_scene;
