@@ -183,7 +183,8 @@ std::string HelpText(const char* programName)
     std::string text = "Usage: " + name +
                        " [OPTION]... [FILE]\n"
                        "A rigid-body physics playground: a tower of cylinders to knock down.\n"
-                       "With FILE, start with the world of that Bullet file (.bullet) instead.\n"
+                       "With FILE, start with the world saved in that Bullet file (.bullet); a file\n"
+                       "that cannot be opened is reported in the window, over the start scene.\n"
                        "\n"
                        "Options:\n";
     AppendTable(text, OptionDocs(), OptionLabel);
