@@ -180,13 +180,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 std::string HelpText(const char* programName)
 {
     const std::string name = programName && *programName ? programName : "kinetta";
-    std::string text = "Usage: " + name +
-                       " [OPTION]... [FILE]\n"
-                       "A rigid-body physics playground: a tower of cylinders to knock down.\n"
-                       "With FILE, start with the world saved in that Bullet file (.bullet); a file\n"
-                       "that cannot be opened is reported in the window, over the start scene.\n"
-                       "\n"
-                       "Options:\n";
+    std::string text =
+        "Usage: " + name +
+        " [OPTION]... [FILE]\n"
+        "A rigid-body physics playground: a tower of cylinders to knock down.\n"
+        "With FILE, start with the world saved in that Bullet file (.bullet); a file\n"
+        "that cannot be opened is reported in the window, over the start scene.\n"
+        "\n"
+        "Options:\n";
     AppendTable(text, OptionDocs(), OptionLabel);
     text += "\nKeys:\n";
     AppendTable(text, KeyDocs(), [](const KeyDoc& key) { return "  " + std::string(key.keys); });
@@ -209,7 +210,8 @@ std::string VersionText()
 std::string UsageHint(const char* programName)
 {
     const std::string name = programName && *programName ? programName : "kinetta";
-    return "Usage: " + name + " [OPTION]... [FILE]\nTry '" + name + " --help' for more information.\n";
+    return "Usage: " + name + " [OPTION]... [FILE]\nTry '" + name +
+           " --help' for more information.\n";
 }
 
 std::optional<int> AnswerInformationalOptions(const CommandLine& options, std::FILE* out,

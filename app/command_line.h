@@ -18,7 +18,7 @@ struct CommandLine {
     // A world file to open at start; none for the start scene. An empty name
     // is a name that cannot be opened, not the absence of one.
     std::optional<std::string> file;
-    std::string error;   // the first usage error; empty when the line is good
+    std::string error;  // the first usage error; empty when the line is good
 };
 
 constexpr int kMaxThrowCount = 100000;

@@ -74,7 +74,7 @@ private:
     // Held by value; the container below only hosts its native window.
     CKinettaView m_view{m_keys};
     QWidget* m_viewContainer = nullptr;
-    CFrameBars* m_bars = nullptr;  // a child QObject of the frame
+    CFrameBars* m_bars = nullptr;       // a child QObject of the frame
     CWorldCommands* m_world = nullptr;  // a child QObject of the frame
     CUpdateUI m_ui;
     // The saved layout: restored once just after creation, saved on close.

@@ -5,7 +5,6 @@
 #include "view/kinetta_view.h"
 
 #include <QtCore/QFile>
-#include <QtCore/QPointer>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
@@ -125,9 +124,8 @@ void CWorldCommands::OpenAtStart(const std::string& path)
     const WorldFileResult result = m_view.OpenWorld(path);
     if (!result.ok) {
         // Posted: it runs once the message loop does, with the frame shown.
-        QTimer::singleShot(0, this, [this, path, error = result.error] {
-            ShowFailure("open", path, error);
-        });
+        QTimer::singleShot(
+            0, this, [this, path, error = result.error] { ShowFailure("open", path, error); });
         return;
     }
     SetFile(path);
@@ -138,11 +136,11 @@ void CWorldCommands::ShowFailure(const char* verb, const std::string& path,
                                  const std::string& reason)
 {
     KINETTA_ASSERT(!reason.empty(), "give every failed WorldFileResult the reason it failed");
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kinetta"),
-                    QStringLiteral("Kinetta could not %1 %2: %3")
-                        .arg(QLatin1StringView(verb), DisplayName(path),
-                             QString::fromStdString(reason)),
-                    QMessageBox::Ok, &m_frame);
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Kinetta"),
+        QStringLiteral("Kinetta could not %1 %2: %3")
+            .arg(QLatin1StringView(verb), DisplayName(path), QString::fromStdString(reason)),
+        QMessageBox::Ok, &m_frame);
     // A file's name is never markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();

@@ -368,9 +368,9 @@ TEST_F(MainFrameTest, CommandsWithoutHandlerChangeNothingFromMenuIdOrKey)
                      [&] { modalSeen |= QApplication::activeModalWidget() != nullptr; });
     watch.start(5);
 
-    const CommandId inert[] = {FilePrint, FilePrintPreview, FilePrintSetup, EditUndo,
-                               EditCut,   EditCopy,         EditPaste,      ViewTree,
-                               ViewProperties, ViewTools,   NextPane,       PrevPane};
+    const CommandId inert[] = {FilePrint,      FilePrintPreview, FilePrintSetup, EditUndo,
+                               EditCut,        EditCopy,         EditPaste,      ViewTree,
+                               ViewProperties, ViewTools,        NextPane,       PrevPane};
     for (CommandId id : inert)
         EXPECT_FALSE(m_frame->OnCommand(id)) << ToInt(id) << " has a handler";
     for (CommandId id : inert)
@@ -384,8 +384,8 @@ TEST_F(MainFrameTest, CommandsWithoutHandlerChangeNothingFromMenuIdOrKey)
         {Qt::Key_Delete, Qt::ShiftModifier},  {Qt::Key_X, Qt::ControlModifier},
         {Qt::Key_V, Qt::ControlModifier},     {Qt::Key_Insert, Qt::ShiftModifier},
         {Qt::Key_Backspace, Qt::AltModifier}, {Qt::Key_Z, Qt::ControlModifier},
-        {Qt::Key_P, Qt::ControlModifier},
-        {Qt::Key_F6, Qt::NoModifier},         {Qt::Key_F6, Qt::ShiftModifier},
+        {Qt::Key_P, Qt::ControlModifier},     {Qt::Key_F6, Qt::NoModifier},
+        {Qt::Key_F6, Qt::ShiftModifier},
     };
     for (const auto& [key, modifiers] : keys) {
         QTest::keyPress(&view, key, modifiers);

@@ -2,8 +2,8 @@
 // the dialogs they show, the title, and the message boxes of files that
 // cannot be opened or saved, after which the world is as it was.
 
-#include "app/main_frame.h"
 #include "app/world_commands.h"
+#include "app/main_frame.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QDir>
@@ -15,7 +15,6 @@
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
-#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
 #include <QtWidgets/QMessageBox>
@@ -144,19 +143,8 @@ TEST(WorldTitle, NamesTheOpenFileAndShowsBracketsAsTyped)
 TEST_F(WorldCommandsTest, SaveAddsTheSuffixNamesTheFileAndStartsFromItNextTime)
 {
     EXPECT_EQ(Shown(), "Kinetta");
-    const int bodies = m_frame->View().BodyCount();
-    // Ctrl+S: no name at first; a name typed without the suffix gets it.
-    WithModals([&] { Key(Qt::Key_S); },
-               {[&](QWidget* modal) {
-                    auto* dialog = qobject_cast<QFileDialog*>(modal);
-                    ASSERT_NE(dialog, nullptr);
-                    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-                    EXPECT_EQ(dialog->windowTitle(), "Save As");
-                    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                    ASSERT_NE(edit, nullptr);
-                    EXPECT_TRUE(edit->text().isEmpty()) << "a name with no file open";
-                    TypeName(m_folder.path(), QStringLiteral("slope"))(modal);
-                }});
+    // A name typed without the suffix gets it.
+    WithModals([&] { Key(Qt::Key_S); }, {TypeName(m_folder.path(), QStringLiteral("slope"))});
     ASSERT_TRUE(QFile::exists(In("slope.bullet")));
     EXPECT_FALSE(QFile::exists(In("slope")));
     EXPECT_EQ(World().FilePath(), QFile::encodeName(In("slope.bullet")).toStdString());
@@ -166,41 +154,32 @@ TEST_F(WorldCommandsTest, SaveAddsTheSuffixNamesTheFileAndStartsFromItNextTime)
     // .bullet is part of the name. The title follows the new name.
     WithModals([&] { EXPECT_TRUE(m_frame->OnCommand(CommandId::FileSaveAs)); },
                {[&](QWidget* modal) {
-                    auto* dialog = qobject_cast<QFileDialog*>(modal);
-                    ASSERT_NE(dialog, nullptr);
-                    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
-                    EXPECT_EQ(dialog->selectedFiles(), QStringList{In("slope.bullet")});
-                    TypeName(m_folder.path(), QStringLiteral("slope.v2"))(modal);
-                }});
+                   auto* dialog = qobject_cast<QFileDialog*>(modal);
+                   ASSERT_NE(dialog, nullptr);
+                   EXPECT_EQ(dialog->selectedFiles(), QStringList{In("slope.bullet")});
+                   TypeName(m_folder.path(), QStringLiteral("slope.v2"))(modal);
+               }});
     EXPECT_TRUE(QFile::exists(In("slope.v2.bullet")));
     EXPECT_EQ(Shown(), "slope.v2.bullet \u2013 Kinetta");
 
     // Typing the old name without its suffix still asks before replacing
     // slope.bullet; No keeps it and the dialog open, so nothing is written.
     const QDateTime written = QFileInfo(In("slope.bullet")).lastModified();
-    WithModals([&] { Key(Qt::Key_S); },
-               {TypeName(m_folder.path(), QStringLiteral("slope")),
-                [&](QWidget* modal) {
-                    auto* question = qobject_cast<QMessageBox*>(modal);
-                    ASSERT_NE(question, nullptr) << "no question before replacing the file";
-                    EXPECT_TRUE(question->text().contains("slope.bullet")) << question->text().toStdString();
-                    question->button(QMessageBox::No)->click();
-                },
-                [&](QWidget* modal) {
-                    EXPECT_NE(qobject_cast<QFileDialog*>(modal), nullptr)
-                        << "No closed the file dialog too";
-                }});
+    WithModals([&] { Key(Qt::Key_S); }, {TypeName(m_folder.path(), QStringLiteral("slope")),
+                                         [&](QWidget* modal) {
+                                             auto* question = qobject_cast<QMessageBox*>(modal);
+                                             ASSERT_NE(question, nullptr)
+                                                 << "no question before replacing the file";
+                                             EXPECT_TRUE(question->text().contains("slope.bullet"))
+                                                 << question->text().toStdString();
+                                             question->button(QMessageBox::No)->click();
+                                         },
+                                         [&](QWidget* modal) {
+                                             EXPECT_NE(qobject_cast<QFileDialog*>(modal), nullptr)
+                                                 << "No closed the file dialog too";
+                                         }});
     EXPECT_EQ(QFileInfo(In("slope.bullet")).lastModified(), written);
     EXPECT_EQ(Shown(), "slope.v2.bullet \u2013 Kinetta");
-
-    // Opening what was saved; New then forgets the file.
-    WithModals([&] { Key(Qt::Key_O); }, {TypeName(m_folder.path(), QStringLiteral("slope.bullet"))});
-    EXPECT_EQ(Shown(), "slope.bullet \u2013 Kinetta");
-    EXPECT_TRUE(World().Note().isEmpty());
-    Key(Qt::Key_N);
-    EXPECT_EQ(Shown(), "Kinetta");
-    EXPECT_TRUE(World().FilePath().empty());
-    EXPECT_EQ(m_frame->View().BodyCount(), bodies);
 }
 
 TEST_F(WorldCommandsTest, FailuresSayWhyInABoxAndChangeNothing)
@@ -251,26 +230,6 @@ TEST_F(WorldCommandsTest, FailuresSayWhyInABoxAndChangeNothing)
     EXPECT_EQ(view.m_simulationState, SimulationState::Running);
     EXPECT_EQ(Shown(), title);
     EXPECT_EQ(World().FilePath(), file);
-}
-
-TEST_F(WorldCommandsTest, AFileThatFailsAtStartIsReportedOnceTheWindowIsUp)
-{
-    const QString missing = In("missing.bullet");
-    // Before the loop runs, nothing modal may open: the window is not up yet.
-    World().OpenAtStart(QFile::encodeName(missing).toStdString());
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    WithModals([] { QTest::qWait(300); },
-               {FailureBox("Kinetta could not open " + missing + ": ")});
-    EXPECT_EQ(Shown(), "Kinetta");
-    EXPECT_TRUE(World().FilePath().empty());
-
-    // A good file at start names itself in the title with no box at all.
-    ASSERT_TRUE(World().SaveFile(QFile::encodeName(In("start.bullet")).toStdString()));
-    World().New();
-    WithModals([&] { World().OpenAtStart(QFile::encodeName(In("start.bullet")).toStdString());
-                     QTest::qWait(200); },
-               {});
-    EXPECT_EQ(Shown(), "start.bullet \u2013 Kinetta");
 }
 
 }  // namespace
