@@ -2,8 +2,8 @@
 # World files from a real keyboard: Ctrl+S saves a busy world under a name
 # typed without its suffix; Ctrl+O opens it in another run (title and body
 # count follow), Esc brings the opened bodies back, Ctrl+N goes back to the
-# 241 bodies of the start scene; Ctrl+S into a read-only folder shows a
-# message box and changes nothing; and a FILE on the command line opens, or
+# 241 bodies of the start scene; Ctrl+S into a read-only folder or onto a
+# full disk shows a message box and changes nothing; and a FILE on the command line opens, or
 # when it is missing, shows why over the start scene.
 #   world_files.sh KINETTA WORK_DIR
 set -u
@@ -46,18 +46,19 @@ title() {
 }
 
 # Starts the program with its --stats going to a file of its own and waits
-# for its window; the arguments go to kinetta. With KINETTA_READ_ONLY set to
-# a folder, that folder is read-only for the program: a mount of its own
-# for root, whom permissions do not stop.
+# for its window; the arguments go to kinetta. With SANDBOX set, the program
+# runs in a mount namespace of its own where $work/locked is read-only (a
+# mount, since permissions do not stop root) and $work/full is a full disk.
 start() {
     stats=$work/stats-$RANDOM.txt
-    if [ -n "${KINETTA_READ_ONLY:-}" ] && [ "$(id -u)" -eq 0 ]; then
+    if [ -n "${SANDBOX:-}" ]; then
+        local namespace=-m
+        [ "$(id -u)" -eq 0 ] || namespace=-rm
         # shellcheck disable=SC2016 # expanded by the inner shell
-        unshare -m sh -c 'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" "$1" &&
-            shift && exec "$@"' sh "$KINETTA_READ_ONLY" "$kinetta" --stats "$@" \
-            >"$stats" 2>"$work/stderr.txt" &
+        unshare "$namespace" sh -c 'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" "$1" &&
+            mount -t tmpfs -o size=4k kinetta-full "$2" && shift 2 && exec "$@"' \
+            sh "$work/locked" "$work/full" "$kinetta" --stats "$@" >"$stats" 2>"$work/stderr.txt" &
     else
-        [ -n "${KINETTA_READ_ONLY:-}" ] && chmod 555 "$KINETTA_READ_ONLY"
         "$kinetta" --stats "$@" >"$stats" 2>"$work/stderr.txt" &
     fi
     app_pid=$!
@@ -114,7 +115,7 @@ close_message_box() {
 start_x_session || exit 1
 trap 'stop_x_session' EXIT
 rm -rf "$work"
-mkdir -p "$work/worlds" "$work/locked"
+mkdir -p "$work/worlds" "$work/locked" "$work/full"
 export XDG_CONFIG_HOME=$work/config
 en_dash=$(printf '\342\200\223')
 
@@ -127,8 +128,9 @@ file_dialog s "Save As" "$work/worlds/busy"
 wait_for '[ "$(title)" = "busy.bullet $en_dash Kinetta" ]' || fail "title after saving: '$(title)'"
 finish
 
-# Another run, with a read-only folder: open, throw, stop, new, failed save.
-KINETTA_READ_ONLY=$work/locked start
+# Another run, with a read-only folder and a full disk: open, throw, stop,
+# new, and saves that fail.
+SANDBOX=1 start
 [ "$(title)" = Kinetta ] || fail "title at start: '$(title)'"
 file_dialog o Open "$work/worlds/busy.bullet"
 wait_for '[ "$(title)" = "busy.bullet $en_dash Kinetta" ]' || fail "title after opening: '$(title)'"
@@ -143,15 +145,16 @@ xdotool key ctrl+n
 wait_for '[ "$(bodies)" = 241 ]' || fail "Ctrl+N left $(bodies) bodies, expected 241"
 wait_for '[ "$(title)" = Kinetta ]' || fail "title after Ctrl+N: '$(title)'"
 
-file_dialog s "Save As" "$work/locked/world.bullet"
-close_message_box "saving into a read-only folder"
+for folder in locked full; do
+    file_dialog s "Save As" "$work/$folder/world.bullet"
+    close_message_box "saving into the $folder folder"
+done
 [ -z "$(ls -A "$work/locked")" ] || fail "something was written into the read-only folder"
 [ "$(title)" = Kinetta ] || fail "title after a failed save: '$(title)'"
 sleep 1.2
 [ "$(bodies)" = 241 ] || fail "a failed save changed the world: $(bodies) bodies"
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after a failed save"
 finish
-chmod 755 "$work/locked"
 
 # FILE on the command line: opened before the window shows; a missing one
 # leaves the start scene and a message box.
