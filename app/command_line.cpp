@@ -33,7 +33,9 @@ constexpr KeyDoc kKeys[] = {
     {"T", "throw a die (while running)"},
     {"Enter", "run or pause the simulation"},
     {"Esc", "stop: every start body back in place, thrown bodies gone"},
-    {"Ctrl+O, Ctrl+S", "show the Open or Save dialog for Bullet files; nothing is read or written"},
+    {"Ctrl+N", "back to the start scene"},
+    {"Ctrl+O", "open a Bullet world file in place of the current world"},
+    {"Ctrl+S", "save the world as a Bullet file"},
 };
 
 constexpr std::size_t kHelpWidth = 79;
@@ -117,9 +119,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         if (argv[i] == nullptr)
             continue;
         const std::string_view arg = argv[i];
+        // After "--" even "--help" is a file's name; "-" alone is one too.
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            result.error = "extra operand " + Quoted(arg);
-            break;
+            if (result.file) {
+                result.error = "extra operand " + Quoted(arg);
+                break;
+            }
+            result.file = std::string(arg);
+            continue;
         }
         if (arg == "--") {
             optionsEnded = true;
@@ -173,11 +180,14 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 std::string HelpText(const char* programName)
 {
     const std::string name = programName && *programName ? programName : "kinetta";
-    std::string text = "Usage: " + name +
-                       " [OPTION]...\n"
-                       "A rigid-body physics playground: a tower of cylinders to knock down.\n"
-                       "\n"
-                       "Options:\n";
+    std::string text =
+        "Usage: " + name +
+        " [OPTION]... [FILE]\n"
+        "A rigid-body physics playground: a tower of cylinders to knock down.\n"
+        "With FILE, start with the world saved in that Bullet file (.bullet); a file\n"
+        "that cannot be opened is reported in the window, over the start scene.\n"
+        "\n"
+        "Options:\n";
     AppendTable(text, OptionDocs(), OptionLabel);
     text += "\nKeys:\n";
     AppendTable(text, KeyDocs(), [](const KeyDoc& key) { return "  " + std::string(key.keys); });
@@ -200,7 +210,8 @@ std::string VersionText()
 std::string UsageHint(const char* programName)
 {
     const std::string name = programName && *programName ? programName : "kinetta";
-    return "Usage: " + name + " [OPTION]...\nTry '" + name + " --help' for more information.\n";
+    return "Usage: " + name + " [OPTION]... [FILE]\nTry '" + name +
+           " --help' for more information.\n";
 }
 
 std::optional<int> AnswerInformationalOptions(const CommandLine& options, std::FILE* out,

@@ -1,6 +1,6 @@
 #pragma once
 // The options Kinetta understands, parsed as GNU tools parse theirs: an
-// unknown option, an operand or a bad option value is a usage error.
+// unknown option, a second file or a bad option value is a usage error.
 //
 // The option and key tables are the one source of both --help and the
 // manual page, so the two cannot tell different stories.
@@ -15,7 +15,10 @@ struct CommandLine {
     bool version = false;
     bool stats = false;  // print one line of run statistics every second
     int throwCount = 0;  // bodies thrown into the scene at start, for measuring
-    std::string error;   // the first usage error; empty when the line is good
+    // A world file to open at start; none for the start scene. An empty name
+    // is a name that cannot be opened, not the absence of one.
+    std::optional<std::string> file;
+    std::string error;  // the first usage error; empty when the line is good
 };
 
 constexpr int kMaxThrowCount = 100000;

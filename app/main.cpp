@@ -40,6 +40,8 @@ int main(int argc, char** argv)
     std::unique_ptr<CStatsReport> stats;
     const int exitCode = Run([&]() -> std::unique_ptr<QWidget> {
         std::unique_ptr<CMainFrame> frame = CMainFrame::Create();
+        if (frame && options.file)
+            frame->World().OpenAtStart(*options.file);
         if (frame && options.throwCount > 0)
             frame->View().AddRestingBodies(options.throwCount);
         if (frame && options.stats) {

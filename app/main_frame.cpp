@@ -2,7 +2,6 @@
 
 #include "app/about_dlg.h"
 #include "app/app_module.h"
-#include "app/bullet_file_dialog.h"
 #include "app/frame_images.h"
 #include "app/frame_resources.h"
 #include "app/sstate/qt_window_layout.h"
@@ -25,12 +24,13 @@ constexpr std::uint32_t kMenuBandId = 60160;
 constexpr std::uint32_t kToolBandId = 60161;
 }  // namespace
 
-// Commands missing here (Save As, Print, the Edit commands, Tree, Properties,
+// Commands missing here (Print, the Edit commands, Tree, Properties,
 // Tools, the pane keys) have no handler: choosing them does nothing.
 const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::FileNew, &CMainFrame::OnFileNew},
-    {CommandId::FileOpen, &CMainFrame::OnFileOpenOrSave},
-    {CommandId::FileSave, &CMainFrame::OnFileOpenOrSave},
+    {CommandId::FileOpen, &CMainFrame::OnFileOpen},
+    {CommandId::FileSave, &CMainFrame::OnFileSave},
+    {CommandId::FileSaveAs, &CMainFrame::OnFileSave},
     {CommandId::AppExit, &CMainFrame::OnFileExit},
     {CommandId::ViewToolbar, &CMainFrame::OnViewToolbar},
     {CommandId::ViewStatusBar, &CMainFrame::OnViewStatusBar},
@@ -76,6 +76,7 @@ bool CMainFrame::OnCreate()
     setCentralWidget(m_viewContainer);
     m_view.CreateWindowAndScene();
     m_viewContainer->setFocus();
+    m_world = new CWorldCommands(*this, m_view, [this] { DoIdle(); });
 
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
@@ -186,13 +187,18 @@ void CMainFrame::LayoutNow()
 
 void CMainFrame::OnFileNew(CommandId)
 {
-    // There are no documents.
+    m_world->New();
 }
 
-void CMainFrame::OnFileOpenOrSave(CommandId id)
+void CMainFrame::OnFileOpen(CommandId)
 {
-    RunBulletFileDialog(
-        this, id == CommandId::FileOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    m_world->Open();
+}
+
+void CMainFrame::OnFileSave(CommandId)
+{
+    // Save always asks for the name, starting from the open file's.
+    m_world->Save();
 }
 
 void CMainFrame::OnFileExit(CommandId)

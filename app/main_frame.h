@@ -10,6 +10,7 @@
 #include "app/message_loop.h"
 #include "app/sstate/window_state_mgr.h"
 #include "app/ui_state_table.h"
+#include "app/world_commands.h"
 #include "view/key_state.h"
 #include "view/kinetta_view.h"
 
@@ -36,6 +37,7 @@ public:
     const KeyState& Keys() const { return m_keys; }
     QWidget* ViewContainer() const { return m_viewContainer; }
     CFrameBars& Bars() { return *m_bars; }
+    CWorldCommands& World() { return *m_world; }
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -52,7 +54,8 @@ private:
 
     // Command handlers, by the command table in main_frame.cpp.
     void OnFileNew(CommandId id);
-    void OnFileOpenOrSave(CommandId id);
+    void OnFileOpen(CommandId id);
+    void OnFileSave(CommandId id);
     void OnFileExit(CommandId id);
     void OnViewToolbar(CommandId id);
     void OnViewStatusBar(CommandId id);
@@ -71,7 +74,8 @@ private:
     // Held by value; the container below only hosts its native window.
     CKinettaView m_view{m_keys};
     QWidget* m_viewContainer = nullptr;
-    CFrameBars* m_bars = nullptr;  // a child QObject of the frame
+    CFrameBars* m_bars = nullptr;       // a child QObject of the frame
+    CWorldCommands* m_world = nullptr;  // a child QObject of the frame
     CUpdateUI m_ui;
     // The saved layout: restored once just after creation, saved on close.
     sstate::CWindowStateMgr m_layoutState;

@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file
+  shared-mime-info libglib2.0-bin
 )
 
 missing=()

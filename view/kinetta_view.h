@@ -4,12 +4,15 @@
 
 #include "physics/body_thrower.h"
 #include "physics/simulation_control.h"
+#include "physics/world_file_result.h"
 #include "view/camera_control.h"
 #include "view/frame_renderer.h"
 #include "view/key_state.h"
 #include "view/ogl_window.h"
 #include "view/scene.h"
 #include "view/view_stats.h"
+
+#include <string>
 
 class CKinettaView : public COGLWindowImpl<CKinettaView> {
 public:
@@ -25,6 +28,12 @@ public:
 
     // Stop: start bodies back in place, thrown bodies gone.
     void ResetSimulation();
+
+    // World files. Opening replaces the world; when it fails the world is
+    // exactly as it was. New goes back to the start scene.
+    WorldFileResult OpenWorld(const std::string& path);
+    WorldFileResult SaveWorld(const std::string& path);
+    void NewWorld();
 
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);

@@ -32,14 +32,36 @@ TEST(CommandLine, ReadsEveryOptionInBothSpellings)
     EXPECT_FALSE(attached.stats || attached.version || attached.help);
 }
 
+TEST(CommandLine, TakesOneFileAnywhereAndAfterDashDashEvenANameLikeAnOption)
+{
+    const CommandLine plain = Parse({"--stats", "slope.bullet", "--throw", "3"});
+    EXPECT_TRUE(plain.error.empty()) << plain.error;
+    EXPECT_EQ(plain.file, "slope.bullet");
+    EXPECT_TRUE(plain.stats);
+    EXPECT_EQ(plain.throwCount, 3);
+
+    const CommandLine dashed = Parse({"--stats", "--", "--help"});
+    EXPECT_TRUE(dashed.error.empty()) << dashed.error;
+    EXPECT_EQ(dashed.file, "--help");
+    EXPECT_FALSE(dashed.help);
+    EXPECT_TRUE(dashed.stats);
+
+    // "-" is a name, and so is "": it cannot be opened, which the window says.
+    EXPECT_EQ(Parse({"-"}).file, "-");
+    EXPECT_EQ(Parse({""}).file, "");
+    EXPECT_EQ(Parse({"--stats"}).file, std::nullopt);
+    // The value of --throw is not a file.
+    EXPECT_EQ(Parse({"--throw", "7"}).file, std::nullopt);
+}
+
 TEST(CommandLine, RejectsWhatItDoesNotKnowAsGnuToolsDo)
 {
     const std::pair<std::vector<const char*>, std::string> cases[] = {
         {{"--unknown-option"}, "unrecognized option '--unknown-option'"},
         {{"--stats", "-x"}, "invalid option -- 'x'"},
         {{"-hv"}, "invalid option -- 'v'"},
-        {{"scene.bullet"}, "extra operand 'scene.bullet'"},
-        {{"--", "--help"}, "extra operand '--help'"},
+        {{"a.bullet", "b.bullet"}, "extra operand 'b.bullet'"},
+        {{"--", "a.bullet", "--help"}, "extra operand '--help'"},
         {{"--version=2"}, "option '--version' doesn't allow an argument"},
         {{"--throw"}, "option '--throw' requires an argument"},
         {{"--throw", "abc"}, "invalid number of bodies to throw: 'abc'"},
@@ -65,7 +87,7 @@ TEST(CommandLine, RejectsWhatItDoesNotKnowAsGnuToolsDo)
     ASSERT_EQ(std::fread(message.data(), 1, message.size(), err), message.size());
     EXPECT_EQ(message,
               "kinetta: unrecognized option '--bogus'\n"
-              "Usage: kinetta [OPTION]...\n"
+              "Usage: kinetta [OPTION]... [FILE]\n"
               "Try 'kinetta --help' for more information.\n");
     std::fclose(out);
     std::fclose(err);

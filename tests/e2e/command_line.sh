@@ -25,13 +25,13 @@ rc=$?
 grep -q 'cannot open display' <<<"$err" || fail "unreachable display: message was '$err'"
 
 # Usage errors: status 2, nothing on stdout, GNU's two usage lines on stderr.
-for args in "--unknown-option" "--throw" "--throw many" "--stats extra"; do
+for args in "--unknown-option" "--throw" "--throw many" "--stats one.bullet two.bullet"; do
     # shellcheck disable=SC2086 # the words are separate arguments on purpose
     out=$("$kinetta" $args 2>"$tmp/err")
     rc=$?
     [ "$rc" -eq 2 ] || fail "kinetta $args: exit code $rc, expected 2"
     [ -z "$out" ] || fail "kinetta $args: printed '$out' on stdout"
-    grep -qx 'Usage: kinetta \[OPTION\]\.\.\.' "$tmp/err" &&
+    grep -qx 'Usage: kinetta \[OPTION\]\.\.\. \[FILE\]' "$tmp/err" &&
         grep -qx "Try 'kinetta --help' for more information." "$tmp/err" ||
         fail "kinetta $args: stderr was '$(cat "$tmp/err")'"
 done

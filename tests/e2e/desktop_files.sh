@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The menu entry, the AppStream metadata and the manual page pass their
 # validators without a remark; the manual page documents every option and key
-# that --help lists; and on a desktop with a dead Wayland socket beside a live
-# X server, Kinetta opens its window on X11 with the window class its menu
-# entry names.
-#   desktop_files.sh KINETTA DESKTOP_FILE METAINFO_FILE MAN_PAGE
+# that --help lists; the file type entry makes the desktop call Bullet files
+# application/x-bullet by name and by content, and the menu entry opens them;
+# and on a desktop with a dead Wayland socket beside a live X server, Kinetta
+# opens its window on X11 with the window class its menu entry names.
+#   desktop_files.sh KINETTA DESKTOP_FILE METAINFO_FILE MAN_PAGE MIME_FILE
 set -u
-kinetta=$1 desktop=$2 metainfo=$3 manpage=$4
+kinetta=$1 desktop=$2 metainfo=$3 manpage=$4 mime=$5
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -40,6 +41,31 @@ while read -r key; do
     grep -qF "       $key" "$tmp/man.txt" || fail "manual page lacks the key $key"
 done <"$tmp/keys"
 grep -q 'Kinetta\.conf' "$tmp/man.txt" || fail "manual page does not name the settings file"
+grep -q '\[FILE\]' "$tmp/man.txt" && grep -q '\[FILE\]' "$tmp/help.txt" ||
+    fail "the manual page or --help lacks the FILE operand"
+
+# The file type, in a private MIME database: a .bullet name alone and the
+# BULLET signature alone are each enough; neither alone is a false match.
+grep -qx 'Exec=kinetta %f' "$desktop" || fail "the menu entry does not pass a file: $(grep ^Exec= "$desktop")"
+grep -qx 'MimeType=application/x-bullet;' "$desktop" || fail "the menu entry opens no Bullet files"
+grep -q '<mediatype>application/x-bullet</mediatype>' "$metainfo" ||
+    fail "the metadata does not name the file type"
+mkdir -p "$tmp/share/mime/packages" "$tmp/files"
+cp "$mime" "$tmp/share/mime/packages/"
+export XDG_DATA_HOME="$tmp/share" XDG_DATA_DIRS="$tmp/share:/usr/share"
+out=$(update-mime-database "$tmp/share/mime" 2>&1) || fail "update-mime-database: $out"
+[ -z "$out" ] || fail "update-mime-database remarks: $out"
+printf 'not a world' >"$tmp/files/by-name.bullet"
+printf 'BULLETd-v282 and the rest' >"$tmp/files/by-content.dat"
+printf 'BULLEX' >"$tmp/files/neither.dat"
+type_of() { gio info -a standard::content-type "$1" | sed -n 's/.*standard::content-type: //p'; }
+for file in by-name.bullet by-content.dat; do
+    [ "$(type_of "$tmp/files/$file")" = application/x-bullet ] ||
+        fail "$file is '$(type_of "$tmp/files/$file")', not application/x-bullet"
+done
+[ "$(type_of "$tmp/files/neither.dat")" != application/x-bullet ] ||
+    fail "a file with neither name nor signature is taken for a Bullet file"
+unset XDG_DATA_HOME XDG_DATA_DIRS
 
 # shellcheck source=../../tools/x_session.sh
 . "$(dirname "$0")/../../tools/x_session.sh"

@@ -39,6 +39,7 @@ expected=(
     "/usr/share/applications/$id.desktop"
     "/usr/share/metainfo/$id.metainfo.xml"
     /usr/share/man/man1/kinetta.1.gz
+    "/usr/share/mime/packages/$id.xml"
     /usr/share/doc/kinetta/README.md
     /usr/share/doc/kinetta/copyright
     /usr/share/doc/kinetta/changelog.gz

@@ -1,0 +1,163 @@
+#include "app/world_commands.h"
+
+#include "app/bullet_file_dialog.h"
+#include "common/kinetta_assert.h"
+#include "view/kinetta_view.h"
+
+#include <QtCore/QFile>
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QMainWindow>
+#include <QtWidgets/QMessageBox>
+#include <QtWidgets/QStatusBar>
+
+#include <filesystem>
+
+namespace {
+
+// Opening runs the reader in a process of its own and may take a moment.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+QString DisplayName(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string SystemName(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+QString WorldTitle(const std::string& path)
+{
+    const QString program = QStringLiteral("Kinetta");
+    if (path.empty())
+        return program;
+    QString name = DisplayName(std::filesystem::path(path).filename().string());
+    // Qt reads "[*]" in a title as the unsaved-changes mark; doubled, it is text.
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    return name + QStringLiteral(" \u2013 ") + program;
+}
+
+CWorldCommands::CWorldCommands(QMainWindow& frame, CKinettaView& view,
+                               std::function<void()> worldChanged)
+    : QObject(&frame), m_frame(frame), m_view(view), m_worldChanged(std::move(worldChanged))
+{
+    m_note = new QLabel(frame.statusBar());
+    m_note->setObjectName(QStringLiteral("worldNote"));
+    m_note->hide();
+    frame.statusBar()->addPermanentWidget(m_note);
+}
+
+QString CWorldCommands::Note() const
+{
+    return m_note->text();
+}
+
+void CWorldCommands::New()
+{
+    m_view.NewWorld();
+    SetFile({});
+    SetNote({});
+    if (m_worldChanged)
+        m_worldChanged();
+}
+
+void CWorldCommands::Open()
+{
+    if (const std::optional<QString> chosen =
+            RunBulletFileDialog(&m_frame, QFileDialog::AcceptOpen))
+        OpenFile(SystemName(*chosen));
+}
+
+void CWorldCommands::Save()
+{
+    if (const std::optional<QString> chosen =
+            RunBulletFileDialog(&m_frame, QFileDialog::AcceptSave, DisplayName(m_path)))
+        SaveFile(SystemName(*chosen));
+}
+
+bool CWorldCommands::OpenFile(const std::string& path)
+{
+    WorldFileResult result;
+    {
+        BusyCursor busy;
+        result = m_view.OpenWorld(path);
+    }
+    if (!result.ok) {
+        ShowFailure("open", path, result.error);
+        return false;
+    }
+    SetFile(path);
+    SetNote(result.note);
+    if (m_worldChanged)
+        m_worldChanged();
+    return true;
+}
+
+bool CWorldCommands::SaveFile(const std::string& path)
+{
+    WorldFileResult result;
+    {
+        BusyCursor busy;
+        result = m_view.SaveWorld(path);
+    }
+    if (!result.ok) {
+        ShowFailure("save", path, result.error);
+        return false;
+    }
+    SetFile(path);
+    return true;
+}
+
+void CWorldCommands::OpenAtStart(const std::string& path)
+{
+    const WorldFileResult result = m_view.OpenWorld(path);
+    if (!result.ok) {
+        // Posted: it runs once the message loop does, with the frame shown.
+        QTimer::singleShot(
+            0, this, [this, path, error = result.error] { ShowFailure("open", path, error); });
+        return;
+    }
+    SetFile(path);
+    SetNote(result.note);
+}
+
+void CWorldCommands::ShowFailure(const char* verb, const std::string& path,
+                                 const std::string& reason)
+{
+    KINETTA_ASSERT(!reason.empty(), "give every failed WorldFileResult the reason it failed");
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Kinetta"),
+        QStringLiteral("Kinetta could not %1 %2: %3")
+            .arg(QLatin1StringView(verb), DisplayName(path), QString::fromStdString(reason)),
+        QMessageBox::Ok, &m_frame);
+    // A file's name is never markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void CWorldCommands::SetFile(const std::string& path)
+{
+    // Absolute, so that the save dialog finds it whatever folder it starts in.
+    std::error_code error;
+    const std::filesystem::path absolute =
+        path.empty() ? std::filesystem::path() : std::filesystem::absolute(path, error);
+    m_path = error ? path : absolute.string();
+    m_frame.setWindowTitle(WorldTitle(m_path));
+}
+
+void CWorldCommands::SetNote(const std::string& note)
+{
+    m_note->setText(QString::fromStdString(note));
+    m_note->setVisible(!note.empty());
+}

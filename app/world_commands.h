@@ -1,0 +1,55 @@
+#pragma once
+// The File commands on world files: New, Open, Save and Save As. They keep
+// the frame's title naming the open file, say in a message box why a file
+// could not be opened or saved, and note in the status bar what an opened
+// file held that the world leaves out.
+
+#include <QtCore/QObject>
+#include <QtCore/QString>
+
+#include <functional>
+#include <string>
+
+class CKinettaView;
+class QLabel;
+class QMainWindow;
+
+// "slope.bullet – Kinetta" while a file is open, "Kinetta" otherwise. The
+// path is the file's name as the system holds it (bytes).
+QString WorldTitle(const std::string& path);
+
+class CWorldCommands : public QObject {
+public:
+    // worldChanged runs after the world was replaced, for the frame to bring
+    // its command states up to date. The view must outlive this object.
+    CWorldCommands(QMainWindow& frame, CKinettaView& view, std::function<void()> worldChanged);
+
+    void New();
+    // Ask for a file with the Bullet file dialog, then open or save it.
+    void Open();
+    void Save();
+
+    // Without a dialog. A failure shows its message box at once and returns false.
+    bool OpenFile(const std::string& path);
+    bool SaveFile(const std::string& path);
+    // The file named on the command line: opened before the frame is shown,
+    // so that the first frame already draws it; the message box of a failure
+    // waits until the window is up.
+    void OpenAtStart(const std::string& path);
+
+    // The open file; empty while the world is the start scene.
+    const std::string& FilePath() const { return m_path; }
+    // What the status bar says the last open left out; empty when nothing.
+    QString Note() const;
+
+private:
+    void ShowFailure(const char* verb, const std::string& path, const std::string& reason);
+    void SetFile(const std::string& path);
+    void SetNote(const std::string& note);
+
+    QMainWindow& m_frame;
+    CKinettaView& m_view;
+    std::function<void()> m_worldChanged;
+    QLabel* m_note = nullptr;  // a child of the status bar
+    std::string m_path;
+};

@@ -1,0 +1,235 @@
+// The File commands on world files as the user meets them in the real frame:
+// the dialogs they show, the title, and the message boxes of files that
+// cannot be opened or saved, after which the world is as it was.
+
+#include "app/world_commands.h"
+#include "app/main_frame.h"
+
+#include <gtest/gtest.h>
+#include <QtCore/QDir>
+#include <QtCore/QFile>
+#include <QtCore/QPointer>
+#include <QtCore/QTemporaryDir>
+#include <QtCore/QTimer>
+#include <QtTest/QTest>
+#include <QtWidgets/QAbstractButton>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QFileDialog>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QListView>
+#include <QtWidgets/QMessageBox>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Step = std::function<void(QWidget*)>;
+
+// Runs run() and hands each modal window that opens meanwhile, in turn, to
+// the next step; a step that leaves its window open has it rejected. Fails
+// when fewer windows opened than there are steps.
+void WithModals(const std::function<void()>& run, std::vector<Step> steps)
+{
+    std::size_t next = 0;
+    QPointer<QWidget> last;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->isVisible() || modal == last.data())
+            return;
+        last = modal;
+        if (next == steps.size()) {
+            ADD_FAILURE() << "an unexpected modal window: " << modal->windowTitle().toStdString();
+            static_cast<QDialog*>(modal)->reject();
+            return;
+        }
+        // Run apart from the poll: Qt does not fire a timer again while its
+        // handler runs, and a step may open the next modal window.
+        QTimer::singleShot(0, modal, [&steps, &last, index = next++, modal] {
+            steps[index](modal);
+            if (last == modal && modal->isVisible())
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+        });
+    });
+    poll.start(10);
+    run();
+    poll.stop();
+    EXPECT_EQ(next, steps.size()) << "fewer modal windows opened than expected";
+}
+
+// Puts a name into the file dialog's name field and presses Enter.
+Step TypeName(const QString& folder, const QString& name)
+{
+    return [folder, name](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr) << "not a file dialog";
+        dialog->setDirectory(folder);
+        // As a user would, wait for the listing: a file selected in it
+        // before then would win over the name typed.
+        const auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        ASSERT_NE(list, nullptr);
+        const qsizetype listed =
+            QDir(folder).entryList({QStringLiteral("*.bullet")}, QDir::Files).size();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return list->model()->rowCount(list->rootIndex()) == listed; }, 3000));
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        // The field has the focus while a user types, and only then does
+        // Qt let go of a file selected in the listing.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                edit->setFocus();
+                return edit->hasFocus();
+            },
+            3000));
+        // Set, not typed: typing opens the name completer's popup.
+        edit->setText(name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+}
+
+// Expects the message box of a failure, text beginning with start.
+Step FailureBox(const QString& start)
+{
+    return [start](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr) << "not a message box: " << modal->windowTitle().toStdString();
+        EXPECT_EQ(box->windowTitle(), "Kinetta");
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_TRUE(box->text().startsWith(start)) << box->text().toStdString();
+        EXPECT_GT(box->text().size(), start.size()) << "no reason given";
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_FALSE(box->isVisible()) << "Esc left the message box open";
+    };
+}
+
+class WorldCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        m_frame = CMainFrame::Create();
+        ASSERT_NE(m_frame, nullptr);
+        m_frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+    }
+    void TearDown() override { m_frame.reset(); }
+
+    QString Shown() const { return m_frame->windowHandle()->title(); }
+    CWorldCommands& World() { return m_frame->World(); }
+    QString In(const char* name) const { return m_folder.filePath(QString::fromUtf8(name)); }
+    void Key(Qt::Key key) { QTest::keyClick(&m_frame->View(), key, Qt::ControlModifier); }
+
+    QTemporaryDir m_folder;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+TEST(WorldTitle, NamesTheOpenFileAndShowsBracketsAsTyped)
+{
+    EXPECT_EQ(WorldTitle(""), "Kinetta");
+    EXPECT_EQ(WorldTitle("/home/ada/worlds/slope.bullet"), "slope.bullet \u2013 Kinetta");
+    EXPECT_EQ(WorldTitle("slope.bullet"), "slope.bullet \u2013 Kinetta");
+    // Qt would drop a lone "[*]" from a title as the unsaved-changes mark.
+    EXPECT_EQ(WorldTitle("a/x[*].bullet"), "x[*][*].bullet \u2013 Kinetta");
+}
+
+TEST_F(WorldCommandsTest, SaveAddsTheSuffixNamesTheFileAndStartsFromItNextTime)
+{
+    EXPECT_EQ(Shown(), "Kinetta");
+    // A name typed without the suffix gets it.
+    WithModals([&] { Key(Qt::Key_S); }, {TypeName(m_folder.path(), QStringLiteral("slope"))});
+    ASSERT_TRUE(QFile::exists(In("slope.bullet")));
+    EXPECT_FALSE(QFile::exists(In("slope")));
+    EXPECT_EQ(World().FilePath(), QFile::encodeName(In("slope.bullet")).toStdString());
+    EXPECT_EQ(Shown(), "slope.bullet \u2013 Kinetta");
+
+    // Save As shows the same dialog, on the open file; another suffix than
+    // .bullet is part of the name. The title follows the new name.
+    WithModals([&] { EXPECT_TRUE(m_frame->OnCommand(CommandId::FileSaveAs)); },
+               {[&](QWidget* modal) {
+                   auto* dialog = qobject_cast<QFileDialog*>(modal);
+                   ASSERT_NE(dialog, nullptr);
+                   EXPECT_EQ(dialog->selectedFiles(), QStringList{In("slope.bullet")});
+                   TypeName(m_folder.path(), QStringLiteral("slope.v2"))(modal);
+               }});
+    EXPECT_TRUE(QFile::exists(In("slope.v2.bullet")));
+    EXPECT_EQ(Shown(), "slope.v2.bullet \u2013 Kinetta");
+
+    // Typing the old name without its suffix still asks before replacing
+    // slope.bullet; No keeps it and the dialog open, so nothing is written.
+    const QDateTime written = QFileInfo(In("slope.bullet")).lastModified();
+    WithModals([&] { Key(Qt::Key_S); }, {TypeName(m_folder.path(), QStringLiteral("slope")),
+                                         [&](QWidget* modal) {
+                                             auto* question = qobject_cast<QMessageBox*>(modal);
+                                             ASSERT_NE(question, nullptr)
+                                                 << "no question before replacing the file";
+                                             EXPECT_TRUE(question->text().contains("slope.bullet"))
+                                                 << question->text().toStdString();
+                                             question->button(QMessageBox::No)->click();
+                                         },
+                                         [&](QWidget* modal) {
+                                             EXPECT_NE(qobject_cast<QFileDialog*>(modal), nullptr)
+                                                 << "No closed the file dialog too";
+                                         }});
+    EXPECT_EQ(QFileInfo(In("slope.bullet")).lastModified(), written);
+    EXPECT_EQ(Shown(), "slope.v2.bullet \u2013 Kinetta");
+}
+
+TEST_F(WorldCommandsTest, FailuresSayWhyInABoxAndChangeNothing)
+{
+    ASSERT_TRUE(World().SaveFile(QFile::encodeName(In("kept.bullet")).toStdString()));
+    QFile garbage(In("garbage.bullet"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("not a world at all");
+    garbage.close();
+    ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("folder.bullet")));
+
+    CKinettaView& view = m_frame->View();
+    const int bodies = view.BodyCount();
+    const QString title = Shown();
+    const std::string file = World().FilePath();
+    const std::uint64_t stepsBefore = view.Stats().steps;
+    std::uint64_t stepsDuringBox = 0;
+
+    const QString missing = In("no such folder/<b>world</b>.bullet");
+    const std::vector<QString> unopenable = {missing, In("garbage.bullet"), In("folder.bullet")};
+    for (const QString& path : unopenable) {
+        SCOPED_TRACE(path.toStdString());
+        WithModals([&] { EXPECT_FALSE(World().OpenFile(QFile::encodeName(path).toStdString())); },
+                   {[&](QWidget* modal) {
+                       // The world keeps running under the box.
+                       const auto steps = view.Stats().steps;
+                       QTest::qWait(100);
+                       stepsDuringBox = std::max(stepsDuringBox, view.Stats().steps - steps);
+                       FailureBox("Kinetta could not open " + path + ": ")(modal);
+                   }});
+    }
+    // A folder, a folder that does not exist and, where permissions bind
+    // (not for root; the end-to-end test mounts one read-only), a read-only one.
+    std::vector<QString> unsavable = {In("folder.bullet"), missing};
+    if (geteuid() != 0) {
+        ASSERT_TRUE(QDir(m_folder.path()).mkdir(QStringLiteral("locked")));
+        ASSERT_TRUE(QFile::setPermissions(In("locked"), QFile::ReadOwner | QFile::ExeOwner));
+        unsavable.push_back(In("locked/world.bullet"));
+    }
+    for (const QString& path : unsavable) {
+        SCOPED_TRACE(path.toStdString());
+        WithModals([&] { EXPECT_FALSE(World().SaveFile(QFile::encodeName(path).toStdString())); },
+                   {FailureBox("Kinetta could not save " + path + ": ")});
+    }
+    EXPECT_GT(stepsDuringBox, 0) << "the simulation stopped under the message box";
+    EXPECT_GT(view.Stats().steps, stepsBefore);
+    EXPECT_EQ(view.BodyCount(), bodies);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running);
+    EXPECT_EQ(Shown(), title);
+    EXPECT_EQ(World().FilePath(), file);
+}
+
+}  // namespace
