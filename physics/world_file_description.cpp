@@ -326,7 +326,7 @@ bool ReadShape(Reader& r, DescribedShape* shape)
     case DescribedShapeType::Sphere: {
         float radius = 0;
         if (!r.Float(&radius)) return false;
-        shape->extents.setValue(radius, radius, radius);
+        shape->extents.setValue(radius, 0, 0);
         return true;
     }
     case DescribedShapeType::Capsule:
