@@ -255,6 +255,8 @@ std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& descriptio
         body.body->setAngularVelocity(b.angularVelocity);
         // Forced: setActivationState would not leave a disabled state.
         body.body->forceActivationState(b.activationState);
+        body.body->setCcdMotionThreshold(b.ccdMotionThreshold);
+        body.body->setCcdSweptSphereRadius(b.ccdSweptSphereRadius);
     }
 
     world->m_constraints.reserve(description.constraints.size());

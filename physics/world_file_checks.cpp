@@ -210,7 +210,9 @@ void CheckBody(Judge& judge, const WorldDescription& description, size_t index)
         !judge.InRange(s, "rolling friction", body.rollingFriction, 0, kMaxFriction) ||
         !judge.InRange(s, "restitution", body.restitution, 0, kMaxRestitution) ||
         !judge.InRange(s, "linear damping", body.linearDamping, 0, 1) ||
-        !judge.InRange(s, "angular damping", body.angularDamping, 0, 1)) {
+        !judge.InRange(s, "angular damping", body.angularDamping, 0, 1) ||
+        !judge.InRange(s, "CCD motion threshold", body.ccdMotionThreshold, 0, kMaxShapeExtent) ||
+        !judge.InRange(s, "CCD sphere radius", body.ccdSweptSphereRadius, 0, kMaxShapeExtent)) {
         return;
     }
     if (body.activationState < ACTIVE_TAG || body.activationState > DISABLE_SIMULATION) {

@@ -326,7 +326,7 @@ bool ReadShape(Reader& r, DescribedShape* shape)
     case DescribedShapeType::Sphere: {
         float radius = 0;
         if (!r.Float(&radius)) return false;
-        shape->extents.setValue(radius, radius, radius);
+        shape->extents.setValue(radius, 0, 0);
         return true;
     }
     case DescribedShapeType::Capsule:
@@ -389,7 +389,8 @@ bool ReadBody(Reader& r, DescribedBody* body)
            r.Vector(&body->angularVelocity) && r.Float(&body->friction) &&
            r.Float(&body->rollingFriction) && r.Float(&body->restitution) &&
            r.Float(&body->linearDamping) && r.Float(&body->angularDamping) &&
-           r.Int(0, 100, &body->activationState);
+           r.Int(0, 100, &body->activationState) && r.Float(&body->ccdMotionThreshold) &&
+           r.Float(&body->ccdSweptSphereRadius);
 }
 
 bool ReadConstraint(Reader& r, DescribedConstraint* constraint)
@@ -456,6 +457,8 @@ std::string FormatWorldDescription(const WorldDescription& description)
         w.Float(body.linearDamping);
         w.Float(body.angularDamping);
         w.Int(body.activationState);
+        w.Float(body.ccdMotionThreshold);
+        w.Float(body.ccdSweptSphereRadius);
         w.EndLine();
     }
     for (const DescribedConstraint& c : description.constraints) {

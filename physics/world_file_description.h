@@ -85,6 +85,9 @@ struct DescribedBody {
     float linearDamping = 0;
     float angularDamping = 0;
     int activationState = ACTIVE_TAG;
+    // Continuous collision detection; 0 leaves it off.
+    float ccdMotionThreshold = 0;
+    float ccdSweptSphereRadius = 0;
 };
 
 struct DescribedConstraint {

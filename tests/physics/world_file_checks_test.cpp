@@ -135,6 +135,7 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
         {[&](auto& d) { d.bodies[4].restitution = nan; }, "restitution"},
         {[&](auto& d) { d.bodies[4].linearDamping = 1.5f; }, "linear damping"},
         {[&](auto& d) { d.bodies[4].activationState = 9; }, "activation state 9"},
+        {[&](auto& d) { d.bodies[4].ccdSweptSphereRadius = -1; }, "CCD sphere radius"},
         {[&](auto& d) { d.bodies[5].shape = 10; }, "body 5: shape 10 does not exist"},
         {[&](auto& d) { d.bodies[8].mass = 1; }, "body 8: a plane or triangle mesh cannot have mass"},
         {[&](auto& d) { d.shapes[0].extents.setY(0); }, "shape 0: half extent 0 is not a positive"},

@@ -72,6 +72,8 @@ void ExpectSameBody(const btRigidBody& e, const btRigidBody& a, const std::strin
     EXPECT_FLOAT_EQ(e.getLinearDamping(), a.getLinearDamping()) << what;
     EXPECT_FLOAT_EQ(e.getAngularDamping(), a.getAngularDamping()) << what;
     EXPECT_EQ(e.getActivationState(), a.getActivationState()) << what;
+    EXPECT_FLOAT_EQ(e.getCcdMotionThreshold(), a.getCcdMotionThreshold()) << what;
+    EXPECT_FLOAT_EQ(e.getCcdSweptSphereRadius(), a.getCcdSweptSphereRadius()) << what;
     ExpectSameShape(*e.getCollisionShape(), *a.getCollisionShape(), what);
 }
 

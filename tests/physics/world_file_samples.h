@@ -129,6 +129,8 @@ struct SampleWorld {
         info.m_linearDamping = btScalar(0.01) * i;
         info.m_angularDamping = btScalar(0.02) * i;
         bodies.push_back(std::make_unique<btRigidBody>(info));
+        bodies.back()->setCcdMotionThreshold(btScalar(0.01) * i);
+        bodies.back()->setCcdSweptSphereRadius(btScalar(0.03) * i);
         world.addRigidBody(bodies.back().get());
         if (mass > 0) {
             bodies.back()->setLinearVelocity(btVector3(btScalar(i), btScalar(-0.5) * i, btScalar(0.25)));

@@ -293,6 +293,8 @@ void FillFromRecord(const RawBody& raw, DescribedBody* body)
     body->angularDamping = btScalar(raw.m_angularDamping);
     body->rollingFriction = btScalar(object.m_rollingFriction);
     body->activationState = object.m_activationState1;
+    body->ccdMotionThreshold = btScalar(object.m_ccdMotionThreshold);
+    body->ccdSweptSphereRadius = btScalar(object.m_ccdSweptSphereRadius);
 }
 
 template <typename RawConstraint>
