@@ -109,6 +109,9 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
     struct stat old {};
     bool oldExists = ::stat(target.c_str(), &old) == 0;
     if (oldExists && S_ISDIR(old.st_mode)) return WorldFileResult::Failure("it is a folder");
+    // A device or pipe would be replaced by a plain file by the rename below.
+    if (oldExists && !S_ISREG(old.st_mode))
+        return WorldFileResult::Failure("it is not an ordinary file");
 
     btDefaultSerializer serializer;
     std::deque<std::string> names;

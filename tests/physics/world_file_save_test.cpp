@@ -63,6 +63,13 @@ TEST_F(WorldFileSave, PathsThatCannotBeWritten)
 
     result = SaveWorldFile(sample.world, folder.Path("missing/world.bullet"));
     EXPECT_EQ(result.error, "the folder does not exist");
+
+    // A pipe (like a device) must stay what it is, not become a saved file.
+    const std::string pipe = folder.Path("pipe.bullet");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    result = SaveWorldFile(sample.world, pipe);
+    EXPECT_EQ(result.error, "it is not an ordinary file");
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 // Tests run as root, which writes into read-only folders anyway: this case
