@@ -12,6 +12,12 @@
 // as drawing the scene on a software renderer. Here the frame is swapped
 // straight to the window. Painting is synchronous (Paint): QWindow's update
 // requests wait on a 5 ms timer of Qt's, and every tick must show its frame.
+//
+// On Wayland the window is a subsurface of the frame's surface, and Qt 6.4
+// reports it exposed only after its size changes while the frame is shown:
+// a view that waited for exposure stayed blank until the user resized the
+// window. Until Qt has once called the window exposed, it therefore draws
+// whenever it and the frame around it are shown.
 
 #include <QtGui/QExposeEvent>
 #include <QtGui/QOpenGLContext>
@@ -105,7 +111,7 @@ public:
     // Draws and presents one frame now, if the window can be seen.
     void Paint()
     {
-        if (!m_sceneBuilt || !isExposed() || !m_context->makeCurrent(this))
+        if (!m_sceneBuilt || !CanBeSeen() || !m_context->makeCurrent(this))
             return;
         if (m_projection.projectionDirty)
             ApplyProjection();
@@ -119,6 +125,9 @@ public:
 
 protected:
     void exposeEvent(QExposeEvent*) override { Paint(); }
+
+    // A shown-again window starts with unknown exposure, as at first.
+    void hideEvent(QHideEvent*) override { m_exposedSinceShown = false; }
 
     void resizeEvent(QResizeEvent*) override
     {
@@ -154,7 +163,21 @@ protected:
     }
 
 private:
+    bool CanBeSeen()
+    {
+        if (isExposed()) {
+            m_exposedSinceShown = true;
+            return true;
+        }
+        // Once Qt has tracked the exposure, a window it calls hidden is.
+        if (m_exposedSinceShown || !isVisible())
+            return false;
+        const QWindow* frame = parent();
+        return frame == nullptr || frame->isExposed();
+    }
+
     std::unique_ptr<QOpenGLContext> m_context;
     ProjectionRecord m_projection;
     bool m_sceneBuilt = false;
+    bool m_exposedSinceShown = false;
 };
