@@ -31,24 +31,31 @@ std::vector<QImage> EmbeddedImages(const char* type, std::uint32_t id)
     return images;
 }
 
-const QImage& ToolbarStrip()
+// Every embedded size of the toolbar strip: one image per pixel density,
+// each a whole multiple of the strip's size at density 1.
+const std::vector<QImage>& ToolbarStrips()
 {
-    static const QImage strip = [] {
-        std::vector<QImage> images = EmbeddedImages("BITMAP", kToolbarStripId);
-        return images.empty() ? QImage() : images.front();
-    }();
-    return strip;
+    static const std::vector<QImage> strips = EmbeddedImages("BITMAP", kToolbarStripId);
+    return strips;
 }
 
 }  // namespace
 
 QIcon ToolbarImage(int index)
 {
-    const QImage& strip = ToolbarStrip();
-    const QRect cell(index * kToolbarImageWidth, 0, kToolbarImageWidth, kToolbarImageHeight);
-    if (index < 0 || !strip.rect().contains(cell))
-        return {};
-    return QIcon(QPixmap::fromImage(strip.copy(cell)));
+    QIcon icon;
+    if (index < 0)
+        return icon;
+    for (const QImage& strip : ToolbarStrips()) {
+        const int scale = strip.height() / kToolbarImageHeight;
+        if (scale < 1 || strip.height() != scale * kToolbarImageHeight)
+            continue;
+        const QRect cell(index * kToolbarImageWidth * scale, 0, kToolbarImageWidth * scale,
+                         kToolbarImageHeight * scale);
+        if (strip.rect().contains(cell))
+            icon.addPixmap(QPixmap::fromImage(strip.copy(cell)));
+    }
+    return icon;
 }
 
 QIcon ProgramIcon()

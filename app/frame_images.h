@@ -4,8 +4,10 @@
 
 #include <QtGui/QIcon>
 
-// Image index counts toolbar buttons, not separators. A null icon when the
-// strip is missing or too short.
+// Image index counts toolbar buttons, not separators. The icon holds the
+// button's image from every embedded strip (16 x 15 and 32 x 30 pixels), so
+// that Qt draws screens of high density from the larger one. A null icon
+// when no strip is embedded or all are too short.
 QIcon ToolbarImage(int index);
 // Every embedded size of the program icon.
 QIcon ProgramIcon();

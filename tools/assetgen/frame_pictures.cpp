@@ -174,16 +174,16 @@ void Cylinder(std::vector<Layer>& layers, double cx, double top, double bottom, 
 
 }  // namespace
 
-RgbaCanvas MakeToolbarStrip()
+RgbaCanvas MakeToolbarStrip(int scale)
 {
     const Picture buttons[] = {NewPage(),  OpenFolder(), FloppyDisk(),  Printer(),
                                Scissors(), Copy(),       Clipboard(),   Play(),
                                Pause(),    Stop(),       QuestionMark()};
-    RgbaCanvas strip(kButtonWidth * 11, kButtonHeight);
+    RgbaCanvas strip(kButtonWidth * 11 * scale, kButtonHeight * scale);
     int left = 0;
     for (const Picture& button : buttons) {
-        strip.Paint(button, 1.0, left, 0);
-        left += kButtonWidth;
+        strip.Paint(button, scale, left, 0);
+        left += kButtonWidth * scale;
     }
     return strip;
 }

@@ -7,10 +7,11 @@
 
 namespace assetgen {
 
-// 176 x 15: eleven 16 x 15 button images in toolbar order: new page, open
-// folder, floppy disk, printer, scissors, copy, clipboard, play, pause, stop,
-// question mark; transparent around them.
-RgbaCanvas MakeToolbarStrip();
+// 176 x 15 times scale: eleven 16 x 15 button images in toolbar order: new
+// page, open folder, floppy disk, printer, scissors, copy, clipboard, play,
+// pause, stop, question mark; transparent around them. Scale 2 draws the same
+// shapes on twice as many pixels for screens of high density.
+RgbaCanvas MakeToolbarStrip(int scale);
 
 // The program icon on a 256-unit square: a tower of cylinders on a slab and a
 // ball flying at it, on a blue tile.

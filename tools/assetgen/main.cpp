@@ -56,7 +56,8 @@ const std::vector<Asset>& Assets()
             {"disc.png", [] { return Png(MakeDisc); }},
             {"metal_streaks.png", [] { return Png(MakeMetalStreaks); }},
             {"checker.png", [] { return Png(MakeChecker); }},
-            {"toolbar.png", [] { return EncodePng(MakeToolbarStrip()); }},
+            {"toolbar.png", [] { return EncodePng(MakeToolbarStrip(1)); }},
+            {"toolbar-2x.png", [] { return EncodePng(MakeToolbarStrip(2)); }},
             {"icons/kinetta.svg", [] { return Text(MakeKinettaIconSvg()); }},
         };
         for (const int size : kIconSizes)
