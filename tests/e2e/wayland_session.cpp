@@ -1,0 +1,163 @@
+// The program's frame on a Wayland compositor, inside the program's own
+// message loop (Run), started by wayland.sh under a private weston. A
+// compositor without input devices cannot be driven from outside, so keys go
+// in through Qt's own input path (QTest on the frame's window, where a
+// Wayland compositor delivers them: the view's subsurface never has the
+// keyboard). Settings go to a private folder.
+
+#include "app/app_module.h"
+#include "app/command_ids.h"
+#include "app/frame_bars.h"
+#include "app/main_frame.h"
+#include "app/qt_environment.h"
+#include "app/run.h"
+#include "view/ogl_window.h"
+
+#include <gtest/gtest.h>
+#include <QtCore/QElapsedTimer>
+#include <QtCore/QTimer>
+#include <QtGui/QGuiApplication>
+#include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QStatusBar>
+#include <QtWidgets/QToolBar>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+namespace {
+
+constexpr int kStartBodies = 241;
+
+// Runs the program's loop around a new frame. script runs once the loop has
+// shown the frame; then the frame is closed as by its close box. Returns the
+// loop's exit code.
+int RunFrame(const std::function<void(CMainFrame&)>& script)
+{
+    return Run([&]() -> std::unique_ptr<QWidget> {
+        std::unique_ptr<CMainFrame> frame = CMainFrame::Create();
+        if (frame) {
+            CMainFrame* shown = frame.get();
+            QTimer::singleShot(0, shown, [shown, &script] {
+                script(*shown);
+                shown->close();
+            });
+        }
+        return frame;
+    });
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+// A key held for a while on the frame's window, as the compositor sends it.
+void HoldKey(CMainFrame& frame, Qt::Key key, int milliseconds)
+{
+    QTest::keyPress(frame.windowHandle(), key);
+    QTest::qWait(milliseconds);
+    QTest::keyRelease(frame.windowHandle(), key);
+}
+
+TEST(WaylandSession, ViewDrawsEveryTickAndKeysThrowAndStop)
+{
+    ASSERT_TRUE(QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+        << "runs on Wayland only, not " << QGuiApplication::platformName().toStdString();
+    const int exitCode = RunFrame([](CMainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        CKinettaView& view = frame.View();
+        ASSERT_TRUE(WaitFor([&] { return view.Stats().frames >= 5; }))
+            << "the view has not drawn: " << view.Stats().frames << " frames in "
+            << view.Stats().ticks << " ticks";
+
+        // Every tick is a frame, as on X11.
+        const ViewStats before = view.Stats();
+        QTest::qWait(1000);
+        const ViewStats after = view.Stats();
+        const auto ticks = after.ticks - before.ticks;
+        const auto frames = after.frames - before.frames;
+        EXPECT_GE(ticks, 5u);
+        EXPECT_GE(frames + 1, ticks) << frames << " frames in " << ticks << " ticks";
+
+        ASSERT_EQ(view.BodyCount(), kStartBodies);
+        // One ball at once, then one every 200 ms while Space is held.
+        HoldKey(frame, Qt::Key_Space, 1000);
+        QTest::qWait(100);
+        const int thrown = view.BodyCount() - kStartBodies;
+        EXPECT_GE(thrown, 2);
+        EXPECT_LE(thrown, 7);
+
+        // Esc is an accelerator of the frame: Stop, every thrown body gone.
+        QTest::keyClick(frame.windowHandle(), Qt::Key_Escape);
+        EXPECT_TRUE(WaitFor([&] { return view.BodyCount() == kStartBodies; }, 1000))
+            << view.BodyCount() << " bodies after Esc";
+        EXPECT_EQ(view.m_simulationState, SimulationState::Stopped);
+        HoldKey(frame, Qt::Key_Space, 400);
+        EXPECT_EQ(view.BodyCount(), kStartBodies) << "Space threw while stopped";
+    });
+    EXPECT_EQ(exitCode, 1);
+}
+
+// What a Wayland client keeps of its layout: the compositor places the
+// window, but its size and the bars' visibility are the client's own.
+TEST(WaylandSession, SizeAndBarsComeBackAfterRestart)
+{
+    const QSize savedSize(760, 560);
+    int exitCode = RunFrame([&](CMainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        QTest::qWait(300);
+        ASSERT_FALSE(frame.Bars().ToolBand()->isHidden());
+        ASSERT_FALSE(frame.Bars().StatusBar()->isHidden());
+        frame.resize(savedSize);
+        frame.OnCommand(CommandId::ViewToolbar);
+        frame.OnCommand(CommandId::ViewStatusBar);
+        ASSERT_TRUE(WaitFor([&] { return frame.size() == savedSize; }, 2000))
+            << "the compositor kept the size at " << frame.width() << " x " << frame.height();
+    });
+    ASSERT_EQ(exitCode, 1);
+
+    exitCode = RunFrame([&](CMainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        EXPECT_TRUE(WaitFor([&] { return frame.size() == savedSize; }, 3000))
+            << "size after restart: " << frame.width() << " x " << frame.height();
+        EXPECT_TRUE(frame.Bars().ToolBand()->isHidden());
+        EXPECT_TRUE(frame.Bars().StatusBar()->isHidden());
+        // The view takes the room the bars gave up, and still draws.
+        const auto framesBefore = frame.View().Stats().frames;
+        EXPECT_TRUE(WaitFor([&] { return frame.View().Stats().frames > framesBefore + 5; }));
+        EXPECT_EQ(frame.ViewContainer()->height(),
+                  frame.height() - frame.Bars().MenuBand()->height());
+    });
+    EXPECT_EQ(exitCode, 1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    char configDir[] = "/tmp/kinetta-wayland-test-XXXXXX";
+    if (mkdtemp(configDir) == nullptr)
+        return 1;
+    setenv("XDG_CONFIG_HOME", configDir, 1);
+
+    PrepareQtEnvironment();
+    QSurfaceFormat::setDefaultFormat(ViewSurfaceFormat());
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    g_module.Init();
+    const int result = RUN_ALL_TESTS();
+    g_module.Term();
+    std::filesystem::remove_all(configDir);
+    return result;
+}
