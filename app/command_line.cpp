@@ -193,7 +193,8 @@ std::string HelpText(const char* programName)
     AppendTable(text, KeyDocs(), [](const KeyDoc& key) { return "  " + std::string(key.keys); });
     text +=
         "\n"
-        "Kinetta needs a display: set DISPLAY, or run it under xvfb-run.\n"
+        "Kinetta needs a display: set WAYLAND_DISPLAY or DISPLAY, or run it under\n"
+        "xvfb-run.\n"
         "Exit status: 1 when the window is closed, 2 for a usage error or no usable\n"
         "display, 0 after --help or --version or when the window cannot be created.\n";
     return text;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-// Finds a display that Qt can really open, X11 first, and points Qt at it
+// Finds a display that Qt can really open, Wayland first, and points Qt at it
 // through QT_QPA_PLATFORM. A platform the user named in QT_QPA_PLATFORM is
 // honoured, and checked when it is X11 or Wayland. Returns an empty string
 // on success, else a one-line reason.

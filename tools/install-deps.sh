@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick openbox
+  weston qt6-wayland
   desktop-file-utils appstream lintian man-db groff-base dpkg-dev file
   shared-mime-info libglib2.0-bin
 )

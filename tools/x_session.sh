@@ -1,8 +1,10 @@
 # Sourced by the end-to-end tests: a private X server with a window manager.
 # Sets DISPLAY and registers cleanup. Needs Xvfb, openbox and xdotool.
+# Forgets any Wayland display: Kinetta would prefer it to the private X server.
 
 start_x_session() {
     local display_number
+    unset WAYLAND_DISPLAY
     for display_number in $(seq 90 140); do
         [ -e "/tmp/.X${display_number}-lock" ] && continue
         Xvfb ":${display_number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
