@@ -14,10 +14,9 @@
 // requests wait on a 5 ms timer of Qt's, and every tick must show its frame.
 //
 // On Wayland the window is a subsurface of the frame's surface, and Qt 6.4
-// reports it exposed only after its size changes while the frame is shown:
-// a view that waited for exposure stayed blank until the user resized the
-// window. Until Qt has once called the window exposed, it therefore draws
-// whenever it and the frame around it are shown.
+// sends it no expose event when it first appears: a view that waited for one
+// stayed blank for good. Until Qt has once called the window exposed, it
+// therefore draws whenever it and the frame around it are shown.
 
 #include <QtGui/QExposeEvent>
 #include <QtGui/QOpenGLContext>
