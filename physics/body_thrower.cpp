@@ -1,11 +1,13 @@
 #include "physics/body_thrower.h"
 
+#include "physics/body_kind.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 std::uint32_t SteadyClockMilliseconds()
 {
@@ -41,7 +43,7 @@ bool ThrowRateLimiter::Allow(std::uint32_t nowMs)
 
 namespace {
 
-btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass,
+btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, BodyKind kind, float mass,
                    const CameraPose& camera, float speed, const btVector3& spin)
 {
     if (shape == nullptr) {
@@ -49,6 +51,8 @@ btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass,
     }
     btRigidBody* body = CreateRigidBody(shape, mass, ThrowStartPosition(camera),
                                         kCcdMotionThreshold, kCcdSweptSphereRadius);
+    SetBodyKind(*body, kind);
+    MarkThrown(*body);
     body->setLinearVelocity(speed * ViewDirection(camera));
     body->setAngularVelocity(spin);
     world.addRigidBody(body);
@@ -60,7 +64,8 @@ btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, float mass,
 btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
                          const CameraPose& camera)
 {
-    return Throw(world, sphereShape, kSphereMass, camera, kSphereSpeed, btVector3(0, 0, 0));
+    return Throw(world, sphereShape, BodyKind::Ball, kSphereMass, camera, kSphereSpeed,
+                 btVector3(0, 0, 0));
 }
 
 btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
@@ -73,40 +78,70 @@ btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
     const float z = SpinFromDraw(random());
     const float y = SpinFromDraw(random());
     const float x = SpinFromDraw(random());
-    return Throw(world, diceShape, kDiceMass, camera, kDiceSpeed, btVector3(x, y, z));
+    return Throw(world, diceShape, BodyKind::Die, kDiceMass, camera, kDiceSpeed,
+                 btVector3(x, y, z));
 }
+
+namespace {
+
+// Cells over the ground, clear of the tower and the pillars.
+std::vector<btVector3> RestingCells()
+{
+    // Wide enough apart that a column's small sway at the start never
+    // reaches its neighbour; 35 * 1.1 = 38.5 of the ground's 40.
+    constexpr float kSpacing = 1.1f;
+    constexpr int kCells = 35;
+    const auto clear = [](float x, float z) {
+        const float r = btSqrt(x * x + z * z);
+        const bool nearTower = r > kTowerRadius - 1.5f && r < kTowerRadius + 1.5f;
+        const bool nearPillar =
+            btFabs(btFabs(x) - 10.0f) < 1.5f && btFabs(btFabs(z) - 10.0f) < 1.5f;
+        return !nearTower && !nearPillar;
+    };
+    std::vector<btVector3> cells;
+    for (int i = 0; i < kCells; ++i) {
+        for (int k = 0; k < kCells; ++k) {
+            const float x = float(i - kCells / 2) * kSpacing;
+            const float z = float(k - kCells / 2) * kSpacing;
+            if (clear(x, z))
+                cells.emplace_back(x, 0.0f, z);
+        }
+    }
+    return cells;
+}
+
+}  // namespace
 
 int AddRestingThrownBodies(btDynamicsWorld& world, btCollisionShape* sphereShape,
                            btCollisionShape* diceShape, int count)
 {
-    if (sphereShape == nullptr || diceShape == nullptr)
+    if (sphereShape == nullptr || diceShape == nullptr || count <= 0)
         return 0;
-    // Cells 1.25 apart over the ground, clear of the tower and the pillars;
-    // further layers stack 1.25 higher.
-    constexpr float kSpacing = 1.25f;
-    constexpr int kCells = 29;  // 29 * 1.25 = 36.25 of the ground's 40
-    const auto clear = [](float x, float z) {
-        const float r = btSqrt(x * x + z * z);
-        const bool nearTower = r > kTowerRadius - 1.5f && r < kTowerRadius + 1.5f;
-        const bool nearPillar = btFabs(btFabs(x) - 10.0f) < 1.5f && btFabs(btFabs(z) - 10.0f) < 1.5f;
-        return !nearTower && !nearPillar;
-    };
+    // Loose layers of balls and dice never settle: from the third layer on
+    // the pile slides apart and bodies roll off the ground. Dice stacked face
+    // on face in columns stand still at any height we need, and a ball rests
+    // on top of every other column, so that both kinds are there from the
+    // first few bodies on.
+    static const std::vector<btVector3> cells = RestingCells();
+    const int columns = static_cast<int>(cells.size());
+    const float diceHeight = 2.0f * kDiceHalfExtents.y();
     int added = 0;
-    for (int layer = 0; added < count; ++layer) {
-        for (int i = 0; i < kCells && added < count; ++i) {
-            for (int k = 0; k < kCells && added < count; ++k) {
-                const float x = (i - kCells / 2) * kSpacing;
-                const float z = (k - kCells / 2) * kSpacing;
-                if (!clear(x, z))
-                    continue;
-                const bool ball = added % 2 == 0;
-                btRigidBody* body = CreateRigidBody(
-                    ball ? sphereShape : diceShape, ball ? kSphereMass : kDiceMass,
-                    btVector3(x, 0.6f + layer * kSpacing, z), kCcdMotionThreshold,
-                    kCcdSweptSphereRadius);
-                world.addRigidBody(body);
-                ++added;
-            }
+    for (int level = 0; added < count; ++level) {
+        for (int c = 0; c < columns && added < count; ++c) {
+            const int height = count / columns + (c < count % columns ? 1 : 0);
+            if (level >= height)
+                continue;
+            const bool ball = c % 2 == 0 && level == height - 1;
+            const float y = ball ? float(level) * diceHeight + kSphereRadius
+                                 : (float(level) + 0.5f) * diceHeight;
+            btRigidBody* body =
+                CreateRigidBody(ball ? sphereShape : diceShape, ball ? kSphereMass : kDiceMass,
+                                btVector3(cells[std::size_t(c)].x(), y, cells[std::size_t(c)].z()),
+                                kCcdMotionThreshold, kCcdSweptSphereRadius);
+            SetBodyKind(*body, ball ? BodyKind::Ball : BodyKind::Die);
+            MarkThrown(*body);
+            world.addRigidBody(body);
+            ++added;
         }
     }
     return added;

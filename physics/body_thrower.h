@@ -34,16 +34,18 @@ private:
 };
 
 // Create a thrown body with its velocities and add it to the world, without
-// any rate limit. The shape is borrowed; a null shape throws nothing and gives
+// any rate limit, tagged as a thrown ball or die. The shape is borrowed; a null shape throws nothing and gives
 // null. The dice's spin takes three draws: the first becomes z, then y, then x.
 btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
                          const CameraPose& camera);
 btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,
                        const CameraPose& camera, const RandomDraw& random);
 
-// Drops count bodies, balls and dice in turn, at rest on a grid over the
-// ground around the tower, for measuring a busy scene. They are thrown bodies
-// in every other respect: Stop removes them. Returns how many were added.
+// Places count bodies at rest in columns on a grid over the ground, clear of
+// the tower and the pillars, for measuring a busy scene: dice stacked face on
+// face, with a ball on top of every other column. Any count up to 8,000 comes
+// to rest and sleeps within five simulated seconds. They are thrown bodies in
+// every other respect: Stop removes them. Returns how many were added.
 int AddRestingThrownBodies(btDynamicsWorld& world, btCollisionShape* sphereShape,
                            btCollisionShape* diceShape, int count);
 

@@ -1,15 +1,19 @@
 #include "physics/scene_content.h"
 
+#include "physics/body_kind.h"
 #include "physics/rigid_body.h"
 
 #include <stdexcept>
 
 namespace {
 
-void AddBody(btDynamicsWorld& world, btCollisionShape* shape, float mass, const btVector3& position)
+void AddBody(btDynamicsWorld& world, btCollisionShape* shape, BodyKind kind, float mass,
+             const btVector3& position)
 {
-    world.addRigidBody(
-        CreateRigidBody(shape, mass, position, kCcdMotionThreshold, kCcdSweptSphereRadius));
+    btRigidBody* body =
+        CreateRigidBody(shape, mass, position, kCcdMotionThreshold, kCcdSweptSphereRadius);
+    SetBodyKind(*body, kind);
+    world.addRigidBody(body);
 }
 
 void AddTower(btDynamicsWorld& world, btCollisionShape* cylinderShape)
@@ -21,10 +25,10 @@ void AddTower(btDynamicsWorld& world, btCollisionShape* cylinderShape)
         const float angleB = (a + 5.0f) * kDegreesToRadians;  // every other course half a step on
         for (int j = 0; j < kTowerRowPairs; ++j) {
             const float rowBase = 2.0f * courseHeight * float(j);  // 3.196 j
-            AddBody(world, cylinderShape, kCylinderMass,
+            AddBody(world, cylinderShape, BodyKind::Can, kCylinderMass,
                     btVector3(kTowerRadius * btCos(angleA), kCylinderHalfExtents.y() + rowBase,
                               kTowerRadius * btSin(angleA)));
-            AddBody(world, cylinderShape, kCylinderMass,
+            AddBody(world, cylinderShape, BodyKind::Can, kCylinderMass,
                     btVector3(kTowerRadius * btCos(angleB),
                               kCylinderHalfExtents.y() + courseHeight + rowBase,
                               kTowerRadius * btSin(angleB)));
@@ -38,7 +42,8 @@ void AddPillars(btDynamicsWorld& world, btCollisionShape* cylinderShape)
     for (int k = 0; k < kPillarCourses; ++k) {
         const float y = kCylinderHalfExtents.y() + 2.0f * kCylinderHalfExtents.y() * float(k);
         for (const auto& corner : corners) {
-            AddBody(world, cylinderShape, kCylinderMass, btVector3(corner[0], y, corner[1]));
+            AddBody(world, cylinderShape, BodyKind::Can, kCylinderMass,
+                    btVector3(corner[0], y, corner[1]));
         }
     }
 }
@@ -51,7 +56,7 @@ void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape,
     if (groundShape == nullptr || cylinderShape == nullptr) {
         throw std::invalid_argument("AddStartBodies: the ground and cylinder shapes are required");
     }
-    AddBody(world, groundShape, kGroundMass, kGroundPosition);
+    AddBody(world, groundShape, BodyKind::Ground, kGroundMass, kGroundPosition);
     AddTower(world, cylinderShape);
     AddPillars(world, cylinderShape);
 }

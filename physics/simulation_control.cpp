@@ -1,5 +1,6 @@
 #include "physics/simulation_control.h"
 
+#include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 
@@ -18,8 +19,7 @@ SimulationTransition NextSimulationState(SimulationState current, SimulationComm
     return {current, false};
 }
 
-void ResetSimulation(CDynamicsWorld& world, const btCollisionShape* sphereShape,
-                     const btCollisionShape* diceShape)
+void ResetSimulation(CDynamicsWorld& world)
 {
     world.ResetBodies();
     world.getBroadphase()->resetPool(world.getDispatcher());
@@ -27,9 +27,7 @@ void ResetSimulation(CDynamicsWorld& world, const btCollisionShape* sphereShape,
 
     for (int i = world.getNumCollisionObjects() - 1; i >= 0; --i) {
         btCollisionObject* object = world.getCollisionObjectArray()[i];
-        const btCollisionShape* shape = object->getCollisionShape();
-        const bool thrown = shape != nullptr && (shape == sphereShape || shape == diceShape);
-        if (thrown) {
+        if (WasThrown(*object)) {
             DestroyCollisionObject(world, object);
         }
     }

@@ -3,7 +3,6 @@
 // between them, and the reset that Stop performs.
 
 class CDynamicsWorld;
-class btCollisionShape;
 
 // Only Running steps the world and lets bodies be thrown.
 enum class SimulationState {
@@ -27,7 +26,7 @@ struct SimulationTransition {
 // pauses; Stop always stops and asks for a reset, even when already stopped.
 SimulationTransition NextSimulationState(SimulationState current, SimulationCommand command);
 
-// Puts every start body back (CDynamicsWorld::ResetBodies) and destroys the
-// thrown bodies, recognised by their shape. Null shapes match nothing.
-void ResetSimulation(CDynamicsWorld& world, const btCollisionShape* sphereShape,
-                     const btCollisionShape* diceShape);
+// Puts every body back where it started (CDynamicsWorld::ResetBodies) and
+// destroys the bodies marked as thrown; every other body stays, whatever
+// its kind.
+void ResetSimulation(CDynamicsWorld& world);

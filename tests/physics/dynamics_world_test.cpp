@@ -221,3 +221,28 @@ TEST(ResetBodies, RestoresStartAndWakesButLeavesStaticVelocity)
 }
 
 }  // namespace
+
+// A kinematic body goes where its motion state says, at the speed that takes
+// it there from its interpolation transform in one step. Stop must move both,
+// or the first step after it flings the body back at hundreds of metres per
+// second through whatever stands in between.
+TEST(ResetBodies, KinematicBodyIsBackAtRestAfterTheNextStep)
+{
+    TestWorld scene(TestWorld::Empty);
+    btRigidBody* paddle = scene.Add(scene.shapes.box.get(), 0.0f, btVector3(0, 2, 0));
+    paddle->setCollisionFlags(paddle->getCollisionFlags() | btCollisionObject::CF_KINEMATIC_OBJECT);
+    paddle->setActivationState(DISABLE_DEACTIVATION);
+    auto* motion = static_cast<btDefaultMotionState*>(paddle->getMotionState());
+    for (int step = 1; step <= 30; ++step) {
+        motion->m_graphicsWorldTrans.setOrigin(btVector3(0.2f * float(step), 2, 0));
+        StepWorld(*scene.world);
+    }
+    ASSERT_NEAR(paddle->getWorldTransform().getOrigin().x(), 6.0f, 1e-4f);
+    ASSERT_NEAR(paddle->getLinearVelocity().x(), 12.0f, 1e-2f) << "moved by its motion state";
+
+    scene.world->ResetBodies();
+    StepWorld(*scene.world);
+
+    ExpectNear(paddle->getWorldTransform().getOrigin(), btVector3(0, 2, 0), 1e-5f);
+    ExpectNear(paddle->getLinearVelocity(), btVector3(0, 0, 0), 1e-3f);
+}

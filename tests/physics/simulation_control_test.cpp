@@ -71,7 +71,7 @@ protected:
 
     void Reset()
     {
-        ResetSimulation(*scene.world, scene.shapes.sphere.get(), scene.shapes.dice.get());
+        ResetSimulation(*scene.world);
     }
 
     TestWorld scene;

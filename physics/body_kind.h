@@ -1,0 +1,42 @@
+#pragma once
+// What a body is, told once where it is made and read by whoever draws,
+// resets or counts bodies. Kept in the collision object's first user index;
+// the second records whether the body was thrown, which is not a kind: a die
+// may come from a file and stay through Stop.
+
+#include <btBulletCollisionCommon.h>
+
+enum class BodyKind : int {
+    Other = 0,  // drawn by the shape drawer
+    Ground,
+    Wall,
+    Can,
+    Domino,
+    Die,
+    Ball,
+};
+
+inline constexpr int kBodyKindCount = static_cast<int>(BodyKind::Ball) + 1;
+
+inline void SetBodyKind(btCollisionObject& object, BodyKind kind)
+{
+    object.setUserIndex(static_cast<int>(kind));
+}
+
+// A body that was never tagged (Bullet starts the index at -1) is Other.
+inline BodyKind KindOf(const btCollisionObject& object)
+{
+    const int index = object.getUserIndex();
+    return index > 0 && index < kBodyKindCount ? static_cast<BodyKind>(index) : BodyKind::Other;
+}
+
+// Thrown bodies, and those --throw drops, go at Stop.
+inline void MarkThrown(btCollisionObject& object)
+{
+    object.setUserIndex2(1);
+}
+
+inline bool WasThrown(const btCollisionObject& object)
+{
+    return object.getUserIndex2() == 1;
+}
