@@ -1,5 +1,9 @@
 #include "view/camera_control.h"
 
+#include "physics/scene_content.h"
+
+#include <GL/gl.h>
+
 #include <cmath>
 
 namespace {
@@ -7,8 +11,15 @@ constexpr float kWalkStep = 0.5f;
 constexpr float kTurnStep = 1.0f;
 constexpr float kRiseStep = 1.0f;
 constexpr float kLightStep = 0.5f;
-constexpr float kDegreesToRadians = 0.017453292f;
 }  // namespace
+
+void LoadCameraTransform(const CameraState& camera)
+{
+    glLoadIdentity();
+    glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
+    glTranslatef(camera.camPos.x(), camera.camPos.y(), camera.camPos.z());
+}
 
 void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& light)
 {

@@ -14,6 +14,10 @@ struct CameraState {
     float pitch = 20.0f;                     // degrees, never clamped
 };
 
+// Replaces the modelview matrix with the camera's: pitch about x, then yaw
+// about y, then the translation, so that what follows is in world coordinates.
+void LoadCameraTransform(const CameraState& camera);
+
 // Keys are tested in a fixed order and act at once, so later keys see the
 // effect of earlier ones. W and S walk in the horizontal plane whatever the pitch.
 void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& movableLight);

@@ -26,10 +26,7 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     m_state = glw::GlState(scene.Procs(), m_options.stateEconomy);
 
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
-    glTranslatef(camera.camPos.x(), camera.camPos.y(), camera.camPos.z());
+    LoadCameraTransform(camera);
     // No texture on either unit: a die drawn last in the previous frame
     // leaves its texture on the first unit, which would tint the markers.
     // Unit 1 stays active, as every material leaves it.
@@ -40,8 +37,8 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
 
     DrawLights(scene);
 
-    if (scene.m_world) {
-        const btCollisionObjectArray& objects = scene.m_world->getCollisionObjectArray();
+    if (const CDynamicsWorld* world = scene.World()) {
+        const btCollisionObjectArray& objects = world->getCollisionObjectArray();
         const int flushEvery = m_options.flushEvery;
         for (int i = 0; i < objects.size(); ++i) {
             DrawBody(scene, *objects[i], i);
@@ -56,7 +53,7 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
 void FrameRenderer::DrawLights(const Scene& scene)
 {
     // After the camera transform, so light positions are in world coordinates.
-    for (const auto& light : scene.m_lights) {
+    for (const auto& light : scene.Lights()) {
         if (light->enabled) {
             glEnable(light->lightId);
             glLightfv(light->lightId, GL_POSITION, light->position);
@@ -70,10 +67,10 @@ void FrameRenderer::DrawLights(const Scene& scene)
         glTranslatef(light->position[0], light->position[1], light->position[2]);
         m_state.Colour(1.0f, 1.0f, 0.0f);
         m_state.Commit();
-        if (scene.m_lightMarkerList != 0)
-            glCallList(scene.m_lightMarkerList);
+        if (scene.LightMarkerList() != 0 && m_options.markerList)
+            glCallList(scene.LightMarkerList());
         else
-            gluSphere(scene.m_quadric, 0.1, 10, 5);
+            gluSphere(scene.Quadric(), 0.1, 10, 5);
         glPopMatrix();
         m_state.Enable(GL_LIGHTING);
     }
@@ -91,66 +88,59 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
     transform.getOpenGLMatrix(m);
 
     const btCollisionShape* shape = object.getCollisionShape();
-    if (shape == scene.m_wallShape)
-        return;
-
-    if (shape == scene.m_boxModel || shape == scene.m_diceModel) {
-        const glw::Model& model = shape == scene.m_boxModel
-                                      ? static_cast<const glw::Model&>(*scene.m_boxModel)
-                                      : static_cast<const glw::Model&>(*scene.m_diceModel);
-        glPushMatrix();
-        glMultMatrixf(m);
-        m_state.Colour(1.0f, 1.0f, 1.0f);
-        m_state.BindTexture2D(scene.m_diceTexture);
-        m_state.Enable(GL_TEXTURE_2D);
-        model.Draw(m_state);
-        glPopMatrix();
-        m_state.Disable(GL_TEXTURE_2D);
-    } else if (shape == scene.m_groundShape) {
-        const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
-        glPushMatrix();
-        glMultMatrixf(m);
-        scene.m_groundSurface.Apply(m_state);
-        m_state.Commit();
-        drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f, 4.0f);
-        glPopMatrix();
-    } else if (shape == scene.m_cylinderModel) {
-        m_state.Colour(kCylinderColour);
-        glPushMatrix();
-        glMultMatrixf(m);
-        scene.m_cylinderModel->Draw(m_state);
-        glPopMatrix();
-        m_state.Disable(GL_TEXTURE_GEN_S);
-        m_state.Disable(GL_TEXTURE_GEN_T);
-        m_state.Disable(GL_TEXTURE_2D);
-    } else if (shape->getShapeType() == BOX_SHAPE_PROXYTYPE) {
-        const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
-        glPushMatrix();
-        glMultMatrixf(m);
-        m_state.Commit();
-        drawBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z());
-        glPopMatrix();
-    } else if (shape->getShapeType() == SPHERE_SHAPE_PROXYTYPE) {
-        // Every ball is drawn with the ball mesh, whatever its radius.
-        m_state.Disable(GL_TEXTURE_2D);
-        m_state.Colour(1.0f, 1.0f, 0.0f);
-        glPushMatrix();
-        glMultMatrixf(m);
-        scene.m_sphereModel->Draw(m_state);
-        glPopMatrix();
-    } else if (shape->getShapeType() == CYLINDER_SHAPE_PROXYTYPE) {
-        const auto* cylinder = static_cast<const btCylinderShape*>(shape);
-        const btVector3 he = cylinder->getHalfExtentsWithMargin();
-        m_state.Colour(kCylinderColour);
-        glPushMatrix();
-        glMultMatrixf(m);
-        glTranslatef(0.0f, 0.5f, 0.0f);
-        m_state.Commit();
-        drawCappedCylinder(scene.m_quadric, 2.0f * he.y(), cylinder->getRadius(),
-                           cylinder->getRadius(), 16, 1, 1);
-        glPopMatrix();
-    } else if (scene.m_shapeDrawer) {
-        DrawWithShapeDrawer(scene, m, *shape, index);
+    switch (KindOf(object)) {
+        case BodyKind::Wall:
+            return;
+        case BodyKind::Domino:
+        case BodyKind::Die: {
+            const glw::Model& model = KindOf(object) == BodyKind::Domino
+                                          ? static_cast<const glw::Model&>(*scene.DominoModel())
+                                          : static_cast<const glw::Model&>(*scene.DieModel());
+            glPushMatrix();
+            glMultMatrixf(m);
+            m_state.Colour(1.0f, 1.0f, 1.0f);
+            m_state.BindTexture2D(scene.Textures().dice);
+            m_state.Enable(GL_TEXTURE_2D);
+            model.Draw(m_state);
+            glPopMatrix();
+            m_state.Disable(GL_TEXTURE_2D);
+            return;
+        }
+        case BodyKind::Ground: {
+            // Always the scene's own ground box.
+            const btVector3 he = static_cast<const btBoxShape*>(scene.ShapeFor(BodyKind::Ground))
+                                     ->getHalfExtentsWithMargin();
+            glPushMatrix();
+            glMultMatrixf(m);
+            scene.GroundSurface()->Apply(m_state);
+            m_state.Commit();
+            drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f, 4.0f);
+            glPopMatrix();
+            return;
+        }
+        case BodyKind::Can:
+            m_state.Colour(kCylinderColour);
+            glPushMatrix();
+            glMultMatrixf(m);
+            scene.CanModel()->Draw(m_state);
+            glPopMatrix();
+            m_state.Disable(GL_TEXTURE_GEN_S);
+            m_state.Disable(GL_TEXTURE_GEN_T);
+            m_state.Disable(GL_TEXTURE_2D);
+            return;
+        case BodyKind::Ball:
+            // Every ball is drawn with the ball mesh, whatever its radius.
+            m_state.Disable(GL_TEXTURE_2D);
+            m_state.Colour(1.0f, 1.0f, 0.0f);
+            glPushMatrix();
+            glMultMatrixf(m);
+            scene.BallModel()->Draw(m_state);
+            glPopMatrix();
+            return;
+        case BodyKind::Other:
+            if (scene.ShapeDrawer() != nullptr && shape != nullptr)
+                DrawWithShapeDrawer(scene, m, *shape, index);
+            return;
     }
 }
 
@@ -161,7 +151,7 @@ void FrameRenderer::DrawWithShapeDrawer(const Scene& scene, const btScalar* m,
     const btVector3 colour = index == 0 ? btVector3(0.0f, 1.0f, 0.5f) : btVector3(1.0f, 1.0f, 0.5f);
     // The whole world and far beyond: a concave shape shows all its triangles.
     btVector3 low, high;
-    scene.m_world->getBroadphase()->getBroadphaseAabb(low, high);
+    scene.World()->getBroadphase()->getBroadphaseAabb(low, high);
     const btVector3 margin(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT);
 
     // The drawer textures whichever unit is active. A mesh may have left a
@@ -171,7 +161,7 @@ void FrameRenderer::DrawWithShapeDrawer(const Scene& scene, const btScalar* m,
     m_state.Disable(GL_TEXTURE_2D);
     m_state.ActiveTexture(0);
     m_state.Commit();
-    scene.m_shapeDrawer->drawShape(m, &shape, colour, low - margin, high + margin);
+    scene.ShapeDrawer()->drawShape(m, &shape, colour, low - margin, high + margin);
     // The checker's scale stays on the texture matrix, where every other row
     // expects the identity: left there, it would shrink the ground's tiling
     // and the cans' reflections in every frame after.

@@ -1,14 +1,15 @@
 #pragma once
 // Draws one frame of a scene in the current OpenGL context: the camera, the
 // lights with their markers, then every body of the world, in the world's
-// order, by the drawing path its shape selects. Plain C++: it runs in the
+// order, by the drawing path its kind selects; a body of no kind of the
+// scene's own goes to the shape drawer. Plain C++: it runs in the
 // view's window and in off-screen contexts alike.
 
 #include "glw/gl_state.h"
 #include "view/camera_control.h"
 #include "view/scene.h"
 
-// Both switches change the time a frame takes, never its picture.
+// Every switch changes the time a frame takes, never its picture.
 struct RenderOptions {
     // Send only the state changes that leave OpenGL different.
     bool stateEconomy = true;
@@ -17,6 +18,9 @@ struct RenderOptions {
     // 0: one flush at the end of the frame. Every 100 bodies measured best:
     // as fast as one flush for the start scene, faster for a busy one.
     int flushEvery = 100;
+    // Light markers from the scene's compiled sphere rather than made anew
+    // each time (OpenGL's feedback mode in Mesa cannot replay a list).
+    bool markerList = true;
 };
 
 class FrameRenderer {

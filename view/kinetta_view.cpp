@@ -46,42 +46,26 @@ void CKinettaView::Render()
 
 void CKinettaView::ResetSimulation()
 {
-    if (m_scene.m_world)
-        ::ResetSimulation(*m_scene.m_world, m_scene.m_sphereModel, m_scene.m_diceModel);
+    m_scene.ResetSimulation();
 }
 
 int CKinettaView::AddRestingBodies(int count)
 {
-    if (!m_scene.m_world)
-        return 0;
-    return AddRestingThrownBodies(*m_scene.m_world, m_scene.m_sphereModel, m_scene.m_diceModel,
-                                  count);
+    return m_scene.AddRestingBodies(count);
 }
 
 bool CKinettaView::OnTick()
 {
     ++m_stats.ticks;
-    // Without a context the scene was never built: nothing moves or draws.
-    if (!m_scene.Built() || m_scene.m_lights.empty())
-        return true;
-
-    ApplyCameraKeys(m_keys, m_camera, *m_scene.m_lights.front());
-
-    if (m_simulationState == SimulationState::Running) {
-        CDynamicsWorld& world = *m_scene.m_world;
-        const CameraPose pose{m_camera.camPos, m_camera.yaw, m_camera.pitch};
-        if (m_keys.IsDown(ViewKey::Space))
-            m_thrower.TryThrowSphere(world, m_scene.m_sphereModel, pose);
-        if (m_keys.IsDown(ViewKey::T))
-            m_thrower.TryThrowDice(world, m_scene.m_diceModel, pose);
-
-        const auto start = std::chrono::steady_clock::now();
-        StepWorld(world);
-        m_stats.stepMilliseconds += MillisecondsSince(start);
+    const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower);
+    if (outcome.stepped) {
+        m_stats.stepMilliseconds += outcome.stepMilliseconds;
         ++m_stats.steps;
     }
-
-    // Drawn now rather than on a later update request: every tick is a frame.
-    Paint();
+    // Without a context the scene was never built: nothing to draw.
+    if (m_scene.Built()) {
+        // Drawn now rather than on a later update request: every tick is a frame.
+        Paint();
+    }
     return true;
 }

@@ -10,6 +10,7 @@
 #include "view/key_state.h"
 #include "view/ogl_window.h"
 #include "view/scene.h"
+#include "view/scene_tick.h"
 #include "view/view_stats.h"
 
 #include <string>

@@ -2,11 +2,13 @@
 // in a fixed order when it is destroyed. Both run with the context current.
 #include "view/scene.h"
 
+#include "common/kinetta_assert.h"
 #include "glw/cube_mapper.h"
 #include "glw/lwo_decoder.h"
 #include "glw/texture_loader.h"
-#include "physics/rigid_body.h"
+#include "physics/body_thrower.h"
 #include "physics/scene_content.h"
+#include "physics/simulation_control.h"
 
 #include <algorithm>
 
@@ -52,113 +54,92 @@ void EditSurface(glw::Model& model, std::size_t index, Edit edit)
 
 }  // namespace
 
-void Scene::LoadTextures()
+Scene::Scene() = default;
+
+Scene::~Scene()
+{
+    Destroy();
+}
+
+void Scene::LoadTextures(Content& content)
 {
     // The loader's session ends with this scope, also when a load throws;
     // the textures stay valid.
     glw::TextureLoader loader;
-    m_diceTexture = loader.LoadTexture(kDiceImage);
-    m_groundTexture = loader.LoadTexture(kGroundImage);
-    m_cylinderTexture = loader.LoadTexture(kCylinderImage);
-    m_extraTexture = loader.LoadTexture(kExtraImage);
-    m_boxTexture = loader.LoadTexture(kBoxImage);
+    content.diceTexture = OwnedTexture(loader.LoadTexture(kDiceImage));
+    content.groundTexture = OwnedTexture(loader.LoadTexture(kGroundImage));
+    content.cylinderTexture = OwnedTexture(loader.LoadTexture(kCylinderImage));
+    content.extraTexture = OwnedTexture(loader.LoadTexture(kExtraImage));
+    content.boxTexture = OwnedTexture(loader.LoadTexture(kBoxImage));
     loader.Shutdown();
 }
 
-void Scene::DeleteTextures()
-{
-    for (GLuint* name :
-         {&m_groundTexture, &m_cylinderTexture, &m_diceTexture, &m_extraTexture, &m_boxTexture})
-        glw::DeleteTexture(*name);
-}
-
-void Scene::CreateModels()
+void Scene::CreateModels(Content& content)
 {
     glw::LwoDecoder decoder;
 
-    auto cylinder = std::make_unique<models::CylinderModel>(kCylinderHalfExtents);
-    decoder.DecodeResource(*cylinder, kCylinderMesh, "LWO");
+    content.canModel.reset(new models::CylinderModel(kCylinderHalfExtents));
+    models::CylinderModel& cylinder = *content.canModel;
+    decoder.DecodeResource(cylinder, kCylinderMesh, "LWO");
+    const GLuint reflection = content.cylinderTexture.Name();
     for (std::size_t i : {0u, 1u})
-        EditSurface(*cylinder, i,
-                    [&](glw::Surface& s) { s.material.reflectionTexture = m_cylinderTexture; });
-    EditSurface(*cylinder, 1, [](glw::Surface& s) { SetColour(s.material, 1.0f, 1.0f, 1.0f); });
-    cylinder->SetDrawFlags(glw::kDrawNormals);
-    m_cylinderModel = cylinder.release();
+        EditSurface(cylinder, i,
+                    [&](glw::Surface& s) { s.material.reflectionTexture = reflection; });
+    EditSurface(cylinder, 1, [](glw::Surface& s) { SetColour(s.material, 1.0f, 1.0f, 1.0f); });
+    cylinder.SetDrawFlags(glw::kDrawNormals);
 
-    auto sphere = std::make_unique<models::SphereModel>(kSphereRadius);
-    decoder.DecodeResource(*sphere, kSphereMesh, "LWO");
-    EditSurface(*sphere, 0, [](glw::Surface& s) {
+    content.ballModel.reset(new models::SphereModel(kSphereRadius));
+    models::SphereModel& sphere = *content.ballModel;
+    decoder.DecodeResource(sphere, kSphereMesh, "LWO");
+    EditSurface(sphere, 0, [](glw::Surface& s) {
         SetColour(s.material, 1.0f, 1.0f, 0.0f);
         s.material.smooth = true;
         s.ComputeNormals();
     });
-    sphere->SetDrawFlags(glw::kDrawNormals);
-    m_sphereModel = sphere.release();
+    sphere.SetDrawFlags(glw::kDrawNormals);
 
-    auto box = std::make_unique<models::BoxModel>(kBoxHalfExtents);
-    decoder.DecodeResource(*box, kBoxMesh, "LWO");
+    content.dominoModel.reset(new models::BoxModel(kBoxHalfExtents));
+    models::BoxModel& box = *content.dominoModel;
+    decoder.DecodeResource(box, kBoxMesh, "LWO");
     glw::CubeMapper mapper({0.9f, 1.8f, 0.9f}, {0.5f, 0.5f, 0.0f}, 0);
-    EditSurface(*box, 0, [&](glw::Surface& s) {
-        s.material.diffuseTexture = m_boxTexture;
+    const GLuint boxImage = content.boxTexture.Name();
+    EditSurface(box, 0, [&](glw::Surface& s) {
+        s.material.diffuseTexture = boxImage;
         s.ApplyMapper(mapper);
     });
     // Mapped for its domino image, so its coordinates are sent, as the dice's.
-    box->SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
-    box->ComputeNormals();
-    m_boxModel = box.release();
+    box.SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
+    box.ComputeNormals();
 
-    auto dice = std::make_unique<models::DiceModel>(kDiceHalfExtents);
-    EditSurface(*dice, 0, [&](glw::Surface& s) { s.material.diffuseTexture = m_diceTexture; });
+    content.dieModel.reset(new models::DiceModel(kDiceHalfExtents));
+    models::DiceModel& dice = *content.dieModel;
+    const GLuint diceImage = content.diceTexture.Name();
+    EditSurface(dice, 0, [&](glw::Surface& s) { s.material.diffuseTexture = diceImage; });
     // Its faces carry the coordinates of their pips in the dice image: they
     // are sent, or every face would show one texel of it.
-    dice->SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
-    m_diceModel = dice.release();
+    dice.SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
 
     // The meshes are final now: OpenGL keeps its own copy from here on
     // instead of taking the arrays in again on every draw.
-    for (glw::Model* model : Meshes())
-        model->UploadBuffers(m_glProcs);
+    for (glw::Model* model : std::initializer_list<glw::Model*>{&cylinder, &sphere, &box, &dice})
+        model->UploadBuffers();
 }
 
-std::array<glw::Model*, 4> Scene::Meshes()
+void Scene::Init()
 {
-    return {m_cylinderModel, m_sphereModel, m_boxModel, m_diceModel};
-}
+    KINETTA_ASSERT(!Built(), "call Scene::Destroy() before building the scene again");
+    // Built aside and taken over whole: if anything throws, what was made
+    // goes in the teardown order, with the context still current.
+    auto content = std::make_unique<Content>();
 
-void Scene::CreateShapes()
-{
-    m_groundShape = new btBoxShape(kGroundHalfExtents);
-    m_wallShape = new btBoxShape(kWallHalfExtents);
-    m_coneShape = new btConeShape(kConeRadius, kConeHeight);
-}
-
-void Scene::DeleteShapes()
-{
-    for (glw::Model* model : Meshes()) {
-        if (model)
-            model->ReleaseBuffers(m_glProcs);
-    }
-    // Models are deleted through their Bullet shape, as every shape is.
-    btCollisionShape* shapes[] = {m_groundShape, m_wallShape, m_cylinderModel, m_coneShape,
-                                  m_sphereModel, m_boxModel,  m_diceModel};
-    for (btCollisionShape* shape : shapes)
-        delete shape;
-    m_groundShape = m_wallShape = m_coneShape = nullptr;
-    m_cylinderModel = nullptr;
-    m_sphereModel = nullptr;
-    m_boxModel = nullptr;
-    m_diceModel = nullptr;
-}
-
-void Scene::Init(glw::GlProcLookup lookup)
-{
-    m_glProcs = glw::GlProcs::Load(lookup);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
 
-    m_lights.push_back(MakeLight(GL_LIGHT0, {5.0f, 10.0f, 17.5f, 0.0f}, {1.0f, 1.0f, 1.0f, 0.0f}));
-    m_lights.push_back(MakeLight(GL_LIGHT1, {-13.0f, 4.0f, 0.0f, 0.0f}, {0.2f, 0.2f, 0.2f, 0.0f}));
+    content->lights.push_back(
+        MakeLight(GL_LIGHT0, {5.0f, 10.0f, 17.5f, 0.0f}, {1.0f, 1.0f, 1.0f, 0.0f}));
+    content->lights.push_back(
+        MakeLight(GL_LIGHT1, {-13.0f, 4.0f, 0.0f, 0.0f}, {0.2f, 0.2f, 0.2f, 0.0f}));
 
     const GLfloat specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
@@ -169,48 +150,149 @@ void Scene::Init(glw::GlProcLookup lookup)
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
 
-    m_quadric = gluNewQuadric();
+    content->quadric.reset(gluNewQuadric());
     // Compiled once: GLU allocates on every sphere it makes.
-    m_lightMarkerList = glGenLists(1);
-    if (m_lightMarkerList != 0) {
-        glNewList(m_lightMarkerList, GL_COMPILE);
-        gluSphere(m_quadric, 0.1, 10, 5);
+    content->lightMarkerList = OwnedDisplayList(glGenLists(1));
+    if (content->lightMarkerList.Name() != 0) {
+        glNewList(content->lightMarkerList.Name(), GL_COMPILE);
+        gluSphere(content->quadric.get(), 0.1, 10, 5);
         glEndList();
     }
 
-    LoadTextures();
-    CreateModels();
+    LoadTextures(*content);
+    CreateModels(*content);
 
-    m_shapeDrawer = std::make_unique<GL_ShapeDrawer>();
-    m_shapeDrawer->setTextureEnabled(true);
+    content->shapeDrawer = std::make_unique<GL_ShapeDrawer>();
+    content->shapeDrawer->setTextureEnabled(true);
 
-    m_world = CreateDynamicsWorld();
-    ApplyWorldSettings(*m_world);
+    content->world = CreateDynamicsWorld();
+    ApplyWorldSettings(*content->world);
 
-    CreateShapes();
-    SetColour(m_groundSurface, 1.0f, 1.0f, 1.0f);
-    m_groundSurface.diffuseTexture = m_groundTexture;
+    content->groundShape = std::make_unique<btBoxShape>(kGroundHalfExtents);
+    content->wallShape = std::make_unique<btBoxShape>(kWallHalfExtents);
+    content->coneShape = std::make_unique<btConeShape>(kConeRadius, kConeHeight);
+    SetColour(content->groundSurface, 1.0f, 1.0f, 1.0f);
+    content->groundSurface.diffuseTexture = content->groundTexture.Name();
 
-    AddStartBodies(*m_world, m_groundShape, m_cylinderModel);
+    content->bodies.emplace(*content->world);
+    AddStartBodies(*content->world, content->groundShape.get(), content->canModel.get());
+
+    m_content = std::move(content);
 }
 
 void Scene::Destroy()
 {
-    if (m_quadric) {
-        gluDeleteQuadric(m_quadric);
-        m_quadric = nullptr;
+    m_content.reset();
+}
+
+int Scene::BodyCount() const
+{
+    return m_content ? m_content->world->getNumCollisionObjects() : 0;
+}
+
+CDynamicsWorld* Scene::World() const
+{
+    return m_content ? m_content->world.get() : nullptr;
+}
+
+const std::vector<std::unique_ptr<LightRecord>>& Scene::Lights() const
+{
+    static const std::vector<std::unique_ptr<LightRecord>> none;
+    return m_content ? m_content->lights : none;
+}
+
+LightRecord* Scene::MovableLight() const
+{
+    return Lights().empty() ? nullptr : Lights().front().get();
+}
+
+GLUquadric* Scene::Quadric() const
+{
+    return m_content ? m_content->quadric.get() : nullptr;
+}
+
+GLuint Scene::LightMarkerList() const
+{
+    return m_content ? m_content->lightMarkerList.Name() : 0;
+}
+
+GL_ShapeDrawer* Scene::ShapeDrawer() const
+{
+    return m_content ? m_content->shapeDrawer.get() : nullptr;
+}
+
+SceneTextureNames Scene::Textures() const
+{
+    if (!m_content)
+        return {};
+    const Content& c = *m_content;
+    return {c.diceTexture.Name(), c.groundTexture.Name(), c.cylinderTexture.Name(),
+            c.extraTexture.Name(), c.boxTexture.Name()};
+}
+
+const glw::Material* Scene::GroundSurface() const
+{
+    return m_content ? &m_content->groundSurface : nullptr;
+}
+
+btCollisionShape* Scene::ShapeFor(BodyKind kind) const
+{
+    if (!m_content)
+        return nullptr;
+    const Content& c = *m_content;
+    switch (kind) {
+        case BodyKind::Ground:
+            return c.groundShape.get();
+        case BodyKind::Wall:
+            return c.wallShape.get();
+        case BodyKind::Can:
+            return c.canModel.get();
+        case BodyKind::Domino:
+            return c.dominoModel.get();
+        case BodyKind::Die:
+            return c.dieModel.get();
+        case BodyKind::Ball:
+            return c.ballModel.get();
+        case BodyKind::Other:
+            break;
     }
-    if (m_lightMarkerList != 0) {
-        glDeleteLists(m_lightMarkerList, 1);
-        m_lightMarkerList = 0;
-    }
-    // Bodies go before the shapes they use, and the world is empty when it goes.
-    if (m_world)
-        DestroyAllCollisionObjects(*m_world);
-    DeleteTextures();
-    m_lights.clear();
-    DeleteShapes();
-    m_world.reset();
-    // Its checker texture goes with it, so the context must still be current.
-    m_shapeDrawer.reset();
+    return nullptr;
+}
+
+btCollisionShape* Scene::ConeShape() const
+{
+    return m_content ? m_content->coneShape.get() : nullptr;
+}
+
+models::CylinderModel* Scene::CanModel() const
+{
+    return m_content ? m_content->canModel.get() : nullptr;
+}
+
+models::BoxModel* Scene::DominoModel() const
+{
+    return m_content ? m_content->dominoModel.get() : nullptr;
+}
+
+models::SphereModel* Scene::BallModel() const
+{
+    return m_content ? m_content->ballModel.get() : nullptr;
+}
+
+models::DiceModel* Scene::DieModel() const
+{
+    return m_content ? m_content->dieModel.get() : nullptr;
+}
+
+void Scene::ResetSimulation()
+{
+    if (m_content)
+        ::ResetSimulation(*m_content->world);
+}
+
+int Scene::AddRestingBodies(int count)
+{
+    if (!m_content)
+        return 0;
+    return AddRestingThrownBodies(*m_content->world, BallModel(), DieModel(), count);
 }

@@ -10,72 +10,103 @@
 #include "models/cylinder_model.h"
 #include "models/dice_model.h"
 #include "models/sphere_model.h"
+#include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
+#include "physics/world_bodies.h"
+#include "view/gl_objects.h"
 #include "view/light_record.h"
 
 #include <btBulletDynamicsCommon.h>
 
 #include <GL/glu.h>
 
-#include <array>
 #include <memory>
+#include <optional>
 #include <vector>
+
+struct SceneTextureNames {
+    GLuint dice = 0;
+    GLuint ground = 0;
+    GLuint cylinder = 0;
+    GLuint extra = 0;  // loaded and kept, drawn by nothing
+    GLuint box = 0;
+};
 
 class Scene {
 public:
-    Scene() = default;
-    // Destroy() must have run, with the context current, before this.
-    ~Scene() = default;
+    Scene();
+    // Destroy() must have run, with the context current, before this; if it
+    // has not, whatever is left goes here as it would there.
+    ~Scene();
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
     // Builds the scene in the current context: OpenGL state and lights,
-    // textures, meshes and models, the world and its 241 start bodies.
-    // lookup finds that context's entry points.
-    void Init(glw::GlProcLookup lookup);
+    // textures, meshes and models, the world and its 241 start bodies. If
+    // anything fails part way, what was made is released and the scene
+    // stays unbuilt.
+    void Init();
     // Bodies first, then textures, lights, shapes, the world and the shape
     // drawer; safe to call more than once and before Init.
     void Destroy();
 
-    bool Built() const { return m_world != nullptr; }
-    // The entry points of the scene's context, for whatever draws the scene.
-    const glw::GlProcs& Procs() const { return m_glProcs; }
-    int BodyCount() const { return m_world ? m_world->getNumCollisionObjects() : 0; }
+    bool Built() const { return m_content != nullptr; }
+    int BodyCount() const;
 
-    // What the scene owns. The frame renderer and the tick read these;
-    // nothing outside the scene creates or deletes them.
-    std::vector<std::unique_ptr<LightRecord>> m_lights;  // [0] is the one the keys move
-    GLUquadric* m_quadric = nullptr;
-    GLuint m_lightMarkerList = 0;  // the marker sphere, compiled once
-    // Draws the bodies whose shapes have no row of their own; made after the
-    // models, deleted after everything else.
-    std::unique_ptr<GL_ShapeDrawer> m_shapeDrawer;
-    std::unique_ptr<CDynamicsWorld> m_world;
+    // Null, or empty, until Init.
+    CDynamicsWorld* World() const;
+    const std::vector<std::unique_ptr<LightRecord>>& Lights() const;
+    LightRecord* MovableLight() const;  // the first light, which the keys move
+    GLUquadric* Quadric() const;
+    GLuint LightMarkerList() const;  // the marker sphere, compiled once; may be 0
+    GL_ShapeDrawer* ShapeDrawer() const;
+    SceneTextureNames Textures() const;
+    const glw::Material* GroundSurface() const;
 
-    // Texture names; materials only refer to them.
-    GLuint m_diceTexture = 0;
-    GLuint m_groundTexture = 0;
-    GLuint m_cylinderTexture = 0;
-    GLuint m_extraTexture = 0;  // loaded and kept, drawn by nothing
-    GLuint m_boxTexture = 0;
+    // The scene's own shape for each kind of body (null for Other).
+    btCollisionShape* ShapeFor(BodyKind kind) const;
+    btCollisionShape* ConeShape() const;
+    models::CylinderModel* CanModel() const;
+    models::BoxModel* DominoModel() const;
+    models::SphereModel* BallModel() const;
+    models::DiceModel* DieModel() const;
 
-    // Shapes and models outlive every body that uses them.
-    btCollisionShape* m_groundShape = nullptr;
-    btCollisionShape* m_wallShape = nullptr;
-    btCollisionShape* m_coneShape = nullptr;
-    models::CylinderModel* m_cylinderModel = nullptr;
-    models::BoxModel* m_boxModel = nullptr;
-    models::SphereModel* m_sphereModel = nullptr;
-    models::DiceModel* m_diceModel = nullptr;
-    glw::Material m_groundSurface;
+    // Stop: every body back where it started, thrown bodies gone.
+    void ResetSimulation();
+    // Balls and dice at rest around the tower, for measuring a busy scene.
+    int AddRestingBodies(int count);
 
 private:
-    glw::GlProcs m_glProcs;
+    // What Init makes. Members go in the reverse of their order here: the
+    // quadric and marker first, then the bodies, the textures, the lights,
+    // the shapes and models, the world, and the shape drawer last, so that
+    // nothing outlives what it uses.
+    struct Content {
+        std::unique_ptr<GL_ShapeDrawer> shapeDrawer;
+        std::unique_ptr<CDynamicsWorld> world;
+        // Shapes and models, deleted ground first and dice last.
+        OwnedModel<models::DiceModel> dieModel;
+        OwnedModel<models::BoxModel> dominoModel;
+        OwnedModel<models::SphereModel> ballModel;
+        std::unique_ptr<btConeShape> coneShape;
+        OwnedModel<models::CylinderModel> canModel;
+        std::unique_ptr<btBoxShape> wallShape;
+        std::unique_ptr<btBoxShape> groundShape;
+        std::vector<std::unique_ptr<LightRecord>> lights;
+        // Deleted ground, cylinder, dice, extra, box.
+        OwnedTexture boxTexture;
+        OwnedTexture extraTexture;
+        OwnedTexture diceTexture;
+        OwnedTexture cylinderTexture;
+        OwnedTexture groundTexture;
+        glw::Material groundSurface;  // names the ground texture, owns nothing
+        std::optional<WorldBodies> bodies;
+        OwnedDisplayList lightMarkerList;
+        OwnedQuadric quadric;
+    };
 
-    void LoadTextures();
-    void DeleteTextures();
-    void CreateModels();
-    void CreateShapes();
-    void DeleteShapes();
-    std::array<glw::Model*, 4> Meshes();
+    static void LoadTextures(Content& content);
+    static void CreateModels(Content& content);
+
+    std::unique_ptr<Content> m_content;
 };

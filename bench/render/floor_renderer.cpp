@@ -34,15 +34,12 @@ const void* Offset(std::size_t bytes)
 void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glRotatef(camera.pitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(camera.yaw, 0.0f, 1.0f, 0.0f);
-    glTranslatef(camera.camPos.x(), camera.camPos.y(), camera.camPos.z());
+    LoadCameraTransform(camera);
     float view[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, view);
     glDisable(GL_TEXTURE_2D);
 
-    for (const auto& light : scene.m_lights) {
+    for (const auto& light : scene.Lights()) {
         glEnable(light->lightId);
         glLightfv(light->lightId, GL_POSITION, light->position);
         glLightfv(light->lightId, GL_DIFFUSE, light->diffuse);
@@ -50,7 +47,7 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
         glPushMatrix();
         glTranslatef(light->position[0], light->position[1], light->position[2]);
         glColor3f(1.0f, 1.0f, 0.0f);
-        glCallList(scene.m_lightMarkerList);
+        glCallList(scene.LightMarkerList());
         glPopMatrix();
         glEnable(GL_LIGHTING);
     }
@@ -58,49 +55,58 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
     m_cylinders.clear();
     m_balls.clear();
     m_dice.clear();
-    const btCollisionObjectArray& objects = scene.m_world->getCollisionObjectArray();
+    const btCollisionObjectArray& objects = scene.World()->getCollisionObjectArray();
     for (int i = 0; i < objects.size(); ++i) {
         const btRigidBody* body = btRigidBody::upcast(objects[i]);
         btTransform transform;
         body->getMotionState()->getWorldTransform(transform);
         float m[16];
         transform.getOpenGLMatrix(m);
-        const btCollisionShape* shape = body->getCollisionShape();
-        if (shape == scene.m_groundShape) {
-            const btVector3 he = static_cast<const btBoxShape*>(shape)->getHalfExtentsWithMargin();
-            glPushMatrix();
-            glMultMatrixf(m);
-            scene.m_groundSurface.Apply(scene.Procs());
-            drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f, 4.0f);
-            glPopMatrix();
-        } else if (shape == scene.m_cylinderModel) {
-            m_cylinders.push_back(Multiply(view, m));
-        } else if (shape->getShapeType() == SPHERE_SHAPE_PROXYTYPE) {
-            m_balls.push_back(Multiply(view, m));
-        } else if (shape == scene.m_diceModel) {
-            m_dice.push_back(Multiply(view, m));
+        switch (KindOf(*body)) {
+            case BodyKind::Ground: {
+                const btVector3 he = static_cast<const btBoxShape*>(body->getCollisionShape())
+                                         ->getHalfExtentsWithMargin();
+                glPushMatrix();
+                glMultMatrixf(m);
+                scene.GroundSurface()->Apply();
+                drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f,
+                                4.0f);
+                glPopMatrix();
+                break;
+            }
+            case BodyKind::Can:
+                m_cylinders.push_back(Multiply(view, m));
+                break;
+            case BodyKind::Ball:
+                m_balls.push_back(Multiply(view, m));
+                break;
+            case BodyKind::Die:
+                m_dice.push_back(Multiply(view, m));
+                break;
+            default:
+                break;
         }
     }
 
-    DrawRun(*scene.m_cylinderModel, m_cylinders, scene.Procs());
+    DrawRun(*scene.CanModel(), m_cylinders);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);
-    DrawRun(*scene.m_sphereModel, m_balls, scene.Procs());
-    DrawRun(*scene.m_diceModel, m_dice, scene.Procs());
+    DrawRun(*scene.BallModel(), m_balls);
+    DrawRun(*scene.DieModel(), m_dice);
     glDisable(GL_TEXTURE_2D);
     glLoadMatrixf(view);
     glFlush();
 }
 
-void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies,
-                            const glw::GlProcs& procs)
+void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies)
 {
     if (bodies.empty())
         return;
     for (const glw::Surface& surface : model.surfaces) {
-        surface.material.Apply(procs);
-        if (!glw::BindBuffersFor(surface, procs))
+        surface.material.Apply();
+        const glw::BufferProcs* procs = glw::BoundBuffersFor(surface);
+        if (procs == nullptr)
             continue;
         constexpr GLsizei stride = sizeof(glw::Vertex);
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -124,6 +130,6 @@ void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& 
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glw::UnbindBuffers(procs);
+        glw::UnbindBuffers(*procs);
     }
 }

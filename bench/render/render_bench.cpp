@@ -136,15 +136,15 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     Scene scene;
     scene.Init(&Context::Lookup);
     if (extraBodies > 0) {
-        AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel, extraBodies);
+        scene.AddRestingBodies(extraBodies);
         for (int i = 0; i < 300; ++i)
-            StepWorld(*scene.m_world);
+            StepWorld(*scene.World());
     }
     SetProjection();
     const CameraState camera;
 
-    const std::array<glw::Model*, 4> meshes = {scene.m_cylinderModel, scene.m_sphereModel,
-                                               scene.m_boxModel, scene.m_diceModel};
+    const std::array<glw::Model*, 4> meshes = {scene.CanModel(), scene.BallModel(),
+                                               scene.DominoModel(), scene.DieModel()};
     const auto meshesIn = [&](int how) {  // 0 client arrays, 1 buffers, 2 welded buffers
         for (glw::Model* mesh : meshes) {
             mesh->ReleaseBuffers(scene.Procs());

@@ -45,13 +45,12 @@ TEST(FramePicture, SpeedUpsLeaveThePictureAsTheDesignDrawsIt)
     scene.Init(&testing_support::OffscreenGl::ProcLookup);
     // Balls and dice among the cylinders, so that every row of the scene
     // follows every other.
-    ASSERT_EQ(AddRestingThrownBodies(*scene.m_world, scene.m_sphereModel, scene.m_diceModel, 60),
-              60);
+    ASSERT_EQ(scene.AddRestingBodies(60), 60);
     for (int i = 0; i < 30; ++i)
-        StepWorld(*scene.m_world);
+        StepWorld(*scene.World());
 
-    const std::array<glw::Model*, 4> meshes = {scene.m_cylinderModel, scene.m_sphereModel,
-                                               scene.m_boxModel, scene.m_diceModel};
+    const std::array<glw::Model*, 4> meshes = {scene.CanModel(), scene.BallModel(),
+                                               scene.DominoModel(), scene.DieModel()};
     for (glw::Model* mesh : meshes)
         mesh->ReleaseBuffers(scene.Procs());
     const auto reference = RenderFrame(gl, scene, RenderOptions{false, 0});

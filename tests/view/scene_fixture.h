@@ -54,12 +54,21 @@ inline const std::vector<unsigned char>& RenderPicture(testing_support::Offscree
     return gl.Pixels();
 }
 
-// A static body of the shape at the position, added after the others.
+// A static body of the shape at the position, added after the others; of
+// no kind of the scene's own unless told.
 inline btRigidBody* AddBody(Scene& scene, btCollisionShape* shape, const btVector3& position,
                             const btQuaternion& orientation = btQuaternion::getIdentity())
 {
     btRigidBody* body = CreateRigidBody(shape, 0.0f, position, orientation, 0.0f, 0.0f);
-    scene.m_world->addRigidBody(body);
+    scene.World()->addRigidBody(body);
+    return body;
+}
+
+inline btRigidBody* AddBodyOfKind(Scene& scene, BodyKind kind, btCollisionShape* shape,
+                                  const btVector3& position)
+{
+    btRigidBody* body = AddBody(scene, shape, position);
+    SetBodyKind(*body, kind);
     return body;
 }
 

@@ -84,9 +84,10 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
     scene.Init(&testing_support::OffscreenGl::ProcLookup);
 
     EXPECT_EQ(scene.BodyCount(), 241);
-    ASSERT_EQ(scene.m_lights.size(), 2u);
-    const LightRecord& key = *scene.m_lights[0];
-    const LightRecord& fill = *scene.m_lights[1];
+    ASSERT_EQ(scene.Lights().size(), 2u);
+    const LightRecord& key = *scene.Lights()[0];
+    const LightRecord& fill = *scene.Lights()[1];
+    EXPECT_EQ(scene.MovableLight(), &key);
     EXPECT_TRUE(key.enabled && fill.enabled);
     EXPECT_EQ(key.lightId, static_cast<GLenum>(GL_LIGHT0));
     EXPECT_EQ(fill.lightId, static_cast<GLenum>(GL_LIGHT1));
@@ -98,11 +99,12 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
 
     // Five textures, asked for in the order 221, 226, 225, 220, 222: the
     // names come out in that order, each holding its own image.
-    const std::pair<GLuint, std::uint32_t> textures[] = {{scene.m_diceTexture, 221},
-                                                         {scene.m_groundTexture, 226},
-                                                         {scene.m_cylinderTexture, 225},
-                                                         {scene.m_extraTexture, 220},
-                                                         {scene.m_boxTexture, 222}};
+    const SceneTextureNames names = scene.Textures();
+    const std::pair<GLuint, std::uint32_t> textures[] = {{names.dice, 221},
+                                                         {names.ground, 226},
+                                                         {names.cylinder, 225},
+                                                         {names.extra, 220},
+                                                         {names.box, 222}};
     glw::TextureLoader loader;
     for (std::size_t i = 0; i < 5; ++i) {
         const auto [name, resource] = textures[i];
@@ -116,31 +118,33 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
     }
     loader.Shutdown();
 
-    ASSERT_NE(scene.m_shapeDrawer, nullptr);
-    EXPECT_TRUE(scene.m_shapeDrawer->textureEnabled());
+    ASSERT_NE(scene.ShapeDrawer(), nullptr);
+    EXPECT_TRUE(scene.ShapeDrawer()->textureEnabled());
     // A cone in a frame gives the drawer a hull and its checker texture.
-    view_testing::AddBody(scene, scene.m_coneShape, btVector3(0, 1, 8));
+    view_testing::AddBody(scene, scene.ConeShape(), btVector3(0, 1, 8));
     view_testing::RenderPicture(gl, scene);
-    const GLuint checker = scene.m_shapeDrawer->checkerTexture();
+    const GLuint checker = scene.ShapeDrawer()->checkerTexture();
     ASSERT_NE(checker, 0u);
     const void* hull =
-        scene.m_shapeDrawer->hullCacheFor(static_cast<btConvexShape*>(scene.m_coneShape));
+        scene.ShapeDrawer()->hullCacheFor(static_cast<btConvexShape*>(scene.ConeShape()));
     ASSERT_NE(hull, nullptr);
 
     std::vector<const void*> bodies;
     for (int i = 0; i < scene.BodyCount(); ++i) {
-        const btCollisionObject* object = scene.m_world->getCollisionObjectArray()[i];
+        const btCollisionObject* object = scene.World()->getCollisionObjectArray()[i];
         bodies.push_back(object);
         bodies.push_back(btRigidBody::upcast(object)->getMotionState());
     }
-    const std::vector<const void*> shapes = {dynamic_cast<const void*>(scene.m_groundShape),
-                                             dynamic_cast<const void*>(scene.m_wallShape),
-                                             dynamic_cast<const void*>(scene.m_cylinderModel),
-                                             dynamic_cast<const void*>(scene.m_coneShape),
-                                             dynamic_cast<const void*>(scene.m_sphereModel),
-                                             dynamic_cast<const void*>(scene.m_boxModel),
-                                             dynamic_cast<const void*>(scene.m_diceModel)};
-    const void* world = scene.m_world.get();
+    // In the order they go: the ground first, the dice last.
+    const std::vector<const void*> shapes = {
+        dynamic_cast<const void*>(scene.ShapeFor(BodyKind::Ground)),
+        dynamic_cast<const void*>(scene.ShapeFor(BodyKind::Wall)),
+        dynamic_cast<const void*>(scene.CanModel()),
+        dynamic_cast<const void*>(scene.ConeShape()),
+        dynamic_cast<const void*>(scene.BallModel()),
+        dynamic_cast<const void*>(scene.DominoModel()),
+        dynamic_cast<const void*>(scene.DieModel())};
+    const void* world = scene.World();
 
     Log().freed.clear();
     Log().recording = true;
@@ -156,17 +160,19 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
     const auto worldAt = FreedAt(world);
     ASSERT_EQ(worldAt.size(), 1u);
     EXPECT_GT(worldAt[0], lastBody) << "the world is empty when it goes";
+    std::size_t previousShape = lastBody;
     for (const void* shape : shapes) {
         const auto at = FreedAt(shape);
         ASSERT_EQ(at.size(), 1u) << "every shape deleted once";
-        EXPECT_GT(at[0], lastBody) << "shapes outlive the bodies that use them";
+        EXPECT_GT(at[0], previousShape) << "shapes outlive the bodies that use them, in order";
         EXPECT_LT(at[0], worldAt[0]) << "shapes go before the world";
+        previousShape = at[0];
     }
     const auto hullAt = FreedAt(hull);
     ASSERT_EQ(hullAt.size(), 1u);
     EXPECT_GT(hullAt[0], worldAt[0]) << "the drawer goes last, with its hulls";
 
-    EXPECT_EQ(scene.m_shapeDrawer, nullptr);
+    EXPECT_EQ(scene.ShapeDrawer(), nullptr);
     EXPECT_FALSE(glIsTexture(checker));
     for (const auto& texture : textures)
         EXPECT_FALSE(glIsTexture(texture.first));

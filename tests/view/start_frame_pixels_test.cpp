@@ -117,10 +117,10 @@ btRigidBody* ThrowADie(Scene& scene)
 {
     int draw = 0;
     const RandomDraw random = [&] { return (draw += 9973) % 32768; };
-    btRigidBody* die = ThrowDice(*scene.m_world, scene.m_diceModel,
+    btRigidBody* die = ThrowDice(*scene.World(), scene.DieModel(),
                                  CameraPose{btVector3(-2, -15, -30), 0, 44}, random);
     for (int step = 0; step < 240; ++step)
-        StepWorld(*scene.m_world);
+        StepWorld(*scene.World());
     return die;
 }
 
@@ -189,7 +189,7 @@ TEST_F(StartFrame, ShowsTheTowerOnTheCheckerGroundTheLightsAndADieWithPips)
     // view where the lights stand, yellow even though the frame before ended
     // with the die's texture.
     RenderPicture(m_gl, m_scene, CameraState{btVector3(3, -15, -50), 0, 20});
-    for (const auto& light : m_scene.m_lights) {
+    for (const auto& light : m_scene.Lights()) {
         const float* p = light->position;
         EXPECT_GE(shareAt(btVector3(p[0], p[1], p[2]), 1, MarkerYellow), 0.5);
     }
@@ -214,7 +214,7 @@ struct DrawerBodies {
                                &box);
         compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(0, 1.8f, 0)),
                                &ball);
-        AddBody(scene, scene.m_coneShape, btVector3(-4.0f, 0.5f, 7.5f));
+        AddBody(scene, scene.ConeShape(), btVector3(-4.0f, 0.5f, 7.5f));
         AddBody(scene, &compound, btVector3(4.0f, 0.0f, 7.5f), compoundTurn);
     }
     btBoxShape box{btVector3(0.6f, 0.6f, 0.6f)};
@@ -247,8 +247,8 @@ TEST_F(StartFrame, ShapeDrawerBodiesAmongMeshesChangeNothingElse)
     EXPECT_GT(cone.g, cone.b * 3 / 2);
     EXPECT_NEAR(cone.r, cone.g, 2);
 
-    DestroyCollisionObject(*m_scene.m_world,
-                           m_scene.m_world->getCollisionObjectArray()[m_scene.BodyCount() - 1]);
+    DestroyCollisionObject(*m_scene.World(),
+                           m_scene.World()->getCollisionObjectArray()[m_scene.BodyCount() - 1]);
 }
 
 // Pictures for a person to look at, in /tmp/kinetta-shots: run with
@@ -265,12 +265,12 @@ TEST_F(StartFrame, DISABLED_WritesPicturesToLookAt)
     const RandomDraw random = [&] { return (draw += 9973) % 32768; };
     for (int i = 0; i < 4; ++i) {
         const CameraPose pose{btVector3(-3.0f + 2.0f * i, -15.0f, -30.0f), 0.0f, 38.0f};
-        ThrowDice(*m_scene.m_world, m_scene.m_diceModel, pose, random);
+        ThrowDice(*m_scene.World(), m_scene.DieModel(), pose, random);
         for (int step = 0; step < 40; ++step)
-            StepWorld(*m_scene.m_world);
+            StepWorld(*m_scene.World());
     }
     for (int step = 0; step < 120; ++step)
-        StepWorld(*m_scene.m_world);
+        StepWorld(*m_scene.World());
     RenderPicture(m_gl, m_scene);
     EXPECT_TRUE(WritePng(m_gl, folder + "/thrown-dice.png"));
 
@@ -281,8 +281,8 @@ TEST_F(StartFrame, DISABLED_WritesPicturesToLookAt)
     RenderPicture(m_gl, m_scene);
     EXPECT_TRUE(WritePng(m_gl, folder + "/cone-and-compound-2.png"));
     // The compound goes before the scene is torn down.
-    DestroyCollisionObject(*m_scene.m_world,
-                           m_scene.m_world->getCollisionObjectArray()[m_scene.BodyCount() - 1]);
+    DestroyCollisionObject(*m_scene.World(),
+                           m_scene.World()->getCollisionObjectArray()[m_scene.BodyCount() - 1]);
 }
 
 }  // namespace

@@ -1,0 +1,20 @@
+#pragma once
+// One tick of the view, without the window: the held keys move the camera
+// and the first light; then, only while the simulation runs, Space and T
+// throw and the world takes one fixed step. The window calls this on every
+// timer tick and paints afterwards.
+
+#include "physics/body_thrower.h"
+#include "physics/simulation_control.h"
+#include "view/camera_control.h"
+#include "view/key_state.h"
+#include "view/scene.h"
+
+struct TickOutcome {
+    bool stepped = false;
+    double stepMilliseconds = 0.0;  // the step alone, when there was one
+};
+
+// An unbuilt scene is left alone: nothing moves.
+TickOutcome TickScene(Scene& scene, const KeyState& keys, SimulationState state,
+                      CameraState& camera, BodyThrower& thrower);
