@@ -6,6 +6,8 @@
 
 #include <btBulletCollisionCommon.h>
 
+#include <string_view>
+
 enum class BodyKind : int {
     Other = 0,  // drawn by the shape drawer
     Ground,
@@ -40,3 +42,10 @@ inline bool WasThrown(const btCollisionObject& object)
 {
     return object.getUserIndex2() == 1;
 }
+
+// The name a world file gives the shape of each of the scene's own kinds, so
+// that a saved world opened again finds the scene's shapes and kinds.
+// Empty for Other.
+std::string_view ShapeNameOf(BodyKind kind);
+// Other for any name that is not one of the scene's.
+BodyKind KindFromShapeName(std::string_view name);

@@ -296,3 +296,14 @@ int Scene::AddRestingBodies(int count)
         return 0;
     return AddRestingThrownBodies(*m_content->world, BallModel(), DieModel(), count);
 }
+
+void Scene::NewWorld()
+{
+    if (!m_content)
+        return;
+    Content& c = *m_content;
+    c.bodies->Clear();
+    ApplyWorldSettings(*c.world);
+    c.world->getConstraintSolver()->reset();
+    AddStartBodies(*c.world, c.groundShape.get(), c.canModel.get());
+}

@@ -75,6 +75,10 @@ public:
     void ResetSimulation();
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);
+    // Back to the built-in start scene: whatever the world holds goes, the
+    // world's settings are the scene's again and the 241 start bodies come
+    // back. The camera and the lights stay as they are.
+    void NewWorld();
 
 private:
     // What Init makes. Members go in the reverse of their order here: the

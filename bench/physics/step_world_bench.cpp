@@ -1,7 +1,9 @@
 // StepWorld on the start scene: awake (the first steps after creation),
-// settled (after 300 steps, when the cylinders sleep) and with 500 thrown
-// bodies. raw_bullet_bench.cpp times the same scenes built directly on Bullet.
+// settled (after 300 steps, when the cylinders sleep), with 500 thrown
+// bodies, and with the 4,000 resting bodies of --throw once they sleep. raw_bullet_bench.cpp times
+// the same scenes built directly on Bullet.
 
+#include "physics/body_thrower.h"
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
@@ -91,6 +93,22 @@ void StepWorld_With500Thrown(benchmark::State& state)
     CountBodies(state, *scene.world);
 }
 BENCHMARK(StepWorld_With500Thrown)
+    ->Iterations(120)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+
+void StepWorld_With4000Resting(benchmark::State& state)
+{
+    BenchScene scene;
+    AddRestingThrownBodies(*scene.world, scene.shapes.sphere.get(), scene.shapes.dice.get(), 4000);
+    scene.Step(300);  // all asleep by now
+    for (auto _ : state) {
+        StepWorld(*scene.world);
+    }
+    CountBodies(state, *scene.world);
+}
+BENCHMARK(StepWorld_With4000Resting)
     ->Iterations(120)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true)

@@ -1,0 +1,31 @@
+#include "physics/body_kind.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<std::string_view, kBodyKindCount> kShapeNames = {
+    "",  // Other
+    "kinetta.ground",
+    "kinetta.wall",
+    "kinetta.can",
+    "kinetta.domino",
+    "kinetta.die",
+    "kinetta.ball",
+};
+
+}  // namespace
+
+std::string_view ShapeNameOf(BodyKind kind)
+{
+    return kShapeNames[static_cast<std::size_t>(kind)];
+}
+
+BodyKind KindFromShapeName(std::string_view name)
+{
+    for (int i = 1; i < kBodyKindCount; ++i) {
+        if (kShapeNames[std::size_t(i)] == name)
+            return static_cast<BodyKind>(i);
+    }
+    return BodyKind::Other;
+}
