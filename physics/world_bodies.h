@@ -1,10 +1,15 @@
 #pragma once
-// The one owner of every body in a world. Bodies live in the world's own
-// array, where the thrower and Stop add and remove them; this object only
-// makes sure that, when it is cleared or goes, each of them is removed and
-// deleted with its motion state and the world is left empty.
+// The one owner of every body and constraint in a world. Bodies live in the
+// world's own array, where the thrower and Stop add and remove them; this
+// object makes sure that, when it is cleared or goes, each of them is removed
+// and deleted and the world is left empty. The bodies of an opened world
+// file stay owned by their LoadedWorld, which this object keeps until then.
+
+#include "physics/world_file_builder.h"
 
 #include <btBulletDynamicsCommon.h>
+
+#include <memory>
 
 class WorldBodies {
 public:
@@ -14,11 +19,18 @@ public:
     WorldBodies(const WorldBodies&) = delete;
     WorldBodies& operator=(const WorldBodies&) = delete;
 
-    // Removes and deletes every body, from the last to the first.
+    // Removes the opened world's constraints and bodies and lets it go, then
+    // removes and deletes every other body, from the last to the first.
     void Clear();
 
-    btDiscreteDynamicsWorld& World() const { return m_world; }
+    // Puts an opened world's bodies and constraints into the empty world,
+    // with its gravity, and keeps it until the next Clear.
+    void Adopt(std::unique_ptr<LoadedWorld> opened);
+
+    // The opened world whose bodies are in the world, or null.
+    const LoadedWorld* Opened() const { return m_opened.get(); }
 
 private:
     btDiscreteDynamicsWorld& m_world;
+    std::unique_ptr<LoadedWorld> m_opened;
 };

@@ -54,6 +54,21 @@ int CKinettaView::AddRestingBodies(int count)
     return m_scene.AddRestingBodies(count);
 }
 
+WorldFileResult CKinettaView::OpenWorld(const std::string& path)
+{
+    return m_scene.OpenWorld(path);
+}
+
+WorldFileResult CKinettaView::SaveWorld(const std::string& path)
+{
+    return m_scene.SaveWorld(path);
+}
+
+void CKinettaView::NewWorld()
+{
+    m_scene.NewWorld();
+}
+
 bool CKinettaView::OnTick()
 {
     ++m_stats.ticks;

@@ -11,6 +11,7 @@
 #include "physics/simulation_control.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -306,4 +307,55 @@ void Scene::NewWorld()
     ApplyWorldSettings(*c.world);
     c.world->getConstraintSolver()->reset();
     AddStartBodies(*c.world, c.groundShape.get(), c.canModel.get());
+}
+
+btCollisionShape* Scene::ShapeNamed(std::string_view name) const
+{
+    return ShapeFor(KindFromShapeName(name));
+}
+
+void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
+{
+    KINETTA_ASSERT(m_content != nullptr, "build the scene before handing it a world");
+    KINETTA_ASSERT(opened != nullptr, "hand over an opened world");
+    for (int i = 0; i < opened->BodyCount(); ++i)
+        SetBodyKind(opened->BodyAt(i), KindFromShapeName(opened->ShapeNameAt(i)));
+    Content& c = *m_content;
+    c.bodies->Clear();
+    ApplyWorldSettings(*c.world);
+    c.world->getConstraintSolver()->reset();
+    c.bodies->Adopt(std::move(opened));
+}
+
+WorldFileResult Scene::OpenWorld(const std::string& path, const WorldFileOpenOptions& options)
+{
+    if (!m_content)
+        return WorldFileResult::Failure("the 3D view could not be set up");
+    OpenedWorldFile opened = OpenWorldFile(
+        path, [this](std::string_view name) { return ShapeNamed(name); }, options);
+    if (!opened.result.ok)
+        return opened.result;
+    TakeWorld(std::move(opened.world));
+    return opened.result;
+}
+
+WorldFileResult Scene::SaveWorld(const std::string& path)
+{
+    if (!m_content)
+        return WorldFileResult::Failure("the 3D view could not be set up");
+    // The scene's shapes under their kinds' names; an opened file's own
+    // shapes keep the names the file gave them.
+    std::unordered_map<const btCollisionShape*, std::string> names;
+    if (const LoadedWorld* opened = m_content->bodies->Opened()) {
+        for (int i = 0; i < opened->BodyCount(); ++i)
+            names.emplace(opened->BodyAt(i).getCollisionShape(), opened->ShapeNameAt(i));
+    }
+    for (int k = 1; k < kBodyKindCount; ++k) {
+        const auto kind = static_cast<BodyKind>(k);
+        names[ShapeFor(kind)] = std::string(ShapeNameOf(kind));
+    }
+    return SaveWorldFile(*m_content->world, path, [&names](const btCollisionShape& shape) {
+        const auto found = names.find(&shape);
+        return found != names.end() ? found->second : std::string();
+    });
 }

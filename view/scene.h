@@ -13,6 +13,8 @@
 #include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/world_bodies.h"
+#include "physics/world_file.h"
+#include "physics/world_file_result.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
 
@@ -22,6 +24,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 struct SceneTextureNames {
@@ -79,6 +83,18 @@ public:
     // world's settings are the scene's again and the 241 start bodies come
     // back. The camera and the lights stay as they are.
     void NewWorld();
+
+    // World files. A body whose shape the file names after one of the scene's
+    // kinds ("kinetta.can") gets the scene's shape and that kind; any other
+    // body keeps the file's shape and draws through the shape drawer. A file
+    // that cannot be opened leaves the world exactly as it was.
+    WorldFileResult OpenWorld(const std::string& path, const WorldFileOpenOptions& options = {});
+    WorldFileResult SaveWorld(const std::string& path);
+    // Replaces every body and constraint of the world with the opened ones,
+    // which Stop then puts back where the file had them.
+    void TakeWorld(std::unique_ptr<LoadedWorld> opened);
+    // The scene's own shape for a name a world file gives, or null.
+    btCollisionShape* ShapeNamed(std::string_view name) const;
 
 private:
     // What Init makes. Members go in the reverse of their order here: the

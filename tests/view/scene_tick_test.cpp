@@ -1,7 +1,7 @@
 // The view's tick without a window: keys, camera, throws and the step, on the
 // scene built in an off-screen context.
-#include "view/scene_fixture.h"
 #include "view/scene_tick.h"
+#include "view/scene_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -62,14 +62,6 @@ TEST_F(SceneTick, PausedOrStoppedTheCameraMovesButNothingIsThrownOrStepped)
     EXPECT_EQ(KindOf(*objects[bodies + 1]), BodyKind::Die);
     EXPECT_TRUE(WasThrown(*objects[bodies]) && WasThrown(*objects[bodies + 1]));
     EXPECT_NE(ball->getWorldTransform().getOrigin(), ballAt);
-}
-
-TEST_F(SceneTick, AnUnbuiltSceneIsLeftAlone)
-{
-    m_scene.Destroy();
-    const CameraState before = m_camera;
-    EXPECT_FALSE(Tick(SimulationState::Running).stepped);
-    EXPECT_EQ(m_camera.camPos, before.camPos);
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+// Worlds from files at the scene's level: a saved world opens with the
+// scene's own shapes and kinds, Stop puts it back as the file had it, a file
+// that cannot be opened changes nothing, and New brings the start scene back.
+#include "physics/body_thrower.h"
+#include "physics/scene_content.h"
+#include "view/scene_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+struct Snapshot {
+    std::vector<const btCollisionObject*> objects;
+    std::vector<BodyKind> kinds;
+    std::vector<btVector3> origins;
+
+    explicit Snapshot(const Scene& scene)
+    {
+        const btCollisionObjectArray& array = scene.World()->getCollisionObjectArray();
+        for (int i = 0; i < array.size(); ++i) {
+            objects.push_back(array[i]);
+            kinds.push_back(KindOf(*array[i]));
+            origins.push_back(array[i]->getWorldTransform().getOrigin());
+        }
+    }
+};
+
+class SceneWorldFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
+        std::filesystem::create_directories(m_folder);
+        glw::Material::ResetGlProcs();
+        m_scene.Init();
+    }
+    void TearDown() override
+    {
+        m_scene.Destroy();
+        glw::Material::ResetGlProcs();
+        std::filesystem::remove_all(m_folder);
+    }
+    WorldFileResult Open(const std::string& path)
+    {
+        WorldFileOpenOptions options;
+        options.readerPath = KINETTA_WORLD_READER_PATH;
+        return m_scene.OpenWorld(path, options);
+    }
+    void ThrowABall()
+    {
+        ThrowSphere(*m_scene.World(), m_scene.BallModel(),
+                    CameraPose{btVector3(0, -15, -30), 0, 20});
+    }
+
+    testing_support::OffscreenGl m_gl{16, 16};
+    const std::string m_folder = ::testing::TempDir() + "kinetta-scene-world";
+    Scene m_scene;
+};
+
+TEST_F(SceneWorldFile, SavedWorldOpensWithTheScenesKindsAndStopPutsItBackAsTheFileHadIt)
+{
+    // Every kind the scene draws, thrown bodies among them, and a body of no
+    // kind on a shape of its own.
+    ASSERT_EQ(m_scene.AddRestingBodies(6), 6);
+    view_testing::AddBodyOfKind(m_scene, BodyKind::Domino, m_scene.DominoModel(), {0, 1, 12});
+    btBoxShape crate(btVector3(1.0f, 0.5f, 1.0f));
+    view_testing::AddBody(m_scene, &crate, btVector3(-3, 0.5f, 12));
+    for (int i = 0; i < 20; ++i)
+        StepWorld(*m_scene.World());
+    const Snapshot saved(m_scene);
+    const WorldFileResult save = m_scene.SaveWorld(m_folder + "/world.bullet");
+    ASSERT_TRUE(save.ok) << save.error;
+
+    m_scene.NewWorld();  // the crate's body goes before its shape does
+    const WorldFileResult open = Open(m_folder + "/world.bullet");
+    ASSERT_TRUE(open.ok) << open.error;
+    const Snapshot opened(m_scene);
+    ASSERT_EQ(opened.kinds, saved.kinds);
+    for (std::size_t i = 0; i < opened.objects.size(); ++i) {
+        EXPECT_FALSE(WasThrown(*opened.objects[i])) << i << ": a body from a file stays at Stop";
+        const btCollisionShape* shape = opened.objects[i]->getCollisionShape();
+        EXPECT_EQ(shape == m_scene.ShapeFor(opened.kinds[i]), opened.kinds[i] != BodyKind::Other);
+        EXPECT_LT((opened.origins[i] - saved.origins[i]).length(), 1e-5f) << i;
+    }
+
+    ThrowABall();
+    for (int i = 0; i < 60; ++i)
+        StepWorld(*m_scene.World());
+    m_scene.ResetSimulation();
+    const Snapshot stopped(m_scene);
+    EXPECT_EQ(stopped.objects, opened.objects) << "the ball gone, every opened body kept";
+    EXPECT_EQ(stopped.origins, opened.origins);
+
+    m_scene.NewWorld();
+    const Snapshot fresh(m_scene);
+    ASSERT_EQ(fresh.kinds.size(), std::size_t(kStartBodyCount));
+    EXPECT_EQ(fresh.kinds[0], BodyKind::Ground);
+    EXPECT_EQ(std::count(fresh.kinds.begin(), fresh.kinds.end(), BodyKind::Can),
+              kStartBodyCount - 1);
+    EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0, -10, 0));
+}
+
+TEST_F(SceneWorldFile, AFileThatCannotBeOpenedLeavesTheWorldAsItWas)
+{
+    ThrowABall();
+    StepWorld(*m_scene.World());
+    const Snapshot before(m_scene);
+    std::ofstream(m_folder + "/damaged.bullet") << "BULLETf_v284 and nothing a reader could use";
+    for (const std::string name : {"/damaged.bullet", "/missing.bullet"}) {
+        const WorldFileResult result = Open(m_folder + name);
+        EXPECT_FALSE(result.ok || result.error.empty()) << name;
+        const Snapshot after(m_scene);
+        EXPECT_EQ(after.objects, before.objects) << name;
+        EXPECT_EQ(after.kinds, before.kinds) << name;
+        EXPECT_EQ(after.origins, before.origins) << name;
+    }
+}
+
+}  // namespace
