@@ -55,12 +55,16 @@ struct QuadricDeleter {
 };
 using OwnedQuadric = std::unique_ptr<GLUquadric, QuadricDeleter>;
 
-// A body model gives its buffer objects back before it is deleted.
+// A body model gives its buffer objects back, through the entry points of
+// the context that made them, before it is deleted.
 struct ModelDeleter {
+    const glw::GlProcs* procs = nullptr;
+
     template <typename Model>
     void operator()(Model* model) const
     {
-        model->ReleaseBuffers();
+        if (procs != nullptr)
+            model->ReleaseBuffers(*procs);
         delete model;
     }
 };

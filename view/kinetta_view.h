@@ -31,20 +31,14 @@ public:
     void ResetSimulation();
 
     // World files. Opening replaces the world; when it fails the world is
-    // exactly as it was. New goes back to the start scene.
+    // exactly as it was. New goes back to the start scene. The camera and
+    // the lights stay.
     WorldFileResult OpenWorld(const std::string& path);
     WorldFileResult SaveWorld(const std::string& path);
     void NewWorld();
 
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);
-
-    // World files: open one in place of the current world (a failure leaves
-    // the world as it was), save the current world, or go back to the start
-    // scene. The camera and the lights stay.
-    WorldFileResult OpenWorld(const std::string& path);
-    WorldFileResult SaveWorld(const std::string& path);
-    void NewWorld();
 
     int BodyCount() const { return m_scene.BodyCount(); }
     const ViewStats& Stats() const { return m_stats; }

@@ -79,7 +79,8 @@ void Scene::CreateModels(Content& content)
 {
     glw::LwoDecoder decoder;
 
-    content.canModel.reset(new models::CylinderModel(kCylinderHalfExtents));
+    const ModelDeleter deleter{&m_glProcs};
+    content.canModel = {new models::CylinderModel(kCylinderHalfExtents), deleter};
     models::CylinderModel& cylinder = *content.canModel;
     decoder.DecodeResource(cylinder, kCylinderMesh, "LWO");
     const GLuint reflection = content.cylinderTexture.Name();
@@ -89,7 +90,7 @@ void Scene::CreateModels(Content& content)
     EditSurface(cylinder, 1, [](glw::Surface& s) { SetColour(s.material, 1.0f, 1.0f, 1.0f); });
     cylinder.SetDrawFlags(glw::kDrawNormals);
 
-    content.ballModel.reset(new models::SphereModel(kSphereRadius));
+    content.ballModel = {new models::SphereModel(kSphereRadius), deleter};
     models::SphereModel& sphere = *content.ballModel;
     decoder.DecodeResource(sphere, kSphereMesh, "LWO");
     EditSurface(sphere, 0, [](glw::Surface& s) {
@@ -99,7 +100,7 @@ void Scene::CreateModels(Content& content)
     });
     sphere.SetDrawFlags(glw::kDrawNormals);
 
-    content.dominoModel.reset(new models::BoxModel(kBoxHalfExtents));
+    content.dominoModel = {new models::BoxModel(kBoxHalfExtents), deleter};
     models::BoxModel& box = *content.dominoModel;
     decoder.DecodeResource(box, kBoxMesh, "LWO");
     glw::CubeMapper mapper({0.9f, 1.8f, 0.9f}, {0.5f, 0.5f, 0.0f}, 0);
@@ -112,7 +113,7 @@ void Scene::CreateModels(Content& content)
     box.SetDrawFlags(glw::kDrawTexCoords | glw::kDrawNormals);
     box.ComputeNormals();
 
-    content.dieModel.reset(new models::DiceModel(kDiceHalfExtents));
+    content.dieModel = {new models::DiceModel(kDiceHalfExtents), deleter};
     models::DiceModel& dice = *content.dieModel;
     const GLuint diceImage = content.diceTexture.Name();
     EditSurface(dice, 0, [&](glw::Surface& s) { s.material.diffuseTexture = diceImage; });
@@ -123,12 +124,13 @@ void Scene::CreateModels(Content& content)
     // The meshes are final now: OpenGL keeps its own copy from here on
     // instead of taking the arrays in again on every draw.
     for (glw::Model* model : std::initializer_list<glw::Model*>{&cylinder, &sphere, &box, &dice})
-        model->UploadBuffers();
+        model->UploadBuffers(m_glProcs);
 }
 
-void Scene::Init()
+void Scene::Init(glw::GlProcLookup lookup)
 {
     KINETTA_ASSERT(!Built(), "call Scene::Destroy() before building the scene again");
+    m_glProcs = glw::GlProcs::Load(lookup);
     // Built aside and taken over whole: if anything throws, what was made
     // goes in the teardown order, with the context still current.
     auto content = std::make_unique<Content>();

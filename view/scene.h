@@ -5,6 +5,7 @@
 // window, so that tests and benchmarks build it in an off-screen context.
 
 #include "drawer/gl_shape_drawer.h"
+#include "glw/gl_procs.h"
 #include "glw/model.h"
 #include "models/box_model.h"
 #include "models/cylinder_model.h"
@@ -49,12 +50,15 @@ public:
     // textures, meshes and models, the world and its 241 start bodies. If
     // anything fails part way, what was made is released and the scene
     // stays unbuilt.
-    void Init();
+    // lookup finds that context's entry points.
+    void Init(glw::GlProcLookup lookup);
     // Bodies first, then textures, lights, shapes, the world and the shape
     // drawer; safe to call more than once and before Init.
     void Destroy();
 
     bool Built() const { return m_content != nullptr; }
+    // The entry points of the scene's context, for whatever draws the scene.
+    const glw::GlProcs& Procs() const { return m_glProcs; }
     int BodyCount() const;
 
     // Null, or empty, until Init.
@@ -126,7 +130,9 @@ private:
     };
 
     static void LoadTextures(Content& content);
-    static void CreateModels(Content& content);
+    void CreateModels(Content& content);
 
+    // Outlives the content: the models give their buffers back through it.
+    glw::GlProcs m_glProcs;
     std::unique_ptr<Content> m_content;
 };

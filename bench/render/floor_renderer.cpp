@@ -68,7 +68,7 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
                                          ->getHalfExtentsWithMargin();
                 glPushMatrix();
                 glMultMatrixf(m);
-                scene.GroundSurface()->Apply();
+                scene.GroundSurface()->Apply(scene.Procs());
                 drawTexturedBox(-he.x(), -he.y(), -he.z(), he.x(), he.y(), he.z(), 4.0f, 0.5f,
                                 4.0f);
                 glPopMatrix();
@@ -88,25 +88,25 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
         }
     }
 
-    DrawRun(*scene.CanModel(), m_cylinders);
+    DrawRun(*scene.CanModel(), m_cylinders, scene.Procs());
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);
-    DrawRun(*scene.BallModel(), m_balls);
-    DrawRun(*scene.DieModel(), m_dice);
+    DrawRun(*scene.BallModel(), m_balls, scene.Procs());
+    DrawRun(*scene.DieModel(), m_dice, scene.Procs());
     glDisable(GL_TEXTURE_2D);
     glLoadMatrixf(view);
     glFlush();
 }
 
-void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies)
+void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies,
+                            const glw::GlProcs& procs)
 {
     if (bodies.empty())
         return;
     for (const glw::Surface& surface : model.surfaces) {
-        surface.material.Apply();
-        const glw::BufferProcs* procs = glw::BoundBuffersFor(surface);
-        if (procs == nullptr)
+        surface.material.Apply(procs);
+        if (!glw::BindBuffersFor(surface, procs))
             continue;
         constexpr GLsizei stride = sizeof(glw::Vertex);
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -130,6 +130,6 @@ void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& 
         glDisableClientState(GL_VERTEX_ARRAY);
         glDisableClientState(GL_NORMAL_ARRAY);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glw::UnbindBuffers(*procs);
+        glw::UnbindBuffers(procs);
     }
 }

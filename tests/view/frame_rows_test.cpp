@@ -29,15 +29,10 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        glw::Material::ResetGlProcs();
-        m_scene.Init();
+        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
         DestroyAllCollisionObjects(*m_scene.World());
     }
-    void TearDown() override
-    {
-        m_scene.Destroy();
-        glw::Material::ResetGlProcs();
-    }
+    void TearDown() override { m_scene.Destroy(); }
 
     // Culling starts off, so that the markers and the rows that set no
     // culling send every triangle; a mesh's material turns it on for itself.
@@ -66,13 +61,14 @@ protected:
 };
 
 // What the mesh itself sends when drawn at `at` with the camera of the rows.
-std::vector<FeedbackPrimitive> MeshAt(const glw::Model& model, const btVector3& at)
+std::vector<FeedbackPrimitive> MeshAt(const glw::Model& model, const btVector3& at,
+                                      const glw::GlProcs& procs)
 {
     glDisable(GL_CULL_FACE);
     UseFeedbackView(kExtent);
     return CaptureFeedback(kExtent, [&] {
         glTranslatef(at.x(), at.y(), at.z());
-        model.Draw();
+        model.Draw(procs);
     });
 }
 
@@ -122,7 +118,7 @@ TEST_F(FrameRows, EachKindTakesItsOwnPathAndBodiesOfNoKindGoToTheShapeDrawer)
     const btVector3 at(10, 0, 0);
     AddBodyOfKind(m_scene, BodyKind::Can, m_scene.CanModel(), at);
     const auto can = CaptureBodies();
-    EXPECT_EQ(can.size(), MeshAt(*m_scene.CanModel(), at).size());
+    EXPECT_EQ(can.size(), MeshAt(*m_scene.CanModel(), at, m_scene.Procs()).size());
     EXPECT_GT(can.size(), 0u);
     EXPECT_LT(FarthestFrom(can, at), 1.0f);
     // The mesh leaves generation and texturing on; its row turns them off
@@ -138,7 +134,7 @@ TEST_F(FrameRows, EachKindTakesItsOwnPathAndBodiesOfNoKindGoToTheShapeDrawer)
     const btVector3 ballAt(-10, 0, 0);
     AddBodyOfKind(m_scene, BodyKind::Ball, &big, ballAt);
     const auto ball = CaptureBodies();
-    EXPECT_EQ(ball.size(), MeshAt(*m_scene.BallModel(), ballAt).size());
+    EXPECT_EQ(ball.size(), MeshAt(*m_scene.BallModel(), ballAt, m_scene.Procs()).size());
     EXPECT_GT(ball.size(), 0u);
     EXPECT_LT(FarthestFrom(ball, ballAt), 0.6f) << "the ball mesh, not a sphere of radius 2";
 

@@ -12,16 +12,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        glw::Material::ResetGlProcs();
-        m_scene.Init();
+        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
         for (ViewKey key : {ViewKey::W, ViewKey::Space, ViewKey::T})
             m_keys.SetDown(key, true);
     }
-    void TearDown() override
-    {
-        m_scene.Destroy();
-        glw::Material::ResetGlProcs();
-    }
+    void TearDown() override { m_scene.Destroy(); }
 
     TickOutcome Tick(SimulationState state)
     {

@@ -35,13 +35,11 @@ protected:
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
         std::filesystem::create_directories(m_folder);
-        glw::Material::ResetGlProcs();
-        m_scene.Init();
+        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
     }
     void TearDown() override
     {
         m_scene.Destroy();
-        glw::Material::ResetGlProcs();
         std::filesystem::remove_all(m_folder);
     }
     WorldFileResult Open(const std::string& path)

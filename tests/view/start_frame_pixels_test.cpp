@@ -103,10 +103,7 @@ protected:
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
         m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
     }
-    void TearDown() override
-    {
-        m_scene.Destroy();
-    }
+    void TearDown() override { m_scene.Destroy(); }
     OffscreenGl m_gl{kWidth, kHeight};
     Scene m_scene;
 };
