@@ -13,6 +13,12 @@ bool CKeyStateFilter::FilterMessage(const Message& msg)
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride: {
+            // What is typed into a dialog (a file name, say) is the dialog's:
+            // it must neither walk nor throw behind it.
+            if (QGuiApplication::modalWindow() != nullptr) {
+                m_keys.Clear();
+                break;
+            }
             // A key bound to a shortcut arrives as ShortcutOverride, never as
             // KeyPress; both mean "down".
             const auto* key = static_cast<QKeyEvent*>(event);
