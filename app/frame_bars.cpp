@@ -2,13 +2,13 @@
 
 #include "app/frame_images.h"
 #include "app/frame_resources.h"
+#include "app/status_pane.h"
 #include "app/ui_state_table.h"
 
 #include <QtCore/QTimer>
 #include <QtGui/QAction>
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
-#include <QtWidgets/QLabel>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
@@ -148,9 +148,9 @@ void CFrameBars::CreateStatusBar(QMainWindow& frame)
 {
     m_statusBar = new QStatusBar(&frame);
     m_statusBar->setObjectName(QStringLiteral("statusBar"));
-    // The prompt lives in a label of its own: Qt's temporary messages cannot
+    // The prompt lives in a pane of its own: Qt's temporary messages cannot
     // show an empty text while a submenu is highlighted.
-    m_statusText = new QLabel(ReadyText(), m_statusBar);
+    m_statusText = new CStatusPane(ReadyText(), m_statusBar);
     m_statusText->setObjectName(QStringLiteral("statusText"));
     m_statusBar->addWidget(m_statusText, 1);
     frame.setStatusBar(m_statusBar);
@@ -168,7 +168,7 @@ void CFrameBars::CreateAccelerators(QMainWindow& frame)
 
 QString CFrameBars::StatusText() const
 {
-    return m_statusText->text();
+    return m_statusText->Text();
 }
 
 QList<QMenu*> CFrameBars::Menus() const
@@ -213,7 +213,7 @@ void CFrameBars::WatchMenu(QMenu& menu)
 {
     connect(&menu, &QMenu::aboutToShow, this, [this, &menu] {
         // The highlighted item is the submenu itself: no prompt.
-        m_statusText->setText(QString());
+        m_statusText->SetText(QString());
         if (m_handlers.menuOpening)
             m_handlers.menuOpening(menu);
     });
@@ -224,7 +224,7 @@ void CFrameBars::WatchMenu(QMenu& menu)
 void CFrameBars::ShowPrompt(const QAction* item)
 {
     const int id = item != nullptr && item->menu() == nullptr ? CommandOf(*item) : 0;
-    m_statusText->setText(id != 0 ? PromptOf(static_cast<CommandId>(id)) : QString());
+    m_statusText->SetText(id != 0 ? PromptOf(static_cast<CommandId>(id)) : QString());
 }
 
 void CFrameBars::ShowReadyWhenMenusClosed()
@@ -233,8 +233,31 @@ void CFrameBars::ShowReadyWhenMenusClosed()
     // opens: look again once the move is over.
     QTimer::singleShot(0, this, [this] {
         if (QApplication::activePopupWidget() == nullptr)
-            m_statusText->setText(ReadyText());
+            m_statusText->SetText(ReadyText());
     });
+}
+
+void CFrameBars::OpenFirstMenu()
+{
+    const QList<QAction*> titles = m_menuBar->actions();
+    if (titles.isEmpty() || titles.front()->menu() == nullptr)
+        return;
+    QMenu* first = titles.front()->menu();
+    if (m_menuBar->actionGeometry(titles.front()).isEmpty()) {
+        // The bar is too narrow for File: its chevron holds every menu.
+        auto* chevron =
+            m_menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+        if (chevron != nullptr && chevron->isVisible())
+            chevron->showMenu();
+        return;
+    }
+    m_menuBar->setActiveAction(titles.front());
+    for (QAction* item : first->actions()) {
+        if (!item->isSeparator() && item->isVisible()) {
+            first->setActiveAction(item);
+            break;
+        }
+    }
 }
 
 void CFrameBars::ShowChevronMenu()
@@ -249,6 +272,7 @@ void CFrameBars::ShowChevronMenu()
     }
     if (menu.isEmpty())
         return;
+    WatchMenu(menu);
     const QWidget* anchor =
         m_toolChevron != nullptr ? static_cast<QWidget*>(m_toolChevron) : m_toolBand;
     menu.exec(anchor->mapToGlobal(QPoint(0, anchor->height())));

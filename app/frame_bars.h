@@ -13,13 +13,13 @@
 
 class QAction;
 class QKeyEvent;
-class QLabel;
 class QMainWindow;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
 class QToolBar;
 class QToolButton;
+class CStatusPane;
 
 class CFrameBars : public QObject {
 public:
@@ -48,6 +48,9 @@ public:
     QAction* AcceleratorFor(const QKeyEvent& key) const;
     const QList<QAction*>& AcceleratorActions() const { return m_accelerators; }
 
+    // Opens the first menu with its first item highlighted, as F10 does.
+    void OpenFirstMenu();
+
     // Shows the hidden toolbar buttons as a menu under the band's chevron;
     // the chosen one is triggered as if it had been clicked.
     void ShowChevronMenu();
@@ -71,6 +74,6 @@ private:
     QToolBar* m_toolBand = nullptr;
     QToolButton* m_toolChevron = nullptr;
     QStatusBar* m_statusBar = nullptr;
-    QLabel* m_statusText = nullptr;
+    CStatusPane* m_statusText = nullptr;
     QList<QAction*> m_accelerators;
 };

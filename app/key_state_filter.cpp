@@ -1,13 +1,60 @@
 #include "app/key_state_filter.h"
 
-#include "view/key_state.h"
-
 #include <QtCore/QEvent>
-#include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
+
+std::optional<ViewKey> ViewKeyFromQtKey(int qtKey)
+{
+    switch (qtKey) {
+        case Qt::Key_W:
+            return ViewKey::W;
+        case Qt::Key_A:
+            return ViewKey::A;
+        case Qt::Key_S:
+            return ViewKey::S;
+        case Qt::Key_D:
+            return ViewKey::D;
+        case Qt::Key_Left:
+            return ViewKey::Left;
+        case Qt::Key_Right:
+            return ViewKey::Right;
+        case Qt::Key_Up:
+            return ViewKey::Up;
+        case Qt::Key_Down:
+            return ViewKey::Down;
+        case Qt::Key_PageUp:
+            return ViewKey::PageUp;
+        case Qt::Key_PageDown:
+            return ViewKey::PageDown;
+        case Qt::Key_Z:
+            return ViewKey::Z;
+        case Qt::Key_X:
+            return ViewKey::X;
+        case Qt::Key_C:
+            return ViewKey::C;
+        case Qt::Key_V:
+            return ViewKey::V;
+        case Qt::Key_B:
+            return ViewKey::B;
+        case Qt::Key_N:
+            return ViewKey::N;
+        case Qt::Key_Space:
+            return ViewKey::Space;
+        case Qt::Key_T:
+            return ViewKey::T;
+        default:
+            return std::nullopt;
+    }
+}
 
 bool CKeyStateFilter::FilterMessage(const Message& msg)
 {
+    // Keys typed into a menu, a dialog or another program are not the
+    // view's, and their releases may never reach us: forget them all.
+    if (!m_viewHasKeyboard()) {
+        m_keys.Clear();
+        return false;
+    }
     QEvent* event = msg.event;
     switch (event->type()) {
         case QEvent::KeyPress:
@@ -22,7 +69,7 @@ bool CKeyStateFilter::FilterMessage(const Message& msg)
             // A key bound to a shortcut arrives as ShortcutOverride, never as
             // KeyPress; both mean "down".
             const auto* key = static_cast<QKeyEvent*>(event);
-            const auto viewKey = KeyState::FromQtKey(key->key());
+            const auto viewKey = ViewKeyFromQtKey(key->key());
             if (!viewKey)
                 break;
             const bool release = event->type() == QEvent::KeyRelease;
@@ -32,13 +79,6 @@ bool CKeyStateFilter::FilterMessage(const Message& msg)
             m_keys.SetDown(*viewKey, !release);
             break;
         }
-        case QEvent::ApplicationStateChange:
-            if (QGuiApplication::applicationState() != Qt::ApplicationActive)
-                m_keys.Clear();
-            break;
-        case QEvent::WindowDeactivate:
-            m_keys.Clear();
-            break;
         default:
             break;
     }

@@ -9,6 +9,7 @@
 #include <QtCore/QCoreApplication>
 #include <QtGui/QAction>
 #include <QtGui/QCloseEvent>
+#include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLayout>
@@ -128,10 +129,10 @@ bool CMainFrame::OnCommand(CommandId id)
 
 bool CMainFrame::FilterMessage(const Message& msg)
 {
-    return TranslateAccelerator(msg);
+    return TranslateMenuKey(msg) || TranslateAccelerator(msg);
 }
 
-bool CMainFrame::TranslateAccelerator(const Message& msg)
+bool CMainFrame::IsFrameKey(const Message& msg) const
 {
     const QEvent::Type type = msg.event->type();
     if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
@@ -139,19 +140,65 @@ bool CMainFrame::TranslateAccelerator(const Message& msg)
     // Keys reach a window first, then its focus widget: translating at the
     // window alone runs each command once. Windows of dialogs and menus are
     // not ours, so their keys are left to them.
-    if (msg.receiver != &m_view && msg.receiver != windowHandle())
+    return msg.receiver == &m_view || msg.receiver == windowHandle();
+}
+
+bool CMainFrame::TranslateMenuKey(const Message& msg)
+{
+    if (!IsFrameKey(msg))
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(msg.event);
+    constexpr Qt::KeyboardModifiers kCompared =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    // F10 enters the menu bar, as on every desktop.
+    if (key->key() != Qt::Key_F10 || (key->modifiers() & kCompared) != Qt::NoModifier)
+        return false;
+    // Opened once the key has been handled: menus may run a loop of their own.
+    if (msg.event->type() == QEvent::KeyPress)
+        QMetaObject::invokeMethod(m_bars, &CFrameBars::OpenFirstMenu, Qt::QueuedConnection);
+    return true;
+}
+
+bool CMainFrame::TranslateAccelerator(const Message& msg)
+{
+    if (!IsFrameKey(msg))
         return false;
     // After Alt the menu bar has the keyboard: Enter and Esc are its own.
-    if (qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr)
+    if (QApplication::focusWidget() == m_bars->MenuBar())
         return false;
     QAction* accelerator = m_bars->AcceleratorFor(*static_cast<const QKeyEvent*>(msg.event));
     if (accelerator == nullptr)
         return false;
     // The shortcut check that precedes the key press is swallowed too, so
     // the key never reaches the key-state table or Qt's shortcut map.
-    if (type == QEvent::KeyPress)
+    if (msg.event->type() == QEvent::KeyPress)
         accelerator->trigger();
     return true;
+}
+
+bool CMainFrame::ViewHasKeyboard() const
+{
+    return QApplication::activeWindow() == this && QApplication::activePopupWidget() == nullptr &&
+           QApplication::activeModalWidget() == nullptr &&
+           QApplication::focusWidget() != m_bars->MenuBar();
+}
+
+void CMainFrame::ReturnFocusToView()
+{
+    if (QApplication::activeWindow() != this || QApplication::activePopupWidget() != nullptr ||
+        QApplication::activeModalWidget() != nullptr || QGuiApplication::focusWindow() == &m_view)
+        return;
+    // The menu bar keeps the focus when it leaves its keyboard mode with no
+    // widget to hand it back to, which is the case while the view's native
+    // window has it; a closed dialog may leave it on the frame itself.
+    const QWidget* focus = QApplication::focusWidget();
+    const QMenuBar* menuBar = m_bars->MenuBar();
+    const bool resting = focus == nullptr || focus == this || focus == m_viewContainer ||
+                         (focus == menuBar && menuBar->activeAction() == nullptr);
+    if (!resting)
+        return;
+    m_viewContainer->setFocus(Qt::OtherFocusReason);
+    m_view.requestActivate();
 }
 
 void CMainFrame::ShowBarChecks()
@@ -169,6 +216,7 @@ bool CMainFrame::DoIdle()
     m_ui.UISetCheck(CommandId::SimulationStop, state == SimulationState::Stopped);
     ShowBarChecks();
     m_ui.UIUpdateToolBar(m_bars->ToolActions());
+    ReturnFocusToView();
     return false;
 }
 

@@ -48,6 +48,10 @@ private:
     bool OnCreate();
     void OnDestroy();
     bool TranslateAccelerator(const Message& msg);
+    bool TranslateMenuKey(const Message& msg);
+    bool IsFrameKey(const Message& msg) const;
+    bool ViewHasKeyboard() const;
+    void ReturnFocusToView();
     void OnMenuOpening(QMenu& menu);
     void ShowBarChecks();
     void LayoutNow();
@@ -70,7 +74,7 @@ private:
 
     // Declared before the view: the view polls it while it exists.
     KeyState m_keys;
-    CKeyStateFilter m_keyFilter{m_keys};
+    CKeyStateFilter m_keyFilter{m_keys, [this] { return ViewHasKeyboard(); }};
     // Held by value; the container below only hosts its native window.
     CKinettaView m_view{m_keys};
     QWidget* m_viewContainer = nullptr;

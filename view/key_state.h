@@ -1,10 +1,10 @@
 #pragma once
-// Which of the view's keys are held down right now. Qt only reports key
-// changes, so the table is kept from press and release events as the loop
-// delivers them, and the view polls it once per tick.
+// Which of the view's keys are held down right now. The window system only
+// reports key changes, so the table is kept from press and release events,
+// and the view polls it once per tick.
 
 #include <array>
-#include <optional>
+#include <cstddef>
 
 enum class ViewKey {
     W,
@@ -35,9 +35,6 @@ public:
     // Forget every held key: released keys are not reported to a window
     // that has lost the focus.
     void Clear() { m_down.fill(false); }
-
-    // The view key that a Qt key code stands for, if any.
-    static std::optional<ViewKey> FromQtKey(int qtKey);
 
 private:
     static constexpr std::size_t Index(ViewKey key) { return static_cast<std::size_t>(key); }

@@ -73,8 +73,8 @@ TEST(KeyStateFilter, LosingTheFocusReleasesEveryKey)
 
 TEST(KeyState, MapsOnlyTheViewsKeys)
 {
-    EXPECT_EQ(KeyState::FromQtKey(Qt::Key_PageDown), ViewKey::PageDown);
-    EXPECT_EQ(KeyState::FromQtKey(Qt::Key_B), ViewKey::B);
-    EXPECT_FALSE(KeyState::FromQtKey(Qt::Key_Q).has_value());
-    EXPECT_FALSE(KeyState::FromQtKey(Qt::Key_Return).has_value());
+    EXPECT_EQ(ViewKeyFromQtKey(Qt::Key_PageDown), ViewKey::PageDown);
+    EXPECT_EQ(ViewKeyFromQtKey(Qt::Key_B), ViewKey::B);
+    EXPECT_FALSE(ViewKeyFromQtKey(Qt::Key_Q).has_value());
+    EXPECT_FALSE(ViewKeyFromQtKey(Qt::Key_Return).has_value());
 }
