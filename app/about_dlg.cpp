@@ -9,6 +9,8 @@
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kIconPixels = 32;
@@ -33,6 +35,21 @@ QRect CAboutDlg::DialogUnitsToPixels(const QFontMetrics& metrics, const QRect& u
     auto x = [baseX](int v) { return (v * baseX + 2) / 4; };
     auto y = [baseY](int v) { return (v * baseY + 4) / 8; };
     return QRect(x(units.x()), y(units.y()), x(units.width()), y(units.height()));
+}
+
+QRect CAboutDlg::TextPlacement(const QFontMetrics& metrics, const QRect& box, const QRect& icon,
+                               const QRect& room)
+{
+    // Wide fonts do not fit the name and version into the box: it grows
+    // as far as the group box allows rather than break the line.
+    int width = box.width();
+    for (const QString& line : AboutText().split(QLatin1Char('\n')))
+        width = std::max(width, metrics.horizontalAdvance(line) + 2);
+    width = std::min(width, room.width());
+    // Centred under the icon, so that both read as one block.
+    int left = icon.center().x() + 1 - width / 2;
+    left = std::clamp(left, room.left(), room.right() + 1 - width);
+    return QRect(left, box.top(), width, box.height());
 }
 
 QString CAboutDlg::AboutText()
@@ -62,9 +79,9 @@ CAboutDlg::CAboutDlg(QWidget* owner)
 
     m_text = new QLabel(AboutText(), this);
     m_text->setObjectName(QStringLiteral("aboutText"));
-    m_text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_text->setWordWrap(true);
-    m_text->setGeometry(pixels(kTextUnits));
+    m_text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_text->setGeometry(TextPlacement(metrics, pixels(kTextUnits), m_icon->geometry(),
+                                      m_frame->geometry().marginsRemoved(QMargins(4, 0, 4, 0))));
 
     m_ok = new QPushButton(QStringLiteral("OK"), this);
     m_ok->setGeometry(pixels(kOkUnits));

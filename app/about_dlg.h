@@ -18,7 +18,12 @@ public:
     // eighth of its height.
     static QRect DialogUnitsToPixels(const QFontMetrics& metrics, const QRect& units);
 
-    // The copyright and version lines shown beside the icon.
+    // Where the text goes: its box in pixels, widened to hold its longest
+    // line unbroken, centred under the icon and kept inside room.
+    static QRect TextPlacement(const QFontMetrics& metrics, const QRect& box, const QRect& icon,
+                               const QRect& room);
+
+    // The copyright and version lines shown under the icon.
     static QString AboutText();
 
 protected:

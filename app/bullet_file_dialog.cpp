@@ -1,10 +1,24 @@
 #include "app/bullet_file_dialog.h"
 
+#include <QtCore/QFileInfo>
 #include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMessageBox>
 
 namespace {
 
 const QLatin1StringView kBulletSuffix(".bullet");
+
+// The folder a chosen name would live in, when that folder does not exist;
+// empty when the name may be accepted.
+QString MissingFolderOf(const QString& chosen)
+{
+    const QFileInfo file(chosen);
+    // A folder typed as the name is entered by the dialog itself.
+    if (file.isDir())
+        return QString();
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() ? QString() : folder.absoluteFilePath();
+}
 
 class CBulletFileDialog : public QFileDialog {
 public:
@@ -18,6 +32,14 @@ public:
         // selectFile() leaves a name being typed alone, so the name field
         // itself gets the whole path.
         const QStringList chosen = selectedFiles();
+        // Only names in folders that exist: the dialog stays open otherwise.
+        if (const QString missing = chosen.isEmpty() ? QString() : MissingFolderOf(chosen.front());
+            !missing.isEmpty()) {
+            QMessageBox::warning(this, windowTitle(),
+                                 QStringLiteral("The folder \u201c%1\u201d does not exist.")
+                                     .arg(QDir::toNativeSeparators(missing)));
+            return;
+        }
         auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         if (acceptMode() == AcceptSave && selectedNameFilter() == BulletFileFilter() &&
             chosen.size() == 1 && !chosen.front().endsWith(kBulletSuffix, Qt::CaseInsensitive) &&

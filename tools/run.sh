@@ -23,7 +23,7 @@ trap stop_x_session EXIT
 app=$!
 sleep "${KINETTA_DEMO_SECONDS:-6}"
 shot="$PWD/build/kinetta-screenshot.png"
-window=$(xdotool search --pid "$app" --onlyvisible --name Kinetta | head -n 1 || true)
+window=$(kinetta_window "$app")
 if [ -n "$window" ]; then
     import -window "$window" "$shot"
     close_window_and_wait "$window" "$app" || true

@@ -32,6 +32,13 @@ stop_x_session() {
     wait 2>/dev/null
 }
 
+# The id of the visible Kinetta window of process $1. Every condition must
+# hold (--all): without it xdotool takes a window that meets any one of them,
+# such as another program's window with the same name.
+kinetta_window() {
+    xdotool search --all --pid "$1" --onlyvisible --name 'Kinetta$' 2>/dev/null | head -n 1
+}
+
 # Closes the program's window as a user does, with a real Alt+F4 that the
 # window manager sees (a key sent to the window alone reaches only the
 # focused GL view), and waits up to ten seconds for the program to end.

@@ -40,7 +40,7 @@ run() {
     fi
     local pid=$! window=""
     for _ in $(seq 100); do
-        window=$(xdotool search --pid "$pid" --onlyvisible --name Kinetta 2>/dev/null | head -n 1)
+        window=$(kinetta_window "$pid")
         [ -n "$window" ] && break
         sleep 0.1
     done

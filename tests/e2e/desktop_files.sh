@@ -75,7 +75,7 @@ WAYLAND_DISPLAY=wayland-kinetta-dead XDG_SESSION_TYPE=wayland "$kinetta" 2>"$tmp
 app=$!
 window=""
 for _ in $(seq 100); do
-    window=$(xdotool search --pid "$app" --onlyvisible --name Kinetta 2>/dev/null | head -n 1)
+    window=$(kinetta_window "$app")
     [ -n "$window" ] && break
     kill -0 "$app" 2>/dev/null || fail "kinetta exited early: $(cat "$tmp/err")"
     sleep 0.1

@@ -30,7 +30,7 @@ app_pid=$!
 
 window=""
 for _ in $(seq 100); do
-    window=$(xdotool search --pid "$app_pid" --onlyvisible --name Kinetta 2>/dev/null | head -n 1)
+    window=$(kinetta_window "$app_pid")
     [ -n "$window" ] && break
     kill -0 "$app_pid" 2>/dev/null || fail "kinetta exited early"
     sleep 0.1
