@@ -5,10 +5,13 @@
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
 #include "app/frame_bars.h"
+#include "app/key_state_filter.h"
 #include "app/ui_state_table.h"
+#include "foreign_x_window.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QDir>
+#include <QtCore/QEventLoop>
 #include <QtCore/QPointer>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
@@ -21,6 +24,7 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
+#include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QToolBar>
@@ -109,6 +113,35 @@ protected:
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QTest::keyClick(&m_frame->View(), key, modifiers);
+    }
+
+    // A key typed as the keyboard sends it: to the open menu, or else to
+    // the window that has the focus.
+    void Type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        if (QWidget* popup = QApplication::activePopupWidget())
+            QTest::keyClick(popup, key, modifiers);
+        else
+            QTest::keyClick(QGuiApplication::focusWindow(), key, modifiers);
+        QTest::qWait(30);
+    }
+    // Waits as the program's loop does, so that idle passes run: QTest's
+    // waits never let the loop go idle.
+    static bool WaitIdle(const std::function<bool()>& done)
+    {
+        for (int i = 0; i < 100 && !done(); ++i) {
+            QEventLoop loop;
+            QTimer::singleShot(20, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return done();
+    }
+    bool ViewHasFocus() const { return QGuiApplication::focusWindow() == &m_frame->View(); }
+    void MakeFrameActive()
+    {
+        m_frame->activateWindow();
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
     }
 
     std::unique_ptr<CMainFrame> m_frame;
@@ -426,6 +459,8 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
         ASSERT_NE(name, nullptr);
         EXPECT_TRUE(name->text().isEmpty()) << "an initial file name";
     };
+    // Open: a name in a folder that does not exist is refused with a
+    // warning and the dialog stays; one in an existing folder is taken.
     WithModal([&] { EXPECT_TRUE(m_frame->OnCommand(FileOpen)); },
               [&](QWidget* modal) { checkFileDialog(modal, QFileDialog::AcceptOpen); });
     // Save, cancelled: nothing is written.
@@ -455,6 +490,15 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
                       const auto* icon = about->findChild<QLabel*>(QStringLiteral("aboutIcon"));
                       ASSERT_NE(icon, nullptr);
                       EXPECT_EQ(icon->pixmap().size(), QSize(32, 32));
+                      // One block centred under the icon, no line broken.
+                      EXPECT_FALSE(text->wordWrap());
+                      EXPECT_TRUE(text->alignment() & Qt::AlignHCenter);
+                      for (const QString& line : text->text().split('\n'))
+                          EXPECT_LE(text->fontMetrics().horizontalAdvance(line), text->width())
+                              << line.toStdString();
+                      EXPECT_LE(std::abs(text->geometry().center().x() -
+                                         icon->geometry().center().x()),
+                                1);
                       const auto buttons = about->findChildren<QPushButton*>();
                       ASSERT_EQ(buttons.size(), 1);
                       EXPECT_EQ(buttons[0]->text(), "OK");
@@ -539,6 +583,93 @@ TEST_F(MainFrameTest, BarCommandsFlipTheVisibleBarAndGiveItsRoomToTheView)
     EXPECT_EQ(menuChecks(), std::make_pair(true, true));
 }
 
+TEST_F(MainFrameTest, MenusUsedFromTheKeyboardGiveTheFocusBackToTheView)
+{
+    // The frame made active passes the focus on to the view.
+    MakeFrameActive();
+    ASSERT_TRUE(WaitIdle([&] { return ViewHasFocus(); }));
+    const SimulationState& state = m_frame->View().m_simulationState;
+
+    // Simulation > Pause by its mnemonics; Enter then runs again.
+    Type(Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(3)->isVisible(); }));
+    Type(Qt::Key_P);
+    EXPECT_EQ(state, SimulationState::Paused);
+    EXPECT_TRUE(WaitIdle([&] { return ViewHasFocus(); })) << "the menu bar kept the focus";
+    Type(Qt::Key_Return);
+    EXPECT_EQ(state, SimulationState::Running);
+
+    // File opened and left with Esc twice; Esc then stops.
+    Type(Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(0)->isVisible(); }));
+    Type(Qt::Key_Escape);
+    Type(Qt::Key_Escape);
+    EXPECT_TRUE(WaitIdle([&] { return ViewHasFocus(); })) << "the menu bar kept the focus";
+    Type(Qt::Key_Escape);
+    EXPECT_EQ(state, SimulationState::Stopped);
+
+    // F10 opens File with its first item highlighted and prompting.
+    Type(Qt::Key_F10);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(0)->isVisible(); })) << "F10 opened no menu";
+    EXPECT_EQ(Menu(0)->activeAction(), FindAction(Menu(0)->actions(), FileNew));
+    EXPECT_EQ(Bars().StatusText(), "Create a new document");
+    Type(Qt::Key_Escape);
+    Type(Qt::Key_Escape);
+    EXPECT_TRUE(WaitIdle([&] { return ViewHasFocus(); }));
+
+    // Help > About, closed with Esc; Enter then runs.
+    Type(Qt::Key_H, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(4)->isVisible(); }));
+    WithModal([&] { Type(Qt::Key_A); },
+              [&](QWidget* about) { QTest::keyClick(about, Qt::Key_Escape); });
+    EXPECT_TRUE(WaitIdle([&] { return ViewHasFocus(); }));
+    Type(Qt::Key_Return);
+    EXPECT_EQ(state, SimulationState::Running);
+}
+
+TEST_F(MainFrameTest, ViewKeysCountOnlyWhileTheFrameHasTheKeyboard)
+{
+    MakeFrameActive();
+    CKinettaView& view = m_frame->View();
+    auto held = [&](ViewKey key) { return m_frame->Keys().IsDown(key); };
+
+    // A menu that opens takes the held keys, and the keys typed into it.
+    QTest::keyPress(&view, Qt::Key_W);
+    ASSERT_TRUE(held(ViewKey::W));
+    QMenu* viewMenu = Menu(2);
+    Open(viewMenu);
+    EXPECT_FALSE(held(ViewKey::W)) << "a key held as the menu opened is still held";
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_T}) {
+        QTest::keyPress(viewMenu, key);
+        EXPECT_FALSE(held(*ViewKeyFromQtKey(key))) << "a key typed into a menu is held";
+        QTest::keyRelease(viewMenu, key);
+    }
+    Close(viewMenu);
+    QTest::keyRelease(&view, Qt::Key_W);
+
+    // So does a dialog.
+    WithModal([&] { m_frame->OnCommand(AppAbout); },
+              [&](QWidget* about) {
+                  QTest::keyPress(about, Qt::Key_T);
+                  EXPECT_FALSE(held(ViewKey::T)) << "a key typed into a dialog is held";
+                  QTest::keyRelease(about, Qt::Key_T);
+              });
+
+    // Switching to another program lets go of the held keys: their
+    // releases go to that program.
+    MakeFrameActive();
+    QTest::keyPress(&view, Qt::Key_Left);
+    ASSERT_TRUE(held(ViewKey::Left));
+    ForeignXWindow other;
+    ASSERT_TRUE(other.Activate());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] { return QGuiApplication::applicationState() != Qt::ApplicationActive; }));
+    QTest::qWait(30);
+    EXPECT_FALSE(held(ViewKey::Left)) << "a key stays held after switching away";
+    MakeFrameActive();
+    EXPECT_FALSE(held(ViewKey::Left));
+}
+
 TEST_F(MainFrameTest, NarrowBandsOfferTheirHiddenCommandsBehindChevrons)
 {
     EXPECT_EQ(Bars().MenuBand()->objectName(), "menuBarBand");
@@ -547,8 +678,10 @@ TEST_F(MainFrameTest, NarrowBandsOfferTheirHiddenCommandsBehindChevrons)
     EXPECT_EQ(m_frame->toolBarArea(Bars().ToolBand()), Qt::TopToolBarArea);
     EXPECT_TRUE(m_frame->toolBarBreak(Bars().ToolBand()));
 
-    m_frame->resize(140, 400);
+    m_frame->resize(130, 400);
     QTest::qWait(100);
+    const int narrow = m_frame->width();
+    ASSERT_LE(narrow, 140);
     auto* toolChevron =
         Bars().ToolBand()->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
     auto* menuChevron =
@@ -561,17 +694,22 @@ TEST_F(MainFrameTest, NarrowBandsOfferTheirHiddenCommandsBehindChevrons)
     // The toolbar's chevron lists the hidden buttons by their tooltip text;
     // choosing Pause pauses as its button would.
     QStringList listed;
+    QString aboutPrompt;
     QTimer::singleShot(0, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         for (QAction* action : menu->actions())
             if (!action->isSeparator())
                 listed << action->text();
+        // Its items prompt in the status bar like any menu's.
+        menu->setActiveAction(FindAction(menu->actions(), AppAbout));
+        aboutPrompt = Bars().StatusText();
         menu->setActiveAction(FindAction(menu->actions(), SimulationPause));
         QTest::keyClick(menu, Qt::Key_Return);
     });
     QTest::mouseClick(toolChevron, Qt::LeftButton);
     EXPECT_TRUE(listed.contains("About")) << listed.join(',').toStdString();
+    EXPECT_EQ(aboutPrompt, "Display program information, version number and copyright");
     EXPECT_FALSE(listed.contains("New"));
     EXPECT_EQ(m_frame->View().m_simulationState, SimulationState::Paused);
     EXPECT_EQ(CheckedSimulationCommands(Bars().ToolActions()),
@@ -584,6 +722,21 @@ TEST_F(MainFrameTest, NarrowBandsOfferTheirHiddenCommandsBehindChevrons)
         if (action->menu() != nullptr)
             menus << action->text();
     EXPECT_TRUE(menus.contains("&Help")) << menus.join(',').toStdString();
+
+    // Prompts far wider than the frame are cut, never widen it.
+    QMenu* file = Menu(0);
+    Open(file);
+    for (QAction* item : file->actions()) {
+        if (item->isSeparator())
+            continue;
+        file->setActiveAction(item);
+        QTest::qWait(30);
+        EXPECT_EQ(m_frame->width(), narrow) << Bars().StatusText().toStdString();
+    }
+    EXPECT_EQ(Bars().StatusText(), "Quit the application; prompts to save documents");
+    Close(file);
+    QTest::qWait(50);
+    EXPECT_EQ(m_frame->width(), narrow);
 }
 
 }  // namespace
