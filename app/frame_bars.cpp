@@ -8,6 +8,7 @@
 #include <QtCore/QTimer>
 #include <QtGui/QAction>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QWindow>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMenu>
@@ -251,6 +252,10 @@ void CFrameBars::OpenFirstMenu()
             chevron->showMenu();
         return;
     }
+    // The keys go to the frame's own window while the menus have them, as
+    // after Alt: the Esc that leaves the menu bar must reach the bar.
+    if (QWindow* frameWindow = m_menuBar->window()->windowHandle())
+        frameWindow->requestActivate();
     m_menuBar->setActiveAction(titles.front());
     for (QAction* item : first->actions()) {
         if (!item->isSeparator() && item->isVisible()) {

@@ -2,8 +2,9 @@
 # The frame's commands from a real keyboard while the 3D view has the focus,
 # with the body count of the --stats lines telling whether the simulation
 # runs and whether anything was thrown:
-# - after the menus were used from the keyboard (Alt+S P, Alt+F Esc Esc, the
-#   about box), Enter and Ctrl+O still work without a click into the view;
+# - after the menus were used from the keyboard (Alt+S P, Alt+F Esc Esc,
+#   F10 Esc Esc, the about box), Enter and Ctrl+O still work without a click
+#   into the view, and the Esc that leaves the menu bar is not Stop;
 # - letters typed into a menu or the file dialog throw nothing;
 # - Ctrl+C does nothing; F10 then X (File > Exit) ends with exit code 1.
 set -u
@@ -89,9 +90,13 @@ xdotool keyup t
 type_keys Escape Escape
 [ "$(bodies_now)" = "$before" ] || fail "T typed into the View menu threw a body"
 
-# File opened and left with Esc twice: Ctrl+O still reaches the frame, and
-# letters typed into the dialog's name box throw nothing.
-type_keys alt+f Escape Escape ctrl+o
+# File opened and left with Esc twice, by Alt+F and by F10: neither Esc is
+# Stop, which would take the thrown balls away, and Ctrl+O still reaches the
+# frame. Letters typed into the file dialog's name box throw nothing.
+before=$(bodies_now)
+type_keys alt+f Escape Escape F10 Escape Escape
+[ "$(bodies_now)" = "$before" ] || fail "leaving the menus with Esc stopped the simulation"
+type_keys ctrl+o
 wait_for '[ -n "$(windows_named Open)" ]' || fail "Ctrl+O after Alt+F, Esc, Esc opened no file dialog"
 dialog=$(windows_named Open | head -n 1)
 wait_for '[ "$(xdotool getactivewindow 2>/dev/null)" = "$dialog" ]' || fail "the file dialog never became active"
