@@ -193,12 +193,12 @@ void CMainFrame::ReturnFocusToView()
     // window has it; a closed dialog may leave it on the frame itself.
     const QWidget* focus = QApplication::focusWidget();
     const QMenuBar* menuBar = m_bars->MenuBar();
-    const bool resting = focus == nullptr || focus == this || focus == m_viewContainer ||
+    const bool resting = focus == nullptr || focus == this ||
                          (focus == menuBar && menuBar->activeAction() == nullptr);
-    if (!resting)
-        return;
-    m_viewContainer->setFocus(Qt::OtherFocusReason);
-    m_view.requestActivate();
+    // The container hands the focus on to the view's window as it gets it;
+    // once it has it, this is not tried again.
+    if (resting)
+        m_viewContainer->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::ShowBarChecks()

@@ -1,22 +1,8 @@
 #pragma once
-// A window of another X client: to the program under test, another program
-// that the user switches to (as with Alt+Tab). Kept apart from Qt's headers,
-// whose names Xlib's macros would clash with.
+// A window of another X client, made active as a user's switch to another
+// program (Alt+Tab) makes it; it goes with the handle, which is null without
+// a display. Apart from Qt's headers, whose names Xlib's macros clash with.
 
 #include <memory>
 
-class ForeignXWindow {
-public:
-    ForeignXWindow();
-    ~ForeignXWindow();
-    ForeignXWindow(const ForeignXWindow&) = delete;
-    ForeignXWindow& operator=(const ForeignXWindow&) = delete;
-
-    // Shows the window and asks the window manager to make it active; false
-    // without a display.
-    bool Activate();
-
-private:
-    struct Connection;
-    std::unique_ptr<Connection> m_connection;
-};
+std::shared_ptr<void> ActivateForeignXWindow();
