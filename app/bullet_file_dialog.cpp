@@ -26,11 +26,6 @@ public:
 
     void accept() override
     {
-        // The suffix goes on before the base class looks at the name, so that
-        // it asks about replacing the file that will really be written.
-        // Qt's own default suffix would leave "slope.v2" without one.
-        // selectFile() leaves a name being typed alone, so the name field
-        // itself gets the whole path.
         const QStringList chosen = selectedFiles();
         // Only names in folders that exist: the dialog stays open otherwise.
         if (const QString missing = chosen.isEmpty() ? QString() : MissingFolderOf(chosen.front());
@@ -40,6 +35,11 @@ public:
                                      .arg(QDir::toNativeSeparators(missing)));
             return;
         }
+        // The suffix goes on before the base class looks at the name, so that
+        // it asks about replacing the file that will really be written.
+        // Qt's own default suffix would leave "slope.v2" without one.
+        // selectFile() leaves a name being typed alone, so the name field
+        // itself gets the whole path.
         auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         if (acceptMode() == AcceptSave && selectedNameFilter() == BulletFileFilter() &&
             chosen.size() == 1 && !chosen.front().endsWith(kBulletSuffix, Qt::CaseInsensitive) &&
