@@ -1,6 +1,7 @@
 #include "app/key_state_filter.h"
 
 #include <QtCore/QEvent>
+#include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
 
 std::optional<ViewKey> ViewKeyFromQtKey(int qtKey)
@@ -79,6 +80,11 @@ bool CKeyStateFilter::FilterMessage(const Message& msg)
             m_keys.SetDown(*viewKey, !release);
             break;
         }
+        case QEvent::ApplicationStateChange:
+            // Switched to another program: the keys' releases go there.
+            if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+                m_keys.Clear();
+            break;
         default:
             break;
     }

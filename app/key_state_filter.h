@@ -15,6 +15,7 @@ class CKeyStateFilter : public CMessageFilter {
 public:
     // viewHasKeyboard tells whether typed keys are meant for the view right
     // now; while it says no, no key counts as held. Asked on every event.
+    // Leaving the application lets go of every key as well.
     CKeyStateFilter(KeyState& keys, std::function<bool()> viewHasKeyboard)
         : m_keys(keys), m_viewHasKeyboard(std::move(viewHasKeyboard))
     {

@@ -178,7 +178,10 @@ bool CMainFrame::TranslateAccelerator(const Message& msg)
 
 bool CMainFrame::ViewHasKeyboard() const
 {
-    return QApplication::activeWindow() == this && QApplication::activePopupWidget() == nullptr &&
+    // No active window at all is left to the key filter: the application
+    // may have been switched away from, or a compositor may never say.
+    const QWidget* active = QApplication::activeWindow();
+    return (active == nullptr || active == this) && QApplication::activePopupWidget() == nullptr &&
            QApplication::activeModalWidget() == nullptr &&
            QApplication::focusWidget() != m_bars->MenuBar();
 }
