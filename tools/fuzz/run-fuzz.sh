@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the LWOB decoder and the saved window layout (the settings file and
-# the placement rules) with libFuzzer, AddressSanitizer and UBSan.
+# Fuzzes the LWOB decoder, the saved window layout (the settings file and
+# the placement rules) and the world description (the text the world reader
+# sends back: its parser, checks and builder) with libFuzzer, AddressSanitizer
+# and UBSan.
 #
 #   tools/fuzz/run-fuzz.sh [SECONDS] [libFuzzer options...]
 #
@@ -11,7 +13,7 @@
 # build-fuzz/fuzz/artifacts/NAME/ (replay it: kinetta_NAME_fuzzer FILE).
 #
 # Environment: KINETTA_FUZZ_TARGETS the targets to fuzz (default "lwo
-# layout"), KINETTA_FUZZ_BUILD_DIR replaces build-fuzz/, KINETTA_BUILD_JOBS
+# layout world"), KINETTA_FUZZ_BUILD_DIR replaces build-fuzz/, KINETTA_BUILD_JOBS
 # the number of compile jobs (default: all cores).
 set -euo pipefail
 
@@ -25,12 +27,12 @@ fi
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="${KINETTA_FUZZ_BUILD_DIR:-$root/build-fuzz}"
 jobs="${KINETTA_BUILD_JOBS:-$(nproc)}"
-read -r -a targets <<<"${KINETTA_FUZZ_TARGETS:-lwo layout}"
+read -r -a targets <<<"${KINETTA_FUZZ_TARGETS:-lwo layout world}"
 for target in "${targets[@]}"; do
   case $target in
-  lwo | layout) ;;
+  lwo | layout | world) ;;
   *)
-    echo "run-fuzz.sh: unknown target '$target' (lwo, layout)" >&2
+    echo "run-fuzz.sh: unknown target '$target' (lwo, layout, world)" >&2
     exit 2
     ;;
   esac
@@ -38,9 +40,22 @@ done
 
 cd "$root"
 cmake --preset fuzz -B "$build" >/dev/null
+# The world target fuzzes the description the reader process sends back.
+fuzzer_name() {
+  case $1 in
+  world) echo kinetta_world_description_fuzzer ;;
+  *) echo "kinetta_$1_fuzzer" ;;
+  esac
+}
+dictionary_name() {
+  case $1 in
+  world) echo world_description.dict ;;
+  *) echo "$1.dict" ;;
+  esac
+}
 build_targets=()
 for target in "${targets[@]}"; do
-  build_targets+=(--target "kinetta_${target}_fuzzer")
+  build_targets+=(--target "$(fuzzer_name "$target")")
 done
 cmake --build "$build" "${build_targets[@]}" -j "$jobs"
 
@@ -108,8 +123,44 @@ layout_seeds() {
   done
 }
 
+# --- World seeds: descriptions as the world reader sends them, one with every
+# shape and constraint kind the builder knows and one empty world.
+world_seeds() {
+  local header
+  header='kinetta-world-description 1'
+  cat >"$seeds/every-shape.txt" <<DESCRIPTION
+$header
+gravity 0 -9.8 0
+skipped =2%20multibodies
+shape BOX_SHAPE_PROXYTYPE =kinetta.die 0.04 1 2 1 0.5 0.5 0.5
+shape SPHERE_SHAPE_PROXYTYPE =kinetta.ball 0.3 1 1 1 0.3
+shape CAPSULE_SHAPE_PROXYTYPE = 0.2 1 1 1 0 0.2 0.3
+shape CYLINDER_SHAPE_PROXYTYPE =kinetta.can 0.04 1 1 1 1 0.3 0.5 0.3
+shape CONE_SHAPE_PROXYTYPE = 0.04 1 1 1 2 0.4 1
+shape CONVEX_HULL_SHAPE_PROXYTYPE = 0.04 1 1 1 4 0 0 0 1 0 0 0 1 0 0 0 1
+shape MULTI_SPHERE_SHAPE_PROXYTYPE = 0.04 1 1 1 2 0 -0.3 0 0.25 0 0.3 0 0.15
+shape STATIC_PLANE_PROXYTYPE = 0 1 1 1 0 1 0 -1
+shape TRIANGLE_MESH_SHAPE_PROXYTYPE = 0 1 1 1 4 -5 0 -5 5 0 -5 5 0 5 -5 0 5 2 0 1 2 0 2 3
+shape COMPOUND_SHAPE_PROXYTYPE = 0 1 1 1 2 0 0 0.5 0 0 0 0 1 1 0.7 0 0 0 0 0.2474 0.9689
+body 0 2 1 1 0 0 0 0 1 1 -0.5 0.25 0.1 0 -0.2 0.31 0.02 0.05 0.01 0.02 1 0.05 0.2
+body 1 0.5 2 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 2 0 0
+body 7 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
+body 8 0 0 -1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
+body 9 3 8 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 4 0 0
+constraint HINGE_CONSTRAINT_TYPE 0 1 1 0.1 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 -0.5 0 0 0.5 0 0
+constraint POINT2POINT_CONSTRAINT_TYPE 1 -1 0 0.5 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0
+constraint SLIDER_CONSTRAINT_TYPE 0 4 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0
+end
+DESCRIPTION
+  cat >"$seeds/empty-world.txt" <<DESCRIPTION
+$header
+gravity 0 -10 0
+end
+DESCRIPTION
+}
+
 for target in "${targets[@]}"; do
-  fuzzer="$build/tools/fuzz/kinetta_${target}_fuzzer"
+  fuzzer="$build/tools/fuzz/$(fuzzer_name "$target")"
   corpus="$build/fuzz/corpus/$target"
   seeds="$build/fuzz/seeds/$target"
   artifacts="$build/fuzz/artifacts/$target/"
@@ -119,8 +170,8 @@ for target in "${targets[@]}"; do
   "${target}_seeds"
   # The first folder collects new inputs; the seeds are only read.
   echo "Fuzzing target '$target' for ${seconds}s"
-  if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-        -dict="$root/tools/fuzz/$target.dict" -artifact_prefix="$artifacts" "$@" "$corpus" "$seeds"; then
+  if ! "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        -dict="$root/tools/fuzz/$(dictionary_name "$target")" -artifact_prefix="$artifacts" "$@" "$corpus" "$seeds"; then
     echo "run-fuzz.sh: the $target fuzzer found a failing input; see $artifacts" >&2
     exit 1
   fi
