@@ -304,6 +304,20 @@ bool DisablesCollisions(const void* record)
 }
 
 // Non-const: several of Bullet's getters are.
+// Both generations of Bullet's six-degree constraint keep frames and limits
+// under the same names, without a common base that has them (the newer one's
+// limit getters are not const).
+template <typename SixDof>
+void DescribeSixDofFramesAndLimits(SixDof& d6, DescribedConstraint* d)
+{
+    d->frameA = Describe(d6.getFrameOffsetA());
+    d->frameB = Describe(d6.getFrameOffsetB());
+    d6.getLinearLowerLimit(d->linearLower);
+    d6.getLinearUpperLimit(d->linearUpper);
+    d6.getAngularLowerLimit(d->angularLower);
+    d6.getAngularUpperLimit(d->angularUpper);
+}
+
 bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
 {
     switch (c.getConstraintType()) {
@@ -336,12 +350,7 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
         const auto& d6 = static_cast<const btGeneric6DofConstraint&>(c);
         d->type = c.getConstraintType() == D6_CONSTRAINT_TYPE ? DescribedConstraintType::Generic6Dof
                                                                : DescribedConstraintType::Generic6DofSpring;
-        d->frameA = Describe(d6.getFrameOffsetA());
-        d->frameB = Describe(d6.getFrameOffsetB());
-        d6.getLinearLowerLimit(d->linearLower);
-        d6.getLinearUpperLimit(d->linearUpper);
-        d6.getAngularLowerLimit(d->angularLower);
-        d6.getAngularUpperLimit(d->angularUpper);
+        DescribeSixDofFramesAndLimits(d6, d);
         return true;
     }
     case D6_SPRING_2_CONSTRAINT_TYPE:
@@ -350,12 +359,7 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
         d->type = c.getConstraintType() == FIXED_CONSTRAINT_TYPE
                       ? DescribedConstraintType::Fixed
                       : DescribedConstraintType::Generic6DofSpring2;
-        d->frameA = Describe(d6.getFrameOffsetA());
-        d->frameB = Describe(d6.getFrameOffsetB());
-        d6.getLinearLowerLimit(d->linearLower);
-        d6.getLinearUpperLimit(d->linearUpper);
-        d6.getAngularLowerLimit(d->angularLower);
-        d6.getAngularUpperLimit(d->angularUpper);
+        DescribeSixDofFramesAndLimits(d6, d);
         return true;
     }
     case SLIDER_CONSTRAINT_TYPE: {
