@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -42,7 +43,7 @@ bool PlatformPluginInstalled(const QStringList& fileNames)
     return false;
 }
 
-std::string X11Problem()
+std::optional<std::string> X11Problem()
 {
     const std::string name = Environment("DISPLAY");
     if (name.empty())
@@ -54,11 +55,11 @@ std::string X11Problem()
     XCloseDisplay(display);
     if (!PlatformPluginInstalled({QStringLiteral("libqxcb.so")}))
         return "Qt's X11 platform plugin is not installed (Debian package qt6-qpa-plugins)";
-    return {};
+    return std::nullopt;
 }
 
 // Connects to the compositor's socket the way libwayland-client finds it.
-std::string WaylandProblem()
+std::optional<std::string> WaylandProblem()
 {
     const std::string name = Environment("WAYLAND_DISPLAY");
     if (name.empty())
@@ -91,24 +92,24 @@ std::string WaylandProblem()
         return "Wayland display " + Quoted(name) +
                " is reachable, but Qt's Wayland platform plugin is not installed (Debian package "
                "qt6-wayland)";
-    return {};
+    return std::nullopt;
 }
 
-// Empty when Qt can start with this platform; unknown platforms are the
+// Nothing when Qt can start with this platform; unknown platforms are the
 // user's own business and pass unchecked.
-std::string PlatformProblem(const std::string& platform)
+std::optional<std::string> PlatformProblem(const std::string& platform)
 {
     const std::string_view name = std::string_view(platform).substr(0, platform.find(':'));
     if (name == "xcb")
         return X11Problem();
     if (name.starts_with("wayland"))
         return WaylandProblem();
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace
 
-std::string SelectDisplay()
+DisplaySelection SelectDisplay()
 {
     const std::string requested = Environment("QT_QPA_PLATFORM");
     std::vector<std::string> candidates;
@@ -126,21 +127,21 @@ std::string SelectDisplay()
         const bool hasX11 = !Environment("DISPLAY").empty();
         const bool hasWayland = !Environment("WAYLAND_DISPLAY").empty();
         if (!hasX11 && !hasWayland)
-            return "no display: set DISPLAY or WAYLAND_DISPLAY, or run under xvfb-run";
+            return {false, "no display: set DISPLAY or WAYLAND_DISPLAY, or run under xvfb-run"};
         if (hasWayland)
             candidates.push_back("wayland");
         if (hasX11)
             candidates.push_back("xcb");
     }
     for (const std::string& platform : candidates) {
-        const std::string problem = PlatformProblem(platform);
-        if (problem.empty()) {
+        const std::optional<std::string> problem = PlatformProblem(platform);
+        if (!problem) {
             setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
-            return {};
+            return {true, {}};
         }
-        problems += (problems.empty() ? "" : "; ") + problem;
+        problems += (problems.empty() ? "" : "; ") + *problem;
     }
     if (!requested.empty())
-        return "no usable display for QT_QPA_PLATFORM=" + requested + ": " + problems;
-    return "no usable display: " + problems;
+        return {false, "no usable display for QT_QPA_PLATFORM=" + requested + ": " + problems};
+    return {false, "no usable display: " + problems};
 }

@@ -5,8 +5,13 @@
 
 #include <string>
 
+struct DisplaySelection {
+    bool ok = false;
+    // When !ok: a one-line reason for the user.
+    std::string problem;
+};
+
 // Finds a display that Qt can really open, Wayland first, and points Qt at it
 // through QT_QPA_PLATFORM. A platform the user named in QT_QPA_PLATFORM is
-// honoured, and checked when it is X11 or Wayland. Returns an empty string
-// on success, else a one-line reason.
-std::string SelectDisplay();
+// honoured, and checked when it is X11 or Wayland.
+DisplaySelection SelectDisplay();

@@ -19,8 +19,8 @@ int main(int argc, char** argv)
     const CommandLine options = ParseCommandLine(argc, argv);
     if (const std::optional<int> exitCode = AnswerInformationalOptions(options, stdout, stderr))
         return *exitCode;
-    if (const std::string problem = SelectDisplay(); !problem.empty()) {
-        std::fprintf(stderr, "kinetta: %s\n", problem.c_str());
+    if (const DisplaySelection display = SelectDisplay(); !display.ok) {
+        std::fprintf(stderr, "kinetta: %s\n", display.problem.c_str());
         return kUsageExitCode;
     }
 

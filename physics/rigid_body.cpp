@@ -1,14 +1,12 @@
 #include "physics/rigid_body.h"
 
-#include <stdexcept>
+#include "common/kinetta_assert.h"
 
 btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
                              const btQuaternion& orientation, float ccdMotionThreshold,
                              float ccdSweptSphereRadius)
 {
-    if (shape == nullptr) {
-        throw std::invalid_argument("CreateRigidBody: a body needs a collision shape");
-    }
+    KINETTA_ASSERT(shape != nullptr, "give every body a collision shape");
     btVector3 localInertia(0, 0, 0);
     if (mass != 0.0f) {
         shape->calculateLocalInertia(mass, localInertia);

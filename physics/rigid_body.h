@@ -6,8 +6,8 @@
 #include <btBulletDynamicsCommon.h>
 
 // A new body, not yet in any world, with a btDefaultMotionState holding the
-// start transform. Mass 0 makes a static body with zero inertia. Throws
-// std::invalid_argument for a null shape.
+// start transform. Mass 0 makes a static body with zero inertia. The shape
+// must not be null (checked).
 btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
                              const btQuaternion& orientation, float ccdMotionThreshold,
                              float ccdSweptSphereRadius);

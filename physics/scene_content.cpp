@@ -1,9 +1,8 @@
 #include "physics/scene_content.h"
 
+#include "common/kinetta_assert.h"
 #include "physics/body_kind.h"
 #include "physics/rigid_body.h"
-
-#include <stdexcept>
 
 namespace {
 
@@ -53,9 +52,8 @@ void AddPillars(btDynamicsWorld& world, btCollisionShape* cylinderShape)
 void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape,
                     btCollisionShape* cylinderShape)
 {
-    if (groundShape == nullptr || cylinderShape == nullptr) {
-        throw std::invalid_argument("AddStartBodies: the ground and cylinder shapes are required");
-    }
+    KINETTA_ASSERT(groundShape != nullptr && cylinderShape != nullptr,
+                   "make the ground and cylinder shapes before adding the start bodies");
     AddBody(world, groundShape, BodyKind::Ground, kGroundMass, kGroundPosition);
     AddTower(world, cylinderShape);
     AddPillars(world, cylinderShape);

@@ -37,7 +37,7 @@ inline constexpr int kStartBodyCount = 1 + kTowerBodyCount + kPillarBodyCount;
 
 // Adds the start bodies to the world in their fixed order: the ground, then
 // the tower (by angle, then by row, A before B), then the pillars (by course,
-// then by corner), tagged as the ground and cans. The shapes are borrowed and must outlive the
-// bodies. Throws std::invalid_argument if a shape is missing; nothing is added then.
+// then by corner), tagged as the ground and cans. The shapes are borrowed,
+// must outlive the bodies and must not be null (checked).
 void AddStartBodies(btDynamicsWorld& world, btCollisionShape* groundShape,
                     btCollisionShape* cylinderShape);

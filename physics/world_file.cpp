@@ -25,9 +25,8 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         opened.result = WorldFileResult::Failure("the file is damaged: " + error);
         return opened;
     }
-    error = CheckWorldDescription(*description);
-    if (!error.empty()) {
-        opened.result = WorldFileResult::Failure("the file is damaged: " + error);
+    if (const WorldFileResult checked = CheckWorldDescription(*description); !checked.ok) {
+        opened.result = WorldFileResult::Failure("the file is damaged: " + checked.error);
         return opened;
     }
     opened.world = BuildLoadedWorld(*description, sceneShapes);

@@ -220,7 +220,7 @@ std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, 
 std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
                                               const SceneShapeLookup& sceneShapes)
 {
-    KINETTA_ASSERT(CheckWorldDescription(description).empty(),
+    KINETTA_ASSERT(CheckWorldDescription(description).ok,
                    "build only descriptions that CheckWorldDescription accepted");
     auto world = std::make_unique<LoadedWorld>();
     world->m_gravity = description.gravity;

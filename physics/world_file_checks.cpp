@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -10,12 +11,15 @@ namespace {
 // by the callers returning as soon as Failed() is true.
 class Judge {
 public:
-    bool Failed() const { return !m_problem.empty(); }
-    std::string Problem() const { return m_problem; }
+    bool Failed() const { return m_problem.has_value(); }
+    WorldFileResult Verdict() const
+    {
+        return m_problem ? WorldFileResult::Failure(*m_problem) : WorldFileResult::Success();
+    }
 
     void Fail(const std::string& subject, const std::string& what)
     {
-        if (m_problem.empty()) m_problem = subject + ": " + what;
+        if (!m_problem) m_problem = subject + ": " + what;
     }
 
     bool Finite(const std::string& subject, const char* field, float value)
@@ -78,7 +82,7 @@ public:
     }
 
 private:
-    std::string m_problem;
+    std::optional<std::string> m_problem;
 };
 
 std::string ShapeSubject(size_t index) { return "shape " + std::to_string(index); }
@@ -247,11 +251,11 @@ void CheckConstraint(Judge& judge, const WorldDescription& description, size_t i
 
 }  // namespace
 
-std::string CheckWorldDescription(const WorldDescription& description)
+WorldFileResult CheckWorldDescription(const WorldDescription& description)
 {
     Judge judge;
     if (!judge.VectorInRange("gravity", "gravity", description.gravity, kMaxGravity)) {
-        return judge.Problem();
+        return judge.Verdict();
     }
     std::vector<int> depth(description.shapes.size(), 0);
     for (size_t i = 0; i < description.shapes.size() && !judge.Failed(); ++i) {
@@ -263,5 +267,5 @@ std::string CheckWorldDescription(const WorldDescription& description)
     for (size_t i = 0; i < description.constraints.size() && !judge.Failed(); ++i) {
         CheckConstraint(judge, description, i);
     }
-    return judge.Problem();
+    return judge.Verdict();
 }

@@ -5,8 +5,7 @@
 // Kinetta can simulate.
 
 #include "physics/world_file_description.h"
-
-#include <string>
+#include "physics/world_file_result.h"
 
 // Bounds of what a sane world holds, in metres, kilograms and seconds.
 inline constexpr float kMaxWorldCoordinate = 1e6f;
@@ -22,6 +21,7 @@ inline constexpr int kMaxCompoundDepth = 16;
 // float matrix, which turns into a quaternion a few ulps off.
 inline constexpr float kRotationTolerance = 1e-3f;
 
-// Empty when the description is fit to build; otherwise what is wrong with
-// it, naming the shape, body or constraint ("body 3: mass -1 is negative").
-std::string CheckWorldDescription(const WorldDescription& description);
+// Success when the description is fit to build; otherwise a failure whose
+// error says what is wrong with it, naming the shape, body or constraint
+// ("body 3: mass -1 is negative").
+WorldFileResult CheckWorldDescription(const WorldDescription& description);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <stdexcept>
 
 namespace {
 
@@ -110,15 +109,6 @@ TEST(StartBodies, TowerStillStandsAfterTenSimulatedSeconds)
             (scene.Body(i)->getWorldTransform().getOrigin() - start[i].getOrigin()).length();
         EXPECT_LT(moved, 0.08f) << "body " << i;
     }
-}
-
-TEST(StartBodies, MissingShapeAddsNothing)
-{
-    SceneShapes shapes;
-    auto world = CreateDynamicsWorld();
-    EXPECT_THROW(AddStartBodies(*world, shapes.ground.get(), nullptr), std::invalid_argument);
-    EXPECT_THROW(AddStartBodies(*world, nullptr, shapes.cylinder.get()), std::invalid_argument);
-    EXPECT_EQ(world->getNumCollisionObjects(), 0);
 }
 
 }  // namespace

@@ -69,7 +69,7 @@ TEST(WorldFileDescription, TextReadsBackExactly)
     EXPECT_EQ(parsed->bodies[3].transform.origin.x(), original.bodies[3].transform.origin.x());
     EXPECT_EQ(parsed->shapes[9].name, original.shapes[9].name);
     EXPECT_EQ(parsed->skipped, original.skipped);
-    EXPECT_EQ(CheckWorldDescription(*parsed), "");
+    EXPECT_TRUE(CheckWorldDescription(*parsed).ok);
     std::unique_ptr<LoadedWorld> world = BuildLoadedWorld(*parsed);
     EXPECT_EQ(world->BodyCount(), 10);
     EXPECT_EQ(world->BodyAt(8).getInvMass(), 0);
@@ -163,7 +163,9 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
     for (const auto& c : cases) {
         WorldDescription d = ValidDescription();
         c.breakIt(d);
-        std::string problem = CheckWorldDescription(d);
+        const WorldFileResult checked = CheckWorldDescription(d);
+        EXPECT_FALSE(checked.ok) << c.reason;
+        const std::string& problem = checked.error;
         EXPECT_NE(problem.find(c.reason), std::string::npos)
             << "'" << problem << "' lacks '" << c.reason << "'";
     }
@@ -179,9 +181,9 @@ TEST(WorldFileChecks, BoundCompoundNesting)
         s.type = DescribedShapeType::Compound;
         s.children = {{int(d.shapes.size()) - 2, {}}};
     }
-    EXPECT_NE(CheckWorldDescription(d).find("nested too deeply"), std::string::npos);
+    EXPECT_NE(CheckWorldDescription(d).error.find("nested too deeply"), std::string::npos);
     d.shapes.pop_back();
-    EXPECT_EQ(CheckWorldDescription(d), "");
+    EXPECT_TRUE(CheckWorldDescription(d).ok);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string error;
     std::optional<WorldDescription> description =
         ParseWorldDescription(std::string_view(reinterpret_cast<const char*>(data), size), &error);
-    if (!description || !CheckWorldDescription(*description).empty()) return 0;
+    if (!description || !CheckWorldDescription(*description).ok) return 0;
     std::unique_ptr<LoadedWorld> world = BuildLoadedWorld(*description);
     // Bounds and inertia are where bad numbers in a built shape would show.
     for (int i = 0; i < world->BodyCount(); ++i) {
