@@ -18,6 +18,8 @@
 // stayed blank for good. Until Qt has once called the window exposed, it
 // therefore draws whenever it and the frame around it are shown.
 
+#include "common/kinetta_assert.h"
+
 #include <QtGui/QExposeEvent>
 #include <QtGui/QOpenGLContext>
 #include <QtGui/QSurfaceFormat>
@@ -71,9 +73,13 @@ public:
         setFormat(ViewSurfaceFormat());
     }
 
-    // The derived view's destructor must call DestroyWindow(): by the time
-    // this destructor runs, the derived scene is gone.
-    ~COGLWindowImpl() override = default;
+    // The derived view's destructor must call DestroyWindow() (checked): by
+    // the time this destructor runs, the derived scene is gone.
+    ~COGLWindowImpl() override
+    {
+        KINETTA_ASSERT(m_context == nullptr,
+                       "call DestroyWindow() in the derived view's destructor");
+    }
 
     // Creates the native window and its context and builds the scene. False
     // when no context could be had; the view then stays empty and black.

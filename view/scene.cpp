@@ -59,7 +59,8 @@ Scene::Scene() = default;
 
 Scene::~Scene()
 {
-    Destroy();
+    KINETTA_ASSERT(!Built(), "call Scene::Destroy(), with the context current, before the scene is "
+                             "deleted");
 }
 
 void Scene::LoadTextures(Content& content)

@@ -40,8 +40,8 @@ struct SceneTextureNames {
 class Scene {
 public:
     Scene();
-    // Destroy() must have run, with the context current, before this; if it
-    // has not, whatever is left goes here as it would there.
+    // Destroy() must have run, with the context current, before this
+    // (checked): without the context, textures and buffers cannot be given back.
     ~Scene();
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;

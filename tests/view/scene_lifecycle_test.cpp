@@ -180,4 +180,19 @@ TEST(SceneLifecycle, InitBuildsTheStartSceneAndDestroyLetsGoInOrder)
     scene.Destroy();  // a second time does nothing
 }
 
+// A scene let go while built would give its textures and buffers back in
+// whatever context is current then, or in none.
+TEST(SceneLifecycleDeathTest, DeletingABuiltSceneIsCaught)
+{
+    // The child starts afresh rather than fork a process that runs Mesa's threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            testing_support::OffscreenGl gl(16, 16);
+            Scene scene;
+            scene.Init(&testing_support::OffscreenGl::ProcLookup);
+        },
+        "call Scene::Destroy\\(\\)");
+}
+
 }  // namespace
