@@ -111,12 +111,7 @@ bool IsFiniteConcaveType(int type)
 
 GL_ShapeDrawer::~GL_ShapeDrawer()
 {
-    for (int i = 0; i < m_hullCaches.size(); ++i) {
-        m_hullCaches[i]->~HullCache();
-        btAlignedFree(m_hullCaches[i]);
-    }
     m_hullCaches.clear();
-    m_ownCaches.clear();
     if (m_textureReady) {
         KINETTA_ASSERT(m_checkerTexture == 0 || HasCurrentContext(),
                        "destroy the drawer while the context it drew in is current");
@@ -283,21 +278,47 @@ const GL_ShapeDrawer::HullCache* GL_ShapeDrawer::hullCacheFor(const btConvexShap
         return ownCacheOf(shape);
 
     void* memory = btAlignedAlloc(sizeof(HullCache), 16);
-    auto* cache = new (memory) HullCache(shape);
+    std::unique_ptr<HullCache, HullCacheFree> cache(new (memory) HullCache(shape));
     cache->hull.buildHull(shape->getMargin());
-    m_hullCaches.push_back(cache);
-    m_ownCaches.insert(cache);
+    const HullCache* made = cache.get();
+    m_hullCaches.emplace(made, std::move(cache));
     // Drawing does not change the shape; its user pointer is the drawer's.
-    const_cast<btConvexShape*>(shape)->setUserPointer(cache);
-    return cache;
+    const_cast<btConvexShape*>(shape)->setUserPointer(const_cast<HullCache*>(made));
+    return made;
+}
+
+void GL_ShapeDrawer::releaseHullCaches(const btCollisionShape* shape)
+{
+    KINETTA_ASSERT(shape != nullptr, "pass the shape whose hulls are to go");
+    const int type = shape->getShapeType();
+    if (type == UNIFORM_SCALING_SHAPE_PROXYTYPE) {
+        if (const auto* scaling = dynamic_cast<const btUniformScalingShape*>(shape))
+            releaseHullCaches(scaling->getChildShape());
+    } else if (type == COMPOUND_SHAPE_PROXYTYPE) {
+        if (const auto* compound = dynamic_cast<const btCompoundShape*>(shape)) {
+            for (int i = 0; i < compound->getNumChildShapes(); ++i)
+                releaseHullCaches(compound->getChildShape(i));
+        }
+    } else if (const auto* convex = dynamic_cast<const btConvexShape*>(shape)) {
+        if (const HullCache* cache = ownCacheOf(convex)) {
+            const_cast<btConvexShape*>(convex)->setUserPointer(nullptr);
+            m_hullCaches.erase(cache);
+        }
+    }
 }
 
 const GL_ShapeDrawer::HullCache* GL_ShapeDrawer::ownCacheOf(const btConvexShape* shape) const
 {
     const auto* cache = static_cast<const HullCache*>(shape->getUserPointer());
-    if (m_ownCaches.count(cache) == 0 || cache->owner != shape)
+    if (m_hullCaches.count(cache) == 0 || cache->owner != shape)
         return nullptr;
     return cache;
+}
+
+void GL_ShapeDrawer::HullCacheFree::operator()(HullCache* cache) const
+{
+    cache->~HullCache();
+    btAlignedFree(cache);
 }
 
 void GL_ShapeDrawer::drawSphereBands(float radius, int lats, int longs)

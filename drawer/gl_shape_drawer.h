@@ -10,12 +10,14 @@
 #include <GL/gl.h>
 
 #include <cstddef>
-#include <unordered_set>
+#include <memory>
+#include <unordered_map>
 
 class GL_ShapeDrawer {
 public:
     // The convex hull of one shape that has no polyhedron of its own. Lives
-    // from the first drawing of the shape until the drawer is destroyed.
+    // from the first drawing of the shape until its hulls are released or
+    // the drawer is destroyed.
     ATTRIBUTE_ALIGNED16(struct) HullCache
     {
         explicit HullCache(const btConvexShape* shape) : owner(shape), hull(shape) {}
@@ -43,6 +45,12 @@ public:
     // The shape's hull, built on first use and found again through the
     // shape's user pointer. Null if that pointer belongs to somebody else.
     const HullCache* hullCacheFor(const btConvexShape* shape);
+    // Frees the hulls of a shape and of every shape drawn as part of it
+    // (compound parts, a scaled shape's child) and clears their user
+    // pointers. Whoever deletes shapes this drawer has drawn calls it first,
+    // or the hulls stay until the drawer goes. Shapes without a hull of this
+    // drawer's are left alone.
+    void releaseHullCaches(const btCollisionShape* shape);
 
     // Whether solid shapes are textured. Read on the first drawing only: the
     // checker texture is made then or never.
@@ -50,7 +58,7 @@ public:
     bool textureEnabled() const { return m_textureEnabled; }
     bool textureReady() const { return m_textureReady; }
     GLuint checkerTexture() const { return m_checkerTexture; }
-    int hullCacheCount() const { return m_hullCaches.size(); }
+    int hullCacheCount() const { return static_cast<int>(m_hullCaches.size()); }
 
 private:
     void drawOutline(const btScalar* m, const btCollisionShape* shape);
@@ -63,8 +71,13 @@ private:
     // built for that very shape.
     const HullCache* ownCacheOf(const btConvexShape* shape) const;
 
-    btAlignedObjectArray<HullCache*> m_hullCaches;
-    std::unordered_set<const HullCache*> m_ownCaches;
+    // Made with Bullet's aligned allocator: a hull holds 16-byte aligned vectors.
+    struct HullCacheFree {
+        void operator()(HullCache* cache) const;
+    };
+    // Keyed by the cache itself, so that a user pointer is checked without
+    // being followed.
+    std::unordered_map<const HullCache*, std::unique_ptr<HullCache, HullCacheFree>> m_hullCaches;
     GLuint m_checkerTexture = 0;
     bool m_textureEnabled = false;
     bool m_textureReady = false;

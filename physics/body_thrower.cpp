@@ -46,9 +46,6 @@ namespace {
 btRigidBody* Throw(btDynamicsWorld& world, btCollisionShape* shape, BodyKind kind, float mass,
                    const CameraPose& camera, float speed, const btVector3& spin)
 {
-    if (shape == nullptr) {
-        return nullptr;
-    }
     btRigidBody* body = CreateRigidBody(shape, mass, ThrowStartPosition(camera),
                                         kCcdMotionThreshold, kCcdSweptSphereRadius);
     SetBodyKind(*body, kind);

@@ -34,8 +34,9 @@ private:
 };
 
 // Create a thrown body with its velocities and add it to the world, without
-// any rate limit, tagged as a thrown ball or die. The shape is borrowed; a null shape throws
-// nothing and gives null. The dice's spin takes three draws: the first becomes z, then y, then x.
+// any rate limit, tagged as a thrown ball or die. The shape is borrowed and must
+// not be null (checked). The dice's spin takes three draws: the first becomes
+// z, then y, then x.
 btRigidBody* ThrowSphere(btDynamicsWorld& world, btCollisionShape* sphereShape,
                          const CameraPose& camera);
 btRigidBody* ThrowDice(btDynamicsWorld& world, btCollisionShape* diceShape,

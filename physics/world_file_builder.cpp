@@ -35,6 +35,12 @@ const std::string& LoadedWorld::ShapeNameAt(int index) const
     return m_bodies[index].shapeName;
 }
 
+const btCollisionShape& LoadedWorld::OwnedShapeAt(int index) const
+{
+    KINETTA_ASSERT(index >= 0 && index < OwnedShapeCount(), "ask for a shape below OwnedShapeCount()");
+    return *m_shapes[index];
+}
+
 btTypedConstraint& LoadedWorld::ConstraintAt(int index) const
 {
     KINETTA_ASSERT(index >= 0 && index < ConstraintCount(),

@@ -49,8 +49,10 @@ public:
     const std::string& ShapeNameAt(int index) const;
     int ConstraintCount() const { return static_cast<int>(m_constraints.size()); }
     btTypedConstraint& ConstraintAt(int index) const;
-    // Shapes built from the file (not the scene's shapes it used instead).
+    // Shapes built from the file (not the scene's shapes it used instead),
+    // compound parts among them; they go with this object.
     int OwnedShapeCount() const { return static_cast<int>(m_shapes.size()); }
+    const btCollisionShape& OwnedShapeAt(int index) const;
 
     // Adds every body, then every constraint, to the world; sets its gravity.
     void AddTo(btDiscreteDynamicsWorld& world);

@@ -301,14 +301,26 @@ int Scene::AddRestingBodies(int count)
     return AddRestingThrownBodies(*m_content->world, BallModel(), DieModel(), count);
 }
 
+void Scene::EmptyWorld(Content& content)
+{
+    // An opened world's own shapes go with it. The drawer finds a hull
+    // through the shape it drew, so it cannot tell when a shape goes: it is
+    // told here, or it would keep every hull of every file opened.
+    if (const LoadedWorld* opened = content.bodies->Opened()) {
+        for (int i = 0; i < opened->OwnedShapeCount(); ++i)
+            content.shapeDrawer->releaseHullCaches(&opened->OwnedShapeAt(i));
+    }
+    content.bodies->Clear();
+    ApplyWorldSettings(*content.world);
+    content.world->getConstraintSolver()->reset();
+}
+
 void Scene::NewWorld()
 {
     if (!m_content)
         return;
     Content& c = *m_content;
-    c.bodies->Clear();
-    ApplyWorldSettings(*c.world);
-    c.world->getConstraintSolver()->reset();
+    EmptyWorld(c);
     AddStartBodies(*c.world, c.groundShape.get(), c.canModel.get());
 }
 
@@ -324,9 +336,7 @@ void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
     for (int i = 0; i < opened->BodyCount(); ++i)
         SetBodyKind(opened->BodyAt(i), KindFromShapeName(opened->ShapeNameAt(i)));
     Content& c = *m_content;
-    c.bodies->Clear();
-    ApplyWorldSettings(*c.world);
-    c.world->getConstraintSolver()->reset();
+    EmptyWorld(c);
     c.bodies->Adopt(std::move(opened));
 }
 

@@ -130,6 +130,9 @@ private:
     };
 
     static void LoadTextures(Content& content);
+    // Every body and constraint gone, with the hulls of an opened world's
+    // shapes, and the world's settings the scene's again.
+    static void EmptyWorld(Content& content);
     void CreateModels(Content& content);
 
     // Outlives the content: the models give their buffers back through it.

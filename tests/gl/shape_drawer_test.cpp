@@ -391,6 +391,47 @@ TEST_F(ShapeDrawerTest, HullsAreBuiltOncePerShapeThroughFreeUserPointersOnly)
     EXPECT_EQ(drawer.hullCacheCount(), 3);
 }
 
+// Released with a shape are the hulls of whatever is drawn as part of it,
+// through compounds and scaling; other shapes keep theirs.
+TEST_F(ShapeDrawerTest, ReleasingAShapeFreesTheHullsDrawnForIt)
+{
+    GL_ShapeDrawer drawer;
+    const Matrix atOrigin(btTransform::getIdentity());
+    auto draw = [&](const btCollisionShape& shape) {
+        CaptureFeedback(
+            5, [&] { drawer.drawShape(atOrigin.m, &shape, kWhite, kNoLimitMin, kNoLimitMax); });
+    };
+    UseFeedbackView(5);
+
+    btConeShape part(0.5f, 1.0f);
+    btCylinderShape inner(btVector3(0.3f, 0.5f, 0.3f));
+    btUniformScalingShape scaled(&inner, 2.0f);
+    btCompoundShape compound;
+    compound.addChildShape(btTransform::getIdentity(), &part);
+    compound.addChildShape(btTransform(btQuaternion::getIdentity(), btVector3(2, 0, 0)), &scaled);
+    btConeShape kept(0.5f, 1.0f);
+    int somebodyElses = 7;
+    btCylinderShape borrowed(btVector3(0.5f, 1.0f, 0.5f));
+    borrowed.setUserPointer(&somebodyElses);
+    for (const btCollisionShape* shape :
+         std::initializer_list<const btCollisionShape*>{&compound, &kept, &borrowed})
+        draw(*shape);
+    ASSERT_EQ(drawer.hullCacheCount(), 3);
+    const auto* keptHull = drawer.hullCacheFor(&kept);
+
+    drawer.releaseHullCaches(&compound);
+    drawer.releaseHullCaches(&borrowed);
+    EXPECT_EQ(drawer.hullCacheCount(), 1);
+    EXPECT_EQ(part.getUserPointer(), nullptr);
+    EXPECT_EQ(inner.getUserPointer(), nullptr);
+    EXPECT_EQ(borrowed.getUserPointer(), &somebodyElses);
+    EXPECT_EQ(drawer.hullCacheFor(&kept), keptHull);
+    // A released shape that is still about gets a new hull when drawn again.
+    draw(part);
+    EXPECT_EQ(drawer.hullCacheCount(), 2);
+    EXPECT_NE(drawer.hullCacheFor(&part), nullptr);
+}
+
 // Grey value of the colour buffer at a point of the view of UseFeedbackView(extent).
 int GreyAt(const OffscreenGl& gl, float extent, float x, float y)
 {

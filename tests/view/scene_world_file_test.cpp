@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -116,6 +118,41 @@ TEST_F(SceneWorldFile, AFileThatCannotBeOpenedLeavesTheWorldAsItWas)
         EXPECT_EQ(after.kinds, before.kinds) << name;
         EXPECT_EQ(after.origins, before.origins) << name;
     }
+}
+
+// Every file opened brings shapes of its own, which the shape drawer gives
+// hulls; those go with the world they came in, and the scene's own stay.
+TEST_F(SceneWorldFile, AnOpenedWorldsHullsGoWithItsShapes)
+{
+    std::vector<std::unique_ptr<btCylinderShape>> posts;
+    for (int i = 0; i < 4; ++i) {
+        const float radius = 0.2f + 0.1f * float(i);
+        posts.push_back(std::make_unique<btCylinderShape>(btVector3(radius, 1.0f, radius)));
+        view_testing::AddBody(m_scene, posts.back().get(), btVector3(-3.0f + 2.0f * float(i), 1, 12));
+    }
+    const std::string path = m_folder + "/posts.bullet";
+    const WorldFileResult save = m_scene.SaveWorld(path);
+    ASSERT_TRUE(save.ok) << save.error;
+    m_scene.NewWorld();  // the posts' bodies go before their shapes do
+
+    GL_ShapeDrawer& drawer = *m_scene.ShapeDrawer();
+    auto* cone = static_cast<btConvexShape*>(m_scene.ConeShape());
+    view_testing::AddBody(m_scene, cone, btVector3(0, 1, 8));
+    view_testing::RenderPicture(m_gl, m_scene);
+    const auto* coneHull = drawer.hullCacheFor(cone);
+    ASSERT_NE(coneHull, nullptr);
+    const int startHulls = drawer.hullCacheCount();
+
+    for (int open = 1; open <= 2; ++open) {
+        const WorldFileResult result = Open(path);
+        ASSERT_TRUE(result.ok) << result.error;
+        view_testing::RenderPicture(m_gl, m_scene);
+        EXPECT_EQ(drawer.hullCacheCount(), startHulls + 4) << "opened " << open << " times";
+    }
+    m_scene.NewWorld();
+    EXPECT_EQ(drawer.hullCacheCount(), startHulls);
+    EXPECT_EQ(drawer.hullCacheFor(cone), coneHull) << "the scene's cone keeps its hull";
+    EXPECT_EQ(drawer.hullCacheCount(), startHulls);
 }
 
 }  // namespace
