@@ -24,7 +24,8 @@ struct SimulationTransition {
 
 // Start toggles between Running and Paused and runs from Stopped; Pause always
 // pauses; Stop always stops and asks for a reset, even when already stopped.
-[[nodiscard]] SimulationTransition NextSimulationState(SimulationState current, SimulationCommand command);
+[[nodiscard]] SimulationTransition NextSimulationState(SimulationState current,
+                                                       SimulationCommand command);
 
 // Puts every body back where it started (CDynamicsWorld::ResetBodies) and
 // destroys the bodies marked as thrown; every other body stays, whatever

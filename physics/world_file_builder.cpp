@@ -37,7 +37,8 @@ const std::string& LoadedWorld::ShapeNameAt(int index) const
 
 const btCollisionShape& LoadedWorld::OwnedShapeAt(int index) const
 {
-    KINETTA_ASSERT(index >= 0 && index < OwnedShapeCount(), "ask for a shape below OwnedShapeCount()");
+    KINETTA_ASSERT(index >= 0 && index < OwnedShapeCount(),
+                   "ask for a shape below OwnedShapeCount()");
     return *m_shapes[index];
 }
 

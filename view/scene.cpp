@@ -59,8 +59,7 @@ Scene::Scene() = default;
 
 Scene::~Scene()
 {
-    KINETTA_ASSERT(!Built(), "call Scene::Destroy(), with the context current, before the scene is "
-                             "deleted");
+    KINETTA_ASSERT(!Built(), "call Scene::Destroy(), with the context current, before deleting it");
 }
 
 void Scene::LoadTextures(Content& content)

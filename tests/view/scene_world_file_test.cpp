@@ -128,7 +128,8 @@ TEST_F(SceneWorldFile, AnOpenedWorldsHullsGoWithItsShapes)
     for (int i = 0; i < 4; ++i) {
         const float radius = 0.2f + 0.1f * float(i);
         posts.push_back(std::make_unique<btCylinderShape>(btVector3(radius, 1.0f, radius)));
-        view_testing::AddBody(m_scene, posts.back().get(), btVector3(-3.0f + 2.0f * float(i), 1, 12));
+        view_testing::AddBody(m_scene, posts.back().get(),
+                              btVector3(-3.0f + 2.0f * float(i), 1, 12));
     }
     const std::string path = m_folder + "/posts.bullet";
     const WorldFileResult save = m_scene.SaveWorld(path);
