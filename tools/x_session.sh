@@ -3,26 +3,36 @@
 # Forgets any Wayland display: Kinetta would prefer it to the private X server.
 
 start_x_session() {
-    local display_number
+    local number_file number=""
     unset WAYLAND_DISPLAY
-    for display_number in $(seq 90 140); do
-        [ -e "/tmp/.X${display_number}-lock" ] && continue
-        Xvfb ":${display_number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":${display_number}"
-        for _ in $(seq 50); do
-            xdpyinfo >/dev/null 2>&1 && break
-            sleep 0.1
-        done
-        if xdpyinfo >/dev/null 2>&1; then
-            openbox >/dev/null 2>&1 &
-            WM_PID=$!
-            sleep 0.5
-            return 0
-        fi
-        kill "$XVFB_PID" 2>/dev/null
+    # Xvfb picks a free display itself and names it once it listens: two
+    # sessions starting at once never share a server.
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        number=$(cat "$number_file")
+        [ -n "$number" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
-    echo "could not start Xvfb" >&2
+    rm -f "$number_file"
+    if [ -z "$number" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        echo "could not start Xvfb" >&2
+        return 1
+    fi
+    export DISPLAY=":$number"
+    openbox >/dev/null 2>&1 &
+    WM_PID=$!
+    # A window mapped before the window manager runs is never placed nor
+    # framed as on a desktop.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    echo "the window manager did not start" >&2
+    stop_x_session
     return 1
 }
 

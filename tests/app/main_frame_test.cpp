@@ -508,17 +508,25 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
                                     .size());
                       // Measured once the window manager has framed it; its
                       // frame is only guessed at placement (no resize handle
-                      // on a fixed dialog), hence a few pixels of slack.
+                      // on a fixed dialog), hence a few pixels of slack. The
+                      // frame's extents are read from the server at once,
+                      // while the move that framing brings may still wait
+                      // in the queue: the place is polled until it is final.
                       EXPECT_TRUE(QTest::qWaitFor(
-                          [&] { return !about->windowHandle()->frameMargins().isNull(); }, 2000))
+                          [&] { return !about->windowHandle()->frameMargins().isNull(); }, 10000))
                           << "no window manager framed the dialog";
                       auto centre = [](const QRect& r) {
                           return QPointF(r.x() + r.width() / 2.0, r.y() + r.height() / 2.0);
                       };
-                      const QPointF offset =
-                          centre(about->frameGeometry()) - centre(m_frame->frameGeometry());
-                      EXPECT_LE(std::abs(offset.x()), 3.0) << "not centred over the frame";
-                      EXPECT_LE(std::abs(offset.y()), 3.0) << "not centred over the frame";
+                      auto offset = [&] {
+                          return centre(about->frameGeometry()) - centre(m_frame->frameGeometry());
+                      };
+                      auto centred = [&] {
+                          return std::abs(offset().x()) <= 3.0 && std::abs(offset().y()) <= 3.0;
+                      };
+                      EXPECT_TRUE(QTest::qWaitFor(centred, 10000))
+                          << "not centred over the frame: off by " << offset().x() << ", "
+                          << offset().y();
                       QObject::connect(about, &QDialog::finished, [&](int result) {
                           EXPECT_EQ(result, QDialog::Rejected);
                           ++results;

@@ -49,11 +49,68 @@ start_kinetta() {
         sleep 0.1
     done
     [ -n "$window" ] || fail "no visible Kinetta window"
-    sleep 1.5
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     # Keep the pointer off the bars: no tooltip or prompt in the pictures.
     xdotool mousemove --window "$window" 300 300
-    sleep 0.3
+    settle || fail "the window did not settle: framed and still"
+}
+
+# wait_until CONDITION [SECONDS]: polls a shell condition, ten seconds unless
+# told. A loaded machine may take seconds where an idle one takes a tick.
+wait_until() {
+    local tries=$((${2:-10} * 10))
+    for _ in $(seq "$tries"); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# The program's menus and other pop-ups on the screen: windows the window
+# manager does not frame.
+popups_shown() {
+    local id count=0
+    for id in $(xdotool search --all --pid "$app_pid" --onlyvisible --name '' 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && count=$((count + 1))
+    done
+    echo "$count"
+}
+
+# The colour in the middle of the client area, three rows above its bottom:
+# the status bar's background while it is shown, the 3D view's floor when not.
+bottom_colour() {
+    client_origin
+    import -window root -crop "1x1+$((origin_x + client_width / 2))+$((origin_y + client_height - 3))" \
+        -depth 8 txt:- 2>/dev/null | sed -n '2s/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p'
+}
+
+# What the layout looks like now: the window's place and size, and a checksum
+# of its bars.
+layout_signature() {
+    client_origin
+    echo "$(geometry) $(import -window root -crop "${client_width}x80+$origin_x+$origin_y" \
+        +repage rgb:- 2>/dev/null | md5sum)"
+}
+
+# Waits until the window manager has framed the window and nothing in its
+# place, size or bars changed for half a second: placement, a restored
+# layout and a re-layout after a move each arrive in their own time.
+settle() {
+    local last="" now still=0
+    for _ in $(seq 100); do
+        if xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; then
+            now=$(layout_signature)
+            if [ "$now" = "$last" ]; then
+                still=$((still + 1))
+                [ "$still" -ge 5 ] && return 0
+            else
+                still=0
+            fi
+            last=$now
+        fi
+        sleep 0.1
+    done
+    return 1
 }
 
 close_kinetta() {
@@ -160,6 +217,7 @@ start_kinetta
 default_geometry=$(geometry)
 strip default_top TOP 80
 strip default_bottom BOTTOM 30
+status_colour=$(bottom_colour)
 [ -e "$conf" ] && fail "the settings file was written before the window closed"
 
 # The user's changes: move and resize, the toolbar band dragged above the
@@ -167,32 +225,49 @@ strip default_bottom BOTTOM 30
 # status bar hidden with View > Status Bar.
 xdotool windowmove --sync "$window" 150 110
 xdotool windowsize --sync "$window" 760 560
-sleep 0.5
+settle || fail "the window did not settle after the move and resize"
+# The bottom rows show the view until the program has laid its bars out anew.
+wait_until '[ "$(bottom_colour)" = "$status_colour" ]' || fail "the status bar did not follow the resize"
 strip shown_bottom BOTTOM 30
 height=$(bars_height)
 client_origin
+# Each step of the drag waits for its answer on the screen. The first move
+# only starts the drag; the band lifts on a later one. A busy program merges
+# queued moves, so the lifting move is repeated until the band shows lifted.
 xdotool mousemove --sync $((origin_x + 7)) $((origin_y + height / 4))
-sleep 0.2
+settle || fail "the bars did not settle under the pointer"
 xdotool mousedown 1
-sleep 0.2
+settle || fail "the bars did not settle after the press"
 xdotool mousemove --sync $((origin_x + 17)) $((origin_y + height / 4 + 10))
-sleep 0.2
-xdotool mousemove --sync $((origin_x + 7)) $((origin_y + height * 6 / 10 + 5))
-sleep 0.2
+settle || fail "the bars did not settle as the drag started"
+before=$(layout_signature)
+lifted=""
+for offset in 5 6 5 6 5; do
+    xdotool mousemove --sync $((origin_x + 7)) $((origin_y + height * 6 / 10 + offset))
+    wait_until '[ "$(layout_signature)" != "$before" ]' 3 && { lifted=1; break; }
+done
+[ -n "$lifted" ] || fail "the drag did not lift the menu band"
+settle || fail "the bars did not settle with the band lifted"
+before=$(layout_signature)
 xdotool mousemove --sync $((origin_x + 7)) $((origin_y + height * 6 / 10))
-sleep 0.2
+wait_until '[ "$(layout_signature)" != "$before" ]' || fail "no place opened for the band under the pointer"
+settle || fail "the bars did not settle at the drop place"
 xdotool mouseup 1
-sleep 0.3
+settle || fail "the bars did not settle after the drag"
+# S only once the View menu is open: earlier it would reach the view.
 xdotool key --window "$window" alt+v
-sleep 0.3
+wait_until '[ "$(popups_shown)" -gt 0 ]' || fail "Alt+V did not open the View menu"
 xdotool key s
-sleep 0.5
+# Closed menu, so no status tip in the strip, and a strip unlike the shown
+# status bar.
+wait_until '[ "$(popups_shown)" -eq 0 ] && [ "$(bottom_colour)" != "$status_colour" ] && { strip hidden_bottom BOTTOM 30; ! similar_picture shown_bottom hidden_bottom; }' ||
+    fail "View > Status Bar did not hide the status bar"
 xdotool mousemove --window "$window" 300 300
-sleep 0.5
+settle || fail "the window did not settle after hiding the status bar"
 moved_geometry=$(geometry)
 strip moved_top TOP 80
 strip hidden_bottom BOTTOM 30
-similar_picture shown_bottom hidden_bottom && fail "View > Status Bar did not hide the status bar"
+similar_picture shown_bottom hidden_bottom && fail "the status bar came back"
 close_kinetta "first run"
 
 [ -f "$conf" ] || fail "no settings file after closing: $conf"
@@ -268,7 +343,7 @@ if touch "$conf_dir/probe" 2>/dev/null; then
 else
     start_kinetta
     xdotool windowmove --sync "$window" 40 30
-    sleep 0.3
+    settle || fail "read-only settings: the window did not settle after the move"
     close_kinetta "read-only settings"
     [ "$(md5sum <"$conf")" = "$before" ] || fail "the read-only settings file changed"
 fi
