@@ -44,12 +44,27 @@ bodies_now() {
     tail -n 1 "$log" | sed -n 's/.*bodies=\([0-9]*\).*/\1/p'
 }
 
-# Keys one at a time, as a user types them.
+# True while one of the program's menus is open: a window the window
+# manager does not frame.
+menu_shown() {
+    local id
+    for id in $(xdotool search --all --pid "$app_pid" --onlyvisible --name '' 2>/dev/null); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+    done
+    return 1
+}
+
+# Keys one at a time, as a user types them. A key that opens a menu is
+# followed by the next only once the menu shows: on a busy machine the next
+# letter could otherwise reach the view.
 type_keys() {
     local key
     for key in "$@"; do
         xdotool key "$key"
-        sleep 0.25
+        case $key in
+        alt+? | F10) wait_for menu_shown || fail "$key opened no menu" ;;
+        *) sleep 0.25 ;;
+        esac
     done
 }
 
