@@ -123,7 +123,9 @@ en_dash=$(printf '\342\200\223')
 start --throw 20
 wait_for '[ "$(bodies)" = 261 ]' || fail "--throw 20 gave $(bodies) bodies"
 file_dialog s "Save As" "$work/worlds/busy"
-[ -s "$work/worlds/busy.bullet" ] || fail "Ctrl+S wrote no busy.bullet: $(ls "$work/worlds")"
+# The dialog closes before the save has been written and renamed into place.
+wait_for '[ -s "$work/worlds/busy.bullet" ]' ||
+    fail "Ctrl+S wrote no busy.bullet: $(ls "$work/worlds")"
 [ ! -e "$work/worlds/busy" ] || fail "the name was saved without its suffix"
 wait_for '[ "$(title)" = "busy.bullet $en_dash Kinetta" ]' || fail "title after saving: '$(title)'"
 finish
