@@ -64,3 +64,18 @@ close_window_and_wait() {
     kill -0 "$pid" 2>/dev/null && return 124
     wait "$pid"
 }
+
+# The ids of the visible windows of process $app_pid called exactly $1.
+windows_named() {
+    xdotool search --all --pid "$app_pid" --onlyvisible --name "^$1\$" 2>/dev/null
+}
+
+# Evaluates the test $1 every 0.1 s until it holds (status 0) or 15 s have
+# passed (status 1): a loaded machine may take seconds to show a change.
+wait_for() {
+    for _ in $(seq 150); do
+        eval "$1" && return 0
+        sleep 0.1
+    done
+    return 1
+}

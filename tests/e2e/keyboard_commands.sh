@@ -23,19 +23,6 @@ fail() {
     exit 1
 }
 
-# The ids of the program's visible windows called $1.
-windows_named() {
-    xdotool search --all --pid "$app_pid" --onlyvisible --name "^$1\$" 2>/dev/null
-}
-
-wait_for() {
-    for _ in $(seq 100); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 # The body count of the next stats line.
 bodies_now() {
     local before

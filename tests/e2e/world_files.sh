@@ -19,21 +19,9 @@ fail() {
     exit 1
 }
 
-windows_named() {
-    xdotool search --all --pid "$app_pid" --onlyvisible --name "^$1\$" 2>/dev/null
-}
-
 # A visible window of the program other than the main one, called $1.
 other_window_named() {
     windows_named "$1" | grep -vx "$window" | head -n 1
-}
-
-wait_for() {
-    for _ in $(seq 150); do
-        eval "$1" && return 0
-        sleep 0.1
-    done
-    return 1
 }
 
 # The body count of the last --stats line.
