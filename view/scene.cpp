@@ -185,6 +185,7 @@ void Scene::Init(glw::GlProcLookup lookup)
 
 void Scene::Destroy()
 {
+    m_history.Clear();
     m_content.reset();
 }
 
@@ -289,6 +290,7 @@ models::DiceModel* Scene::DieModel() const
 
 void Scene::ResetSimulation()
 {
+    m_history.Clear();
     if (m_content)
         ::ResetSimulation(*m_content->world);
 }
@@ -318,6 +320,7 @@ void Scene::NewWorld()
 {
     if (!m_content)
         return;
+    m_history.Clear();
     Content& c = *m_content;
     EmptyWorld(c);
     AddStartBodies(*c.world, c.groundShape.get(), c.canModel.get());
@@ -334,6 +337,7 @@ void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
     KINETTA_ASSERT(opened != nullptr, "hand over an opened world");
     for (int i = 0; i < opened->BodyCount(); ++i)
         SetBodyKind(opened->BodyAt(i), KindFromShapeName(opened->ShapeNameAt(i)));
+    m_history.Clear();
     Content& c = *m_content;
     EmptyWorld(c);
     c.bodies->Adopt(std::move(opened));

@@ -16,6 +16,7 @@
 #include "physics/world_bodies.h"
 #include "physics/world_file.h"
 #include "physics/world_file_result.h"
+#include "view/edit_history.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
 
@@ -79,6 +80,11 @@ public:
     models::SphereModel* BallModel() const;
     models::DiceModel* DieModel() const;
 
+    // The user's edits to this world. Stop, New, opening a world and
+    // Destroy clear it before they change the world.
+    EditHistory& History() { return m_history; }
+    const EditHistory& History() const { return m_history; }
+
     // Stop: every body back where it started, thrown bodies gone.
     void ResetSimulation();
     // Balls and dice at rest around the tower, for measuring a busy scene.
@@ -138,4 +144,6 @@ private:
     // Outlives the content: the models give their buffers back through it.
     glw::GlProcs m_glProcs;
     std::unique_ptr<Content> m_content;
+    // Its edits name the content's bodies: cleared before the content goes.
+    EditHistory m_history;
 };

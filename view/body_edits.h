@@ -1,0 +1,23 @@
+#pragma once
+// The edits a user makes to bodies, as undoable Edits (view/edit_history.h).
+// An edit made while Stopped changes the world's start too: Stop and Start
+// then begin from it. One made while Running or Paused changes only the
+// running world, and Stop goes back to the start as it was.
+
+#include "physics/simulation_control.h"
+#include "view/edit_history.h"
+
+#include <btBulletDynamicsCommon.h>
+
+#include <memory>
+
+// Puts the body at the transform, at rest and awake; when moveStart, Stop
+// brings it back there too.
+void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& where,
+               bool moveStart);
+
+// A body moved from one place to another (a drag that has ended): the move
+// has been made already; Undo puts it back, Redo moves it again.
+std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
+                                   const btTransform& before, const btTransform& after,
+                                   SimulationState state);
