@@ -77,6 +77,10 @@ bool CKeyStateFilter::FilterMessage(const Message& msg)
             // X11 auto-repeat sends release/press pairs while a key is held.
             if (release && key->isAutoRepeat())
                 break;
+            // Ctrl+N or Alt+F is a shortcut, not N or F held: only the
+            // release may count, and it lets go of a key held before.
+            if (!release && (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+                break;
             m_keys.SetDown(*viewKey, !release);
             break;
         }

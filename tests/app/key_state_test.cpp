@@ -13,9 +13,10 @@ bool Feed(CKeyStateFilter& filter, QEvent& event)
     return filter.FilterMessage(Message{&target, &event});
 }
 
-QKeyEvent Key(QEvent::Type type, int key, bool autoRepeat = false)
+QKeyEvent Key(QEvent::Type type, int key, bool autoRepeat = false,
+              Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    return QKeyEvent(type, key, Qt::NoModifier, QString(), autoRepeat);
+    return QKeyEvent(type, key, modifiers, QString(), autoRepeat);
 }
 
 }  // namespace
@@ -54,6 +55,38 @@ TEST(KeyStateFilter, ShortcutOverrideCountsAsAPress)
     auto overrideEvent = Key(QEvent::ShortcutOverride, Qt::Key_PageUp);
     Feed(filter, overrideEvent);
     EXPECT_TRUE(keys.IsDown(ViewKey::PageUp));
+}
+
+TEST(KeyStateFilter, AKeyPressedWithCtrlOrAltIsAShortcutAndNeverHeld)
+{
+    KeyState keys;
+    CKeyStateFilter filter(keys, [] { return true; });
+    const struct {
+        QEvent::Type type;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    } shortcuts[] = {
+        {QEvent::ShortcutOverride, Qt::Key_N, Qt::ControlModifier},
+        {QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier},
+        {QEvent::KeyPress, Qt::Key_S, Qt::AltModifier},
+        {QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier},
+    };
+    for (const auto& shortcut : shortcuts) {
+        auto event = Key(shortcut.type, shortcut.key, false, shortcut.modifiers);
+        Feed(filter, event);
+    }
+    EXPECT_FALSE(keys.IsDown(ViewKey::N));
+    EXPECT_FALSE(keys.IsDown(ViewKey::S));
+    EXPECT_FALSE(keys.IsDown(ViewKey::Z));
+
+    // Shift alone still walks (Shift+W is W), and a held key is let go
+    // even when Ctrl is down by the time it is released.
+    auto shiftW = Key(QEvent::KeyPress, Qt::Key_W, false, Qt::ShiftModifier);
+    Feed(filter, shiftW);
+    EXPECT_TRUE(keys.IsDown(ViewKey::W));
+    auto releaseWithCtrl = Key(QEvent::KeyRelease, Qt::Key_W, false, Qt::ControlModifier);
+    Feed(filter, releaseWithCtrl);
+    EXPECT_FALSE(keys.IsDown(ViewKey::W));
 }
 
 TEST(KeyStateFilter, NoKeyIsHeldWhileTheViewDoesNotHaveTheKeyboard)
