@@ -186,6 +186,7 @@ void Scene::Init(glw::GlProcLookup lookup)
 void Scene::Destroy()
 {
     m_history.Clear();
+    m_selection.Clear();
     m_content.reset();
 }
 
@@ -291,8 +292,12 @@ models::DiceModel* Scene::DieModel() const
 void Scene::ResetSimulation()
 {
     m_history.Clear();
-    if (m_content)
-        ::ResetSimulation(*m_content->world);
+    if (!m_content)
+        return;
+    // Stop deletes thrown bodies: a selected one must be let go first.
+    if (const btRigidBody* selected = m_selection.Body(); selected && WasThrown(*selected))
+        m_selection.Clear();
+    ::ResetSimulation(*m_content->world);
 }
 
 int Scene::AddRestingBodies(int count)
@@ -322,6 +327,7 @@ void Scene::NewWorld()
         return;
     m_history.Clear();
     Content& c = *m_content;
+    m_selection.Clear();
     EmptyWorld(c);
     AddStartBodies(*c.world, c.groundShape.get(), c.canModel.get());
 }
@@ -339,6 +345,7 @@ void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
         SetBodyKind(opened->BodyAt(i), KindFromShapeName(opened->ShapeNameAt(i)));
     m_history.Clear();
     Content& c = *m_content;
+    m_selection.Clear();
     EmptyWorld(c);
     c.bodies->Adopt(std::move(opened));
 }

@@ -16,6 +16,7 @@
 #include "physics/world_bodies.h"
 #include "physics/world_file.h"
 #include "physics/world_file_result.h"
+#include "view/body_selection.h"
 #include "view/edit_history.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
@@ -84,6 +85,10 @@ public:
     // Destroy clear it before they change the world.
     EditHistory& History() { return m_history; }
     const EditHistory& History() const { return m_history; }
+    // The picked body. It ends when its body leaves the world through the
+    // scene (Stop, New, Open, Destroy); whoever else takes a body out tells it.
+    BodySelection& Selection() { return m_selection; }
+    const BodySelection& Selection() const { return m_selection; }
 
     // Stop: every body back where it started, thrown bodies gone.
     void ResetSimulation();
@@ -146,4 +151,5 @@ private:
     std::unique_ptr<Content> m_content;
     // Its edits name the content's bodies: cleared before the content goes.
     EditHistory m_history;
+    BodySelection m_selection;
 };
