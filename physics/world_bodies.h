@@ -3,9 +3,9 @@
 // world's own array, where the thrower and Stop add and remove them; this
 // object makes sure that, when it is cleared or goes, each of them is removed
 // and deleted and the world is left empty. The bodies of an opened world
-// file stay owned by their LoadedWorld, which this object keeps until then.
+// stay owned by their LoadedWorld, which this object keeps until then.
 
-#include "physics/world_file_builder.h"
+#include "physics/loaded_world.h"
 
 #include <btBulletDynamicsCommon.h>
 

@@ -4,7 +4,7 @@
 
 #include "physics/body_thrower.h"
 #include "physics/simulation_control.h"
-#include "physics/world_file_result.h"
+#include "worlds/world_file_result.h"
 #include "view/camera_control.h"
 #include "view/frame_renderer.h"
 #include "view/key_state.h"

@@ -14,12 +14,12 @@
 #include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/world_bodies.h"
-#include "physics/world_file.h"
-#include "physics/world_file_result.h"
 #include "view/body_selection.h"
 #include "view/edit_history.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
+#include "worlds/world_file.h"
+#include "worlds/world_file_result.h"
 
 #include <btBulletDynamicsCommon.h>
 

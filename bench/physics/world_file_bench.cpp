@@ -6,7 +6,7 @@
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_shapes.h"
-#include "physics/world_file.h"
+#include "worlds/world_file.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // Undo and redo of edits to the world, and what Stop, New and Open do to
 // them: an edit made while Stopped changes the start, one made while the
 // world runs changes only the running world.
-#include "physics/world_file.h"
 #include "view/body_edits.h"
 #include "view/edit_history.h"
 #include "view/scene_fixture.h"
+#include "worlds/world_file.h"
 
 #include <gtest/gtest.h>
 

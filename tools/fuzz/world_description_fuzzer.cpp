@@ -3,9 +3,9 @@
 // pass, built into Bullet objects. A damaged file can make the reader send
 // anything, so none of this may crash, hang or allocate without bound.
 
-#include "physics/world_file_builder.h"
-#include "physics/world_file_checks.h"
-#include "physics/world_file_description.h"
+#include "worlds/world_file_builder.h"
+#include "worlds/world_file_checks.h"
+#include "worlds/world_file_description.h"
 
 #include <cstddef>
 #include <cstdint>

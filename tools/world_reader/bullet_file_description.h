@@ -3,7 +3,7 @@
 // and its objects, with the raw records the importer does not carry over
 // (velocities, damping, activation), become a WorldDescription.
 
-#include "physics/world_file_description.h"
+#include "worlds/world_file_description.h"
 
 #include <string>
 #include <vector>

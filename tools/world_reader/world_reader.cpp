@@ -1,8 +1,8 @@
 // kinetta-world-reader: reads a .bullet file from its standard input and
 // writes a plain description of the world to its standard output. Kinetta runs
-// it under a memory and a time limit; see physics/world_file_reader_process.h.
+// it under a memory and a time limit; see worlds/world_file_reader_process.h.
 
-#include "physics/world_file_reader_process.h"
+#include "worlds/world_file_reader_process.h"
 #include "tools/world_reader/bullet_file_description.h"
 
 #include <LinearMath/btAlignedAllocator.h>

@@ -1,7 +1,7 @@
 // Saving: a failed save says why and leaves the old file as it was.
 
-#include "physics/world_file_samples.h"
-#include "physics/world_file_scratch.h"
+#include "worlds/world_file_samples.h"
+#include "worlds/world_file_scratch.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // serializer: every body with its shape (shared shapes once), velocities,
 // mass, friction, damping and activation state, the constraints and gravity.
 
-#include "physics/world_file_result.h"
+#include "worlds/world_file_result.h"
 
 #include <btBulletDynamicsCommon.h>
 

@@ -1,8 +1,8 @@
 // Saving a world and opening it again through the real reader process.
 
-#include "physics/world_file.h"
-#include "physics/world_file_samples.h"
-#include "physics/world_file_scratch.h"
+#include "worlds/world_file.h"
+#include "worlds/world_file_samples.h"
+#include "worlds/world_file_scratch.h"
 
 #include <BulletDynamics/Featherstone/btMultiBody.h>
 #include <BulletDynamics/Featherstone/btMultiBodyConstraintSolver.h>

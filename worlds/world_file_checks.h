@@ -4,8 +4,8 @@
 // anything its grammar allows, so every number is checked here against what
 // Kinetta can simulate.
 
-#include "physics/world_file_description.h"
-#include "physics/world_file_result.h"
+#include "worlds/world_file_description.h"
+#include "worlds/world_file_result.h"
 
 // Bounds of what a sane world holds, in metres, kilograms and seconds.
 inline constexpr float kMaxWorldCoordinate = 1e6f;

@@ -2,7 +2,7 @@
 // BT_USE_DOUBLE_PRECISION, linked to Debian's -float64 libraries), so that
 // the tests can open a file of the other precision.
 
-#include "physics/world_file_samples.h"
+#include "worlds/world_file_samples.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A private folder for the world-file tests, and the reader they run.
 
-#include "physics/world_file.h"
+#include "worlds/world_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "physics/world_file.h"
+#include "worlds/world_file.h"
 
-#include "physics/world_file_checks.h"
-#include "physics/world_file_description.h"
+#include "worlds/world_file_checks.h"
+#include "worlds/world_file_description.h"
 
 OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes,
                               const WorldFileOpenOptions& options)

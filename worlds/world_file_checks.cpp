@@ -1,4 +1,4 @@
-#include "physics/world_file_checks.h"
+#include "worlds/world_file_checks.h"
 
 #include <algorithm>
 #include <cmath>

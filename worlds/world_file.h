@@ -4,10 +4,10 @@
 // its description, and only then builds Bullet objects; a file that fails any
 // step touches nothing.
 
-#include "physics/world_file_builder.h"
-#include "physics/world_file_reader_process.h"
-#include "physics/world_file_result.h"
-#include "physics/world_file_writer.h"
+#include "worlds/world_file_builder.h"
+#include "worlds/world_file_reader_process.h"
+#include "worlds/world_file_result.h"
+#include "worlds/world_file_writer.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "physics/world_file_writer.h"
+#include "worlds/world_file_writer.h"
 
 #include <LinearMath/btSerializer.h>
 

@@ -4,7 +4,7 @@
 // the reader parses the file under a memory and a time limit and sends back a
 // plain description (world_file_description.h) on a pipe.
 
-#include "physics/world_file_result.h"
+#include "worlds/world_file_result.h"
 
 #include <chrono>
 #include <cstddef>

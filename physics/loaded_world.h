@@ -1,25 +1,17 @@
 #pragma once
-// Bullet objects made from a checked description: the world an opened file
-// holds, owned in one object until the scene takes it in.
-
-#include "physics/world_file_description.h"
+// The plain owner of the Bullet objects of one opened world: bodies,
+// constraints, shapes and the meshes under them, kept together until the
+// scene lets the world go. What fills it lives in worlds/.
 
 #include <btBulletDynamicsCommon.h>
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
-// The scene's own shape for a shape name found in the file ("kinetta.can"),
-// or nullptr to build the file's shape. The scene keeps ownership, and its
-// shape must outlive the LoadedWorld's bodies.
-using SceneShapeLookup = std::function<btCollisionShape*(std::string_view name)>;
-
-// Everything an opened file brought: bodies not yet in any world, in the
-// file's order, each at the file's transform and velocities, with
-// constraints between them and the gravity the file asked for.
+// Everything an opened world brought: bodies not yet in any world, in their
+// stored order, each at its stored transform and velocities, with
+// constraints between them and the gravity the world asked for.
 //
 // Teardown order is that of the members below, last first: constraints, then
 // bodies with their motion states, then shapes, then the meshes under them.
@@ -30,7 +22,7 @@ public:
     struct Body {
         std::unique_ptr<btDefaultMotionState> motionState;
         std::unique_ptr<btRigidBody> body;
-        // The name the file gave the body's shape; empty for none.
+        // The name the body's shape was stored under; empty for none.
         std::string shapeName;
     };
     struct Constraint {
@@ -49,7 +41,7 @@ public:
     const std::string& ShapeNameAt(int index) const;
     int ConstraintCount() const { return static_cast<int>(m_constraints.size()); }
     btTypedConstraint& ConstraintAt(int index) const;
-    // Shapes built from the file (not the scene's shapes it used instead),
+    // Shapes built for this world (not the scene's shapes it used instead),
     // compound parts among them; they go with this object.
     int OwnedShapeCount() const { return static_cast<int>(m_shapes.size()); }
     const btCollisionShape& OwnedShapeAt(int index) const;
@@ -60,8 +52,8 @@ public:
     void RemoveFrom(btDiscreteDynamicsWorld& world);
 
 private:
-    friend std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription&,
-                                                         const SceneShapeLookup&);
+    // Fills a new one from a checked world description (worlds/).
+    friend class LoadedWorldBuilder;
 
     btVector3 m_gravity{0, -10, 0};
     // Vertex and index storage that the triangle meshes point into.
@@ -72,9 +64,3 @@ private:
     std::vector<Body> m_bodies;
     std::vector<Constraint> m_constraints;
 };
-
-// Builds a description that CheckWorldDescription accepted (a contract: an
-// unchecked one trips an assertion). A shape whose name the lookup knows is
-// the scene's shape, not built; a body on a shape that cannot move gets no mass.
-std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
-                                              const SceneShapeLookup& sceneShapes = {});

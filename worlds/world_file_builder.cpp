@@ -1,7 +1,7 @@
-#include "physics/world_file_builder.h"
+#include "worlds/world_file_builder.h"
 
 #include "common/kinetta_assert.h"
-#include "physics/world_file_checks.h"
+#include "worlds/world_file_checks.h"
 
 #include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
 
@@ -11,64 +11,6 @@ btTransform ToTransform(const DescribedTransform& t)
 {
     return btTransform(t.rotation.normalized(), t.origin);
 }
-
-}  // namespace
-
-LoadedWorld::~LoadedWorld()
-{
-    for (const Body& body : m_bodies) {
-        KINETTA_ASSERT(!body.body->isInWorld(),
-                       "remove the opened bodies from the world (LoadedWorld::RemoveFrom) before "
-                       "the LoadedWorld is destroyed");
-    }
-}
-
-btRigidBody& LoadedWorld::BodyAt(int index) const
-{
-    KINETTA_ASSERT(index >= 0 && index < BodyCount(), "ask for a body below BodyCount()");
-    return *m_bodies[index].body;
-}
-
-const std::string& LoadedWorld::ShapeNameAt(int index) const
-{
-    KINETTA_ASSERT(index >= 0 && index < BodyCount(), "ask for a body below BodyCount()");
-    return m_bodies[index].shapeName;
-}
-
-const btCollisionShape& LoadedWorld::OwnedShapeAt(int index) const
-{
-    KINETTA_ASSERT(index >= 0 && index < OwnedShapeCount(),
-                   "ask for a shape below OwnedShapeCount()");
-    return *m_shapes[index];
-}
-
-btTypedConstraint& LoadedWorld::ConstraintAt(int index) const
-{
-    KINETTA_ASSERT(index >= 0 && index < ConstraintCount(),
-                   "ask for a constraint below ConstraintCount()");
-    return *m_constraints[index].constraint;
-}
-
-void LoadedWorld::AddTo(btDiscreteDynamicsWorld& world)
-{
-    world.setGravity(m_gravity);
-    for (Body& body : m_bodies) world.addRigidBody(body.body.get());
-    for (Constraint& c : m_constraints) {
-        world.addConstraint(c.constraint.get(), c.disableCollisionsBetweenBodies);
-    }
-}
-
-void LoadedWorld::RemoveFrom(btDiscreteDynamicsWorld& world)
-{
-    for (auto c = m_constraints.rbegin(); c != m_constraints.rend(); ++c) {
-        world.removeConstraint(c->constraint.get());
-    }
-    for (auto body = m_bodies.rbegin(); body != m_bodies.rend(); ++body) {
-        world.removeRigidBody(body->body.get());
-    }
-}
-
-namespace {
 
 // Builds the shapes of one description into a LoadedWorld's storage.
 class ShapeBuilder {
@@ -224,8 +166,21 @@ std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, 
 
 }  // namespace
 
+// The one place that reaches into a LoadedWorld's storage.
+class LoadedWorldBuilder {
+public:
+    static std::unique_ptr<LoadedWorld> Build(const WorldDescription& description,
+                                              const SceneShapeLookup& sceneShapes);
+};
+
 std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
                                               const SceneShapeLookup& sceneShapes)
+{
+    return LoadedWorldBuilder::Build(description, sceneShapes);
+}
+
+std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& description,
+                                                       const SceneShapeLookup& sceneShapes)
 {
     KINETTA_ASSERT(CheckWorldDescription(description).ok,
                    "build only descriptions that CheckWorldDescription accepted");

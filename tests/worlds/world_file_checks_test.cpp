@@ -1,8 +1,8 @@
 // The description's text form and the parent's checks of it.
 
-#include "physics/world_file_builder.h"
-#include "physics/world_file_checks.h"
-#include "physics/world_file_description.h"
+#include "worlds/world_file_builder.h"
+#include "worlds/world_file_checks.h"
+#include "worlds/world_file_description.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "physics/world_file_description.h"
+#include "worlds/world_file_description.h"
 
 #include <array>
 #include <charconv>

@@ -1,8 +1,8 @@
 // Opening files that are damaged, and readers that misbehave: every case ends
 // in an error that says what happened, with nothing built and no crash here.
 
-#include "physics/world_file_samples.h"
-#include "physics/world_file_scratch.h"
+#include "worlds/world_file_samples.h"
+#include "worlds/world_file_scratch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "physics/world_file_reader_process.h"
+#include "worlds/world_file_reader_process.h"
 
 #include <cerrno>
 #include <csignal>
