@@ -25,6 +25,12 @@ const std::string& LoadedWorld::ShapeNameAt(int index) const
     return m_bodies[index].shapeName;
 }
 
+std::string LoadedWorld::NameOf(const btCollisionShape& shape) const
+{
+    const auto found = m_shapeNames.find(&shape);
+    return found != m_shapeNames.end() ? found->second : std::string();
+}
+
 const btCollisionShape& LoadedWorld::OwnedShapeAt(int index) const
 {
     KINETTA_ASSERT(index >= 0 && index < OwnedShapeCount(),

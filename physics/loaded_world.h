@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Everything an opened world brought: bodies not yet in any world, in their
@@ -45,6 +46,9 @@ public:
     // compound parts among them; they go with this object.
     int OwnedShapeCount() const { return static_cast<int>(m_shapes.size()); }
     const btCollisionShape& OwnedShapeAt(int index) const;
+    // The name a shape of this world was stored under, a compound's part or
+    // a scene's shape among them; empty for none.
+    std::string NameOf(const btCollisionShape& shape) const;
 
     // Adds every body, then every constraint, to the world; sets its gravity.
     void AddTo(btDiscreteDynamicsWorld& world);
@@ -63,4 +67,5 @@ private:
     std::vector<std::unique_ptr<btCollisionShape>> m_shapes;
     std::vector<Body> m_bodies;
     std::vector<Constraint> m_constraints;
+    std::unordered_map<const btCollisionShape*, std::string> m_shapeNames;
 };

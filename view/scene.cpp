@@ -341,8 +341,12 @@ void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
 {
     KINETTA_ASSERT(m_content != nullptr, "build the scene before handing it a world");
     KINETTA_ASSERT(opened != nullptr, "hand over an opened world");
-    for (int i = 0; i < opened->BodyCount(); ++i)
-        SetBodyKind(opened->BodyAt(i), KindFromShapeName(opened->ShapeNameAt(i)));
+    // A shape under a kind's name but with its own dimensions is no kind.
+    for (int i = 0; i < opened->BodyCount(); ++i) {
+        btRigidBody& body = opened->BodyAt(i);
+        const BodyKind kind = KindFromShapeName(opened->ShapeNameAt(i));
+        SetBodyKind(body, ShapeFor(kind) == body.getCollisionShape() ? kind : BodyKind::Other);
+    }
     m_history.Clear();
     Content& c = *m_content;
     m_selection.Clear();
@@ -367,18 +371,17 @@ WorldFileResult Scene::SaveWorld(const std::string& path)
     if (!m_content)
         return WorldFileResult::Failure("the 3D view could not be set up");
     // The scene's shapes under their kinds' names; an opened file's own
-    // shapes keep the names the file gave them.
+    // shapes, compounds' parts among them, keep the names the file gave them.
     std::unordered_map<const btCollisionShape*, std::string> names;
-    if (const LoadedWorld* opened = m_content->bodies->Opened()) {
-        for (int i = 0; i < opened->BodyCount(); ++i)
-            names.emplace(opened->BodyAt(i).getCollisionShape(), opened->ShapeNameAt(i));
-    }
     for (int k = 1; k < kBodyKindCount; ++k) {
         const auto kind = static_cast<BodyKind>(k);
         names[ShapeFor(kind)] = std::string(ShapeNameOf(kind));
     }
-    return SaveWorldFile(*m_content->world, path, [&names](const btCollisionShape& shape) {
+    const LoadedWorld* opened = m_content->bodies->Opened();
+    return SaveWorldFile(*m_content->world, path, [&names, opened](const btCollisionShape& shape) {
         const auto found = names.find(&shape);
-        return found != names.end() ? found->second : std::string();
+        if (found != names.end())
+            return found->second;
+        return opened ? opened->NameOf(shape) : std::string();
     });
 }

@@ -5,6 +5,8 @@
 
 #include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
 
+#include <cmath>
+
 namespace {
 
 btTransform ToTransform(const DescribedTransform& t)
@@ -22,7 +24,8 @@ public:
         : m_meshVertices(meshVertices), m_meshIndices(meshIndices), m_meshes(meshes), m_owned(owned)
     {}
 
-    btCollisionShape* Build(const DescribedShape& shape, const std::vector<btCollisionShape*>& built)
+    std::unique_ptr<btCollisionShape> Build(const DescribedShape& shape,
+                                            const std::vector<btCollisionShape*>& built)
     {
         std::unique_ptr<btCollisionShape> made = Make(shape, built);
         made->setMargin(shape.margin);
@@ -30,7 +33,12 @@ public:
         // bounds here. Compounds are left alone: their scaling would rescale
         // their parts, which other shapes may share.
         if (shape.type != DescribedShapeType::Compound) made->setLocalScaling(shape.localScaling);
-        m_owned.push_back(std::move(made));
+        return made;
+    }
+
+    btCollisionShape* Keep(std::unique_ptr<btCollisionShape> shape)
+    {
+        m_owned.push_back(std::move(shape));
         return m_owned.back().get();
     }
 
@@ -105,8 +113,25 @@ private:
     std::vector<std::unique_ptr<btCollisionShape>>& m_owned;
 };
 
-std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, btRigidBody& a,
-                                                  btRigidBody& b)
+// Whether the scene's shape of a name is the file's shape: a file may give
+// its own dimensions to a shape under one of the scene's names.
+bool SameShape(const btCollisionShape& a, const btCollisionShape& b)
+{
+    if (a.getShapeType() != b.getShapeType() || a.isCompound() || b.isCompound() ||
+        a.getShapeType() == STATIC_PLANE_PROXYTYPE) {
+        return false;
+    }
+    btVector3 aMin, aMax, bMin, bMax;
+    a.getAabb(btTransform::getIdentity(), aMin, aMax);
+    b.getAabb(btTransform::getIdentity(), bMin, bMax);
+    const btScalar tolerance = 1e-5f * (1 + (aMax - aMin).length());
+    return (aMin - bMin).length() <= tolerance && (aMax - bMax).length() <= tolerance &&
+           std::fabs(a.getMargin() - b.getMargin()) <= tolerance &&
+           (a.getLocalScaling() - b.getLocalScaling()).length() <= 1e-6f;
+}
+
+std::unique_ptr<btTypedConstraint> MakeConstraintOfType(const DescribedConstraint& c, btRigidBody& a,
+                                                        btRigidBody& b)
 {
     btTransform frameA = ToTransform(c.frameA);
     btTransform frameB = ToTransform(c.frameB);
@@ -114,23 +139,37 @@ std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, 
     case DescribedConstraintType::PointToPoint:
         return std::make_unique<btPoint2PointConstraint>(a, b, c.frameA.origin, c.frameB.origin);
     case DescribedConstraintType::Hinge: {
-        auto hinge = std::make_unique<btHingeConstraint>(a, b, frameA, frameB);
-        hinge->setLimit(c.angularLower.x(), c.angularUpper.x());
+        auto hinge = std::make_unique<btHingeConstraint>(a, b, frameA, frameB, c.useReferenceFrameA);
+        hinge->setAngularOnly(c.angularOnly);
+        hinge->setLimit(c.angularLower.x(), c.angularUpper.x(), c.limitSoftness, c.limitBias,
+                        c.limitRelaxation);
+        hinge->enableAngularMotor(c.axes[3].motor, c.axes[3].targetVelocity, c.axes[3].maxMotorForce);
         return hinge;
     }
     case DescribedConstraintType::ConeTwist: {
         auto cone = std::make_unique<btConeTwistConstraint>(a, b, frameA, frameB);
-        cone->setLimit(c.angularUpper.x(), c.angularUpper.y(), c.angularUpper.z());
+        cone->setLimit(c.angularUpper.x(), c.angularUpper.y(), c.angularUpper.z(), c.limitSoftness,
+                       c.limitBias, c.limitRelaxation);
+        cone->setDamping(c.damping);
         return cone;
     }
     case DescribedConstraintType::Generic6Dof:
     case DescribedConstraintType::Generic6DofSpring: {
         std::unique_ptr<btGeneric6DofConstraint> d6;
         if (c.type == DescribedConstraintType::Generic6Dof) {
-            d6 = std::make_unique<btGeneric6DofConstraint>(a, b, frameA, frameB, true);
+            d6 = std::make_unique<btGeneric6DofConstraint>(a, b, frameA, frameB, c.useReferenceFrameA);
         } else {
-            d6 = std::make_unique<btGeneric6DofSpringConstraint>(a, b, frameA, frameB, true);
+            auto spring = std::make_unique<btGeneric6DofSpringConstraint>(a, b, frameA, frameB,
+                                                                          c.useReferenceFrameA);
+            for (int i = 0; i < 6; ++i) {
+                spring->enableSpring(i, c.axes[i].spring);
+                spring->setStiffness(i, c.axes[i].stiffness);
+                spring->setDamping(i, c.axes[i].damping);
+                spring->setEquilibriumPoint(i, c.axes[i].equilibrium);
+            }
+            d6 = std::move(spring);
         }
+        d6->setUseFrameOffset(c.useFrameOffset);
         d6->setLinearLowerLimit(c.linearLower);
         d6->setLinearUpperLimit(c.linearUpper);
         d6->setAngularLowerLimit(c.angularLower);
@@ -143,25 +182,40 @@ std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, 
         if (c.type == DescribedConstraintType::Fixed) {
             d6 = std::make_unique<btFixedConstraint>(a, b, frameA, frameB);
         } else {
-            d6 = std::make_unique<btGeneric6DofSpring2Constraint>(a, b, frameA, frameB);
+            d6 = std::make_unique<btGeneric6DofSpring2Constraint>(a, b, frameA, frameB,
+                                                                  static_cast<RotateOrder>(c.rotateOrder));
         }
         d6->setLinearLowerLimit(c.linearLower);
         d6->setLinearUpperLimit(c.linearUpper);
         d6->setAngularLowerLimit(c.angularLower);
         d6->setAngularUpperLimit(c.angularUpper);
+        for (int i = 0; i < 6; ++i) ApplySpring2Axis(c.axes[i], i, d6.get());
         return d6;
     }
     case DescribedConstraintType::Slider: {
-        auto slider = std::make_unique<btSliderConstraint>(a, b, frameA, frameB, true);
+        auto slider = std::make_unique<btSliderConstraint>(a, b, frameA, frameB, c.useReferenceFrameA);
+        slider->setUseFrameOffset(c.useFrameOffset);
         slider->setLowerLinLimit(c.linearLower.x());
         slider->setUpperLinLimit(c.linearUpper.x());
         slider->setLowerAngLimit(c.angularLower.x());
         slider->setUpperAngLimit(c.angularUpper.x());
         return slider;
     }
+    case DescribedConstraintType::Gear:
+        return std::make_unique<btGearConstraint>(a, b, c.frameA.origin, c.frameB.origin, c.ratio);
     }
     KINETTA_ASSERT(false, "give every described constraint type a way to be built");
     return nullptr;
+}
+
+std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, btRigidBody& a,
+                                                  btRigidBody& b)
+{
+    std::unique_ptr<btTypedConstraint> made = MakeConstraintOfType(c, a, b);
+    made->setEnabled(c.enabled);
+    made->setBreakingImpulseThreshold(c.breakingImpulseThreshold);
+    made->setOverrideNumSolverIterations(c.solverIterations);
+    return made;
 }
 
 }  // namespace
@@ -193,7 +247,10 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
     shapes.reserve(description.shapes.size());
     for (const DescribedShape& shape : description.shapes) {
         btCollisionShape* scene = !shape.name.empty() && sceneShapes ? sceneShapes(shape.name) : nullptr;
-        shapes.push_back(scene ? scene : builder.Build(shape, shapes));
+        std::unique_ptr<btCollisionShape> made = builder.Build(shape, shapes);
+        btCollisionShape* used = scene && SameShape(*scene, *made) ? scene : builder.Keep(std::move(made));
+        shapes.push_back(used);
+        if (!shape.name.empty()) world->m_shapeNames.emplace(used, shape.name);
     }
 
     world->m_bodies.reserve(description.bodies.size());

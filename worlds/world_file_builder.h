@@ -20,6 +20,7 @@ using SceneShapeLookup = std::function<btCollisionShape*(std::string_view name)>
 
 // Builds a description that CheckWorldDescription accepted (a contract: an
 // unchecked one trips an assertion). A shape whose name the lookup knows is
-// the scene's shape, not built; a body on a shape that cannot move gets no mass.
+// the scene's shape when its dimensions are the same, and the file's own
+// otherwise; a body on a shape that cannot move gets no mass.
 std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
                                               const SceneShapeLookup& sceneShapes = {});

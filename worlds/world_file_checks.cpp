@@ -1,6 +1,7 @@
 #include "worlds/world_file_checks.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <optional>
 #include <sstream>
@@ -85,7 +86,10 @@ private:
     std::optional<std::string> m_problem;
 };
 
-std::string ShapeSubject(size_t index) { return "shape " + std::to_string(index); }
+std::string ShapeSubject(const WorldDescription& description, int index)
+{
+    return ShapeRecordName(description.shapes[index]);
+}
 
 // A shape that cannot move: a body with mass made of one has no inertia.
 bool IsNonMoving(DescribedShapeType type)
@@ -97,7 +101,7 @@ void CheckShape(Judge& judge, const WorldDescription& description, size_t index,
                 std::vector<int>& depth)
 {
     const DescribedShape& shape = description.shapes[index];
-    std::string s = ShapeSubject(index);
+    std::string s = ShapeSubject(description, static_cast<int>(index));
     if (!judge.InRange(s, "margin", shape.margin, 0, kMaxShapeExtent) ||
         !judge.PositiveVector(s, "local scaling", shape.localScaling, kMaxLocalScaling)) {
         return;
@@ -204,7 +208,7 @@ void CheckShape(Judge& judge, const WorldDescription& description, size_t index,
 void CheckBody(Judge& judge, const WorldDescription& description, size_t index)
 {
     const DescribedBody& body = description.bodies[index];
-    std::string s = "body " + std::to_string(index);
+    std::string s = BodyRecordName(body);
     if (!judge.Index(s, "shape", body.shape, 0, static_cast<int>(description.shapes.size())) ||
         !judge.InRange(s, "mass", body.mass, 0, kMaxBodyMass) ||
         !judge.Transform(s, "transform", body.transform) ||
@@ -231,7 +235,7 @@ void CheckBody(Judge& judge, const WorldDescription& description, size_t index)
 void CheckConstraint(Judge& judge, const WorldDescription& description, size_t index)
 {
     const DescribedConstraint& c = description.constraints[index];
-    std::string s = "constraint " + std::to_string(index);
+    std::string s = ConstraintRecordName(c);
     int bodies = static_cast<int>(description.bodies.size());
     if (!judge.Index(s, "body", c.bodyA, -1, bodies) || !judge.Index(s, "body", c.bodyB, -1, bodies)) {
         return;
@@ -245,6 +249,32 @@ void CheckConstraint(Judge& judge, const WorldDescription& description, size_t i
     for (const btVector3* limit : {&c.linearLower, &c.linearUpper, &c.angularLower, &c.angularUpper}) {
         for (int i = 0; i < 3; ++i) {
             if (!judge.Finite(s, "limit", (*limit)[i])) return;
+        }
+    }
+    if (!judge.InRange(s, "breaking impulse", c.breakingImpulseThreshold, 0, FLT_MAX) ||
+        !judge.Finite(s, "limit softness", c.limitSoftness) ||
+        !judge.Finite(s, "limit bias", c.limitBias) ||
+        !judge.Finite(s, "limit relaxation", c.limitRelaxation) ||
+        !judge.Finite(s, "damping", c.damping) ||
+        !judge.InRange(s, "gear ratio", c.ratio, -kMaxGearRatio, kMaxGearRatio)) {
+        return;
+    }
+    if (c.type == DescribedConstraintType::Gear &&
+        (c.frameA.origin.fuzzyZero() || c.frameB.origin.fuzzyZero())) {
+        judge.Fail(s, "a gear without an axis");
+        return;
+    }
+    for (const DescribedAxis& a : c.axes) {
+        if (!judge.Finite(s, "motor target velocity", a.targetVelocity) ||
+            !judge.InRange(s, "motor force", a.maxMotorForce, 0, FLT_MAX) ||
+            !judge.Finite(s, "servo target", a.servoTarget) ||
+            !judge.InRange(s, "spring stiffness", a.stiffness, 0, FLT_MAX) ||
+            !judge.Finite(s, "spring damping", a.damping) ||
+            !judge.Finite(s, "spring rest point", a.equilibrium) ||
+            !judge.Finite(s, "bounce", a.bounce) || !judge.Finite(s, "stop ERP", a.stopErp) ||
+            !judge.Finite(s, "stop CFM", a.stopCfm) || !judge.Finite(s, "motor ERP", a.motorErp) ||
+            !judge.Finite(s, "motor CFM", a.motorCfm)) {
+            return;
         }
     }
 }

@@ -17,11 +17,12 @@ inline constexpr float kMaxGravity = 1e4f;
 inline constexpr float kMaxFriction = 100;
 inline constexpr float kMaxRestitution = 10;
 inline constexpr int kMaxCompoundDepth = 16;
+inline constexpr float kMaxGearRatio = 1e4f;
 // How far a rotation's quaternion may be from unit length: the file stores a
 // float matrix, which turns into a quaternion a few ulps off.
 inline constexpr float kRotationTolerance = 1e-3f;
 
 // Success when the description is fit to build; otherwise a failure whose
-// error says what is wrong with it, naming the shape, body or constraint
-// ("body 3: mass -1 is negative").
+// error says what is wrong with it, naming the file's record of the shape,
+// body or constraint ("rigid body 4: mass -1 is outside 0 to 1e+09").
 WorldFileResult CheckWorldDescription(const WorldDescription& description);

@@ -22,7 +22,7 @@ constexpr std::array<std::pair<DescribedShapeType, std::string_view>, 10> kShape
     {DescribedShapeType::Compound, "COMPOUND_SHAPE_PROXYTYPE"},
 }};
 
-constexpr std::array<std::pair<DescribedConstraintType, std::string_view>, 8> kConstraintNames{{
+constexpr std::array<std::pair<DescribedConstraintType, std::string_view>, 9> kConstraintNames{{
     {DescribedConstraintType::PointToPoint, "POINT2POINT_CONSTRAINT_TYPE"},
     {DescribedConstraintType::Hinge, "HINGE_CONSTRAINT_TYPE"},
     {DescribedConstraintType::ConeTwist, "CONETWIST_CONSTRAINT_TYPE"},
@@ -31,7 +31,11 @@ constexpr std::array<std::pair<DescribedConstraintType, std::string_view>, 8> kC
     {DescribedConstraintType::Generic6DofSpring2, "D6_SPRING_2_CONSTRAINT_TYPE"},
     {DescribedConstraintType::Slider, "SLIDER_CONSTRAINT_TYPE"},
     {DescribedConstraintType::Fixed, "FIXED_CONSTRAINT_TYPE"},
+    {DescribedConstraintType::Gear, "GEAR_CONSTRAINT_TYPE"},
 }};
+
+// A record's place in the file only names it in messages.
+constexpr int kMaxRecordIndex = 1 << 30;
 
 // ---- Writing
 
@@ -91,6 +95,7 @@ public:
         }
         Word(token);
     }
+    void Bool(bool value) { Word(value ? "1" : "0"); }
     std::string Take() { return std::move(m_text); }
 
 private:
@@ -102,6 +107,7 @@ void WriteShape(Writer& w, const DescribedShape& shape)
 {
     w.Word("shape");
     w.Word(ShapeTypeName(shape.type));
+    w.Int(shape.record);
     w.Text(shape.name);
     w.Float(shape.margin);
     w.Vector(shape.localScaling);
@@ -158,6 +164,71 @@ void WriteShape(Writer& w, const DescribedShape& shape)
     w.EndLine();
 }
 
+// What each constraint type adds to the fields every constraint has.
+void WriteConstraintDetails(Writer& w, const DescribedConstraint& c)
+{
+    switch (c.type) {
+    case DescribedConstraintType::PointToPoint:
+        break;
+    case DescribedConstraintType::Hinge:
+        w.Bool(c.useReferenceFrameA);
+        w.Bool(c.angularOnly);
+        w.Float(c.limitSoftness);
+        w.Float(c.limitBias);
+        w.Float(c.limitRelaxation);
+        w.Bool(c.axes[3].motor);
+        w.Float(c.axes[3].targetVelocity);
+        w.Float(c.axes[3].maxMotorForce);
+        break;
+    case DescribedConstraintType::ConeTwist:
+        w.Float(c.limitSoftness);
+        w.Float(c.limitBias);
+        w.Float(c.limitRelaxation);
+        w.Float(c.damping);
+        break;
+    case DescribedConstraintType::Generic6Dof:
+    case DescribedConstraintType::Slider:
+        w.Bool(c.useReferenceFrameA);
+        w.Bool(c.useFrameOffset);
+        break;
+    case DescribedConstraintType::Generic6DofSpring:
+        w.Bool(c.useReferenceFrameA);
+        w.Bool(c.useFrameOffset);
+        for (const DescribedAxis& a : c.axes) {
+            w.Bool(a.spring);
+            w.Float(a.stiffness);
+            w.Float(a.damping);
+            w.Float(a.equilibrium);
+        }
+        break;
+    case DescribedConstraintType::Generic6DofSpring2:
+    case DescribedConstraintType::Fixed:
+        w.Int(c.rotateOrder);
+        for (const DescribedAxis& a : c.axes) {
+            w.Bool(a.motor);
+            w.Float(a.targetVelocity);
+            w.Float(a.maxMotorForce);
+            w.Bool(a.servo);
+            w.Float(a.servoTarget);
+            w.Bool(a.spring);
+            w.Float(a.stiffness);
+            w.Float(a.damping);
+            w.Float(a.equilibrium);
+            w.Bool(a.stiffnessLimited);
+            w.Bool(a.dampingLimited);
+            w.Float(a.bounce);
+            w.Float(a.stopErp);
+            w.Float(a.stopCfm);
+            w.Float(a.motorErp);
+            w.Float(a.motorCfm);
+        }
+        break;
+    case DescribedConstraintType::Gear:
+        w.Float(c.ratio);
+        break;
+    }
+}
+
 // ---- Reading
 
 class Reader {
@@ -202,6 +273,13 @@ public:
         if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return Fail("a whole number");
         if (value < min || value > max) return Fail("a number in range");
         *out = value;
+        return true;
+    }
+    bool Bool(bool* out)
+    {
+        int value = 0;
+        if (!Int(0, 1, &value)) return false;
+        *out = value != 0;
         return true;
     }
     bool Int(long long min, long long max, int* out)
@@ -315,7 +393,8 @@ bool ReadShape(Reader& r, DescribedShape* shape)
     if (!LookUp(kShapeNames, typeName, &shape->type)) {
         return r.FailWith("unknown shape type \"" + std::string(typeName.substr(0, 40)) + "\"");
     }
-    if (!r.Text(kMaxShapeNameLength, &shape->name) || !r.Float(&shape->margin) ||
+    if (!r.Int(-1, kMaxRecordIndex, &shape->record) || !r.Text(kMaxShapeNameLength, &shape->name) ||
+        !r.Float(&shape->margin) ||
         !r.Vector(&shape->localScaling)) {
         return false;
     }
@@ -384,7 +463,8 @@ bool ReadShape(Reader& r, DescribedShape* shape)
 
 bool ReadBody(Reader& r, DescribedBody* body)
 {
-    return r.Int(0, kMaxDescribedShapes, &body->shape) && r.Float(&body->mass) &&
+    return r.Int(0, kMaxRecordIndex, &body->record) && r.Int(0, kMaxDescribedShapes, &body->shape) &&
+           r.Float(&body->mass) &&
            r.Transform(&body->transform) && r.Vector(&body->linearVelocity) &&
            r.Vector(&body->angularVelocity) && r.Float(&body->friction) &&
            r.Float(&body->rollingFriction) && r.Float(&body->restitution) &&
@@ -400,16 +480,56 @@ bool ReadConstraint(Reader& r, DescribedConstraint* constraint)
         return r.FailWith("unknown constraint type \"" + std::string(typeName.substr(0, 40)) +
                           "\"");
     }
-    int disable = 0;
-    if (!r.Int(-1, kMaxDescribedBodies, &constraint->bodyA) ||
-        !r.Int(-1, kMaxDescribedBodies, &constraint->bodyB) || !r.Int(0, 1, &disable) ||
-        !r.Transform(&constraint->frameA) || !r.Transform(&constraint->frameB) ||
-        !r.Vector(&constraint->linearLower) || !r.Vector(&constraint->linearUpper) ||
-        !r.Vector(&constraint->angularLower) || !r.Vector(&constraint->angularUpper)) {
+    DescribedConstraint& c = *constraint;
+    if (!r.Int(0, kMaxRecordIndex, &c.record) || !r.Int(-1, kMaxDescribedBodies, &c.bodyA) ||
+        !r.Int(-1, kMaxDescribedBodies, &c.bodyB) || !r.Bool(&c.disableCollisionsBetweenBodies) ||
+        !r.Transform(&c.frameA) || !r.Transform(&c.frameB) || !r.Vector(&c.linearLower) ||
+        !r.Vector(&c.linearUpper) || !r.Vector(&c.angularLower) || !r.Vector(&c.angularUpper) ||
+        !r.Bool(&c.enabled) || !r.Float(&c.breakingImpulseThreshold) ||
+        !r.Int(-1, kMaxSolverIterations, &c.solverIterations)) {
         return false;
     }
-    constraint->disableCollisionsBetweenBodies = disable != 0;
-    return true;
+    switch (c.type) {
+    case DescribedConstraintType::PointToPoint:
+        return true;
+    case DescribedConstraintType::Hinge:
+        return r.Bool(&c.useReferenceFrameA) && r.Bool(&c.angularOnly) &&
+               r.Float(&c.limitSoftness) && r.Float(&c.limitBias) && r.Float(&c.limitRelaxation) &&
+               r.Bool(&c.axes[3].motor) && r.Float(&c.axes[3].targetVelocity) &&
+               r.Float(&c.axes[3].maxMotorForce);
+    case DescribedConstraintType::ConeTwist:
+        return r.Float(&c.limitSoftness) && r.Float(&c.limitBias) &&
+               r.Float(&c.limitRelaxation) && r.Float(&c.damping);
+    case DescribedConstraintType::Generic6Dof:
+    case DescribedConstraintType::Slider:
+        return r.Bool(&c.useReferenceFrameA) && r.Bool(&c.useFrameOffset);
+    case DescribedConstraintType::Generic6DofSpring:
+        if (!r.Bool(&c.useReferenceFrameA) || !r.Bool(&c.useFrameOffset)) return false;
+        for (DescribedAxis& a : c.axes) {
+            if (!r.Bool(&a.spring) || !r.Float(&a.stiffness) || !r.Float(&a.damping) ||
+                !r.Float(&a.equilibrium)) {
+                return false;
+            }
+        }
+        return true;
+    case DescribedConstraintType::Generic6DofSpring2:
+    case DescribedConstraintType::Fixed:
+        if (!r.Int(0, 5, &c.rotateOrder)) return false;
+        for (DescribedAxis& a : c.axes) {
+            if (!r.Bool(&a.motor) || !r.Float(&a.targetVelocity) || !r.Float(&a.maxMotorForce) ||
+                !r.Bool(&a.servo) || !r.Float(&a.servoTarget) || !r.Bool(&a.spring) ||
+                !r.Float(&a.stiffness) || !r.Float(&a.damping) || !r.Float(&a.equilibrium) ||
+                !r.Bool(&a.stiffnessLimited) || !r.Bool(&a.dampingLimited) ||
+                !r.Float(&a.bounce) || !r.Float(&a.stopErp) || !r.Float(&a.stopCfm) ||
+                !r.Float(&a.motorErp) || !r.Float(&a.motorCfm)) {
+                return false;
+            }
+        }
+        return true;
+    case DescribedConstraintType::Gear:
+        return r.Float(&c.ratio);
+    }
+    return false;
 }
 
 }  // namespace
@@ -446,6 +566,7 @@ std::string FormatWorldDescription(const WorldDescription& description)
     for (const DescribedShape& shape : description.shapes) WriteShape(w, shape);
     for (const DescribedBody& body : description.bodies) {
         w.Word("body");
+        w.Int(body.record);
         w.Int(body.shape);
         w.Float(body.mass);
         w.Transform(body.transform);
@@ -464,15 +585,20 @@ std::string FormatWorldDescription(const WorldDescription& description)
     for (const DescribedConstraint& c : description.constraints) {
         w.Word("constraint");
         w.Word(ConstraintTypeName(c.type));
+        w.Int(c.record);
         w.Int(c.bodyA);
         w.Int(c.bodyB);
-        w.Int(c.disableCollisionsBetweenBodies ? 1 : 0);
+        w.Bool(c.disableCollisionsBetweenBodies);
         w.Transform(c.frameA);
         w.Transform(c.frameB);
         w.Vector(c.linearLower);
         w.Vector(c.linearUpper);
         w.Vector(c.angularLower);
         w.Vector(c.angularUpper);
+        w.Bool(c.enabled);
+        w.Float(c.breakingImpulseThreshold);
+        w.Int(c.solverIterations);
+        WriteConstraintDetails(w, c);
         w.EndLine();
     }
     w.Word("end");
@@ -480,58 +606,159 @@ std::string FormatWorldDescription(const WorldDescription& description)
     return w.Take();
 }
 
+// Bullet keeps the linear axes in arrays of one motor and the angular ones in
+// a motor each, with the same fields.
+DescribedAxis DescribeSpring2Axis(btGeneric6DofSpring2Constraint& constraint, int axis)
+{
+    DescribedAxis a;
+    if (axis < 3) {
+        const btTranslationalLimitMotor2& m = *constraint.getTranslationalLimitMotor();
+        a = {m.m_enableMotor[axis],     m.m_targetVelocity[axis],  m.m_maxMotorForce[axis],
+             m.m_servoMotor[axis],      m.m_servoTarget[axis],     m.m_enableSpring[axis],
+             m.m_springStiffness[axis], m.m_springDamping[axis],   m.m_equilibriumPoint[axis],
+             m.m_springStiffnessLimited[axis], m.m_springDampingLimited[axis],
+             m.m_bounce[axis],          m.m_stopERP[axis],         m.m_stopCFM[axis],
+             m.m_motorERP[axis],        m.m_motorCFM[axis]};
+    } else {
+        const btRotationalLimitMotor2& m = *constraint.getRotationalLimitMotor(axis - 3);
+        a = {m.m_enableMotor,     m.m_targetVelocity, m.m_maxMotorForce,  m.m_servoMotor,
+             m.m_servoTarget,     m.m_enableSpring,   m.m_springStiffness, m.m_springDamping,
+             m.m_equilibriumPoint, m.m_springStiffnessLimited, m.m_springDampingLimited,
+             m.m_bounce,          m.m_stopERP,        m.m_stopCFM,         m.m_motorERP,
+             m.m_motorCFM};
+    }
+    return a;
+}
+
+// The fields are written as they are, not through Bullet's setters: those
+// also raise flags that the file never carried.
+void ApplySpring2Axis(const DescribedAxis& a, int axis, btGeneric6DofSpring2Constraint* constraint)
+{
+    if (axis < 3) {
+        btTranslationalLimitMotor2& m = *constraint->getTranslationalLimitMotor();
+        m.m_enableMotor[axis] = a.motor;
+        m.m_targetVelocity[axis] = a.targetVelocity;
+        m.m_maxMotorForce[axis] = a.maxMotorForce;
+        m.m_servoMotor[axis] = a.servo;
+        m.m_servoTarget[axis] = a.servoTarget;
+        m.m_enableSpring[axis] = a.spring;
+        m.m_springStiffness[axis] = a.stiffness;
+        m.m_springDamping[axis] = a.damping;
+        m.m_equilibriumPoint[axis] = a.equilibrium;
+        m.m_springStiffnessLimited[axis] = a.stiffnessLimited;
+        m.m_springDampingLimited[axis] = a.dampingLimited;
+        m.m_bounce[axis] = a.bounce;
+        m.m_stopERP[axis] = a.stopErp;
+        m.m_stopCFM[axis] = a.stopCfm;
+        m.m_motorERP[axis] = a.motorErp;
+        m.m_motorCFM[axis] = a.motorCfm;
+    } else {
+        btRotationalLimitMotor2& m = *constraint->getRotationalLimitMotor(axis - 3);
+        m.m_enableMotor = a.motor;
+        m.m_targetVelocity = a.targetVelocity;
+        m.m_maxMotorForce = a.maxMotorForce;
+        m.m_servoMotor = a.servo;
+        m.m_servoTarget = a.servoTarget;
+        m.m_enableSpring = a.spring;
+        m.m_springStiffness = a.stiffness;
+        m.m_springDamping = a.damping;
+        m.m_equilibriumPoint = a.equilibrium;
+        m.m_springStiffnessLimited = a.stiffnessLimited;
+        m.m_springDampingLimited = a.dampingLimited;
+        m.m_bounce = a.bounce;
+        m.m_stopERP = a.stopErp;
+        m.m_stopCFM = a.stopCfm;
+        m.m_motorERP = a.motorErp;
+        m.m_motorCFM = a.motorCfm;
+    }
+}
+
+std::string ShapeRecordName(const DescribedShape& shape)
+{
+    std::string name =
+        shape.record >= 0 ? "shape " + std::to_string(shape.record + 1) : "a compound's part";
+    if (!shape.name.empty()) name += " (\"" + shape.name + "\")";
+    return name;
+}
+
+std::string BodyRecordName(const DescribedBody& body)
+{
+    return "rigid body " + std::to_string(body.record + 1);
+}
+
+std::string ConstraintRecordName(const DescribedConstraint& constraint)
+{
+    return "constraint " + std::to_string(constraint.record + 1) + " (" +
+           std::string(ConstraintTypeName(constraint.type)) + ")";
+}
+
 std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error)
 {
     Reader r(text);
     WorldDescription description;
-    int line = 1;
+    // A description that breaks its own grammar comes from a reader that went
+    // wrong on the file; the message names the record of the file it was on.
     auto fail = [&](const std::string& why) -> std::optional<WorldDescription> {
-        *error = "line " + std::to_string(line) + ": " + why;
+        *error = why;
         return std::nullopt;
     };
+    auto unreadable = [&](const std::string& record, const std::string& why) {
+        return fail(record + " cannot be read (" + why + ")");
+    };
+    const std::string garbled = "its reader's answer is garbled";
 
     std::string_view first = text.substr(0, text.find('\n'));
-    if (first != kWorldDescriptionHeader) return fail("not a world description");
+    if (first != kWorldDescriptionHeader) return fail(garbled);
     bool ended = false;
     bool sawGravity = false;
     while (r.NextLine()) {
-        ++line;
-        if (ended) return fail("text after the end");
+        if (ended) return fail(garbled);
         std::string_view keyword = r.Token();
         bool ok = true;
+        std::string record;
         if (keyword == "gravity") {
-            ok = !sawGravity && r.Vector(&description.gravity);
-            if (sawGravity) return fail("a second gravity");
+            if (sawGravity) return fail(garbled);
+            ok = r.Vector(&description.gravity);
             sawGravity = true;
+            record = "the gravity";
         } else if (keyword == "skipped") {
-            if (description.skipped.size() >= static_cast<size_t>(kMaxSkippedNotes)) {
-                return fail("too many notes");
-            }
+            if (description.skipped.size() >= static_cast<size_t>(kMaxSkippedNotes)) return fail(garbled);
             ok = r.Text(kMaxShapeNameLength, &description.skipped.emplace_back());
+            record = "the list of what was left out";
         } else if (keyword == "shape") {
             if (description.shapes.size() >= static_cast<size_t>(kMaxDescribedShapes)) {
-                return fail("too many shapes");
+                return fail("it holds more than " + std::to_string(kMaxDescribedShapes) + " shapes");
             }
-            ok = ReadShape(r, &description.shapes.emplace_back());
+            DescribedShape& shape = description.shapes.emplace_back();
+            shape.record = -2;
+            ok = ReadShape(r, &shape);
+            record = shape.record >= -1 ? ShapeRecordName(shape) : "a shape";
         } else if (keyword == "body") {
             if (description.bodies.size() >= static_cast<size_t>(kMaxDescribedBodies)) {
-                return fail("too many bodies");
+                return fail("it holds more than " + std::to_string(kMaxDescribedBodies) + " rigid bodies");
             }
-            ok = ReadBody(r, &description.bodies.emplace_back());
+            DescribedBody& body = description.bodies.emplace_back();
+            body.record = -1;
+            ok = ReadBody(r, &body);
+            record = body.record >= 0 ? BodyRecordName(body) : "a rigid body";
         } else if (keyword == "constraint") {
             if (description.constraints.size() >= static_cast<size_t>(kMaxDescribedConstraints)) {
-                return fail("too many constraints");
+                return fail("it holds more than " + std::to_string(kMaxDescribedConstraints) +
+                            " constraints");
             }
-            ok = ReadConstraint(r, &description.constraints.emplace_back());
+            DescribedConstraint& constraint = description.constraints.emplace_back();
+            constraint.record = -1;
+            ok = ReadConstraint(r, &constraint);
+            record = constraint.record >= 0 ? ConstraintRecordName(constraint) : "a constraint";
         } else if (keyword == "end") {
             ended = true;
         } else {
-            return fail("unknown record \"" + std::string(keyword.substr(0, 40)) + "\"");
+            return fail(garbled);
         }
-        if (!ok) return fail(r.Error());
-        if (!r.LineEnded()) return fail("more values than the record has");
+        if (!ok) return unreadable(record, r.Error());
+        if (!r.LineEnded()) return unreadable(record, "more values than it has");
     }
-    if (!ended) return fail("the description stops before its end");
-    if (!sawGravity) return fail("no gravity");
+    if (!ended) return fail("its reader stopped before it finished");
+    if (!sawGravity) return fail(garbled);
     return description;
 }

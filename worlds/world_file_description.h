@@ -40,6 +40,7 @@ enum class DescribedConstraintType {
     Generic6DofSpring2,  // D6_SPRING_2_CONSTRAINT_TYPE
     Slider,           // SLIDER_CONSTRAINT_TYPE
     Fixed,            // FIXED_CONSTRAINT_TYPE
+    Gear,             // GEAR_CONSTRAINT_TYPE
 };
 
 std::string_view ShapeTypeName(DescribedShapeType type);
@@ -59,6 +60,9 @@ struct DescribedCompoundChild {
 // local scaling; which fields count depends on the type.
 struct DescribedShape {
     DescribedShapeType type = DescribedShapeType::Box;
+    // The record's place among the file's shapes, for messages; -1 for a
+    // compound's part that has no record of its own.
+    int record = -1;
     std::string name;  // empty: the file gave the shape no name
     float margin = 0;
     btVector3 localScaling{1, 1, 1};
@@ -74,6 +78,8 @@ struct DescribedShape {
 };
 
 struct DescribedBody {
+    // The record's place among the file's rigid bodies, for messages.
+    int record = 0;
     int shape = 0;
     float mass = 0;
     DescribedTransform transform;
@@ -90,13 +96,54 @@ struct DescribedBody {
     float ccdSweptSphereRadius = 0;
 };
 
+// One degree of freedom's spring and motor, and how its limit behaves; the
+// six of a constraint are the linear axes x, y, z, then the angular ones.
+// The six-degree spring constraints use them all (the first generation only
+// the spring), a hinge the motor of its axis (index 3).
+struct DescribedAxis {
+    bool motor = false;
+    float targetVelocity = 0;
+    float maxMotorForce = 0;  // hinge: the motor's largest impulse
+    bool servo = false;
+    float servoTarget = 0;
+    bool spring = false;
+    float stiffness = 0;
+    float damping = 0;
+    float equilibrium = 0;
+    bool stiffnessLimited = true;
+    bool dampingLimited = true;
+    float bounce = 0;
+    float stopErp = 0.2f;
+    float stopCfm = 0;
+    float motorErp = 0.9f;
+    float motorCfm = 0;
+};
+
 struct DescribedConstraint {
     DescribedConstraintType type = DescribedConstraintType::PointToPoint;
+    // The record's place among the file's constraints, for messages.
+    int record = 0;
     int bodyA = 0;  // -1: the world itself
     int bodyB = -1;
     bool disableCollisionsBetweenBodies = false;
-    DescribedTransform frameA;  // point-to-point: only the origins, the pivots
-    DescribedTransform frameB;
+    DescribedTransform frameA;  // point-to-point: only the origins, the pivots;
+    DescribedTransform frameB;  // gear: only the origins, the axes
+    bool enabled = true;
+    // The impulse that breaks the constraint; Bullet's default is the largest float.
+    float breakingImpulseThreshold = 3.40282347e+38f;
+    int solverIterations = -1;  // -1: the world's own number
+    // Hinge: frames relative to A; 6-dof and slider: linear frame of A.
+    bool useReferenceFrameA = false;
+    bool useFrameOffset = false;  // 6-dof and slider
+    bool angularOnly = false;     // hinge
+    // Hinge and cone-twist limits; cone-twist damping; gear ratio.
+    float limitSoftness = 0.9f;
+    float limitBias = 0.3f;
+    float limitRelaxation = 1;
+    float damping = 0.01f;
+    float ratio = 1;
+    int rotateOrder = 0;  // second-generation 6-dof: Bullet's RotateOrder
+    DescribedAxis axes[6];
     // Hinge: x = low, y = high. Cone-twist: swing span 1, swing span 2, twist
     // span. 6-dof, fixed and slider: linear and angular limits (slider: x only).
     btVector3 linearLower{0, 0, 0};
@@ -115,7 +162,7 @@ struct WorldDescription {
 };
 
 // The first line of every description; a new layout gets a new number.
-inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 1";
+inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 2";
 
 // Limits on what a description may hold at all, so that parsing a hostile
 // text cannot ask for unbounded memory. The checks narrow the numbers further.
@@ -127,8 +174,22 @@ inline constexpr int kMaxMeshTriangles = 4000000;
 inline constexpr int kMaxCompoundChildren = 100000;
 inline constexpr int kMaxShapeNameLength = 200;
 inline constexpr int kMaxSkippedNotes = 32;
+inline constexpr int kMaxSolverIterations = 10000;
+
+// One axis (0-2 linear, 3-5 angular) of Bullet's second-generation six-degree
+// spring constraint, both ways; limits stay with the constraint's vectors.
+DescribedAxis DescribeSpring2Axis(btGeneric6DofSpring2Constraint& constraint, int axis);
+void ApplySpring2Axis(const DescribedAxis& described, int axis,
+                      btGeneric6DofSpring2Constraint* constraint);
+
+// How messages name a record of the file, counted from 1 as a person counts:
+// "shape 3 (\"kinetta.can\")", "rigid body 4", "constraint 2 (HINGE_CONSTRAINT_TYPE)".
+std::string ShapeRecordName(const DescribedShape& shape);
+std::string BodyRecordName(const DescribedBody& body);
+std::string ConstraintRecordName(const DescribedConstraint& constraint);
 
 std::string FormatWorldDescription(const WorldDescription& description);
 
-// The description, or std::nullopt with the reason in *error.
+// The description, or std::nullopt with the reason in *error, in the file's
+// terms ("rigid body 4 cannot be read (expected a number)").
 std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error);

@@ -22,6 +22,7 @@ WorldDescription ValidDescription()
         s.type = type;
         s.extents = extents;
         s.margin = 0.04f;
+        s.record = static_cast<int>(d.shapes.size()) - 1;
         return s;
     };
     add(DescribedShapeType::Box, {1, 2, 3}).name = "kinetta.die";
@@ -42,6 +43,7 @@ WorldDescription ValidDescription()
     compound.name = "a name with spaces, % and \n";
     for (int i = 0; i < 10; ++i) {
         DescribedBody& b = d.bodies.emplace_back();
+        b.record = i + 1;  // the file's first body was left out
         b.shape = i;
         b.mass = (i == 7 || i == 8) ? 0 : 1.5f;
         b.transform.origin = btVector3(float(i), 1, 0);
@@ -49,6 +51,7 @@ WorldDescription ValidDescription()
     }
     DescribedConstraint& c = d.constraints.emplace_back();
     c.type = DescribedConstraintType::Hinge;
+    c.record = 2;
     c.bodyA = 1;
     c.bodyB = -1;
     c.angularLower.setX(-0.5f);
@@ -89,17 +92,18 @@ TEST(WorldFileDescription, RefusesBrokenText)
         std::string text;
         const char* reason;
     } cases[] = {
-        {"", "not a world description"},
-        {valid.substr(0, valid.size() - 4), "before its end"},  // the reader died
+        {"", "garbled"},
+        {valid.substr(0, valid.size() - 4), "stopped before it finished"},  // the reader died
         {valid.substr(0, valid.size() / 2), ""},
-        {valid + "body 0\n", "after the end"},
+        {valid + "body 0\n", "garbled"},
         {replace("BOX_SHAPE_PROXYTYPE", "GIMPACT_SHAPE_PROXYTYPE"), "unknown shape type"},
-        {replace("HINGE_CONSTRAINT_TYPE", "GEAR_CONSTRAINT_TYPE"), "unknown constraint type"},
-        {replace("gravity", "gravitas"), "unknown record"},
-        {replace("CONVEX_HULL_SHAPE_PROXYTYPE = 0.04 1 1 1 4", "CONVEX_HULL_SHAPE_PROXYTYPE = 0.04 1 1 1 99999"),
-         "fewer items"},
-        {replace("CONVEX_HULL_SHAPE_PROXYTYPE = 0.04 1 1 1 4", "CONVEX_HULL_SHAPE_PROXYTYPE = 0.04 1 1 1 -1"),
+        {replace("HINGE_CONSTRAINT_TYPE", "CONTACT_CONSTRAINT_TYPE"), "unknown constraint type"},
+        {replace("gravity", "gravitas"), "garbled"},
+        {replace("CONVEX_HULL_SHAPE_PROXYTYPE 5 = 0.04 1 1 1 4", "CONVEX_HULL_SHAPE_PROXYTYPE 5 = 0.04 1 1 1 99999"),
+         "shape 6 cannot be read (expected fewer items)"},
+        {replace("CONVEX_HULL_SHAPE_PROXYTYPE 5 = 0.04 1 1 1 4", "CONVEX_HULL_SHAPE_PROXYTYPE 5 = 0.04 1 1 1 -1"),
          "in range"},
+        {replace("body 2 1 1.5", "body 2 1 x"), "rigid body 3 cannot be read (expected a number)"},
         {replace("=kinetta.die", "=kinetta%4"), "escape"},
         {replace("=kinetta.die", "kinetta.die"), "a text"},
         {replace("gravity 0", "gravity 0x1"), "a number"},
@@ -123,10 +127,10 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
         const char* reason;
     } cases[] = {
         {[&](auto& d) { d.gravity.setY(nan); }, "gravity: gravity is not a finite number"},
-        {[&](auto& d) { d.bodies[1].mass = nan; }, "body 1: mass is not a finite"},
-        {[&](auto& d) { d.bodies[1].mass = -1; }, "body 1: mass -1 is outside"},
-        {[&](auto& d) { d.bodies[2].transform.origin.setZ(inf); }, "body 2: transform is not a finite"},
-        {[&](auto& d) { d.bodies[2].transform.origin.setZ(1e9f); }, "body 2: transform 1e+09 is outside"},
+        {[&](auto& d) { d.bodies[1].mass = nan; }, "rigid body 3: mass is not a finite"},
+        {[&](auto& d) { d.bodies[1].mass = -1; }, "rigid body 3: mass -1 is outside"},
+        {[&](auto& d) { d.bodies[2].transform.origin.setZ(inf); }, "rigid body 4: transform is not a finite"},
+        {[&](auto& d) { d.bodies[2].transform.origin.setZ(1e9f); }, "rigid body 4: transform 1e+09 is outside"},
         {[&](auto& d) { d.bodies[2].transform.rotation = btQuaternion(0, 0, 0, 2); }, "not a rotation"},
         {[&](auto& d) { d.bodies[2].transform.rotation = btQuaternion(0, 0, nan, 1); }, "not a finite"},
         {[&](auto& d) { d.bodies[3].linearVelocity.setX(-inf); }, "linear velocity is not a finite"},
@@ -136,29 +140,37 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
         {[&](auto& d) { d.bodies[4].linearDamping = 1.5f; }, "linear damping"},
         {[&](auto& d) { d.bodies[4].activationState = 9; }, "activation state 9"},
         {[&](auto& d) { d.bodies[4].ccdSweptSphereRadius = -1; }, "CCD sphere radius"},
-        {[&](auto& d) { d.bodies[5].shape = 10; }, "body 5: shape 10 does not exist"},
-        {[&](auto& d) { d.bodies[8].mass = 1; }, "body 8: a plane or triangle mesh cannot have mass"},
-        {[&](auto& d) { d.shapes[0].extents.setY(0); }, "shape 0: half extent 0 is not a positive"},
-        {[&](auto& d) { d.shapes[0].extents.setY(nan); }, "shape 0: half extent is not a finite"},
+        {[&](auto& d) { d.bodies[5].shape = 10; }, "rigid body 7: shape 10 does not exist"},
+        {[&](auto& d) { d.bodies[8].mass = 1; }, "rigid body 10: a plane or triangle mesh cannot have mass"},
+        {[&](auto& d) { d.shapes[0].extents.setY(0); }, "shape 1 (\"kinetta.die\"): half extent 0 is not a positive"},
+        {[&](auto& d) { d.shapes[0].extents.setY(nan); }, "shape 1 (\"kinetta.die\"): half extent is not a finite"},
         {[&](auto& d) { d.shapes[0].margin = 1.5f; }, "margin is larger than the box"},
-        {[&](auto& d) { d.shapes[1].extents.setX(-0.5f); }, "shape 1: radius"},
-        {[&](auto& d) { d.shapes[2].extents.setY(inf); }, "shape 2: half height"},
-        {[&](auto& d) { d.shapes[3].localScaling.setX(0); }, "shape 3: local scaling"},
-        {[&](auto& d) { d.shapes[4].extents.setY(-1); }, "shape 4: height"},
+        {[&](auto& d) { d.shapes[1].extents.setX(-0.5f); }, "shape 2: radius"},
+        {[&](auto& d) { d.shapes[2].extents.setY(inf); }, "shape 3: half height"},
+        {[&](auto& d) { d.shapes[3].localScaling.setX(0); }, "shape 4: local scaling"},
+        {[&](auto& d) { d.shapes[4].extents.setY(-1); }, "shape 5: height"},
         {[&](auto& d) { d.shapes[5].points.clear(); }, "a convex hull without points"},
-        {[&](auto& d) { d.shapes[5].points[2].setY(nan); }, "shape 5: hull point"},
-        {[&](auto& d) { d.shapes[6].radii[1] = 0; }, "shape 6: sphere radius"},
+        {[&](auto& d) { d.shapes[5].points[2].setY(nan); }, "shape 6: hull point"},
+        {[&](auto& d) { d.shapes[6].radii[1] = 0; }, "shape 7: sphere radius"},
         {[&](auto& d) { d.shapes[7].extents = btVector3(0, 0, 0); }, "normal is not of unit length"},
-        {[&](auto& d) { d.shapes[8].triangles[2] = 3; }, "shape 8: mesh vertex 3 does not exist"},
-        {[&](auto& d) { d.shapes[8].points[1].setX(inf); }, "shape 8: mesh vertex is not a finite"},
-        {[&](auto& d) { d.shapes[9].children[1].shape = 9; }, "shape 9: part shape 9 does not exist"},
+        {[&](auto& d) { d.shapes[8].triangles[2] = 3; }, "shape 9: mesh vertex 3 does not exist"},
+        {[&](auto& d) { d.shapes[8].points[1].setX(inf); }, "shape 9: mesh vertex is not a finite"},
+        {[&](auto& d) { d.shapes[9].children[1].shape = 9; }, "\"): part shape 9 does not exist"},
         {[&](auto& d) { d.shapes[9].children[0].shape = 7; }, "cannot hold an infinite plane"},
         {[&](auto& d) { d.shapes[9].children.clear(); }, "a compound without parts"},
         {[&](auto& d) { d.shapes[9].localScaling = btVector3(2, 2, 2); }, "a scaled compound"},
-        {[&](auto& d) { d.constraints[0].bodyA = 10; }, "constraint 0: body 10 does not exist"},
+        {[&](auto& d) { d.constraints[0].bodyA = 10; }, "constraint 3 (HINGE_CONSTRAINT_TYPE): body 10 does not exist"},
         {[&](auto& d) { d.constraints[0].bodyA = -1; }, "joins a body to itself"},
-        {[&](auto& d) { d.constraints[0].frameB.origin.setX(nan); }, "constraint 0: frame"},
-        {[&](auto& d) { d.constraints[0].angularUpper.setX(inf); }, "constraint 0: limit"},
+        {[&](auto& d) { d.constraints[0].frameB.origin.setX(nan); }, "constraint 3 (HINGE_CONSTRAINT_TYPE): frame"},
+        {[&](auto& d) { d.constraints[0].angularUpper.setX(inf); }, "constraint 3 (HINGE_CONSTRAINT_TYPE): limit"},
+        {[&](auto& d) { d.constraints[0].breakingImpulseThreshold = -1; }, "breaking impulse -1 is outside"},
+        {[&](auto& d) { d.constraints[0].axes[3].maxMotorForce = nan; }, "motor force is not a finite"},
+        {[&](auto& d) { d.constraints[0].axes[1].stiffness = -2; }, "spring stiffness -2"},
+        {[&](auto& d) {
+             d.constraints[0].type = DescribedConstraintType::Gear;
+             d.constraints[0].frameA.origin.setZero();
+         },
+         "a gear without an axis"},
     };
     for (const auto& c : cases) {
         WorldDescription d = ValidDescription();

@@ -166,19 +166,52 @@ TEST_F(WorldFileRoundTrip, OpensWhatWasSaved)
     for (auto& c : sample.constraints) target.addConstraint(c.get());
 }
 
-// The scene's own shapes replace the file's for the names it knows.
-TEST_F(WorldFileRoundTrip, SceneSuppliesItsOwnShapes)
+// The scene's own shapes replace the file's for the names it knows, when
+// they are the same shape; a file's shape of other dimensions under such a
+// name stays its own. Names, compounds' parts' among them, survive a re-save.
+TEST_F(WorldFileRoundTrip, SceneSuppliesItsOwnShapesAndNamesSurviveAResave)
 {
     SampleWorld sample;
     std::string path = Save(sample);
     btCylinderShapeZ sceneCan(btVector3(0.3f, 0.3f, 0.5f));
-    OpenedWorldFile opened = OpenWorldFile(
-        path, [&](std::string_view name) -> btCollisionShape* { return name == "kinetta.can" ? &sceneCan : nullptr; },
-        ReaderOptions());
+    sceneCan.setMargin(0.02f);
+    btBoxShape sceneDie(btVector3(0.5f, 0.25f, 1));  // the file's die is scaled
+    btSphereShape sceneBall(0.3f);
+    SceneShapeLookup scene = [&](std::string_view name) -> btCollisionShape* {
+        if (name == "kinetta.can") return &sceneCan;
+        if (name == "kinetta.die") return &sceneDie;
+        return name == "kinetta.ball" ? &sceneBall : nullptr;
+    };
+    OpenedWorldFile opened = OpenWorldFile(path, scene, ReaderOptions());
     ASSERT_TRUE(opened.result.ok) << opened.result.error;
-    EXPECT_EQ(opened.world->BodyAt(4).getCollisionShape(), &sceneCan);
-    EXPECT_EQ(opened.world->ShapeNameAt(4), "kinetta.can");
-    EXPECT_EQ(opened.world->OwnedShapeCount(), int(sample.shapes.size()) - 1);
+    LoadedWorld& loaded = *opened.world;
+    EXPECT_EQ(loaded.BodyAt(4).getCollisionShape(), &sceneCan);
+    EXPECT_EQ(loaded.BodyAt(2).getCollisionShape(), &sceneBall);
+    EXPECT_NE(loaded.BodyAt(1).getCollisionShape(), &sceneDie);
+    ExpectSameShape(*sample.bodies[1]->getCollisionShape(), *loaded.BodyAt(1).getCollisionShape(), "die");
+    EXPECT_EQ(loaded.ShapeNameAt(1), "kinetta.die");
+    EXPECT_EQ(loaded.OwnedShapeCount(), int(sample.shapes.size()) - 2);
+
+    // Re-saved under the names the file gave, then opened without the scene.
+    SampleWorld target;
+    for (auto& c : target.constraints) target.world.removeConstraint(c.get());
+    for (auto& b : target.bodies) target.world.removeRigidBody(b.get());
+    loaded.AddTo(target.world);
+    std::string again = folder.Path("again.bullet");
+    ASSERT_TRUE(SaveWorldFile(target.world, again, [&](const btCollisionShape& shape) {
+                    return loaded.NameOf(shape);
+                }).ok);
+    loaded.RemoveFrom(target.world);
+    target.constraints.clear();
+    target.bodies.clear();
+    OpenedWorldFile reopened = OpenWorldFile(again, {}, ReaderOptions());
+    ASSERT_TRUE(reopened.result.ok) << reopened.result.error;
+    const auto& compound = static_cast<const btCompoundShape&>(*reopened.world->BodyAt(9).getCollisionShape());
+    EXPECT_EQ(reopened.world->NameOf(*compound.getChildShape(0)), "a cone: named % oddly");
+    EXPECT_EQ(reopened.world->NameOf(*compound.getChildShape(1)), "kinetta.ball");
+    EXPECT_EQ(reopened.world->ShapeNameAt(1), "kinetta.die");
+    ExpectSameShape(*sample.bodies[1]->getCollisionShape(), *reopened.world->BodyAt(1).getCollisionShape(),
+                    "die");
 }
 
 // What Kinetta cannot simulate is left out with a note: a multibody, a body of

@@ -127,29 +127,35 @@ layout_seeds() {
 # shape and constraint kind the builder knows and one empty world.
 world_seeds() {
   local header
-  header='kinetta-world-description 1'
+  header='kinetta-world-description 2'
   cat >"$seeds/every-shape.txt" <<DESCRIPTION
 $header
 gravity 0 -9.8 0
 skipped =2%20multibodies
-shape BOX_SHAPE_PROXYTYPE =kinetta.die 0.04 1 2 1 0.5 0.5 0.5
-shape SPHERE_SHAPE_PROXYTYPE =kinetta.ball 0.3 1 1 1 0.3
-shape CAPSULE_SHAPE_PROXYTYPE = 0.2 1 1 1 0 0.2 0.3
-shape CYLINDER_SHAPE_PROXYTYPE =kinetta.can 0.04 1 1 1 1 0.3 0.5 0.3
-shape CONE_SHAPE_PROXYTYPE = 0.04 1 1 1 2 0.4 1
-shape CONVEX_HULL_SHAPE_PROXYTYPE = 0.04 1 1 1 4 0 0 0 1 0 0 0 1 0 0 0 1
-shape MULTI_SPHERE_SHAPE_PROXYTYPE = 0.04 1 1 1 2 0 -0.3 0 0.25 0 0.3 0 0.15
-shape STATIC_PLANE_PROXYTYPE = 0 1 1 1 0 1 0 -1
-shape TRIANGLE_MESH_SHAPE_PROXYTYPE = 0 1 1 1 4 -5 0 -5 5 0 -5 5 0 5 -5 0 5 2 0 1 2 0 2 3
-shape COMPOUND_SHAPE_PROXYTYPE = 0 1 1 1 2 0 0 0.5 0 0 0 0 1 1 0.7 0 0 0 0 0.2474 0.9689
-body 0 2 1 1 0 0 0 0 1 1 -0.5 0.25 0.1 0 -0.2 0.31 0.02 0.05 0.01 0.02 1 0.05 0.2
-body 1 0.5 2 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 2 0 0
-body 7 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
-body 8 0 0 -1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
-body 9 3 8 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 4 0 0
-constraint HINGE_CONSTRAINT_TYPE 0 1 1 0.1 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 -0.5 0 0 0.5 0 0
-constraint POINT2POINT_CONSTRAINT_TYPE 1 -1 0 0.5 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0
-constraint SLIDER_CONSTRAINT_TYPE 0 4 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0
+shape BOX_SHAPE_PROXYTYPE 0 =kinetta.die 0.04 1 2 1 0.5 0.5 0.5
+shape SPHERE_SHAPE_PROXYTYPE 1 =kinetta.ball 0.3 1 1 1 0.3
+shape CAPSULE_SHAPE_PROXYTYPE 2 = 0.2 1 1 1 0 0.2 0.3
+shape CYLINDER_SHAPE_PROXYTYPE 3 =kinetta.can 0.04 1 1 1 1 0.3 0.5 0.3
+shape CONE_SHAPE_PROXYTYPE -1 = 0.04 1 1 1 2 0.4 1
+shape CONVEX_HULL_SHAPE_PROXYTYPE 5 = 0.04 1 1 1 4 0 0 0 1 0 0 0 1 0 0 0 1
+shape MULTI_SPHERE_SHAPE_PROXYTYPE 6 = 0.04 1 1 1 2 0 -0.3 0 0.25 0 0.3 0 0.15
+shape STATIC_PLANE_PROXYTYPE 7 = 0 1 1 1 0 1 0 -1
+shape TRIANGLE_MESH_SHAPE_PROXYTYPE 8 = 0 1 1 1 4 -5 0 -5 5 0 -5 5 0 5 -5 0 5 2 0 1 2 0 2 3
+shape COMPOUND_SHAPE_PROXYTYPE 9 = 0 1 1 1 2 0 0 0.5 0 0 0 0 1 1 0.7 0 0 0 0 0.2474 0.9689
+body 0 0 2 1 1 0 0 0 0 1 1 -0.5 0.25 0.1 0 -0.2 0.31 0.02 0.05 0.01 0.02 1 0.05 0.2
+body 2 1 0.5 2 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 2 0 0
+body 3 7 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
+body 4 8 0 0 -1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
+body 5 9 3 8 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 4 0 0
+constraint HINGE_CONSTRAINT_TYPE 0 0 1 1 0.1 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 -0.5 0 0 0.5 0 0 1 3.4028235e+38 -1 1 0 0.9 0.3 1 1 2 0.5
+constraint POINT2POINT_CONSTRAINT_TYPE 1 1 -1 0 0.5 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 1e3 10
+constraint SLIDER_CONSTRAINT_TYPE 2 0 4 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0 1 3.4028235e+38 -1 0 1
+constraint CONETWIST_CONSTRAINT_TYPE 3 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 1 3.4028235e+38 -1 0.9 0.3 1 0.01
+constraint D6_CONSTRAINT_TYPE 4 1 4 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0 1 3.4028235e+38 -1 1 0
+constraint D6_SPRING_CONSTRAINT_TYPE 5 0 4 1 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0 1 3.4028235e+38 -1 1 0 1 30 0.5 0 1 30 0.5 0 1 30 0.5 0 1 30 0.5 0 1 30 0.5 0 1 30 0.5 0
+constraint D6_SPRING_2_CONSTRAINT_TYPE 6 4 1 1 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0 1 3.4028235e+38 -1 3 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0
+constraint FIXED_CONSTRAINT_TYPE 7 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 1 4 -1 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0
+constraint GEAR_CONSTRAINT_TYPE 8 0 4 0 1 0 0 0 0 0 1 0 1 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 1 3.4028235e+38 -1 2
 end
 DESCRIPTION
   cat >"$seeds/empty-world.txt" <<DESCRIPTION

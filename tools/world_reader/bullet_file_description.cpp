@@ -4,7 +4,9 @@
 #include <BulletWorldImporter/btBulletWorldImporter.h>
 #include <btBulletDynamicsCommon.h>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -24,6 +26,7 @@ public:
 
     btRigidBody* BodyMadeFrom(const void* record)
     {
+        if (record == nullptr) return nullptr;
         btCollisionObject** made = m_bodyMap.find(record);
         return made ? btRigidBody::upcast(*made) : nullptr;
     }
@@ -34,6 +37,29 @@ public:
     {
         btCollisionShape** made = m_shapeMap.find(record);
         return made ? *made : convertCollisionShape(record);
+    }
+
+    // The constraint made from one record, or null when Bullet made none.
+    // A body the importer did not make is the world, as Bullet's own loop
+    // has it; the world as body A becomes Bullet's fixed body, which the
+    // importer would otherwise dereference.
+    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA, void* rbB)
+    {
+        btRigidBody* a = BodyMadeFrom(rbA);
+        btRigidBody* b = BodyMadeFrom(rbB);
+        if (a == nullptr && b == nullptr) return nullptr;
+        if (a == nullptr) a = &getFixedBody();
+        const int before = m_allocatedConstraints.size();
+        const int version = file.getVersion();
+        if ((file.getFlags() & bParse::FD_DOUBLE_PRECISION) == 0) {
+            convertConstraintFloat(static_cast<btTypedConstraintFloatData*>(record), a, b, version);
+        } else if (version >= 282) {
+            convertConstraintDouble(static_cast<btTypedConstraintDoubleData*>(record), a, b, version);
+        } else {
+            convertConstraintBackwardsCompatible281(static_cast<btTypedConstraintData*>(record), a, b,
+                                                    version);
+        }
+        return m_allocatedConstraints.size() == before + 1 ? m_allocatedConstraints[before] : nullptr;
     }
 
     btVector3 m_gravity{0, -10, 0};
@@ -79,9 +105,12 @@ DescribedTransform Describe(const btTransform& t)
 // meshes, whose records hold arrays, go through the importer.
 class ShapeDescriber {
 public:
-    ShapeDescriber(DescribingImporter& importer, WorldDescription& description)
+    ShapeDescriber(DescribingImporter& importer, const bParse::btBulletFile& file,
+                   WorldDescription& description)
         : m_importer(importer), m_description(description)
-    {}
+    {
+        for (int i = 0; i < file.m_collisionShapes.size(); ++i) m_records.emplace(file.m_collisionShapes[i], i);
+    }
 
     // The record's index in the description, or -1 for a shape Kinetta
     // cannot simulate. Parts of a compound come before the compound.
@@ -91,6 +120,7 @@ public:
         if (auto known = m_indices.find(record); known != m_indices.end()) return known->second;
         DescribedShape d;
         bool supported = Fill(record, depth, &d);
+        if (auto found = m_records.find(record); found != m_records.end()) d.record = found->second;
         if (supported && record->m_name != nullptr) {
             d.name.assign(record->m_name, strnlen(record->m_name, kMaxShapeNameLength));
         }
@@ -275,6 +305,8 @@ private:
     DescribingImporter& m_importer;
     WorldDescription& m_description;
     std::unordered_map<const btCollisionShapeData*, int> m_indices;
+    // Each shape record's place in the file.
+    std::unordered_map<const void*, int> m_records;
 };
 
 // The fields the importer does not copy onto its bodies, from the raw record
@@ -318,8 +350,14 @@ void DescribeSixDofFramesAndLimits(SixDof& d6, DescribedConstraint* d)
     d6.getAngularUpperLimit(d->angularUpper);
 }
 
+// Describes the constraint Bullet built, whose type may differ from its
+// record's (a fixed record becomes a second-generation six-degree spring).
 bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
 {
+    d->enabled = c.isEnabled();
+    // A double-precision file's "never breaks" is beyond any float.
+    d->breakingImpulseThreshold = std::min(c.getBreakingImpulseThreshold(), std::numeric_limits<btScalar>::max());
+    d->solverIterations = c.getOverrideNumSolverIterations();
     switch (c.getConstraintType()) {
     case POINT2POINT_CONSTRAINT_TYPE: {
         const auto& p2p = static_cast<const btPoint2PointConstraint&>(c);
@@ -329,12 +367,20 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
         return true;
     }
     case HINGE_CONSTRAINT_TYPE: {
-        const auto& hinge = static_cast<const btHingeConstraint&>(c);
+        auto& hinge = static_cast<btHingeConstraint&>(c);
         d->type = DescribedConstraintType::Hinge;
         d->frameA = Describe(hinge.getAFrame());
         d->frameB = Describe(hinge.getBFrame());
         d->angularLower.setX(hinge.getLowerLimit());
         d->angularUpper.setX(hinge.getUpperLimit());
+        d->useReferenceFrameA = hinge.getUseReferenceFrameA();
+        d->angularOnly = hinge.getAngularOnly();
+        d->limitSoftness = hinge.getLimitSoftness();
+        d->limitBias = hinge.getLimitBiasFactor();
+        d->limitRelaxation = hinge.getLimitRelaxationFactor();
+        d->axes[3].motor = hinge.getEnableAngularMotor();
+        d->axes[3].targetVelocity = hinge.getMotorTargetVelocity();
+        d->axes[3].maxMotorForce = hinge.getMaxMotorImpulse();
         return true;
     }
     case CONETWIST_CONSTRAINT_TYPE: {
@@ -343,14 +389,29 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
         d->frameA = Describe(cone.getAFrame());
         d->frameB = Describe(cone.getBFrame());
         d->angularUpper.setValue(cone.getSwingSpan1(), cone.getSwingSpan2(), cone.getTwistSpan());
+        d->limitSoftness = cone.getLimitSoftness();
+        d->limitBias = cone.getBiasFactor();
+        d->limitRelaxation = cone.getRelaxationFactor();
+        d->damping = cone.getDamping();
         return true;
     }
     case D6_CONSTRAINT_TYPE:
     case D6_SPRING_CONSTRAINT_TYPE: {
-        const auto& d6 = static_cast<const btGeneric6DofConstraint&>(c);
-        d->type = c.getConstraintType() == D6_CONSTRAINT_TYPE ? DescribedConstraintType::Generic6Dof
-                                                               : DescribedConstraintType::Generic6DofSpring;
+        auto& d6 = static_cast<btGeneric6DofConstraint&>(c);
         DescribeSixDofFramesAndLimits(d6, d);
+        d->useReferenceFrameA = d6.getUseLinearReferenceFrameA();
+        d->useFrameOffset = d6.getUseFrameOffset();
+        d->type = DescribedConstraintType::Generic6Dof;
+        if (c.getConstraintType() == D6_SPRING_CONSTRAINT_TYPE) {
+            const auto& spring = static_cast<const btGeneric6DofSpringConstraint&>(c);
+            d->type = DescribedConstraintType::Generic6DofSpring;
+            for (int i = 0; i < 6; ++i) {
+                d->axes[i].spring = spring.isSpringEnabled(i);
+                d->axes[i].stiffness = spring.getStiffness(i);
+                d->axes[i].damping = spring.getDamping(i);
+                d->axes[i].equilibrium = spring.getEquilibriumPoint(i);
+            }
+        }
         return true;
     }
     case D6_SPRING_2_CONSTRAINT_TYPE:
@@ -360,6 +421,8 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
                       ? DescribedConstraintType::Fixed
                       : DescribedConstraintType::Generic6DofSpring2;
         DescribeSixDofFramesAndLimits(d6, d);
+        d->rotateOrder = d6.getRotationOrder();
+        for (int i = 0; i < 6; ++i) d->axes[i] = DescribeSpring2Axis(d6, i);
         return true;
     }
     case SLIDER_CONSTRAINT_TYPE: {
@@ -371,6 +434,16 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
         d->linearUpper.setX(slider.getUpperLinLimit());
         d->angularLower.setX(slider.getLowerAngLimit());
         d->angularUpper.setX(slider.getUpperAngLimit());
+        d->useReferenceFrameA = slider.getUseLinearReferenceFrameA();
+        d->useFrameOffset = slider.getUseFrameOffset();
+        return true;
+    }
+    case GEAR_CONSTRAINT_TYPE: {
+        const auto& gear = static_cast<const btGearConstraint&>(c);
+        d->type = DescribedConstraintType::Gear;
+        d->frameA.origin = gear.getAxisA();
+        d->frameB.origin = gear.getAxisB();
+        d->ratio = gear.getRatio();
         return true;
     }
     default:
@@ -385,59 +458,6 @@ struct ConstraintRecordHead {
     char* name;
     int objectType;
 };
-
-// Whether ShapeDescriber can describe the record (and every part of it).
-bool IsSupported(const btCollisionShapeData* record, int depth = 0)
-{
-    if (record == nullptr || depth > 32) return false;
-    switch (record->m_shapeType) {
-    case BOX_SHAPE_PROXYTYPE:
-    case CYLINDER_SHAPE_PROXYTYPE:
-    case SPHERE_SHAPE_PROXYTYPE:
-    case CAPSULE_SHAPE_PROXYTYPE:
-    case CONE_SHAPE_PROXYTYPE:
-    case STATIC_PLANE_PROXYTYPE:
-    case CONVEX_HULL_SHAPE_PROXYTYPE:
-    case MULTI_SPHERE_SHAPE_PROXYTYPE:
-    case TRIANGLE_MESH_SHAPE_PROXYTYPE:
-        return true;
-    case COMPOUND_SHAPE_PROXYTYPE: {
-        const auto* compound = reinterpret_cast<const btCompoundShapeData*>(record);
-        if (compound->m_numChildShapes > 0 && compound->m_childShapePtr == nullptr) return false;
-        for (int i = 0; i < compound->m_numChildShapes; ++i) {
-            if (!IsSupported(compound->m_childShapePtr[i].m_childShape, depth + 1)) return false;
-        }
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
-// Bullet's importer dereferences a constraint's body even when it could not
-// make that body (its shape unknown to it), and crashes on a sound file.
-// Such constraints go before it runs: the body is left out anyway.
-int DropConstraintsOnUnsupportedBodies(bParse::btBulletFile& file)
-{
-    std::unordered_set<const void*> unsupported;
-    for (int i = 0; i < file.m_rigidBodies.size(); ++i) {
-        const auto* object = reinterpret_cast<const btCollisionObjectFloatData*>(file.m_rigidBodies[i]);
-        if (!IsSupported(static_cast<const btCollisionShapeData*>(object->m_collisionShape))) {
-            unsupported.insert(file.m_rigidBodies[i]);
-        }
-    }
-    btAlignedObjectArray<bParse::bStructHandle*> kept;
-    for (int i = 0; i < file.m_constraints.size(); ++i) {
-        ConstraintRecordHead head;
-        std::memcpy(&head, file.m_constraints[i], sizeof head);
-        if (!unsupported.count(head.rbA) && !unsupported.count(head.rbB)) {
-            kept.push_back(file.m_constraints[i]);
-        }
-    }
-    int dropped = file.m_constraints.size() - kept.size();
-    file.m_constraints = kept;
-    return dropped;
-}
 
 }  // namespace
 
@@ -462,8 +482,10 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         return std::nullopt;
     }
     SkipNotes skipped;
-    int dropped = DropConstraintsOnUnsupportedBodies(file);
-    skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate", dropped);
+    // Constraints are made below, one record at a time, so that each is
+    // known by the record it came from.
+    btAlignedObjectArray<bParse::bStructHandle*> constraintRecords = file.m_constraints;
+    file.m_constraints.clear();
     DescribingImporter importer;
     if (!importer.convertAllObjects(&file)) {
         *error = "the file is damaged: Bullet could not read it";
@@ -478,8 +500,9 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
     skipped.Add("collision object that is not a rigid body",
                 "collision objects that are not rigid bodies", file.m_collisionObjects.size());
 
-    ShapeDescriber shapes(importer, description);
+    ShapeDescriber shapes(importer, file, description);
     std::unordered_set<const void*> bodyRecords;
+    std::unordered_set<const void*> describedBodyRecords;
     std::unordered_map<const btRigidBody*, int> bodyIndices;
     for (int i = 0; i < file.m_rigidBodies.size(); ++i) {
         const void* record = file.m_rigidBodies[i];
@@ -495,6 +518,7 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
             continue;
         }
         DescribedBody body;
+        body.record = i;
         body.shape = shape;
         body.mass = made->getMass();
         body.transform = Describe(made->getWorldTransform());
@@ -506,34 +530,34 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
             FillFromRecord(*static_cast<const btRigidBodyFloatData*>(record), &body);
         }
         bodyIndices[made] = static_cast<int>(description.bodies.size());
+        describedBodyRecords.insert(record);
         description.bodies.push_back(body);
     }
 
-    // The importer makes the constraints in the records' order, leaving out
-    // those it cannot read; pair them up by type.
-    int made = 0;
-    for (int i = 0; i < file.m_constraints.size(); ++i) {
-        const void* record = file.m_constraints[i];
+    for (int i = 0; i < constraintRecords.size(); ++i) {
+        void* record = constraintRecords[i];
         ConstraintRecordHead head;
         std::memcpy(&head, record, sizeof head);
+        // A body of the file that was left out must not turn into the world.
+        auto lost = [&](const void* body) {
+            return bodyRecords.count(body) && !describedBodyRecords.count(body);
+        };
+        const bool lostBody = lost(head.rbA) || lost(head.rbB);
         btTypedConstraint* constraint =
-            made < importer.getNumConstraints() ? importer.getConstraintByIndex(made) : nullptr;
-        if (constraint == nullptr || constraint->getConstraintType() != head.objectType) {
-            skipped.Add("constraint Kinetta cannot read", "constraints Kinetta cannot read");
+            lostBody ? nullptr : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB);
+        if (constraint == nullptr) {
+            skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
         }
-        ++made;
         auto indexOf = [&](const btRigidBody& body) {
             auto found = bodyIndices.find(&body);
             return found == bodyIndices.end() ? -1 : found->second;
         };
         DescribedConstraint d;
+        d.record = i;
         d.bodyA = indexOf(constraint->getRigidBodyA());
         d.bodyB = indexOf(constraint->getRigidBodyB());
-        // A body of the file that was left out must not turn into the world.
-        bool lostBody = (bodyRecords.count(head.rbA) && d.bodyA < 0) ||
-                        (bodyRecords.count(head.rbB) && d.bodyB < 0);
-        if (lostBody || (d.bodyA < 0 && d.bodyB < 0) || !FillConstraint(*constraint, &d)) {
+        if ((d.bodyA < 0 && d.bodyB < 0) || !FillConstraint(*constraint, &d)) {
             skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
         }
