@@ -2,6 +2,37 @@
 
 #include <utility>
 
+namespace {
+
+// Forgets the contacts of every pair that has a rigid body in it, in one pass:
+// cleaning body by body searched every pair for each body.
+class CleanRigidBodyPairs : public btOverlapCallback {
+public:
+    CleanRigidBodyPairs(btOverlappingPairCache& cache, btDispatcher* dispatcher)
+        : m_cache(cache), m_dispatcher(dispatcher)
+    {
+    }
+
+    bool processOverlap(btBroadphasePair& pair) override
+    {
+        if (IsRigidBody(pair.m_pProxy0) || IsRigidBody(pair.m_pProxy1))
+            m_cache.cleanOverlappingPair(pair, m_dispatcher);
+        return false;  // the pair stays
+    }
+
+private:
+    static bool IsRigidBody(const btBroadphaseProxy* proxy)
+    {
+        return btRigidBody::upcast(static_cast<const btCollisionObject*>(proxy->m_clientObject)) !=
+               nullptr;
+    }
+
+    btOverlappingPairCache& m_cache;
+    btDispatcher* m_dispatcher;
+};
+
+}  // namespace
+
 CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
                                std::unique_ptr<btBroadphaseInterface> broadphase,
                                std::unique_ptr<btCollisionConfiguration> configuration,
@@ -17,9 +48,7 @@ CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
 
 CDynamicsWorld::~CDynamicsWorld()
 {
-    for (int i = getNumCollisionObjects() - 1; i >= 0; --i) {
-        removeCollisionObject(getCollisionObjectArray()[i]);
-    }
+    RemoveCollisionObjects([](const btCollisionObject&) { return true; });
     m_solver.reset();
     m_broadphase.reset();
     m_dispatcher.reset();
@@ -49,15 +78,14 @@ void CDynamicsWorld::ResetBodies()
             body->activate();
             body->setDeactivationTime(0);
         }
-        if (broadphase->getOverlappingPairCache() != nullptr &&
-            body->getBroadphaseHandle() != nullptr) {
-            broadphase->getOverlappingPairCache()->cleanProxyFromPairs(body->getBroadphaseHandle(),
-                                                                       dispatcher);
-        }
         if (!body->isStaticObject()) {
             body->setLinearVelocity(btVector3(0, 0, 0));
             body->setAngularVelocity(btVector3(0, 0, 0));
         }
+    }
+    if (btOverlappingPairCache* cache = broadphase->getOverlappingPairCache()) {
+        CleanRigidBodyPairs clean(*cache, dispatcher);
+        cache->processAllOverlappingPairs(&clean, dispatcher);
     }
     broadphase->resetPool(dispatcher);
     getConstraintSolver()->reset();

@@ -4,7 +4,9 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 // Owns the components that the base world only borrows. Bodies are not owned:
 // whoever adds a body removes and deletes it (see physics/rigid_body.h).
@@ -24,6 +26,15 @@ public:
     // Puts every rigid body back at the start transform of its motion state,
     // at rest and awake, and forgets all cached contacts.
     void ResetBodies();
+
+    // Takes every collision object for which leaving() holds out of the
+    // world at once and returns them, in world order, for the caller to
+    // delete. The others keep their order, their pairs and their contacts.
+    // Bullet's own removal searches every pair and every body for each
+    // object it removes; this costs one pass over them, whatever the count.
+    // The objects must have no constraints left in the world (checked).
+    std::vector<btCollisionObject*> RemoveCollisionObjects(
+        const std::function<bool(const btCollisionObject&)>& leaving);
 
 private:
     // Declaration order is construction order; the destructor deletes them in

@@ -1,6 +1,7 @@
 #include "physics/rigid_body.h"
 
 #include "common/kinetta_assert.h"
+#include "physics/dynamics_world.h"
 
 btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector3& position,
                              const btQuaternion& orientation, float ccdMotionThreshold,
@@ -29,19 +30,32 @@ btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector
                            ccdSweptSphereRadius);
 }
 
-void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object)
+void DeleteCollisionObject(btCollisionObject* object)
 {
-    btRigidBody* body = btRigidBody::upcast(object);
-    if (body != nullptr) {
+    KINETTA_ASSERT(object->getBroadphaseHandle() == nullptr,
+                   "remove an object from its world before deleting it");
+    if (btRigidBody* body = btRigidBody::upcast(object)) {
         delete body->getMotionState();
         body->setMotionState(nullptr);
     }
-    world.removeCollisionObject(object);
     delete object;
+}
+
+void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object)
+{
+    world.removeCollisionObject(object);
+    DeleteCollisionObject(object);
 }
 
 void DestroyAllCollisionObjects(btCollisionWorld& world)
 {
+    if (auto* ours = dynamic_cast<CDynamicsWorld*>(&world)) {
+        const std::vector<btCollisionObject*> removed =
+            ours->RemoveCollisionObjects([](const btCollisionObject&) { return true; });
+        for (auto object = removed.rbegin(); object != removed.rend(); ++object)
+            DeleteCollisionObject(*object);
+        return;
+    }
     for (int i = world.getNumCollisionObjects() - 1; i >= 0; --i) {
         DestroyCollisionObject(world, world.getCollisionObjectArray()[i]);
     }

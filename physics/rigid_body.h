@@ -20,6 +20,11 @@ btRigidBody* CreateRigidBody(btCollisionShape* shape, float mass, const btVector
 // it is a rigid body.
 void DestroyCollisionObject(btCollisionWorld& world, btCollisionObject* object);
 
-// Destroys every collision object, from the last to the first, leaving the
-// world empty. Shapes are not touched.
+// Deletes an object that is in no world, with its motion state if it is a
+// rigid body.
+void DeleteCollisionObject(btCollisionObject* object);
+
+// Destroys every collision object, leaving the world empty. Shapes are not
+// touched. Our own world removes them all in one pass and then deletes them
+// from the last to the first.
 void DestroyAllCollisionObjects(btCollisionWorld& world);

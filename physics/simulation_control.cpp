@@ -25,10 +25,8 @@ void ResetSimulation(CDynamicsWorld& world)
     world.getBroadphase()->resetPool(world.getDispatcher());
     world.getConstraintSolver()->reset();
 
-    for (int i = world.getNumCollisionObjects() - 1; i >= 0; --i) {
-        btCollisionObject* object = world.getCollisionObjectArray()[i];
-        if (WasThrown(*object)) {
-            DestroyCollisionObject(world, object);
-        }
-    }
+    const std::vector<btCollisionObject*> thrown =
+        world.RemoveCollisionObjects([](const btCollisionObject& object) { return WasThrown(object); });
+    for (auto object = thrown.rbegin(); object != thrown.rend(); ++object)
+        DeleteCollisionObject(*object);
 }

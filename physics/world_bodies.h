@@ -5,6 +5,7 @@
 // and deleted and the world is left empty. The bodies of an opened world
 // stay owned by their LoadedWorld, which this object keeps until then.
 
+#include "physics/dynamics_world.h"
 #include "physics/loaded_world.h"
 
 #include <btBulletDynamicsCommon.h>
@@ -14,13 +15,14 @@
 class WorldBodies {
 public:
     // The world must outlive this object.
-    explicit WorldBodies(btDiscreteDynamicsWorld& world) : m_world(world) {}
+    explicit WorldBodies(CDynamicsWorld& world) : m_world(world) {}
     ~WorldBodies() { Clear(); }
     WorldBodies(const WorldBodies&) = delete;
     WorldBodies& operator=(const WorldBodies&) = delete;
 
-    // Removes the opened world's constraints and bodies and lets it go, then
-    // removes and deletes every other body, from the last to the first.
+    // Removes the opened world's constraints, then every body at once; deletes
+    // the bodies that are not the opened world's, from the last to the first,
+    // then lets the opened world go.
     void Clear();
 
     // Puts an opened world's bodies and constraints into the empty world,
@@ -31,6 +33,6 @@ public:
     const LoadedWorld* Opened() const { return m_opened.get(); }
 
 private:
-    btDiscreteDynamicsWorld& m_world;
+    CDynamicsWorld& m_world;
     std::unique_ptr<LoadedWorld> m_opened;
 };
