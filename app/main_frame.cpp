@@ -3,6 +3,7 @@
 #include "app/about_dlg.h"
 #include "app/app_module.h"
 #include "app/frame_images.h"
+#include "app/first_frame_size.h"
 #include "app/frame_resources.h"
 #include "app/sstate/qt_window_layout.h"
 
@@ -11,6 +12,7 @@
 #include <QtGui/QCloseEvent>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
+#include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLayout>
 #include <QtWidgets/QMenu>
@@ -53,7 +55,13 @@ CMainFrame::CMainFrame()
 {
     setWindowTitle(FrameTitle());
     setWindowIcon(ProgramIcon());
-    resize(1024, 768);
+    // A saved layout, restored once the frame is shown, overrides this.
+    const QScreen* screen = this->screen();
+    const FirstFrameGeometry first = screen ? FirstFrameFor(screen->availableGeometry())
+                                            : FirstFrameGeometry{kPreferredFrameSize, {}};
+    resize(first.size);
+    if (first.position)
+        move(*first.position);
 }
 
 CMainFrame::~CMainFrame()

@@ -1,5 +1,6 @@
 # Sourced by the end-to-end tests: a private X server with a window manager.
 # Sets DISPLAY and registers cleanup. Needs Xvfb, openbox and xdotool.
+# KINETTA_X_SCREEN sets the screen (WIDTHxHEIGHTxDEPTH), 1280x1024x24 unless told.
 # Forgets any Wayland display: Kinetta would prefer it to the private X server.
 
 start_x_session() {
@@ -8,7 +9,7 @@ start_x_session() {
     # Xvfb picks a free display itself and names it once it listens: two
     # sessions starting at once never share a server.
     number_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${KINETTA_X_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 100); do
         number=$(cat "$number_file")
