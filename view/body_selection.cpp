@@ -10,6 +10,10 @@ void BodySelection::Select(btRigidBody* body)
 
 void BodySelection::Forget(const btCollisionObject* object)
 {
-    if (object != nullptr && object == m_body)
+    if (object == nullptr)
+        return;
+    if (m_onForget)
+        m_onForget(*object);
+    if (object == m_body)
         Clear();
 }

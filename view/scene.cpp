@@ -9,6 +9,7 @@
 #include "physics/body_thrower.h"
 #include "physics/scene_content.h"
 #include "physics/simulation_control.h"
+#include "view/body_edits.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -55,7 +56,13 @@ void EditSurface(glw::Model& model, std::size_t index, Edit edit)
 
 }  // namespace
 
-Scene::Scene() = default;
+Scene::Scene()
+{
+    m_selection.OnForget([this](const btCollisionObject& object) {
+        if (m_drag.Body() == &object)
+            Release();
+    });
+}
 
 Scene::~Scene()
 {
@@ -185,6 +192,7 @@ void Scene::Init(glw::GlProcLookup lookup)
 
 void Scene::Destroy()
 {
+    Release();
     m_history.Clear();
     m_selection.Clear();
     m_content.reset();
@@ -291,6 +299,7 @@ models::DiceModel* Scene::DieModel() const
 
 void Scene::ResetSimulation()
 {
+    Release();
     m_history.Clear();
     if (!m_content)
         return;
@@ -298,6 +307,36 @@ void Scene::ResetSimulation()
     if (const btRigidBody* selected = m_selection.Body(); selected && WasThrown(*selected))
         m_selection.Clear();
     ::ResetSimulation(*m_content->world);
+}
+
+bool Scene::PressAt(const PickRay& ray, SimulationState state)
+{
+    Release();
+    if (!m_content)
+        return false;
+    const std::optional<PickHit> hit = PickBody(*m_content->world, ray);
+    m_selection.Select(hit ? hit->body : nullptr);
+    return hit && m_drag.Begin(*m_content->world, *hit, state);
+}
+
+void Scene::DragTo(const PickRay& ray)
+{
+    m_drag.MoveTo(ray);
+}
+
+void Scene::Release()
+{
+    if (!m_drag.Active())
+        return;
+    btRigidBody& body = *m_drag.Body();
+    const bool carried = m_drag.Carries();
+    const btTransform before = m_drag.TransformAtBegin();
+    const SimulationState state = m_drag.State();
+    m_drag.End();
+    const btTransform after = body.getCenterOfMassTransform();
+    // A press that did not move the body is no edit.
+    if (carried && !(after == before))
+        m_history.Push(MakeMoveEdit(*m_content->world, body, before, after, state));
 }
 
 int Scene::AddRestingBodies(int count)
@@ -325,6 +364,7 @@ void Scene::NewWorld()
 {
     if (!m_content)
         return;
+    Release();
     m_history.Clear();
     Content& c = *m_content;
     m_selection.Clear();
@@ -347,6 +387,7 @@ void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
         const BodyKind kind = KindFromShapeName(opened->ShapeNameAt(i));
         SetBodyKind(body, ShapeFor(kind) == body.getCollisionShape() ? kind : BodyKind::Other);
     }
+    Release();
     m_history.Clear();
     Content& c = *m_content;
     m_selection.Clear();
@@ -378,10 +419,15 @@ WorldFileResult Scene::SaveWorld(const std::string& path)
         names[ShapeFor(kind)] = std::string(ShapeNameOf(kind));
     }
     const LoadedWorld* opened = m_content->bodies->Opened();
-    return SaveWorldFile(*m_content->world, path, [&names, opened](const btCollisionShape& shape) {
-        const auto found = names.find(&shape);
-        if (found != names.end())
-            return found->second;
-        return opened ? opened->NameOf(shape) : std::string();
-    });
+    // The mouse's spring is no part of the world a user saves.
+    m_drag.DetachSpring();
+    WorldFileResult result =
+        SaveWorldFile(*m_content->world, path, [&names, opened](const btCollisionShape& shape) {
+            const auto found = names.find(&shape);
+            if (found != names.end())
+                return found->second;
+            return opened ? opened->NameOf(shape) : std::string();
+        });
+    m_drag.AttachSpring();
+    return result;
 }

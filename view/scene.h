@@ -14,10 +14,12 @@
 #include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/world_bodies.h"
+#include "view/body_drag.h"
 #include "view/body_selection.h"
 #include "view/edit_history.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
+#include "view/picking.h"
 #include "worlds/world_file.h"
 #include "worlds/world_file_result.h"
 
@@ -90,6 +92,17 @@ public:
     BodySelection& Selection() { return m_selection; }
     const BodySelection& Selection() const { return m_selection; }
 
+    // The mouse. A press selects the nearest drawn body on the ray, or clears
+    // the selection on a miss, and holds the body unless it cannot move:
+    // true when a hold began. The hold follows the cursor's rays until it is
+    // let go; Stop, New, Open and Destroy let go first, and so does the
+    // selection forgetting the held body. A carried body's move (Paused or
+    // Stopped) becomes one edit in the history.
+    bool PressAt(const PickRay& ray, SimulationState state);
+    void DragTo(const PickRay& ray);
+    void Release();
+    const BodyDrag& Drag() const { return m_drag; }
+
     // Stop: every body back where it started, thrown bodies gone.
     void ResetSimulation();
     // Balls and dice at rest around the tower, for measuring a busy scene.
@@ -152,4 +165,6 @@ private:
     // Its edits name the content's bodies: cleared before the content goes.
     EditHistory m_history;
     BodySelection m_selection;
+    // Holds a body of the content: let go before the content changes.
+    BodyDrag m_drag;
 };

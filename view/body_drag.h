@@ -1,0 +1,68 @@
+#pragma once
+// Holding a body with the mouse. While the simulation runs, the grabbed point
+// hangs on a spring (a point-to-point constraint whose impulse is clamped,
+// so that no body, however heavy, is flung off at any speed) and the world
+// moves it. While it is paused or stopped the body is carried: it follows
+// the cursor at rest and nothing else moves; while stopped the move also
+// becomes where the body starts, which Stop then restores.
+//
+// The held point keeps its depth from the eye: each cursor ray takes it to
+// where that ray is at that depth.
+
+#include "physics/simulation_control.h"
+#include "view/picking.h"
+
+#include <btBulletDynamicsCommon.h>
+
+#include <memory>
+
+class BodyDrag {
+public:
+    // Impulse cap of the spring, per fixed step.
+    static constexpr float kImpulseClamp = 30.0f;
+
+    BodyDrag() = default;
+    // End() must have run (checked): the world may be gone by now.
+    ~BodyDrag();
+    BodyDrag(const BodyDrag&) = delete;
+    BodyDrag& operator=(const BodyDrag&) = delete;
+
+    // Starts holding the hit body at the hit point; false, holding nothing,
+    // for a body that cannot move (static or kinematic). Ends any earlier hold.
+    // The world must outlive the hold.
+    bool Begin(btDiscreteDynamicsWorld& world, const PickHit& hit, SimulationState state);
+    // Takes the held point to where the ray is at its depth.
+    void MoveTo(const PickRay& ray);
+    // Lets go. A body on the spring keeps the velocity it has (a fling); a
+    // carried body wakes, with the bodies it left or reached. Safe when idle.
+    void End();
+
+    bool Active() const { return m_body != nullptr; }
+    // The simulation state the hold began in.
+    SimulationState State() const { return m_state; }
+    btRigidBody* Body() const { return m_body; }
+    // A carried body's centre-of-mass transform when the hold began; the
+    // spring moves a body through the simulation, which has no "before".
+    bool Carries() const { return m_body != nullptr && !m_spring; }
+    const btTransform& TransformAtBegin() const { return m_begin; }
+
+    // Takes the spring out of the world and back, for whatever must see the
+    // world without it (saving). Nothing while no spring holds a body.
+    void DetachSpring();
+    void AttachSpring();
+
+private:
+    void Carry(const btTransform& transform);
+    void WakeAround(const btVector3& low, const btVector3& high);
+
+    btDiscreteDynamicsWorld* m_world = nullptr;
+    btRigidBody* m_body = nullptr;
+    std::unique_ptr<btPoint2PointConstraint> m_spring;
+    bool m_springAttached = false;
+    SimulationState m_state = SimulationState::Stopped;
+    btVector3 m_localPoint{0, 0, 0};  // the held point, in the body's frame
+    float m_depth = 0.0f;
+    btTransform m_begin = btTransform::getIdentity();
+    btVector3 m_beginLow{0, 0, 0}, m_beginHigh{0, 0, 0};  // its box when the hold began
+    int m_activationBefore = ACTIVE_TAG;
+};
