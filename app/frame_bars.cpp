@@ -154,6 +154,11 @@ void CFrameBars::CreateStatusBar(QMainWindow& frame)
     m_statusText = new CStatusPane(ReadyText(), m_statusBar);
     m_statusText->setObjectName(QStringLiteral("statusText"));
     m_statusBar->addWidget(m_statusText, 1);
+    m_selectionText = new CStatusPane(QString(), m_statusBar);
+    m_selectionText->setObjectName(QStringLiteral("selectionText"));
+    m_selectionText->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    m_selectionText->hide();
+    m_statusBar->addPermanentWidget(m_selectionText);
     frame.setStatusBar(m_statusBar);
 }
 
@@ -170,6 +175,19 @@ void CFrameBars::CreateAccelerators(QMainWindow& frame)
 QString CFrameBars::StatusText() const
 {
     return m_statusText->Text();
+}
+
+void CFrameBars::ShowSelection(const QString& text)
+{
+    m_selectionText->SetText(text);
+    // Room for the whole text: the prompt pane gives way, never this one.
+    m_selectionText->setMinimumWidth(m_selectionText->sizeHint().width());
+    m_selectionText->setVisible(!text.isEmpty());
+}
+
+QString CFrameBars::SelectionText() const
+{
+    return m_selectionText->Text();
 }
 
 QList<QMenu*> CFrameBars::Menus() const

@@ -37,6 +37,10 @@ public:
     QToolBar* ToolBand() const { return m_toolBand; }
     QStatusBar* StatusBar() const { return m_statusBar; }
     QString StatusText() const;
+    // The pane beside the prompt that names the selected body; an empty text
+    // hides it.
+    void ShowSelection(const QString& text);
+    QString SelectionText() const;
 
     // The top-level menus, File to Help.
     QList<QMenu*> Menus() const;
@@ -75,5 +79,6 @@ private:
     QToolButton* m_toolChevron = nullptr;
     QStatusBar* m_statusBar = nullptr;
     CStatusPane* m_statusText = nullptr;
+    CStatusPane* m_selectionText = nullptr;
     QList<QAction*> m_accelerators;
 };

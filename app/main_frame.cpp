@@ -6,6 +6,7 @@
 #include "app/first_frame_size.h"
 #include "app/frame_resources.h"
 #include "app/sstate/qt_window_layout.h"
+#include "view/body_description.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtGui/QAction>
@@ -244,6 +245,23 @@ void CMainFrame::LayoutNow()
         frameLayout->activate();
 }
 
+void CMainFrame::ShowSelection()
+{
+    const BodySelection& selection = m_view.Selection();
+    const btRigidBody* body = selection.Body();
+    // The number needs a walk through the world: only when the body, or
+    // the bodies before it, may have changed.
+    if (selection.Revision() != m_shownSelection || m_view.BodyCount() != m_shownBodyCount) {
+        m_shownSelection = selection.Revision();
+        m_shownBodyCount = m_view.BodyCount();
+        m_selectedNumber =
+            body && m_view.World() ? BodyNumber(*m_view.World(), *body) : 0;
+    }
+    m_bars->ShowSelection(
+        body ? QString::fromStdString(DescribeBody(*body, m_selectedNumber, m_view.Dragging()))
+             : QString());
+}
+
 void CMainFrame::OnFileNew(CommandId)
 {
     m_world->New();
@@ -304,6 +322,7 @@ void CMainFrame::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_tickTimer.timerId()) {
         m_view.OnTick();
+        ShowSelection();
         return;
     }
     QMainWindow::timerEvent(event);

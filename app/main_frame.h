@@ -55,6 +55,7 @@ private:
     void OnMenuOpening(QMenu& menu);
     void ShowBarChecks();
     void LayoutNow();
+    void ShowSelection();
 
     // Command handlers, by the command table in main_frame.cpp.
     void OnFileNew(CommandId id);
@@ -84,5 +85,9 @@ private:
     // The saved layout: restored once just after creation, saved on close.
     sstate::CWindowStateMgr m_layoutState;
     QBasicTimer m_tickTimer;
+    // The selection the status pane last named, and that body's number.
+    std::uint64_t m_shownSelection = 0;
+    int m_shownBodyCount = 0;
+    int m_selectedNumber = 0;
     bool m_destroyed = false;
 };

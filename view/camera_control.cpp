@@ -70,3 +70,17 @@ void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& lig
     if (keys.IsDown(ViewKey::N))
         l[2] += kLightStep;
 }
+
+void WalkCamera(CameraState& camera, float steps)
+{
+    const float yaw = camera.yaw * kDegreesToRadians;
+    btVector3& p = camera.camPos;
+    p.setX(p.x() + steps * kWalkStep * std::sin(-yaw));
+    p.setZ(p.z() + steps * kWalkStep * std::cos(yaw));
+}
+
+void TurnCamera(CameraState& camera, float right, float down)
+{
+    camera.yaw += right / kPixelsPerTurnStep * kTurnStep;
+    camera.pitch += down / kPixelsPerTurnStep * kTurnStep;
+}

@@ -21,3 +21,12 @@ void LoadCameraTransform(const CameraState& camera);
 // Keys are tested in a fixed order and act at once, so later keys see the
 // effect of earlier ones. W and S walk in the horizontal plane whatever the pitch.
 void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& movableLight);
+
+// The mouse's camera moves, beside the keys. Walks along the view's
+// horizontal direction as W (positive steps) and S (negative) do, one key
+// step per step.
+void WalkCamera(CameraState& camera, float steps);
+// Turns as the arrow keys do, a key step per kPixelsPerTurnStep pixels:
+// moving right turns right (Right), moving down looks down (Down).
+inline constexpr float kPixelsPerTurnStep = 4.0f;
+void TurnCamera(CameraState& camera, float right, float down);

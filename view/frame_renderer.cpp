@@ -5,6 +5,10 @@
 namespace {
 
 const GLfloat kCylinderColour[3] = {0.0f, 0.6f, 1.0f};
+// Magenta is in none of the scene's surfaces: it shows on the yellow balls,
+// the white dice, the blue cans, the grey checker and the black sky alike.
+const GLfloat kSelectionColour[3] = {1.0f, 0.0f, 1.0f};
+constexpr float kSelectionAir = 0.05f;  // between a body and its outline
 
 }  // namespace
 
@@ -45,6 +49,8 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
             if (flushEvery > 0 && (i + 1) % flushEvery == 0)
                 glFlush();
         }
+        if (const btRigidBody* selected = scene.Selection().Body())
+            DrawSelectionOutline(*selected);
     }
     m_state.Commit();
     glFlush();
@@ -142,6 +148,58 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
                 DrawWithShapeDrawer(scene, m, *shape, index);
             return;
     }
+}
+
+void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
+{
+    if (body.getMotionState() == nullptr || body.getCollisionShape() == nullptr)
+        return;
+    btTransform transform;
+    body.getMotionState()->getWorldTransform(transform);
+    btScalar m[16];
+    transform.getOpenGLMatrix(m);
+    btVector3 low, high;
+    body.getCollisionShape()->getAabb(btTransform::getIdentity(), low, high);
+    const btVector3 air(kSelectionAir, kSelectionAir, kSelectionAir);
+    low -= air;
+    high += air;
+
+    for (int unit : {1, 0}) {
+        m_state.ActiveTexture(unit);
+        m_state.Disable(GL_TEXTURE_2D);
+        m_state.Disable(GL_TEXTURE_GEN_S);
+        m_state.Disable(GL_TEXTURE_GEN_T);
+    }
+    m_state.Disable(GL_LIGHTING);
+    m_state.Colour(kSelectionColour);
+    m_state.Commit();
+    // Over everything: a body inside the tower shows where it is.
+    glDisable(GL_DEPTH_TEST);
+    glLineWidth(2.0f);
+    glPushMatrix();
+    glMultMatrixf(m);
+    glBegin(GL_LINES);
+    // The twelve edges of the box: for each axis, the four edges along it.
+    const btVector3 corner[2] = {low, high};
+    for (int axis = 0; axis < 3; ++axis) {
+        const int u = (axis + 1) % 3, v = (axis + 2) % 3;
+        for (int k = 0; k < 4; ++k) {
+            btVector3 a;
+            a[u] = corner[k & 1][u];
+            a[v] = corner[k >> 1][v];
+            a[axis] = low[axis];
+            btVector3 b = a;
+            b[axis] = high[axis];
+            glVertex3f(a.x(), a.y(), a.z());
+            glVertex3f(b.x(), b.y(), b.z());
+        }
+    }
+    glEnd();
+    glPopMatrix();
+    glLineWidth(1.0f);
+    glEnable(GL_DEPTH_TEST);
+    m_state.Enable(GL_LIGHTING);
+    m_state.ActiveTexture(1);
 }
 
 void FrameRenderer::DrawWithShapeDrawer(const Scene& scene, const btScalar* m,

@@ -2,8 +2,9 @@
 // Draws one frame of a scene in the current OpenGL context: the camera, the
 // lights with their markers, then every body of the world, in the world's
 // order, by the drawing path its kind selects; a body of no kind of the
-// scene's own goes to the shape drawer. Plain C++: it runs in the
-// view's window and in off-screen contexts alike.
+// scene's own goes to the shape drawer. The selected body, if any, gets an
+// outline over everything. Plain C++: it runs in the view's window and in
+// off-screen contexts alike.
 
 #include "glw/gl_state.h"
 #include "view/camera_control.h"
@@ -37,6 +38,7 @@ public:
 private:
     void DrawLights(const Scene& scene);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
+    void DrawSelectionOutline(const btRigidBody& body);
     void DrawWithShapeDrawer(const Scene& scene, const btScalar* m, const btCollisionShape& shape,
                              int index);
 

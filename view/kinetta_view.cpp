@@ -10,6 +10,11 @@ glw::GlProc CurrentContextProc(const char* name)
     return QOpenGLContext::currentContext()->getProcAddress(name);
 }
 
+// A notch of a common wheel, in the eighths of a degree Qt counts.
+constexpr int kWheelNotch = 120;
+// Key steps walked per notch: a notch moves about as far as a short tap of W.
+constexpr float kStepsPerNotch = 4.0f;
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -44,8 +49,97 @@ void CKinettaView::Render()
     ++m_stats.frames;
 }
 
+std::optional<PickRay> CKinettaView::RayAt(QPointF point) const
+{
+    ViewProjection projection;
+    const ProjectionRecord& record = Projection();
+    projection.fovY = record.fovY;
+    projection.zNear = record.zNear;
+    projection.zFar = record.zFar;
+    const qreal ratio = devicePixelRatio();
+    projection.width = ViewportWidth();
+    projection.height = ViewportHeight();
+    return RayThroughPixel(m_camera, projection, static_cast<float>(point.x() * ratio),
+                           static_cast<float>(point.y() * ratio));
+}
+
+void CKinettaView::LetGo()
+{
+    m_leftHeld = false;
+    m_turnFrom.reset();
+    m_scene.Release();
+}
+
+void CKinettaView::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        m_leftHeld = true;
+        m_cursor = event->position();
+        if (const auto ray = RayAt(m_cursor))
+            m_scene.PressAt(*ray, m_simulationState);
+    } else if (event->button() == Qt::RightButton) {
+        m_turnFrom = event->position();
+    }
+}
+
+void CKinettaView::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    // A release that never came (the mouse was taken away) lets go now.
+    if (m_leftHeld && !(event->buttons() & Qt::LeftButton))
+        LetGo();
+    if (m_turnFrom && !(event->buttons() & Qt::RightButton))
+        m_turnFrom.reset();
+    if (m_leftHeld) {
+        m_cursor = event->position();
+        if (const auto ray = RayAt(m_cursor))
+            m_scene.DragTo(*ray);
+    }
+    if (m_turnFrom) {
+        const QPointF moved = event->position() - *m_turnFrom;
+        TurnCamera(m_camera, static_cast<float>(moved.x()), static_cast<float>(moved.y()));
+        m_turnFrom = event->position();
+    }
+}
+
+void CKinettaView::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton) {
+        m_leftHeld = false;
+        m_scene.Release();
+    } else if (event->button() == Qt::RightButton) {
+        m_turnFrom.reset();
+    }
+}
+
+void CKinettaView::wheelEvent(QWheelEvent* event)
+{
+    event->accept();
+    // Fine-grained wheels and touchpads send parts of a notch.
+    m_wheelEighths += event->angleDelta().y();
+    const int notches = m_wheelEighths / kWheelNotch;
+    m_wheelEighths -= notches * kWheelNotch;
+    if (notches != 0)
+        WalkCamera(m_camera, notches * kStepsPerNotch);
+}
+
+void CKinettaView::focusOutEvent(QFocusEvent* event)
+{
+    LetGo();
+    COGLWindowImpl::focusOutEvent(event);
+}
+
+void CKinettaView::hideEvent(QHideEvent* event)
+{
+    LetGo();
+    COGLWindowImpl::hideEvent(event);
+}
+
 void CKinettaView::ResetSimulation()
 {
+    LetGo();
     m_scene.ResetSimulation();
 }
 
@@ -56,6 +150,7 @@ int CKinettaView::AddRestingBodies(int count)
 
 WorldFileResult CKinettaView::OpenWorld(const std::string& path)
 {
+    LetGo();
     return m_scene.OpenWorld(path);
 }
 
@@ -66,13 +161,25 @@ WorldFileResult CKinettaView::SaveWorld(const std::string& path)
 
 void CKinettaView::NewWorld()
 {
+    LetGo();
     m_scene.NewWorld();
 }
 
 bool CKinettaView::OnTick()
 {
     ++m_stats.ticks;
+    // A hold belongs to the state it began in: Start or Pause lets go.
+    if (m_scene.Drag().Active() && m_scene.Drag().State() != m_simulationState)
+        LetGo();
+    const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower);
+    // Walking or turning with a body held carries it along.
+    if (m_leftHeld && m_scene.Drag().Active() &&
+        (m_camera.camPos != cameraBefore.camPos || m_camera.yaw != cameraBefore.yaw ||
+         m_camera.pitch != cameraBefore.pitch)) {
+        if (const auto ray = RayAt(m_cursor))
+            m_scene.DragTo(*ray);
+    }
     if (outcome.stepped) {
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
         ++m_stats.steps;

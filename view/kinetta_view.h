@@ -13,6 +13,11 @@
 #include "view/scene_tick.h"
 #include "view/view_stats.h"
 
+#include <QtGui/QFocusEvent>
+#include <QtGui/QMouseEvent>
+#include <QtGui/QWheelEvent>
+
+#include <optional>
 #include <string>
 
 class CKinettaView : public COGLWindowImpl<CKinettaView> {
@@ -41,10 +46,30 @@ public:
     int AddRestingBodies(int count);
 
     int BodyCount() const { return m_scene.BodyCount(); }
+    const BodySelection& Selection() const { return m_scene.Selection(); }
+    const CDynamicsWorld* World() const { return m_scene.World(); }
+    bool Dragging() const { return m_scene.Drag().Active(); }
+    const CameraState& Camera() const { return m_camera; }
+    // The ray through a point of the window, in its own (logical) pixels,
+    // with the projection the last frame was drawn with.
+    std::optional<PickRay> RayAt(QPointF point) const;
+    // Lets go of the held body and ends a turn, as losing the mouse does.
+    void LetGo();
     const ViewStats& Stats() const { return m_stats; }
 
     // Read and written by the frame's Simulation commands.
     SimulationState m_simulationState = SimulationState::Running;
+
+protected:
+    // The left button picks and holds, the right one turns the view, the
+    // wheel walks. Qt sends the moves and the release of a press to the
+    // window pressed, wherever the pointer goes: that is the capture.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     const KeyState& m_keys;
@@ -53,4 +78,8 @@ private:
     FrameRenderer m_renderer;
     BodyThrower m_thrower;
     ViewStats m_stats;
+    bool m_leftHeld = false;
+    QPointF m_cursor;  // where the left button last was, while held
+    std::optional<QPointF> m_turnFrom;  // while the right button turns the view
+    int m_wheelEighths = 0;  // a wheel's turn not yet a whole notch
 };

@@ -127,6 +127,10 @@ public:
 
     bool SceneBuilt() const { return m_sceneBuilt; }
     const ProjectionRecord& Projection() const { return m_projection; }
+    // The viewport the last frame was drawn with, in device pixels; 0 x 0
+    // before the first.
+    int ViewportWidth() const { return m_viewportWidth; }
+    int ViewportHeight() const { return m_viewportHeight; }
 
 protected:
     void exposeEvent(QExposeEvent*) override { Paint(); }
@@ -164,6 +168,8 @@ protected:
         gluPerspective(m_projection.fovY, *aspect, m_projection.zNear, m_projection.zFar);
         glViewport(0, 0, width, height);
         glMatrixMode(GL_MODELVIEW);
+        m_viewportWidth = width;
+        m_viewportHeight = height;
         m_projection.projectionDirty = 0;
     }
 
@@ -183,6 +189,8 @@ private:
 
     std::unique_ptr<QOpenGLContext> m_context;
     ProjectionRecord m_projection;
+    int m_viewportWidth = 0;
+    int m_viewportHeight = 0;
     bool m_sceneBuilt = false;
     bool m_exposedSinceShown = false;
 };

@@ -101,3 +101,33 @@ TEST(Projection, AspectRatioOfAWindowWithNoHeightIsUndefined)
     EXPECT_FALSE(AspectRatio(640, 0).has_value());
     EXPECT_FALSE(AspectRatio(640, -3).has_value());
 }
+
+TEST(CameraMouse, WheelAndRightDragMoveAsTheirKeysDo)
+{
+    struct Case {
+        ViewKey key;
+        void (*move)(CameraState&);
+    };
+    const Case cases[] = {
+        {ViewKey::W, [](CameraState& c) { WalkCamera(c, 1.0f); }},
+        {ViewKey::S, [](CameraState& c) { WalkCamera(c, -1.0f); }},
+        {ViewKey::Right, [](CameraState& c) { TurnCamera(c, kPixelsPerTurnStep, 0.0f); }},
+        {ViewKey::Left, [](CameraState& c) { TurnCamera(c, -kPixelsPerTurnStep, 0.0f); }},
+        {ViewKey::Down, [](CameraState& c) { TurnCamera(c, 0.0f, kPixelsPerTurnStep); }},
+        {ViewKey::Up, [](CameraState& c) { TurnCamera(c, 0.0f, -kPixelsPerTurnStep); }},
+    };
+    for (const Case& c : cases) {
+        CameraState byKey, byMouse;
+        byKey.yaw = byMouse.yaw = 57.0f;
+        LightRecord light = StartLight();
+        ApplyCameraKeys(Held({c.key}).keys, byKey, light);
+        c.move(byMouse);
+        EXPECT_NEAR(byMouse.camPos.x(), byKey.camPos.x(), 1e-5f) << int(c.key);
+        EXPECT_NEAR(byMouse.camPos.z(), byKey.camPos.z(), 1e-5f) << int(c.key);
+        EXPECT_FLOAT_EQ(byMouse.yaw, byKey.yaw) << int(c.key);
+        EXPECT_FLOAT_EQ(byMouse.pitch, byKey.pitch) << int(c.key);
+        EXPECT_FALSE(byMouse.camPos == CameraState{}.camPos && byMouse.yaw == 57.0f &&
+                     byMouse.pitch == CameraState{}.pitch)
+            << "moved";
+    }
+}

@@ -1,0 +1,58 @@
+#include "view/body_description.h"
+
+#include "physics/body_kind.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+constexpr std::array<std::string_view, kBodyKindCount> kKindNames = {
+    "Body", "Ground", "Wall", "Can", "Domino", "Die", "Ball",
+};
+
+// Below this speed (m/s) a body that is awake counts as at rest.
+constexpr float kRestingSpeed = 0.05f;
+
+}  // namespace
+
+int BodyNumber(const btCollisionWorld& world, const btCollisionObject& body)
+{
+    const BodyKind kind = KindOf(body);
+    const btCollisionObjectArray& objects = world.getCollisionObjectArray();
+    int number = 0;
+    for (int i = 0; i < objects.size(); ++i) {
+        if (KindOf(*objects[i]) != kind)
+            continue;
+        ++number;
+        if (objects[i] == &body)
+            return number;
+    }
+    return 0;
+}
+
+std::string DescribeBody(const btRigidBody& body, int number, bool held)
+{
+    std::string text(kKindNames[static_cast<std::size_t>(KindOf(body))]);
+    if (number > 0)
+        text += " " + std::to_string(number);
+    const char* const separator = " \u00b7 ";
+    if (body.getInvMass() == 0.0f)
+        return text + separator + "static";
+    char mass[32];
+    std::snprintf(mass, sizeof mass, "%g kg", double(1.0f / body.getInvMass()));
+    text += separator;
+    text += mass;
+    text += separator;
+    if (held)
+        text += "held";
+    else if (body.getActivationState() == ISLAND_SLEEPING)
+        text += "asleep";
+    else if (body.getLinearVelocity().length() < kRestingSpeed &&
+             body.getAngularVelocity().length() < kRestingSpeed)
+        text += "at rest";
+    else
+        text += "moving";
+    return text;
+}
