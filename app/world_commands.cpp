@@ -6,10 +6,12 @@
 
 #include <QtCore/QFile>
 #include <QtCore/QTimer>
+#include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QMainWindow>
 #include <QtWidgets/QMessageBox>
+#include <QtWidgets/QPushButton>
 #include <QtWidgets/QStatusBar>
 
 #include <filesystem>
@@ -66,6 +68,7 @@ QString CWorldCommands::Note() const
 void CWorldCommands::New()
 {
     m_view.NewWorld();
+    m_leftOutPath.clear();
     SetFile({});
     SetNote({});
     if (m_worldChanged)
@@ -99,13 +102,44 @@ bool CWorldCommands::OpenFile(const std::string& path)
     }
     SetFile(path);
     SetNote(result.note);
+    m_leftOutPath = result.note.empty() ? std::string() : m_path;
+    m_leftOut = result.note;
     if (m_worldChanged)
         m_worldChanged();
     return true;
 }
 
+bool CWorldCommands::MayOverwriteLeftOut(const std::string& path, bool* saved)
+{
+    *saved = false;
+    std::error_code error;
+    if (m_leftOutPath.empty() || !std::filesystem::equivalent(path, m_leftOutPath, error))
+        return true;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Kinetta"),
+                    QStringLiteral("%1 holds more than this world: when it was opened, Kinetta %2. "
+                                   "Saving over it loses that for good.")
+                        .arg(DisplayName(path), QString::fromStdString(m_leftOut)),
+                    QMessageBox::Cancel, &m_frame);
+    box.setTextFormat(Qt::PlainText);
+    QAbstractButton* saveAs = box.addButton(QStringLiteral("Save &As..."), QMessageBox::AcceptRole);
+    QAbstractButton* overwrite =
+        box.addButton(QStringLiteral("&Overwrite"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(static_cast<QPushButton*>(saveAs));
+    box.exec();
+    if (box.clickedButton() == overwrite)
+        return true;
+    if (box.clickedButton() == saveAs) {
+        if (const std::optional<QString> chosen =
+                RunBulletFileDialog(&m_frame, QFileDialog::AcceptSave, DisplayName(path)))
+            *saved = SaveFile(SystemName(*chosen));
+    }
+    return false;
+}
+
 bool CWorldCommands::SaveFile(const std::string& path)
 {
+    if (bool saved = false; !MayOverwriteLeftOut(path, &saved))
+        return saved;
     WorldFileResult result;
     {
         BusyCursor busy;
@@ -115,6 +149,10 @@ bool CWorldCommands::SaveFile(const std::string& path)
         ShowFailure("save", path, result.error);
         return false;
     }
+    // What the old file held beyond the world is gone with it.
+    std::error_code error;
+    if (!m_leftOutPath.empty() && std::filesystem::equivalent(path, m_leftOutPath, error))
+        m_leftOutPath.clear();
     SetFile(path);
     return true;
 }
@@ -130,6 +168,8 @@ void CWorldCommands::OpenAtStart(const std::string& path)
     }
     SetFile(path);
     SetNote(result.note);
+    m_leftOutPath = result.note.empty() ? std::string() : m_path;
+    m_leftOut = result.note;
 }
 
 void CWorldCommands::ShowFailure(const char* verb, const std::string& path,

@@ -31,6 +31,8 @@ public:
 
     // Without a dialog. A failure shows its message box at once and returns false.
     bool OpenFile(const std::string& path);
+    // Saving over a file that held more than the world took from it first
+    // asks, naming what would be lost, with Save As as the default answer.
     bool SaveFile(const std::string& path);
     // The file named on the command line: opened before the frame is shown,
     // so that the first frame already draws it; the message box of a failure
@@ -46,10 +48,17 @@ private:
     void ShowFailure(const char* verb, const std::string& path, const std::string& reason);
     void SetFile(const std::string& path);
     void SetNote(const std::string& note);
+    // Whether saving may go ahead onto path; false when the user turned to
+    // Save As (which has saved, or not) or cancelled. *saved says which.
+    bool MayOverwriteLeftOut(const std::string& path, bool* saved);
 
     QMainWindow& m_frame;
     CKinettaView& m_view;
     std::function<void()> m_worldChanged;
     QLabel* m_note = nullptr;  // a child of the status bar
     std::string m_path;
+    // The file whose open left something out, and what: saving over it
+    // would lose that. Empty when no such file is at stake.
+    std::string m_leftOutPath;
+    std::string m_leftOut;
 };

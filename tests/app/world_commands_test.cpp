@@ -4,6 +4,11 @@
 
 #include "app/world_commands.h"
 #include "app/main_frame.h"
+#include "worlds/world_file_writer.h"
+
+#include <BulletDynamics/Featherstone/btMultiBody.h>
+#include <BulletDynamics/Featherstone/btMultiBodyConstraintSolver.h>
+#include <BulletDynamics/Featherstone/btMultiBodyDynamicsWorld.h>
 
 #include <gtest/gtest.h>
 #include <QtCore/QDir>
@@ -18,6 +23,7 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
 #include <QtWidgets/QMessageBox>
+#include <QtWidgets/QPushButton>
 
 #include <unistd.h>
 
@@ -230,6 +236,66 @@ TEST_F(WorldCommandsTest, FailuresSayWhyInABoxAndChangeNothing)
     EXPECT_EQ(view.m_simulationState, SimulationState::Running);
     EXPECT_EQ(Shown(), title);
     EXPECT_EQ(World().FilePath(), file);
+}
+
+// Saving over a file whose open left something out asks first, names what
+// would be lost and offers Save As as the default; only Overwrite replaces it.
+TEST_F(WorldCommandsTest, SavingOverAFileThatHeldMoreAsksFirst)
+{
+    const std::string robot = QFile::encodeName(In("robot.bullet")).toStdString();
+    {
+        btDefaultCollisionConfiguration configuration;
+        btCollisionDispatcher dispatcher(&configuration);
+        btDbvtBroadphase broadphase;
+        btMultiBodyConstraintSolver solver;
+        btMultiBodyDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
+        btMultiBody arm(0, 1, btVector3(1, 1, 1), false, true);
+        arm.finalizeMultiDof();
+        world.addMultiBody(&arm);
+        btSphereShape sphere(0.5f);
+        btRigidBody ball(1, nullptr, &sphere, btVector3(1, 1, 1));
+        world.addRigidBody(&ball);
+        ASSERT_TRUE(SaveWorldFile(world, robot).ok);
+        world.removeRigidBody(&ball);
+        world.removeMultiBody(&arm);
+    }
+    auto bytes = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray original = bytes(In("robot.bullet"));
+    ASSERT_TRUE(World().OpenFile(robot));
+    ASSERT_EQ(World().Note(), "left out 1 multibody");
+
+    // Asked; Enter takes the default, Save As, whose dialog saves a copy.
+    auto question = [](const char* press) {
+        return [press](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr) << "not a message box";
+            EXPECT_TRUE(box->text().contains("left out 1 multibody")) << box->text().toStdString();
+            ASSERT_NE(box->defaultButton(), nullptr);
+            EXPECT_TRUE(box->defaultButton()->text().contains("Save")) << "Save As is not the default";
+            if (QString(press) == "Enter") {
+                QTest::keyClick(box, Qt::Key_Return);
+                return;
+            }
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text().remove('&') == press) button->click();
+            }
+        };
+    };
+    WithModals([&] { EXPECT_TRUE(World().SaveFile(robot)); },
+               {question("Enter"), TypeName(m_folder.path(), QStringLiteral("copy.bullet"))});
+    EXPECT_EQ(bytes(In("robot.bullet")), original);
+    EXPECT_TRUE(QFile::exists(In("copy.bullet")));
+    EXPECT_EQ(World().FilePath(), QFile::encodeName(In("copy.bullet")).toStdString());
+
+    // Cancel keeps the file; Overwrite replaces it, and then nothing is at stake.
+    WithModals([&] { EXPECT_FALSE(World().SaveFile(robot)); }, {question("Cancel")});
+    EXPECT_EQ(bytes(In("robot.bullet")), original);
+    WithModals([&] { EXPECT_TRUE(World().SaveFile(robot)); }, {question("Overwrite")});
+    EXPECT_NE(bytes(In("robot.bullet")), original);
+    WithModals([&] { EXPECT_TRUE(World().SaveFile(robot)); }, {});
 }
 
 }  // namespace
