@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -36,13 +37,17 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        std::filesystem::create_directories(m_folder);
+        // Its own folder: ctest runs this suite's tests side by side.
+        std::string pattern = ::testing::TempDir() + "kinetta-scene-world-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_folder = pattern;
         m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
     }
     void TearDown() override
     {
         m_scene.Destroy();
-        std::filesystem::remove_all(m_folder);
+        if (!m_folder.empty())
+            std::filesystem::remove_all(m_folder);
     }
     WorldFileResult Open(const std::string& path)
     {
@@ -57,7 +62,7 @@ protected:
     }
 
     testing_support::OffscreenGl m_gl{16, 16};
-    const std::string m_folder = ::testing::TempDir() + "kinetta-scene-world";
+    std::string m_folder;
     Scene m_scene;
 };
 
