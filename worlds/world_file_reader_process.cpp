@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -62,27 +63,41 @@ std::string ReaderMessage(const std::string& output)
     ::setrlimit(RLIMIT_AS, &memory);
     ::setrlimit(RLIMIT_CPU, &cpu);
     ::setrlimit(RLIMIT_CORE, &core);
-    ::close_range(3, ~0U, 0);
-    ::execv(readerPath, argv);
+    // A group of its own, so that a time-out takes whatever it started too;
+    // nothing of ours it could inherit: privileges, descriptors, the user's
+    // environment or working folder.
+    if (::setpgid(0, 0) != 0 || ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::chdir("/") != 0 || ::close_range(3, ~0U, 0) != 0) {
+        ::_exit(127);
+    }
+    char* const noEnvironment[] = {nullptr};
+    ::execve(readerPath, argv, noEnvironment);
     ::_exit(127);
 }
 
 // Waits for the child until the deadline, then kills it; reaps it either way.
+// Whatever else runs in its group is killed before the reader is reaped,
+// while the group's id cannot yet name anyone else's.
 // Returns its wait status and whether it had to be killed.
 std::pair<int, bool> ReapReader(pid_t pid, Clock::time_point deadline)
 {
-    int status = 0;
+    bool killed = false;
     while (true) {
-        pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid) return {status, false};
-        if (done < 0 && errno != EINTR) return {0, false};
-        if (Clock::now() >= deadline) break;
+        siginfo_t info{};
+        int done = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT);
+        if (done == 0 && info.si_pid == pid) break;
+        if (done < 0 && errno != EINTR) break;
+        if (Clock::now() >= deadline) {
+            killed = true;
+            break;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    ::kill(pid, SIGKILL);
+    ::kill(-pid, SIGKILL);
+    int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    return {status, true};
+    return {status, killed};
 }
 
 }  // namespace
@@ -91,7 +106,10 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
                                  const WorldReaderLimits& limits)
 {
     WorldReaderOutput out;
-    FileDescriptor file(::open(filePath.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: opening a FIFO would wait for a writer, a device
+    // could do anything. Only a regular file is read, and then with blocking
+    // reads, as the reader expects.
+    FileDescriptor file(::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.Get() < 0) {
         out.result = WorldFileResult::Failure(std::strerror(errno));
         return out;
@@ -99,6 +117,11 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
     struct stat info {};
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         out.result = WorldFileResult::Failure("it is not a regular file");
+        return out;
+    }
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        out.result = WorldFileResult::Failure(std::strerror(errno));
         return out;
     }
     if (::access(readerPath.c_str(), X_OK) != 0) {
@@ -133,6 +156,8 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         StartReaderInChild(file.Get(), writeEnd.Get(), devNull.Get(), readerPath.c_str(), argv,
                            limits, cpuSeconds);
     }
+    // Also here: the group must exist before any kill of it, whichever runs first.
+    ::setpgid(pid, pid);
     writeEnd.Close();
     file.Close();
 
@@ -162,8 +187,8 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         }
         output.append(buffer, static_cast<size_t>(got));
     }
-    // Stopping early: the reader must not outlive this call.
-    if (timedOut || tooLarge) ::kill(pid, SIGKILL);
+    // Stopping early: the reader and its group must not outlive this call.
+    if (timedOut || tooLarge) ::kill(-pid, SIGKILL);
     readEnd.Close();
     auto [status, killed] = ReapReader(pid, timedOut || tooLarge ? Clock::now() : deadline);
     timedOut = timedOut || (killed && !tooLarge);
@@ -172,6 +197,10 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         out.result = WorldFileResult::Failure("the file is damaged: it describes more than Kinetta can hold");
     } else if (timedOut || (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU))) {
         out.result = WorldFileResult::Failure("reading the file took too long");
+    } else if (WIFSIGNALED(status) && WTERMSIG(status) == SIGSYS) {
+        out.result = WorldFileResult::Failure(
+            "the file is damaged or hostile: Kinetta's file reader was stopped when it tried "
+            "to do more than read the file");
     } else if (WIFSIGNALED(status)) {
         out.result = WorldFileResult::Failure(
             std::string("the file is damaged: Kinetta's file reader stopped on it (") +
@@ -185,6 +214,10 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         out.result = WorldFileResult::Failure(
             "the file is damaged: reading it needs more than " +
             std::to_string(limits.addressSpaceBytes >> 20) + " MB of memory");
+    } else if (WEXITSTATUS(status) == kReaderExitNoSandbox) {
+        out.result = WorldFileResult::Failure(
+            "Kinetta's file reader could not shut itself in (this system offers no system-call "
+            "filter), so it did not read the file");
     } else if (WEXITSTATUS(status) == 127) {
         out.result = WorldFileResult::Failure("Kinetta's file reader could not be started");
     } else {

@@ -17,6 +17,7 @@ inline constexpr int kReaderExitOk = 0;
 inline constexpr int kReaderExitBadFile = 1;     // its one output line says why
 inline constexpr int kReaderExitUsage = 2;
 inline constexpr int kReaderExitOutOfMemory = 3;
+inline constexpr int kReaderExitNoSandbox = 4;   // it read nothing
 
 struct WorldReaderLimits {
     std::size_t addressSpaceBytes = std::size_t{512} << 20;

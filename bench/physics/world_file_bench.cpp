@@ -22,11 +22,11 @@ constexpr int kBodies = 10000;
 // Ground, cans, balls and dice on a grid as Kinetta's scene would hold them,
 // with the scene's shape names; saved once to a scratch file.
 struct TenThousandBodies {
-    TenThousandBodies() : world(CreateDynamicsWorld())
+    explicit TenThousandBodies(int count = kBodies) : world(CreateDynamicsWorld())
     {
         ApplyWorldSettings(*world);
         world->addRigidBody(CreateRigidBody(shapes.ground.get(), 0, btVector3(0, -1, 0), 0, 0));
-        for (int i = 1; i < kBodies; ++i) {
+        for (int i = 1; i < count; ++i) {
             btCollisionShape* shape = i % 3 == 0   ? static_cast<btCollisionShape*>(shapes.cylinder.get())
                                       : i % 3 == 1 ? static_cast<btCollisionShape*>(shapes.sphere.get())
                                                    : shapes.dice.get();
@@ -78,6 +78,26 @@ void OpenWorldFile_TenThousandBodies(benchmark::State& state)
     state.counters["bodies"] = kBodies;
 }
 BENCHMARK(OpenWorldFile_TenThousandBodies)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The ground alone: what starting the reader in its sandbox costs each open.
+void OpenWorldFile_GroundOnly(benchmark::State& state)
+{
+    TenThousandBodies ground(1);
+    if (!ground.Save().ok) {
+        state.SkipWithError("the world could not be saved");
+        return;
+    }
+    WorldFileOpenOptions options;
+    options.readerPath = KINETTA_WORLD_READER_PATH;
+    for (auto _ : state) {
+        OpenedWorldFile opened = OpenWorldFile(ground.path, {}, options);
+        if (!opened.result.ok || opened.world->BodyCount() != 1) {
+            state.SkipWithError(opened.result.error.c_str());
+            return;
+        }
+    }
+}
+BENCHMARK(OpenWorldFile_GroundOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(50);
 
 void SaveWorldFile_TenThousandBodies(benchmark::State& state)
 {

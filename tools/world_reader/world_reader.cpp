@@ -1,13 +1,16 @@
 // kinetta-world-reader: reads a .bullet file from its standard input and
 // writes a plain description of the world to its standard output. Kinetta runs
 // it under a memory and a time limit; see worlds/world_file_reader_process.h.
+// It reads nothing before it is in its sandbox (reader_sandbox.h).
 
 #include "worlds/world_file_reader_process.h"
 #include "tools/world_reader/bullet_file_description.h"
+#include "tools/world_reader/reader_sandbox.h"
 
 #include <LinearMath/btAlignedAllocator.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -67,6 +70,14 @@ int main(int argc, char** argv)
     if (g_output < 0 || null < 0 || ::dup2(null, STDOUT_FILENO) < 0) return kReaderExitUsage;
     std::set_new_handler(OutOfMemory);
     btAlignedAllocSetCustom(AllocateOrStop, std::free);
+    // A buffer of our own: glibc would ask fstat for one on the first printf.
+    static char chatter[4096];
+    std::setvbuf(stdout, chatter, _IOFBF, sizeof chatter);
+    if (!EnterReaderSandbox(g_output).filtered) {
+        const char message[] = "Kinetta's file reader could not shut itself in, so it read nothing\n";
+        WriteAll(g_output, message, sizeof message - 1);
+        return kReaderExitNoSandbox;
+    }
 
     std::vector<char> contents;
     char buffer[65536];
