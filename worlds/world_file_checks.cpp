@@ -97,6 +97,15 @@ bool IsNonMoving(DescribedShapeType type)
     return type == DescribedShapeType::StaticPlane || type == DescribedShapeType::TriangleMesh;
 }
 
+// Bullet keeps a box's or cylinder's half extents after scaling and without
+// the margin: a margin larger than a scaled half extent would turn the shape
+// inside out.
+bool MarginTurnsInsideOut(const DescribedShape& shape)
+{
+    const btVector3 scaled = shape.extents * shape.localScaling;
+    return shape.margin > scaled[scaled.minAxis()];
+}
+
 void CheckShape(Judge& judge, const WorldDescription& description, size_t index,
                 std::vector<int>& depth)
 {
@@ -110,15 +119,11 @@ void CheckShape(Judge& judge, const WorldDescription& description, size_t index,
     switch (shape.type) {
     case DescribedShapeType::Box:
         judge.PositiveVector(s, "half extent", shape.extents, kMaxShapeExtent);
-        // Bullet keeps the half extents without the margin: a margin larger
-        // than a half extent would turn the box inside out.
-        if (!judge.Failed() && shape.margin > shape.extents[shape.extents.minAxis()]) {
-            judge.Fail(s, "margin is larger than the box");
-        }
+        if (!judge.Failed() && MarginTurnsInsideOut(shape)) judge.Fail(s, "margin is larger than the box");
         break;
     case DescribedShapeType::Cylinder:
         judge.PositiveVector(s, "half extent", shape.extents, kMaxShapeExtent);
-        if (!judge.Failed() && shape.margin > shape.extents[shape.extents.minAxis()]) {
+        if (!judge.Failed() && MarginTurnsInsideOut(shape)) {
             judge.Fail(s, "margin is larger than the cylinder");
         }
         break;
@@ -241,7 +246,8 @@ void CheckConstraint(Judge& judge, const WorldDescription& description, size_t i
         return;
     }
     if (c.bodyA == c.bodyB) {
-        judge.Fail(s, "joins a body to itself");
+        judge.Fail(s, c.bodyA < 0 ? "a constraint fixed to the world at both ends"
+                                  : "joins a body to itself");
         return;
     }
     if (!judge.Transform(s, "frame", c.frameA) || !judge.Transform(s, "frame", c.frameB)) return;

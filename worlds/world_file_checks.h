@@ -16,7 +16,6 @@ inline constexpr float kMaxSpeed = 1e5f;  // metres or radians per second
 inline constexpr float kMaxGravity = 1e4f;
 inline constexpr float kMaxFriction = 100;
 inline constexpr float kMaxRestitution = 10;
-inline constexpr int kMaxCompoundDepth = 16;
 inline constexpr float kMaxGearRatio = 1e4f;
 // How far a rotation's quaternion may be from unit length: the file stores a
 // float matrix, which turns into a quaternion a few ulps off.

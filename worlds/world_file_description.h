@@ -174,6 +174,9 @@ inline constexpr int kMaxMeshTriangles = 4000000;
 inline constexpr int kMaxCompoundChildren = 100000;
 inline constexpr int kMaxShapeNameLength = 200;
 inline constexpr int kMaxSkippedNotes = 32;
+// Levels of compounds within compounds, counting the innermost shape: the
+// reader describes no deeper, and the parent accepts no deeper.
+inline constexpr int kMaxCompoundDepth = 16;
 inline constexpr int kMaxSolverIterations = 10000;
 
 // One axis (0-2 linear, 3-5 angular) of Bullet's second-generation six-degree

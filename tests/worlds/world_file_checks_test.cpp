@@ -145,6 +145,12 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
         {[&](auto& d) { d.shapes[0].extents.setY(0); }, "shape 1 (\"kinetta.die\"): half extent 0 is not a positive"},
         {[&](auto& d) { d.shapes[0].extents.setY(nan); }, "shape 1 (\"kinetta.die\"): half extent is not a finite"},
         {[&](auto& d) { d.shapes[0].margin = 1.5f; }, "margin is larger than the box"},
+        // Within the extents, beyond them once scaled (1 x 0.01 against 0.5).
+        {[&](auto& d) { d.shapes[0].extents = {1, 1, 1}; d.shapes[0].margin = 0.5f;
+                        d.shapes[0].localScaling = {0.01f, 0.01f, 0.01f}; }, "shape 1 (\"kinetta.die\"): margin is larger than the box"},
+        {[&](auto& d) { d.shapes[3].extents = {1, 1, 1}; d.shapes[3].margin = 0.5f;
+                        d.shapes[3].localScaling = {0.01f, 0.01f, 0.01f}; }, "shape 4: margin is larger than the cylinder"},
+        {[&](auto& d) { d.shapes[3].margin = 0.35f; }, "shape 4: margin is larger than the cylinder"},
         {[&](auto& d) { d.shapes[1].extents.setX(-0.5f); }, "shape 2: radius"},
         {[&](auto& d) { d.shapes[2].extents.setY(inf); }, "shape 3: half height"},
         {[&](auto& d) { d.shapes[3].localScaling.setX(0); }, "shape 4: local scaling"},
@@ -160,7 +166,8 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
         {[&](auto& d) { d.shapes[9].children.clear(); }, "a compound without parts"},
         {[&](auto& d) { d.shapes[9].localScaling = btVector3(2, 2, 2); }, "a scaled compound"},
         {[&](auto& d) { d.constraints[0].bodyA = 10; }, "constraint 3 (HINGE_CONSTRAINT_TYPE): body 10 does not exist"},
-        {[&](auto& d) { d.constraints[0].bodyA = -1; }, "joins a body to itself"},
+        {[&](auto& d) { d.constraints[0].bodyA = -1; }, "a constraint fixed to the world at both ends"},
+        {[&](auto& d) { d.constraints[0].bodyB = 1; }, "joins a body to itself"},
         {[&](auto& d) { d.constraints[0].frameB.origin.setX(nan); }, "constraint 3 (HINGE_CONSTRAINT_TYPE): frame"},
         {[&](auto& d) { d.constraints[0].angularUpper.setX(inf); }, "constraint 3 (HINGE_CONSTRAINT_TYPE): limit"},
         {[&](auto& d) { d.constraints[0].breakingImpulseThreshold = -1; }, "breaking impulse -1 is outside"},

@@ -116,7 +116,7 @@ public:
     // cannot simulate. Parts of a compound come before the compound.
     int Index(btCollisionShapeData* record, int depth = 0)
     {
-        if (record == nullptr || depth > kMaxDepth) return -1;
+        if (record == nullptr || depth >= kMaxCompoundDepth) return -1;
         if (auto known = m_indices.find(record); known != m_indices.end()) return known->second;
         DescribedShape d;
         bool supported = Fill(record, depth, &d);
@@ -134,8 +134,6 @@ public:
     }
 
 private:
-    static constexpr int kMaxDepth = 32;
-
     static btVector3 Vector(const btVector3FloatData& v)
     {
         return btVector3(v.m_floats[0], v.m_floats[1], v.m_floats[2]);
