@@ -8,9 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <random>
+#include <string_view>
 #include <unordered_set>
 
 namespace {
@@ -77,13 +81,54 @@ bool WriteAll(int fd, const unsigned char* data, size_t size)
     return true;
 }
 
+// Temporary files are named for what they are, not after the target, so that
+// any name the file system accepts can be saved: ".kinetta-saving-" and eight
+// random hexadecimal digits.
+constexpr std::string_view kTemporaryPrefix = ".kinetta-saving-";
+constexpr size_t kTemporaryDigits = 8;
+// No save takes this long: a temporary file older than this was left by a
+// save that was killed before it could rename it.
+constexpr auto kStaleTemporaryAge = std::chrono::hours(1);
+
+bool IsOurTemporaryName(const std::string& name)
+{
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryDigits || name.rfind(kTemporaryPrefix, 0) != 0) {
+        return false;
+    }
+    return std::all_of(name.begin() + long(kTemporaryPrefix.size()), name.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// Removes what killed saves left in the folder: our temporary files only,
+// plain files of this user, untouched for an hour.
+void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const auto staleBefore = fs::file_time_type::clock::now() - kStaleTemporaryAge;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        if (!IsOurTemporaryName(entry.path().filename().string())) continue;
+        struct stat info {};
+        if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid()) {
+            continue;
+        }
+        std::error_code ignored;
+        if (fs::last_write_time(entry.path(), ignored) < staleBefore && !ignored) {
+            fs::remove(entry.path(), ignored);
+        }
+    }
+}
+
 // Creates a new file next to the target with the usual permissions (0666
 // less the umask). Returns its descriptor, or -1 with errno set.
 int CreateTemporaryNextTo(const std::filesystem::path& target, std::string* temporaryPath)
 {
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        *temporaryPath = target.string() + ".saving-" + std::to_string(random() % 1000000);
+        char digits[kTemporaryDigits + 1];
+        std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(random()));
+        *temporaryPath = (target.parent_path() / (std::string(kTemporaryPrefix) + digits)).string();
         int fd = ::open(temporaryPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -99,11 +144,13 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
     namespace fs = std::filesystem;
     std::error_code ignored;
     fs::path target(path);
-    // Saving onto a link replaces the file it points to, not the link.
+    // Saving onto a link replaces the file it points to, not the link. A link
+    // to nothing is refused: where it points may not be where the user thinks.
     if (fs::is_symlink(target, ignored)) {
         std::error_code error;
         fs::path resolved = fs::canonical(target, error);
-        if (!error) target = resolved;
+        if (error) return WorldFileResult::Failure("it is a link to a file that does not exist");
+        target = resolved;
     }
     if (target.empty() || target.filename().empty()) return WorldFileResult::Failure("it is a folder");
     struct stat old {};
@@ -129,8 +176,9 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
     if (fd < 0) return WorldFileResult::Failure(SaveError(errno));
     bool written = WriteAll(fd, serializer.getBufferPointer(),
                             static_cast<size_t>(serializer.getCurrentBufferSize()));
-    // Keep the old file's permissions: saving must not open up or lock up a file.
-    if (written && oldExists) ::fchmod(fd, old.st_mode & 07777);
+    // Keep the old file's permissions: saving must not open up or lock up a
+    // file. Never set-user-ID or set-group-ID: this program did not write a program.
+    if (written && oldExists) ::fchmod(fd, old.st_mode & 07777 & ~(S_ISUID | S_ISGID));
     written = written && ::fsync(fd) == 0;
     int error = errno;
     if (::close(fd) != 0 && written) {
@@ -145,6 +193,7 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
         ::unlink(temporary.c_str());
         return WorldFileResult::Failure(SaveError(error));
     }
+    RemoveStaleTemporaryFiles(target.parent_path().empty() ? fs::path(".") : target.parent_path());
     // The rename itself reaches the disk with the folder.
     int folder = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);

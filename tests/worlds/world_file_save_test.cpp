@@ -107,3 +107,37 @@ TEST_F(WorldFileSave, FailedWriteKeepsTheOldFile)
 }
 
 }  // namespace
+
+// Names as long as the file system allows, a link to nothing, a file with
+// set-ID bits, and what killed saves left behind.
+TEST_F(WorldFileSave, LongNamesDanglingLinksSetIdBitsAndStaleTemporaryFiles)
+{
+    namespace fs = std::filesystem;
+    std::string longName = folder.Path(std::string(249 - 7, 'w') + ".bullet");
+    ASSERT_EQ(fs::path(longName).filename().string().size(), 249u);
+    EXPECT_TRUE(SaveWorldFile(sample.world, longName).ok);
+    EXPECT_EQ(Contents(longName).substr(0, 6), "BULLET");
+
+    std::string link = folder.Path("link.bullet");
+    fs::create_symlink(folder.Path("nowhere/world.bullet"), link);
+    WorldFileResult result = SaveWorldFile(sample.world, link);
+    EXPECT_EQ(result.error, "it is a link to a file that does not exist");
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(fs::exists(folder.Path("nowhere")));
+
+    ::chmod(old.c_str(), 06750);
+    std::string stale = folder.Path(".kinetta-saving-0123abcd");
+    std::string fresh = folder.Path(".kinetta-saving-4567cdef");
+    std::string notOurs = folder.Path(".kinetta-saving-mine");
+    for (const std::string& path : {stale, fresh, notOurs}) std::ofstream(path) << "left over";
+    const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    fs::last_write_time(stale, twoHoursAgo);
+    fs::last_write_time(notOurs, twoHoursAgo);
+    ASSERT_TRUE(SaveWorldFile(sample.world, old).ok);
+    struct stat info {};
+    ::stat(old.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 07777, 0750u);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh));
+    EXPECT_TRUE(fs::exists(notOurs));
+}
