@@ -12,11 +12,13 @@
 #include "app/qt_environment.h"
 #include "app/run.h"
 #include "view/ogl_window.h"
+#include "view/picking.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QElapsedTimer>
 #include <QtCore/QTimer>
 #include <QtGui/QGuiApplication>
+#include <QtGui/QWheelEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QStatusBar>
@@ -25,6 +27,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -103,6 +106,59 @@ TEST(WaylandSession, ViewDrawsEveryTickAndKeysThrowAndStop)
         EXPECT_EQ(view.m_simulationState, SimulationState::Stopped);
         HoldKey(frame, Qt::Key_Space, 400);
         EXPECT_EQ(view.BodyCount(), kStartBodies) << "Space threw while stopped";
+    });
+    EXPECT_EQ(exitCode, 1);
+}
+
+// The mouse on the view's subsurface, through Qt's input path: a left drag
+// while Paused carries a can and selects it, a right drag turns the view, the
+// wheel walks.
+TEST(WaylandSession, MouseCarriesACanTurnsAndWalks)
+{
+    const int exitCode = RunFrame([](CMainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        CKinettaView& view = frame.View();
+        ASSERT_TRUE(WaitFor([&] { return view.Stats().frames >= 5; }));
+        frame.OnCommand(CommandId::SimulationPause);
+
+        // A point of the view where a can is drawn.
+        std::optional<QPointF> onCan;
+        btRigidBody* can = nullptr;
+        for (int y = view.height() / 4; y < view.height() && !onCan; y += 20) {
+            const QPointF point(view.width() / 2.0, y);
+            const auto ray = view.RayAt(point);
+            const auto hit = ray ? PickBody(*view.World(), *ray) : std::nullopt;
+            if (hit && !hit->body->isStaticObject()) {
+                onCan = point;
+                can = hit->body;
+            }
+        }
+        ASSERT_TRUE(onCan.has_value()) << "no can under the view's centre line";
+        const btVector3 before = can->getWorldTransform().getOrigin();
+        QTest::mousePress(&view, Qt::LeftButton, {}, onCan->toPoint());
+        EXPECT_TRUE(view.Dragging());
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(&view, (*onCan + QPointF(15 * step, 0)).toPoint());
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, (*onCan + QPointF(60, 0)).toPoint());
+        EXPECT_FALSE(view.Dragging());
+        EXPECT_EQ(view.Selection().Body(), can);
+        EXPECT_GT(can->getWorldTransform().getOrigin().x(), before.x() + 0.5f)
+            << "carried to the right";
+        EXPECT_TRUE(WaitFor([&] { return frame.Bars().SelectionText().startsWith("Can "); }, 1000))
+            << frame.Bars().SelectionText().toStdString();
+
+        const float yaw = view.Camera().yaw;
+        const QPoint middle(view.width() / 2, view.height() / 2);
+        QTest::mousePress(&view, Qt::RightButton, {}, middle);
+        QTest::mouseMove(&view, middle + QPoint(40, 0));
+        QTest::mouseRelease(&view, Qt::RightButton, {}, middle + QPoint(40, 0));
+        EXPECT_FLOAT_EQ(view.Camera().yaw, yaw + 40 / kPixelsPerTurnStep);
+
+        const float z = view.Camera().camPos.z();
+        QWheelEvent wheel(QPointF(middle), view.mapToGlobal(QPointF(middle)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&view, &wheel);
+        EXPECT_NE(view.Camera().camPos.z(), z) << "a notch walks";
     });
     EXPECT_EQ(exitCode, 1);
 }
