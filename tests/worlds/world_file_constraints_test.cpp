@@ -167,6 +167,16 @@ TEST(WorldFileConstraints, EveryTypeMovesAsBulletsOwnImporterHasIt)
     ASSERT_TRUE(importer.loadFile(path.c_str()));
     ASSERT_EQ(importer.getNumConstraints(), 14);
 
+    // The one thing Kinetta keeps that the importer leaves off: the motor of
+    // the second-generation spring, which its record holds.
+    auto& spring2 = static_cast<btGeneric6DofSpring2Constraint&>(*importer.getConstraintByIndex(7));
+    ASSERT_FALSE(spring2.getRotationalLimitMotor(2)->m_enableMotor);
+    spring2.enableMotor(5, true);
+    spring2.setServo(5, true);
+    spring2.setServoTarget(5, 0.6f);
+    spring2.setTargetVelocity(5, 2);
+    spring2.setMaxMotorForce(5, 3);
+
     OpenedWorldFile opened = OpenWorldFile(path, {}, ReaderOptions());
     ASSERT_TRUE(opened.result.ok) << opened.result.error;
     EXPECT_EQ(opened.result.note, "");
@@ -222,6 +232,13 @@ TEST(WorldFileConstraints, OneUnreadableConstraintDropsNoOther)
     EXPECT_FLOAT_EQ(motor.getMotorTargetVelocity(), 3);
     EXPECT_FLOAT_EQ(motor.getMaxMotorImpulse(), 0.4f);
     EXPECT_EQ(opened.world->ConstraintAt(13).getOverrideNumSolverIterations(), 30);
+    auto& spring2 = static_cast<btGeneric6DofSpring2Constraint&>(opened.world->ConstraintAt(7));
+    const btRotationalLimitMotor2& servo = *spring2.getRotationalLimitMotor(2);
+    EXPECT_TRUE(servo.m_enableMotor && servo.m_servoMotor);
+    EXPECT_FLOAT_EQ(servo.m_servoTarget, 0.6f);
+    EXPECT_FLOAT_EQ(servo.m_maxMotorForce, 3);
+    EXPECT_FLOAT_EQ(servo.m_bounce, 0.3f);
+    EXPECT_EQ(spring2.getRotationOrder(), RO_ZYX);
 }
 
 }  // namespace

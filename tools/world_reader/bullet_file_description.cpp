@@ -449,6 +449,37 @@ bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
     }
 }
 
+// Bullet's importer leaves the motors (and servos) of a second-generation
+// six-degree spring constraint off, although its record holds them: every
+// axis's spring and motor is read from the record of either precision.
+template <typename Record>
+void FillSpring2AxesFromRecord(const Record& r, DescribedConstraint* d)
+{
+    for (int i = 0; i < 6; ++i) {
+        const bool linear = i < 3;
+        const int k = i % 3;
+        auto pick = [&](const auto& lin, const auto& ang) { return float(linear ? lin.m_floats[k] : ang.m_floats[k]); };
+        auto flag = [&](const char* lin, const char* ang) { return (linear ? lin[k] : ang[k]) != 0; };
+        DescribedAxis& a = d->axes[i];
+        a.motor = flag(r.m_linearEnableMotor, r.m_angularEnableMotor);
+        a.targetVelocity = pick(r.m_linearTargetVelocity, r.m_angularTargetVelocity);
+        a.maxMotorForce = pick(r.m_linearMaxMotorForce, r.m_angularMaxMotorForce);
+        a.servo = flag(r.m_linearServoMotor, r.m_angularServoMotor);
+        a.servoTarget = pick(r.m_linearServoTarget, r.m_angularServoTarget);
+        a.spring = flag(r.m_linearEnableSpring, r.m_angularEnableSpring);
+        a.stiffness = pick(r.m_linearSpringStiffness, r.m_angularSpringStiffness);
+        a.damping = pick(r.m_linearSpringDamping, r.m_angularSpringDamping);
+        a.equilibrium = pick(r.m_linearEquilibriumPoint, r.m_angularEquilibriumPoint);
+        a.stiffnessLimited = flag(r.m_linearSpringStiffnessLimited, r.m_angularSpringStiffnessLimited);
+        a.dampingLimited = flag(r.m_linearSpringDampingLimited, r.m_angularSpringDampingLimited);
+        a.bounce = pick(r.m_linearBounce, r.m_angularBounce);
+        a.stopErp = pick(r.m_linearStopERP, r.m_angularStopERP);
+        a.stopCfm = pick(r.m_linearStopCFM, r.m_angularStopCFM);
+        a.motorErp = pick(r.m_linearMotorERP, r.m_angularMotorERP);
+        a.motorCfm = pick(r.m_linearMotorCFM, r.m_angularMotorCFM);
+    }
+}
+
 // The leading fields every constraint record shares, whatever its precision.
 struct ConstraintRecordHead {
     void* rbA;
@@ -559,9 +590,18 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
             skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
         }
-        d.disableCollisionsBetweenBodies =
-            doubleRecords && file.getVersion() >= 282 ? DisablesCollisions<btTypedConstraintDoubleData>(record)
-                                                      : DisablesCollisions<btTypedConstraintFloatData>(record);
+        const bool currentDouble = doubleRecords && file.getVersion() >= 282;
+        d.disableCollisionsBetweenBodies = currentDouble
+                                               ? DisablesCollisions<btTypedConstraintDoubleData>(record)
+                                               : DisablesCollisions<btTypedConstraintFloatData>(record);
+        if (head.objectType == D6_SPRING_2_CONSTRAINT_TYPE &&
+            d.type == DescribedConstraintType::Generic6DofSpring2) {
+            if (currentDouble) {
+                FillSpring2AxesFromRecord(*static_cast<const btGeneric6DofSpring2ConstraintDoubleData2*>(record), &d);
+            } else if (!doubleRecords) {
+                FillSpring2AxesFromRecord(*static_cast<const btGeneric6DofSpring2ConstraintData*>(record), &d);
+            }
+        }
         description.constraints.push_back(d);
     }
     description.skipped = skipped.Words();
