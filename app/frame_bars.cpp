@@ -7,6 +7,7 @@
 
 #include <QtCore/QTimer>
 #include <QtGui/QAction>
+#include <QtGui/QFontMetrics>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QWindow>
 #include <QtWidgets/QApplication>
@@ -180,8 +181,10 @@ QString CFrameBars::StatusText() const
 void CFrameBars::ShowSelection(const QString& text)
 {
     m_selectionText->SetText(text);
-    // Room for the whole text: the prompt pane gives way, never this one.
-    m_selectionText->setMinimumWidth(m_selectionText->sizeHint().width());
+    // Room for the whole text and a little more, whatever the style adds
+    // around a status bar item: the prompt pane gives way, never this one.
+    const QFontMetrics metrics = m_selectionText->fontMetrics();
+    m_selectionText->setMinimumWidth(metrics.horizontalAdvance(text) + 2 * metrics.averageCharWidth());
     m_selectionText->setVisible(!text.isEmpty());
 }
 
