@@ -43,14 +43,24 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
 
     if (const CDynamicsWorld* world = scene.World()) {
         const btCollisionObjectArray& objects = world->getCollisionObjectArray();
+        // The selected body is drawn on its own, with its highlight.
+        const btCollisionObject* selected = scene.Selection().Body();
+        RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
+        if (batches != nullptr)
+            batches->Update(scene, objects, selected);
         const int flushEvery = m_options.flushEvery;
+        int drawn = 0;
         for (int i = 0; i < objects.size(); ++i) {
+            if (batches != nullptr && RestingBatches::Batches(*objects[i], selected))
+                continue;
             DrawBody(scene, *objects[i], i);
-            if (flushEvery > 0 && (i + 1) % flushEvery == 0)
+            if (flushEvery > 0 && ++drawn % flushEvery == 0)
                 glFlush();
         }
-        if (const btRigidBody* selected = scene.Selection().Body())
-            DrawSelectionOutline(*selected);
+        if (batches != nullptr)
+            DrawRestingBatches(scene);
+        if (const btRigidBody* selectedBody = scene.Selection().Body())
+            DrawSelectionOutline(*selectedBody);
     }
     m_state.Commit();
     glFlush();
@@ -98,20 +108,11 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
         case BodyKind::Wall:
             return;
         case BodyKind::Domino:
-        case BodyKind::Die: {
-            const glw::Model& model = KindOf(object) == BodyKind::Domino
-                                          ? static_cast<const glw::Model&>(*scene.DominoModel())
-                                          : static_cast<const glw::Model&>(*scene.DieModel());
-            glPushMatrix();
-            glMultMatrixf(m);
-            m_state.Colour(1.0f, 1.0f, 1.0f);
-            m_state.BindTexture2D(scene.Textures().dice);
-            m_state.Enable(GL_TEXTURE_2D);
-            model.Draw(m_state);
-            glPopMatrix();
-            m_state.Disable(GL_TEXTURE_2D);
+            DrawMeshRow(scene, BodyKind::Domino, *scene.DominoModel(), m);
             return;
-        }
+        case BodyKind::Die:
+            DrawMeshRow(scene, BodyKind::Die, *scene.DieModel(), m);
+            return;
         case BodyKind::Ground: {
             // Always the scene's own ground box.
             const btVector3 he = static_cast<const btBoxShape*>(scene.ShapeFor(BodyKind::Ground))
@@ -125,23 +126,11 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
             return;
         }
         case BodyKind::Can:
-            m_state.Colour(kCylinderColour);
-            glPushMatrix();
-            glMultMatrixf(m);
-            scene.CanModel()->Draw(m_state);
-            glPopMatrix();
-            m_state.Disable(GL_TEXTURE_GEN_S);
-            m_state.Disable(GL_TEXTURE_GEN_T);
-            m_state.Disable(GL_TEXTURE_2D);
+            DrawMeshRow(scene, BodyKind::Can, *scene.CanModel(), m);
             return;
         case BodyKind::Ball:
             // Every ball is drawn with the ball mesh, whatever its radius.
-            m_state.Disable(GL_TEXTURE_2D);
-            m_state.Colour(1.0f, 1.0f, 0.0f);
-            glPushMatrix();
-            glMultMatrixf(m);
-            scene.BallModel()->Draw(m_state);
-            glPopMatrix();
+            DrawMeshRow(scene, BodyKind::Ball, *scene.BallModel(), m);
             return;
         case BodyKind::Other:
             if (scene.ShapeDrawer() != nullptr && shape != nullptr)
@@ -200,6 +189,59 @@ void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
     glEnable(GL_DEPTH_TEST);
     m_state.Enable(GL_LIGHTING);
     m_state.ActiveTexture(1);
+}
+
+void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model& model,
+                                const btScalar* m)
+{
+    // State before the matrix, mesh, state after: each row's own order.
+    switch (kind) {
+        case BodyKind::Domino:
+        case BodyKind::Die:
+            break;
+        case BodyKind::Can:
+            m_state.Colour(kCylinderColour);
+            break;
+        case BodyKind::Ball:
+            m_state.Disable(GL_TEXTURE_2D);
+            m_state.Colour(1.0f, 1.0f, 0.0f);
+            break;
+        default:
+            return;
+    }
+    glPushMatrix();
+    if (m != nullptr)
+        glMultMatrixf(m);
+    if (kind == BodyKind::Domino || kind == BodyKind::Die) {
+        m_state.Colour(1.0f, 1.0f, 1.0f);
+        m_state.BindTexture2D(scene.Textures().dice);
+        m_state.Enable(GL_TEXTURE_2D);
+    }
+    model.Draw(m_state);
+    glPopMatrix();
+    switch (kind) {
+        case BodyKind::Domino:
+        case BodyKind::Die:
+            m_state.Disable(GL_TEXTURE_2D);
+            break;
+        case BodyKind::Can:
+            m_state.Disable(GL_TEXTURE_GEN_S);
+            m_state.Disable(GL_TEXTURE_GEN_T);
+            m_state.Disable(GL_TEXTURE_2D);
+            break;
+        default:
+            break;
+    }
+}
+
+void FrameRenderer::DrawRestingBatches(const Scene& scene)
+{
+    for (const BodyKind kind : {BodyKind::Can, BodyKind::Domino, BodyKind::Die, BodyKind::Ball}) {
+        if (const glw::Model* batch = scene.Batches()->Batch(kind)) {
+            DrawMeshRow(scene, kind, *batch, nullptr);
+            glFlush();
+        }
+    }
 }
 
 void FrameRenderer::DrawWithShapeDrawer(const Scene& scene, const btScalar* m,

@@ -22,6 +22,9 @@ struct RenderOptions {
     // Light markers from the scene's compiled sphere rather than made anew
     // each time (OpenGL's feedback mode in Mesa cannot replay a list).
     bool markerList = true;
+    // Sleeping bodies of the mesh kinds drawn from prepared world-space
+    // batches (view/resting_batches.h), after the bodies drawn one by one.
+    bool restingBatches = true;
 };
 
 class FrameRenderer {
@@ -39,6 +42,11 @@ private:
     void DrawLights(const Scene& scene);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
     void DrawSelectionOutline(const btRigidBody& body);
+    // The drawing of a mesh kind's row; m is the body's matrix, or null for
+    // a batch, whose vertices are in world space already.
+    void DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model& model,
+                     const btScalar* m);
+    void DrawRestingBatches(const Scene& scene);
     void DrawWithShapeDrawer(const Scene& scene, const btScalar* m, const btCollisionShape& shape,
                              int index);
 

@@ -171,6 +171,7 @@ void Scene::Init(glw::GlProcLookup lookup)
 
     LoadTextures(*content);
     CreateModels(*content);
+    content->restingBatches = std::make_unique<RestingBatches>(m_glProcs);
 
     content->shapeDrawer = std::make_unique<GL_ShapeDrawer>();
     content->shapeDrawer->setTextureEnabled(true);
@@ -227,6 +228,11 @@ GLUquadric* Scene::Quadric() const
 GLuint Scene::LightMarkerList() const
 {
     return m_content ? m_content->lightMarkerList.Name() : 0;
+}
+
+RestingBatches* Scene::Batches() const
+{
+    return m_content ? m_content->restingBatches.get() : nullptr;
 }
 
 GL_ShapeDrawer* Scene::ShapeDrawer() const

@@ -20,6 +20,7 @@
 #include "view/gl_objects.h"
 #include "view/light_record.h"
 #include "view/picking.h"
+#include "view/resting_batches.h"
 #include "worlds/world_file.h"
 #include "worlds/world_file_result.h"
 
@@ -71,6 +72,8 @@ public:
     LightRecord* MovableLight() const;  // the first light, which the keys move
     GLUquadric* Quadric() const;
     GLuint LightMarkerList() const;  // the marker sphere, compiled once; may be 0
+    // The batches of resting bodies that drawing keeps in step; null until Init.
+    RestingBatches* Batches() const;
     GL_ShapeDrawer* ShapeDrawer() const;
     SceneTextureNames Textures() const;
     const glw::Material* GroundSurface() const;
@@ -151,6 +154,8 @@ private:
         std::optional<WorldBodies> bodies;
         OwnedDisplayList lightMarkerList;
         OwnedQuadric quadric;
+        // Copies of the meshes, gone first.
+        std::unique_ptr<RestingBatches> restingBatches;
     };
 
     static void LoadTextures(Content& content);

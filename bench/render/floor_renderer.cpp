@@ -3,6 +3,7 @@
 #include "drawer/primitive_solids.h"
 #include "glw/buffer_objects.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -56,7 +57,12 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
     m_balls.clear();
     m_dice.clear();
     const btCollisionObjectArray& objects = scene.World()->getCollisionObjectArray();
+    RestingBatches* batches = m_restingBatches ? scene.Batches() : nullptr;
+    if (batches != nullptr)
+        batches->Update(scene, objects, nullptr);
     for (int i = 0; i < objects.size(); ++i) {
+        if (batches != nullptr && RestingBatches::Batches(*objects[i], nullptr))
+            continue;
         const btRigidBody* body = btRigidBody::upcast(objects[i]);
         btTransform transform;
         body->getMotionState()->getWorldTransform(transform);
@@ -88,12 +94,21 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
         }
     }
 
-    DrawRun(*scene.CanModel(), m_cylinders, scene.Procs());
+    // A batch is in world space: the camera alone is its matrix.
+    Matrix viewMatrix{};
+    std::copy(view, view + 16, viewMatrix.begin());
+    const std::vector<Matrix> cameraOnly{viewMatrix};
+    const auto drawKind = [&](BodyKind kind, const glw::Model& model, const std::vector<Matrix>& run) {
+        DrawRun(model, run, scene.Procs());
+        if (const glw::Model* batch = batches ? batches->Batch(kind) : nullptr)
+            DrawRun(*batch, cameraOnly, scene.Procs());
+    };
+    drawKind(BodyKind::Can, *scene.CanModel(), m_cylinders);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);
-    DrawRun(*scene.BallModel(), m_balls, scene.Procs());
-    DrawRun(*scene.DieModel(), m_dice, scene.Procs());
+    drawKind(BodyKind::Ball, *scene.BallModel(), m_balls);
+    drawKind(BodyKind::Die, *scene.DieModel(), m_dice);
     glDisable(GL_TEXTURE_2D);
     glLoadMatrixf(view);
     glFlush();

@@ -13,6 +13,10 @@
 
 class FloorRenderer {
 public:
+    // With restingBatches, sleeping bodies come from the scene's batches of
+    // resting bodies, as in the program, each kind's batch in one run.
+    explicit FloorRenderer(bool restingBatches = true) : m_restingBatches(restingBatches) {}
+
     void Render(const Scene& scene, const CameraState& camera);
 
 private:
@@ -23,4 +27,5 @@ private:
     // Kept between frames so that a steady frame allocates nothing.
     std::vector<Matrix> m_cylinders, m_balls, m_dice;
     int m_sinceFlush = 0;
+    bool m_restingBatches;
 };

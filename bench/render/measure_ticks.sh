@@ -2,7 +2,7 @@
 # Runs the real program under a virtual X server with its 1024 x 768 window
 # for a while and prints the median ticks and frames per second from its
 # --stats lines: once with the start scene, then with 1,000 and 4,000 thrown
-# bodies (at rest and asleep after a few seconds).
+# bodies (at rest and asleep after a few seconds), and 8,000.
 #
 #   bench/render/measure_ticks.sh [KINETTA] [SECONDS]
 #
@@ -69,3 +69,4 @@ run() {
 run "start scene"
 run "1,000 thrown bodies" --throw 1000
 run "4,000 thrown bodies" --throw 4000
+run "8,000 thrown bodies" --throw 8000

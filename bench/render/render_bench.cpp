@@ -135,11 +135,11 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
 {
     Scene scene;
     scene.Init(&Context::Lookup);
-    if (extraBodies > 0) {
-        scene.AddRestingBodies(extraBodies);
-        for (int i = 0; i < 300; ++i)
-            StepWorld(*scene.World());
-    }
+    // At rest, as the program shows it a few seconds after start: every
+    // body asleep (the start scene's cylinders from step 122 on).
+    scene.AddRestingBodies(extraBodies);
+    for (int i = 0; i < 300; ++i)
+        StepWorld(*scene.World());
     SetProjection();
     const CameraState camera;
 
@@ -155,9 +155,11 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
 
     // Each step adds one change to the one before; the design's calls from
     // client arrays are how the program drew before any of them.
-    FrameRenderer designCalls(RenderOptions{false, 0});
-    FrameRenderer economy(RenderOptions{true, 0});
+    FrameRenderer designCalls(RenderOptions{false, 0, true, false});
+    FrameRenderer economy(RenderOptions{true, 0, true, false});
+    FrameRenderer staged(RenderOptions{true, 100, true, false});
     FrameRenderer program;
+    FloorRenderer oldFloor(false);
     FloorRenderer floor;
     meshesIn(0);
     const Result designResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
@@ -166,7 +168,9 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     meshesIn(2);
     const Result weldedResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
     const Result economyResult = Time(context, frames, [&] { economy.Render(scene, camera); });
+    const Result stagedResult = Time(context, frames, [&] { staged.Render(scene, camera); });
     const Result programResult = Time(context, frames, [&] { program.Render(scene, camera); });
+    const Result oldFloorResult = Time(context, frames, [&] { oldFloor.Render(scene, camera); });
     const Result floorResult = Time(context, frames, [&] { floor.Render(scene, camera); });
 
     std::printf("\n%s: %d bodies, %d x %d, median of %d frames\n", name, scene.BodyCount(), kWidth,
@@ -181,9 +185,13 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     row("+ buffer objects", buffersResult);
     row("+ welded vertices", weldedResult);
     row("+ state economy", economyResult);
-    row("+ staged flushes: the program", programResult);
-    row("floor (grouped by material, one run a kind)", floorResult);
-    std::printf("  program / floor: %.2f\n", programResult.msPerFrame / floorResult.msPerFrame);
+    row("+ staged flushes", stagedResult);
+    row("+ resting batches: the program", programResult);
+    row("old floor (grouped by material, one run a kind)", oldFloorResult);
+    row("floor (the same, resting bodies from batches)", floorResult);
+    std::printf("  program / floor: %.2f   program / old floor: %.2f\n",
+                programResult.msPerFrame / floorResult.msPerFrame,
+                programResult.msPerFrame / oldFloorResult.msPerFrame);
     std::printf("  picture, program vs design's calls: %s\n",
                 Compare(programResult.picture, designResult.picture).c_str());
     std::printf("  picture, program vs floor: %s\n",
@@ -231,5 +239,7 @@ int main(int argc, char** argv)
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     RunScene(context, "start scene", 0, frames, sweep);
     RunScene(context, "1,000 thrown bodies at rest", 1000, frames, sweep);
+    RunScene(context, "4,000 thrown bodies at rest", 4000, frames, sweep);
+    RunScene(context, "8,000 thrown bodies at rest", 8000, frames, sweep);
     return 0;
 }
