@@ -111,8 +111,8 @@ TEST(WaylandSession, ViewDrawsEveryTickAndKeysThrowAndStop)
 }
 
 // The mouse on the view's subsurface, through Qt's input path: a left drag
-// while Paused carries a can and selects it, a right drag turns the view, the
-// wheel walks.
+// while Paused carries a can and selects it, losing the mouse lets go, a
+// right drag turns the view, the wheel walks.
 TEST(WaylandSession, MouseCarriesACanTurnsAndWalks)
 {
     const int exitCode = RunFrame([](CMainFrame& frame) {
@@ -146,6 +146,20 @@ TEST(WaylandSession, MouseCarriesACanTurnsAndWalks)
             << "carried to the right";
         EXPECT_TRUE(WaitFor([&] { return frame.Bars().SelectionText().startsWith("Can "); }, 1000))
             << frame.Bars().SelectionText().toStdString();
+
+        // Losing the mouse lets go: the focus going elsewhere, and Stop.
+        const QPoint carried = (*onCan + QPointF(60, 0)).toPoint();
+        QTest::mousePress(&view, Qt::LeftButton, {}, carried);
+        ASSERT_TRUE(view.Dragging());
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(&view, &focusOut);
+        EXPECT_FALSE(view.Dragging()) << "after the focus went";
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, carried);
+        QTest::mousePress(&view, Qt::LeftButton, {}, carried);
+        ASSERT_TRUE(view.Dragging());
+        frame.OnCommand(CommandId::SimulationStop);
+        EXPECT_FALSE(view.Dragging()) << "after Stop";
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, carried);
 
         const float yaw = view.Camera().yaw;
         const QPoint middle(view.width() / 2, view.height() / 2);
