@@ -29,7 +29,7 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         opened.result = WorldFileResult::Failure("the file is damaged: " + checked.error);
         return opened;
     }
-    opened.world = BuildLoadedWorld(*description, sceneShapes);
+    opened.world = BuildCheckedWorld(*description, sceneShapes);
     std::string note;
     for (const std::string& skipped : description->skipped) {
         note += note.empty() ? "left out " : ", ";

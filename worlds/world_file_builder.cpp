@@ -230,14 +230,20 @@ public:
 std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
                                               const SceneShapeLookup& sceneShapes)
 {
+    KINETTA_ASSERT(CheckWorldDescription(description).ok,
+                   "build only descriptions that CheckWorldDescription accepted");
+    return LoadedWorldBuilder::Build(description, sceneShapes);
+}
+
+std::unique_ptr<LoadedWorld> BuildCheckedWorld(const WorldDescription& description,
+                                               const SceneShapeLookup& sceneShapes)
+{
     return LoadedWorldBuilder::Build(description, sceneShapes);
 }
 
 std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& description,
                                                        const SceneShapeLookup& sceneShapes)
 {
-    KINETTA_ASSERT(CheckWorldDescription(description).ok,
-                   "build only descriptions that CheckWorldDescription accepted");
     auto world = std::make_unique<LoadedWorld>();
     world->m_gravity = description.gravity;
 

@@ -24,3 +24,9 @@ using SceneShapeLookup = std::function<btCollisionShape*(std::string_view name)>
 // otherwise; a body on a shape that cannot move gets no mass.
 std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
                                               const SceneShapeLookup& sceneShapes = {});
+
+// The same, for the one caller that has just had the description accepted
+// (OpenWorldFile): the checks that guard the data then run once per open,
+// in every build, rather than again as a contract check.
+std::unique_ptr<LoadedWorld> BuildCheckedWorld(const WorldDescription& description,
+                                               const SceneShapeLookup& sceneShapes);
