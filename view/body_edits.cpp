@@ -1,7 +1,11 @@
 #include "view/body_edits.h"
 
-void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& where,
-               bool moveStart)
+#include "view/scene.h"
+
+#include <string>
+#include <utility>
+
+void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& where, bool moveStart)
 {
     body.setCenterOfMassTransform(where);
     body.setInterpolationWorldTransform(where);
@@ -44,7 +48,67 @@ private:
     bool m_moveStart;
 };
 
+// Bodies that are in the world while `inWhenDone` edits are done, and out
+// of it while undone; whichever state it ends in, the scene lets go of what
+// the edit held out.
+class PresenceEdit final : public Edit {
+public:
+    PresenceEdit(Scene& scene, std::vector<btRigidBody*> bodies, SimulationState state,
+                 bool inWhenDone, std::string_view name)
+        : m_scene(scene),
+          m_bodies(std::move(bodies)),
+          m_state(state),
+          m_inWhenDone(inWhenDone),
+          m_name(name)
+    {
+    }
+    ~PresenceEdit() override
+    {
+        if (m_out)
+            for (const btRigidBody* body : m_bodies)
+                m_scene.ReleaseOut(body);
+    }
+    std::string_view Name() const override { return m_name; }
+    void Undo() override { SetIn(!m_inWhenDone); }
+    void Redo() override { SetIn(m_inWhenDone); }
+
+private:
+    void SetIn(bool in)
+    {
+        // Out in reverse, back in order: the world's order comes back as it was.
+        if (in) {
+            for (btRigidBody* body : m_bodies)
+                m_scene.PutBack(*body);
+        } else {
+            for (auto body = m_bodies.rbegin(); body != m_bodies.rend(); ++body)
+                m_scene.TakeOut(**body, m_state);
+        }
+        m_out = !in;
+    }
+
+    Scene& m_scene;
+    std::vector<btRigidBody*> m_bodies;
+    SimulationState m_state;  // an edit is undone and redone as it was made
+    bool m_inWhenDone;
+    std::string m_name;
+    bool m_out = !m_inWhenDone;
+};
+
 }  // namespace
+
+std::unique_ptr<Edit> MakeAddEdit(Scene& scene, std::vector<btRigidBody*> added,
+                                  SimulationState state, std::string_view name)
+{
+    return std::make_unique<PresenceEdit>(scene, std::move(added), state, true, name);
+}
+
+std::unique_ptr<Edit> RemoveBody(Scene& scene, btRigidBody& body, SimulationState state,
+                                 std::string_view name)
+{
+    scene.TakeOut(body, state);
+    return std::make_unique<PresenceEdit>(scene, std::vector<btRigidBody*>{&body}, state, false,
+                                          name);
+}
 
 std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
                                    const btTransform& before, const btTransform& after,

@@ -10,6 +10,10 @@
 #include <btBulletDynamicsCommon.h>
 
 #include <memory>
+#include <string_view>
+#include <vector>
+
+class Scene;
 
 // Puts the body at the transform, at rest and awake; when moveStart, Stop
 // brings it back there too.
@@ -21,3 +25,13 @@ void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& wh
 std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
                                    const btTransform& before, const btTransform& after,
                                    SimulationState state);
+
+// Bodies that have just been added (a paste): Undo takes them out, Redo puts
+// them back. Made while Stopped, they are part of the start either way.
+std::unique_ptr<Edit> MakeAddEdit(Scene& scene, std::vector<btRigidBody*> added,
+                                  SimulationState state, std::string_view name = "Paste");
+
+// Takes the body out of the world now (a delete or a cut) and returns the
+// edit that puts it back on Undo and takes it out again on Redo.
+std::unique_ptr<Edit> RemoveBody(Scene& scene, btRigidBody& body, SimulationState state,
+                                 std::string_view name = "Delete");

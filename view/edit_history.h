@@ -69,5 +69,5 @@ private:
     std::vector<std::unique_ptr<Edit>> m_edits;  // oldest first
     std::size_t m_done = 0;                      // edits [0, m_done) are done
     std::uint64_t m_revision = 0;
-    bool m_busy = false;                         // inside an Undo or Redo
+    bool m_busy = false;  // inside an Undo or Redo
 };

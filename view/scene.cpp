@@ -7,6 +7,7 @@
 #include "glw/lwo_decoder.h"
 #include "glw/texture_loader.h"
 #include "physics/body_thrower.h"
+#include "physics/rigid_body.h"
 #include "physics/scene_content.h"
 #include "physics/simulation_control.h"
 #include "view/body_edits.h"
@@ -186,6 +187,7 @@ void Scene::Init(glw::GlProcLookup lookup)
     content->groundSurface.diffuseTexture = content->groundTexture.Name();
 
     content->bodies.emplace(*content->world);
+    content->shelf.emplace(*content->world);
     AddStartBodies(*content->world, content->groundShape.get(), content->canModel.get());
 
     m_content = std::move(content);
@@ -312,6 +314,7 @@ void Scene::ResetSimulation()
     // Stop deletes thrown bodies: a selected one must be let go first.
     if (const btRigidBody* selected = m_selection.Body(); selected && WasThrown(*selected))
         m_selection.Clear();
+    m_content->shelf->PutBackForStop();
     ::ResetSimulation(*m_content->world);
 }
 
@@ -361,7 +364,12 @@ void Scene::EmptyWorld(Content& content)
         for (int i = 0; i < opened->OwnedShapeCount(); ++i)
             content.shapeDrawer->releaseHullCaches(&opened->OwnedShapeAt(i));
     }
+    content.shelf->Clear();
     content.bodies->Clear();
+    for (const auto& pasted : content.pastedSources)
+        for (int i = 0; i < pasted->OwnedShapeCount(); ++i)
+            content.shapeDrawer->releaseHullCaches(&pasted->OwnedShapeAt(i));
+    content.pastedSources.clear();
     ApplyWorldSettings(*content.world);
     content.world->getConstraintSolver()->reset();
 }
@@ -436,4 +444,58 @@ WorldFileResult Scene::SaveWorld(const std::string& path)
         });
     m_drag.AttachSpring();
     return result;
+}
+
+void Scene::TakeOut(btRigidBody& body, SimulationState state)
+{
+    KINETTA_ASSERT(m_content != nullptr, "build the scene before editing its bodies");
+    bool fromFile = false;
+    if (const LoadedWorld* opened = m_content->bodies->Opened()) {
+        for (int i = 0; i < opened->BodyCount() && !fromFile; ++i)
+            fromFile = &opened->BodyAt(i) == &body;
+    }
+    const bool backAtStop = state != SimulationState::Stopped && !WasThrown(body);
+    m_selection.Forget(&body);
+    m_content->shelf->TakeOut(body, !fromFile, backAtStop);
+}
+
+void Scene::PutBack(btRigidBody& body)
+{
+    KINETTA_ASSERT(m_content != nullptr, "build the scene before editing its bodies");
+    m_content->shelf->PutBack(body);
+}
+
+void Scene::ReleaseOut(const btRigidBody* body)
+{
+    if (m_content)
+        m_content->shelf->Release(body);
+}
+
+std::vector<btRigidBody*> Scene::AddCopies(std::unique_ptr<LoadedWorld> source,
+                                           const btVector3& offset, SimulationState state)
+{
+    KINETTA_ASSERT(m_content != nullptr, "build the scene before adding bodies");
+    KINETTA_ASSERT(source != nullptr, "hand over the world to copy from");
+    std::vector<btRigidBody*> added;
+    for (int i = 0; i < source->BodyCount(); ++i) {
+        btRigidBody& from = source->BodyAt(i);
+        const float mass = from.getInvMass() > 0 ? 1.0f / from.getInvMass() : 0.0f;
+        btTransform where = from.getWorldTransform();
+        where.getOrigin() += offset;
+        btRigidBody* body =
+            CreateRigidBody(from.getCollisionShape(), mass, where.getOrigin(), where.getRotation(),
+                            kCcdMotionThreshold, kCcdSweptSphereRadius);
+        body->setFriction(from.getFriction());
+        body->setRollingFriction(from.getRollingFriction());
+        body->setRestitution(from.getRestitution());
+        body->setDamping(from.getLinearDamping(), from.getAngularDamping());
+        SetBodyKind(*body, KindFromShapeName(source->ShapeNameAt(i)));
+        if (state != SimulationState::Stopped)
+            MarkThrown(*body);
+        m_content->world->addRigidBody(body);
+        added.push_back(body);
+    }
+    if (source->OwnedShapeCount() > 0)
+        m_content->pastedSources.push_back(std::move(source));
+    return added;
 }

@@ -12,10 +12,12 @@
 #include "models/dice_model.h"
 #include "models/sphere_model.h"
 #include "physics/body_kind.h"
+#include "physics/simulation_control.h"
 #include "physics/dynamics_world.h"
 #include "physics/world_bodies.h"
 #include "view/body_drag.h"
 #include "view/body_selection.h"
+#include "view/body_shelf.h"
 #include "view/edit_history.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
@@ -106,6 +108,22 @@ public:
     void Release();
     const BodyDrag& Drag() const { return m_drag; }
 
+    // Edits to bodies (view/body_edits.h) take them out of the world and put
+    // them back through these; view/body_shelf.h says who owns what. A start
+    // body taken out while the world runs comes back at Stop; one taken out
+    // while Stopped is gone from the start.
+    void TakeOut(btRigidBody& body, SimulationState state);
+    void PutBack(btRigidBody& body);
+    // Called by an edit that goes while it holds the body out.
+    void ReleaseOut(const btRigidBody* body);
+    // Adds, at rest, a copy of every body of a world read from elsewhere (the
+    // clipboard), moved by `offset`, with the scene's shapes and kinds where
+    // the file names them; other shapes stay with the source, which the
+    // scene then keeps until the world is emptied. Added while Stopped they
+    // are start bodies; added while the world runs, Stop removes them.
+    std::vector<btRigidBody*> AddCopies(std::unique_ptr<LoadedWorld> source,
+                                        const btVector3& offset, SimulationState state);
+
     // Stop: every body back where it started, thrown bodies gone.
     void ResetSimulation();
     // Balls and dice at rest around the tower, for measuring a busy scene.
@@ -151,7 +169,10 @@ private:
         OwnedTexture cylinderTexture;
         OwnedTexture groundTexture;
         glw::Material groundSurface;  // names the ground texture, owns nothing
+        // Keep the shapes of pasted bodies that are not the scene's own.
+        std::vector<std::unique_ptr<LoadedWorld>> pastedSources;
         std::optional<WorldBodies> bodies;
+        std::optional<BodyShelf> shelf;  // goes before the bodies it may hold
         OwnedDisplayList lightMarkerList;
         OwnedQuadric quadric;
         // Copies of the meshes, gone first.
