@@ -55,6 +55,9 @@ public:
     std::optional<PickRay> RayAt(QPointF point) const;
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
+    // The scene the Edit commands work on, and the eye they paste in front of.
+    Scene& GetScene() { return m_scene; }
+    CameraPose Eye() const { return {m_camera.camPos, m_camera.yaw, m_camera.pitch}; }
     const ViewStats& Stats() const { return m_stats; }
 
     // Read and written by the frame's Simulation commands.

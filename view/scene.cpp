@@ -425,25 +425,38 @@ WorldFileResult Scene::SaveWorld(const std::string& path)
 {
     if (!m_content)
         return WorldFileResult::Failure("the 3D view could not be set up");
-    // The scene's shapes under their kinds' names; an opened file's own
-    // shapes, compounds' parts among them, keep the names the file gave them.
-    std::unordered_map<const btCollisionShape*, std::string> names;
-    for (int k = 1; k < kBodyKindCount; ++k) {
-        const auto kind = static_cast<BodyKind>(k);
-        names[ShapeFor(kind)] = std::string(ShapeNameOf(kind));
-    }
-    const LoadedWorld* opened = m_content->bodies->Opened();
     // The mouse's spring is no part of the world a user saves.
     m_drag.DetachSpring();
-    WorldFileResult result =
-        SaveWorldFile(*m_content->world, path, [&names, opened](const btCollisionShape& shape) {
-            const auto found = names.find(&shape);
-            if (found != names.end())
-                return found->second;
-            return opened ? opened->NameOf(shape) : std::string();
-        });
+    WorldFileResult result = SaveWorldFile(*m_content->world, path, ShapeNamer());
     m_drag.AttachSpring();
     return result;
+}
+
+ShapeNameLookup Scene::ShapeNamer() const
+{
+    // The scene's shapes under their kinds' names; an opened or pasted
+    // file's own shapes, compounds' parts among them, keep the names the
+    // file gave them.
+    auto names = std::make_shared<std::unordered_map<const btCollisionShape*, std::string>>();
+    for (int k = 1; k < kBodyKindCount; ++k) {
+        const auto kind = static_cast<BodyKind>(k);
+        (*names)[ShapeFor(kind)] = std::string(ShapeNameOf(kind));
+    }
+    std::vector<const LoadedWorld*> files;
+    if (m_content) {
+        if (const LoadedWorld* opened = m_content->bodies->Opened())
+            files.push_back(opened);
+        for (const auto& pasted : m_content->pastedSources)
+            files.push_back(pasted.get());
+    }
+    return [names, files](const btCollisionShape& shape) {
+        if (const auto found = names->find(&shape); found != names->end())
+            return found->second;
+        for (const LoadedWorld* file : files)
+            if (std::string name = file->NameOf(shape); !name.empty())
+                return name;
+        return std::string();
+    };
 }
 
 void Scene::TakeOut(btRigidBody& body, SimulationState state)
@@ -455,6 +468,10 @@ void Scene::TakeOut(btRigidBody& body, SimulationState state)
             fromFile = &opened->BodyAt(i) == &body;
     }
     const bool backAtStop = state != SimulationState::Stopped && !WasThrown(body);
+    // A held body lets go without a move edit: this may run inside an Undo,
+    // where no edit may be pushed, and the body is leaving anyway.
+    if (m_drag.Body() == &body)
+        m_drag.End();
     m_selection.Forget(&body);
     m_content->shelf->TakeOut(body, !fromFile, backAtStop);
 }

@@ -12,8 +12,8 @@
 #include "models/dice_model.h"
 #include "models/sphere_model.h"
 #include "physics/body_kind.h"
-#include "physics/simulation_control.h"
 #include "physics/dynamics_world.h"
+#include "physics/simulation_control.h"
 #include "physics/world_bodies.h"
 #include "view/body_drag.h"
 #include "view/body_selection.h"
@@ -139,6 +139,8 @@ public:
     // that cannot be opened leaves the world exactly as it was.
     WorldFileResult OpenWorld(const std::string& path, const WorldFileOpenOptions& options = {});
     WorldFileResult SaveWorld(const std::string& path);
+    // The name a world file gives each shape of the world as it is now.
+    ShapeNameLookup ShapeNamer() const;
     // Replaces every body and constraint of the world with the opened ones,
     // which Stop then puts back where the file had them.
     void TakeWorld(std::unique_ptr<LoadedWorld> opened);

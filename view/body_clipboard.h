@@ -1,0 +1,48 @@
+#pragma once
+// Bodies through the clipboard, without the clipboard itself (the frame holds
+// that): Copy turns a body into the bytes a Save of that body alone would
+// write, Paste adds the bodies of such bytes in front of the eye. The bytes
+// may come from anywhere, so Paste reads them exactly as File › Open reads a
+// file: in the separate reader process, with its limits and checks.
+
+#include "physics/simulation_control.h"
+#include "physics/throw_aim.h"
+#include "worlds/world_file.h"
+#include "worlds/world_file_result.h"
+
+#include <btBulletDynamicsCommon.h>
+
+#include <string>
+#include <string_view>
+
+class Scene;
+
+inline constexpr const char* kBulletMimeType = "application/x-bullet";
+
+struct CopiedBody {
+    WorldFileResult result;
+    std::string bytes;        // a one-body .bullet file
+    std::string description;  // one line for the text beside it
+};
+
+CopiedBody CopyBody(const Scene& scene, const btRigidBody& body);
+
+// "Die, 2 kg, at (1.00, 0.50, -3.00)".
+std::string DescribeBody(const btRigidBody& body);
+
+struct PastedBodies {
+    WorldFileResult result;  // on failure the world is as it was
+    int count = 0;
+};
+
+// Adds the bodies at rest in front of the eye, raised until they are clear
+// of every body already there, and pushes the edit that undoes it. Made
+// while Stopped they are start bodies; while running, Stop removes them.
+PastedBodies PasteBodies(Scene& scene, std::string_view bytes, const CameraPose& eye,
+                         SimulationState state, const WorldFileOpenOptions& options = {});
+
+// Where a group of bodies whose bounds are [min, max] goes: centred at
+// `target`, then raised a step at a time until its bounds touch no body of
+// the world. Returns the offset to move the group by.
+btVector3 ClearPlacement(const btCollisionWorld& world, const btVector3& min, const btVector3& max,
+                         const btVector3& target);
