@@ -63,7 +63,10 @@ std::optional<QString> RunBulletFileDialog(QWidget* owner, QFileDialog::AcceptMo
     // Qt's own dialog: the same on every desktop, and testable in-process.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    // Open takes only a file that is there: the dialog itself says so and
+    // stays open, rather than a box after it has closed.
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
     dialog.setWindowTitle(mode == QFileDialog::AcceptOpen ? QStringLiteral("Open")
                                                           : QStringLiteral("Save As"));
     dialog.setNameFilter(BulletFileFilter());

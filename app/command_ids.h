@@ -11,10 +11,14 @@ enum class CommandId : int {
     FilePrintSetup = 57606,
     FilePrint = 57607,
     FilePrintPreview = 57609,
+    FileRecent1 = 57616,  // to FileRecent1 + 3: the recent files
+    FileRecent4 = 57619,
+    EditClear = 57632,  // Edit › Delete
     EditCopy = 57634,
     EditCut = 57635,
     EditPaste = 57637,
     EditUndo = 57643,
+    EditRedo = 57644,
     AppAbout = 57664,
     AppExit = 57665,
     NextPane = 57680,

@@ -193,6 +193,11 @@ QString CFrameBars::SelectionText() const
     return m_selectionText->Text();
 }
 
+void CFrameBars::ShowMessage(const QString& text)
+{
+    m_statusText->SetText(text);
+}
+
 QList<QMenu*> CFrameBars::Menus() const
 {
     QList<QMenu*> menus;
@@ -259,6 +264,32 @@ void CFrameBars::ShowReadyWhenMenusClosed()
     });
 }
 
+void CFrameBars::SetRecentFiles(const QStringList& texts)
+{
+    QMenu* file = Menus().value(0);
+    if (file == nullptr)
+        return;
+    for (QAction* item : std::as_const(m_recentItems))
+        delete item;
+    m_recentItems.clear();
+    if (texts.isEmpty())
+        return;
+    // Between separators below Save As.
+    const QList<QAction*> items = file->actions();
+    QAction* before = nullptr;
+    for (qsizetype i = 0; i + 1 < items.size(); ++i)
+        if (CommandOf(*items[i]) == ToInt(CommandId::FileSaveAs))
+            before = items[i + 1];
+    m_recentItems.append(file->insertSeparator(before));
+    const int count = ToInt(CommandId::FileRecent4) - ToInt(CommandId::FileRecent1) + 1;
+    for (qsizetype i = 0; i < texts.size() && i < count; ++i) {
+        const auto id = static_cast<CommandId>(ToInt(CommandId::FileRecent1) + int(i));
+        QAction* item = NewCommandAction(id, texts[i], file);
+        file->insertAction(before, item);
+        m_recentItems.append(item);
+    }
+}
+
 void CFrameBars::OpenFirstMenu()
 {
     const QList<QAction*> titles = m_menuBar->actions();
@@ -267,8 +298,7 @@ void CFrameBars::OpenFirstMenu()
     QMenu* first = titles.front()->menu();
     if (m_menuBar->actionGeometry(titles.front()).isEmpty()) {
         // The bar is too narrow for File: its chevron holds every menu.
-        auto* chevron =
-            m_menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+        auto* chevron = m_menuBar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
         if (chevron != nullptr && chevron->isVisible())
             chevron->showMenu();
         return;

@@ -41,6 +41,8 @@ public:
     // hides it.
     void ShowSelection(const QString& text);
     QString SelectionText() const;
+    // A line in the prompt pane until the next prompt replaces it.
+    void ShowMessage(const QString& text);
 
     // The top-level menus, File to Help.
     QList<QMenu*> Menus() const;
@@ -51,6 +53,10 @@ public:
     // The first accelerator that matches the key, or null.
     QAction* AcceleratorFor(const QKeyEvent& key) const;
     const QList<QAction*>& AcceleratorActions() const { return m_accelerators; }
+
+    // The File menu's list of recent files below Save As, one item per
+    // text, with the commands FileRecent1 onwards; none without texts.
+    void SetRecentFiles(const QStringList& texts);
 
     // Opens the first menu with its first item highlighted, as F10 does.
     void OpenFirstMenu();
@@ -81,4 +87,5 @@ private:
     CStatusPane* m_statusText = nullptr;
     CStatusPane* m_selectionText = nullptr;
     QList<QAction*> m_accelerators;
+    QList<QAction*> m_recentItems;  // a separator, then the files
 };

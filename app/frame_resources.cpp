@@ -19,9 +19,9 @@ constexpr MenuItemResource kFileItems[] = {
     {AppExit, "E&xit"},
 };
 constexpr MenuItemResource kEditItems[] = {
-    {EditUndo, "&Undo\tCtrl+Z"},   {std::nullopt, ""},
-    {EditCut, "Cu&t\tCtrl+X"},     {EditCopy, "&Copy\tCtrl+C"},
-    {EditPaste, "&Paste\tCtrl+V"},
+    {EditUndo, "&Undo\tCtrl+Z"},   {EditRedo, "&Redo\tCtrl+Y"},   {std::nullopt, ""},
+    {EditCut, "Cu&t\tCtrl+X"},     {EditCopy, "&Copy\tCtrl+C"},   {EditPaste, "&Paste\tCtrl+V"},
+    {EditClear, "&Delete\tDel"},
 };
 constexpr MenuItemResource kViewItems[] = {
     {ViewToolbar, "&Toolbar"}, {ViewStatusBar, "&Status Bar"},  {std::nullopt, ""},
@@ -64,6 +64,9 @@ constexpr AcceleratorResource kAccelerators[] = {
     {Keys(Qt::SHIFT, Qt::Key_F6), PrevPane},
     {QKeyCombination(Qt::Key_Return), SimulationStart},
     {QKeyCombination(Qt::Key_Escape), SimulationStop},
+    {QKeyCombination(Qt::Key_Delete), EditClear},
+    {Keys(Qt::CTRL, Qt::Key_Y), EditRedo},
+    {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z), EditRedo},
 };
 
 constexpr std::optional<CommandId> kToolbar[] = {
@@ -86,10 +89,16 @@ constexpr StringResource kStrings[] = {
     {FilePrintSetup, "Change the printer and printing options\nPrint Setup"},
     {FilePrint, "Print the active document\nPrint"},
     {FilePrintPreview, "Display full pages\nPrint Preview"},
+    {FileRecent1, "Open this document"},
+    {static_cast<CommandId>(ToInt(FileRecent1) + 1), "Open this document"},
+    {static_cast<CommandId>(ToInt(FileRecent1) + 2), "Open this document"},
+    {FileRecent4, "Open this document"},
     {EditCopy, "Copy the selection and put it on the Clipboard\nCopy"},
     {EditCut, "Cut the selection and put it on the Clipboard\nCut"},
     {EditPaste, "Insert Clipboard contents\nPaste"},
     {EditUndo, "Undo the last action\nUndo"},
+    {EditRedo, "Redo the previously undone action\nRedo"},
+    {EditClear, "Delete the selection\nDelete"},
     {AppAbout, "Display program information, version number and copyright\nAbout"},
     {AppExit, "Quit the application; prompts to save documents\nExit"},
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},

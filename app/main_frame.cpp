@@ -9,8 +9,14 @@
 #include "view/body_description.h"
 
 #include <QtCore/QCoreApplication>
+#include <QtCore/QFile>
+#include <QtCore/QFileInfo>
+#include <QtCore/QMimeData>
+#include <QtCore/QUrl>
 #include <QtGui/QAction>
 #include <QtGui/QCloseEvent>
+#include <QtGui/QDragEnterEvent>
+#include <QtGui/QDropEvent>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QKeyEvent>
 #include <QtGui/QScreen>
@@ -23,19 +29,40 @@
 
 namespace {
 constexpr int kTickMilliseconds = 10;
+
+// The local .bullet file that a drop would open (the first one dropped);
+// empty when it holds none.
+QString DroppedWorld(const QMimeData& data)
+{
+    const QList<QUrl> urls = data.urls();
+    if (urls.isEmpty() || !urls.front().isLocalFile())
+        return {};
+    const QString path = urls.front().toLocalFile();
+    return path.endsWith(QLatin1StringView(".bullet"), Qt::CaseInsensitive) ? path : QString();
+}
 // The bands' ids in the saved layout.
 constexpr std::uint32_t kMenuBandId = 60160;
 constexpr std::uint32_t kToolBandId = 60161;
 }  // namespace
 
-// Commands missing here (Print, the Edit commands, Tree, Properties,
-// Tools, the pane keys) have no handler: choosing them does nothing.
+// Commands missing here (Print, Tree, Properties, Tools, the pane keys)
+// have no handler: choosing them does nothing.
 const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::FileNew, &CMainFrame::OnFileNew},
     {CommandId::FileOpen, &CMainFrame::OnFileOpen},
     {CommandId::FileSave, &CMainFrame::OnFileSave},
     {CommandId::FileSaveAs, &CMainFrame::OnFileSave},
+    {CommandId::FileRecent1, &CMainFrame::OnFileRecent},
+    {static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 1), &CMainFrame::OnFileRecent},
+    {static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 2), &CMainFrame::OnFileRecent},
+    {CommandId::FileRecent4, &CMainFrame::OnFileRecent},
     {CommandId::AppExit, &CMainFrame::OnFileExit},
+    {CommandId::EditUndo, &CMainFrame::OnEdit},
+    {CommandId::EditRedo, &CMainFrame::OnEdit},
+    {CommandId::EditCut, &CMainFrame::OnEdit},
+    {CommandId::EditCopy, &CMainFrame::OnEdit},
+    {CommandId::EditPaste, &CMainFrame::OnEdit},
+    {CommandId::EditClear, &CMainFrame::OnEdit},
     {CommandId::ViewToolbar, &CMainFrame::OnViewToolbar},
     {CommandId::ViewStatusBar, &CMainFrame::OnViewStatusBar},
     {CommandId::SimulationStart, &CMainFrame::OnSimulation},
@@ -87,6 +114,10 @@ bool CMainFrame::OnCreate()
     m_view.CreateWindowAndScene();
     m_viewContainer->setFocus();
     m_world = new CWorldCommands(*this, m_view, [this] { DoIdle(); });
+    m_world->ShowRecentWith([this](const QStringList& texts) { m_bars->SetRecentFiles(texts); });
+    setAcceptDrops(true);
+    m_edit = new CEditCommands(*this, m_view,
+                               [this](const QString& text) { m_bars->ShowMessage(text); });
 
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
@@ -227,14 +258,26 @@ bool CMainFrame::DoIdle()
     m_ui.UISetCheck(CommandId::SimulationPause, state == SimulationState::Paused);
     m_ui.UISetCheck(CommandId::SimulationStop, state == SimulationState::Stopped);
     ShowBarChecks();
+    ShowEditStates();
     m_ui.UIUpdateToolBar(m_bars->ToolActions());
     ReturnFocusToView();
     return false;
 }
 
+void CMainFrame::ShowEditStates()
+{
+    const bool selected = m_edit->HasSelection();
+    m_ui.UIEnable(CommandId::EditCut, selected);
+    m_ui.UIEnable(CommandId::EditCopy, selected);
+    m_ui.UIEnable(CommandId::EditClear, selected);
+    m_ui.UIEnable(CommandId::EditUndo, m_edit->CanUndo());
+    m_ui.UIEnable(CommandId::EditRedo, m_edit->CanRedo());
+}
+
 void CMainFrame::OnMenuOpening(QMenu& menu)
 {
     ShowBarChecks();
+    ShowEditStates();
     m_ui.UIUpdateMenu(menu.actions());
 }
 
@@ -272,10 +315,45 @@ void CMainFrame::OnFileOpen(CommandId)
     m_world->Open();
 }
 
-void CMainFrame::OnFileSave(CommandId)
+void CMainFrame::OnFileSave(CommandId id)
 {
-    // Save always asks for the name, starting from the open file's.
-    m_world->Save();
+    // Once the world has a name, Save writes it there; Save As, and Save of
+    // a world without a name, ask for one, starting from the open file's.
+    if (id == CommandId::FileSave && !m_world->FilePath().empty())
+        m_world->SaveFile(m_world->FilePath());
+    else
+        m_world->Save();
+}
+
+void CMainFrame::OnFileRecent(CommandId id)
+{
+    m_world->OpenRecent(ToInt(id) - ToInt(CommandId::FileRecent1));
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    // Anything but a world file keeps the no-drop cursor.
+    if (!DroppedWorld(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedWorld(*event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    const qsizetype count = event->mimeData()->urls().size();
+    // Opened once the drag has ended: the source waits for the answer.
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, count] {
+            if (m_world->OpenFile(QFile::encodeName(path).toStdString()) && count > 1)
+                m_bars->ShowMessage(QStringLiteral("Opened %1, the first of %2 dropped files")
+                                        .arg(QFileInfo(path).fileName())
+                                        .arg(count));
+        },
+        Qt::QueuedConnection);
 }
 
 void CMainFrame::OnFileExit(CommandId)
@@ -309,6 +387,31 @@ void CMainFrame::OnSimulation(CommandId id)
     m_view.m_simulationState = transition.next;
     if (transition.resetDue)
         m_view.ResetSimulation();
+    DoIdle();
+}
+
+void CMainFrame::OnEdit(CommandId id)
+{
+    switch (id) {
+        case CommandId::EditUndo:
+            m_edit->Undo();
+            break;
+        case CommandId::EditRedo:
+            m_edit->Redo();
+            break;
+        case CommandId::EditCut:
+            m_edit->Cut();
+            break;
+        case CommandId::EditCopy:
+            m_edit->Copy();
+            break;
+        case CommandId::EditPaste:
+            m_edit->Paste();
+            break;
+        default:
+            m_edit->Delete();
+            break;
+    }
     DoIdle();
 }
 

@@ -5,6 +5,7 @@
 // in step and drives the simulation tick with a 10 ms timer.
 
 #include "app/command_ids.h"
+#include "app/edit_commands.h"
 #include "app/frame_bars.h"
 #include "app/key_state_filter.h"
 #include "app/message_loop.h"
@@ -38,10 +39,13 @@ public:
     QWidget* ViewContainer() const { return m_viewContainer; }
     CFrameBars& Bars() { return *m_bars; }
     CWorldCommands& World() { return *m_world; }
+    CEditCommands& Edit() { return *m_edit; }
 
 protected:
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     CMainFrame();
@@ -54,6 +58,7 @@ private:
     void ReturnFocusToView();
     void OnMenuOpening(QMenu& menu);
     void ShowBarChecks();
+    void ShowEditStates();
     void LayoutNow();
     void ShowSelection();
 
@@ -61,10 +66,12 @@ private:
     void OnFileNew(CommandId id);
     void OnFileOpen(CommandId id);
     void OnFileSave(CommandId id);
+    void OnFileRecent(CommandId id);
     void OnFileExit(CommandId id);
     void OnViewToolbar(CommandId id);
     void OnViewStatusBar(CommandId id);
     void OnSimulation(CommandId id);
+    void OnEdit(CommandId id);
     void OnAppAbout(CommandId id);
 
     struct CommandEntry {
@@ -81,6 +88,7 @@ private:
     QWidget* m_viewContainer = nullptr;
     CFrameBars* m_bars = nullptr;       // a child QObject of the frame
     CWorldCommands* m_world = nullptr;  // a child QObject of the frame
+    CEditCommands* m_edit = nullptr;    // a child QObject of the frame
     CUpdateUI m_ui;
     // The saved layout: restored once just after creation, saved on close.
     sstate::CWindowStateMgr m_layoutState;

@@ -4,6 +4,12 @@
 
 CUpdateUI::CUpdateUI()
     : m_entries{
+          {CommandId::EditUndo, PopupMenu},
+          {CommandId::EditRedo, PopupMenu},
+          // Their toolbar buttons stay as drawn: only the menu items grey.
+          {CommandId::EditCut, PopupMenu},
+          {CommandId::EditCopy, PopupMenu},
+          {CommandId::EditClear, PopupMenu},
           {CommandId::ViewToolbar, PopupMenu},
           {CommandId::ViewStatusBar, PopupMenu},
           {CommandId::ViewProperties, PopupMenu},
@@ -29,6 +35,16 @@ void CUpdateUI::UISetCheck(CommandId id, bool checked)
     // when clicked, so the places may differ from the table.
     if (Entry* entry = Find(id)) {
         entry->checked = checked;
+        entry->due = entry->places;
+    }
+}
+
+void CUpdateUI::UIEnable(CommandId id, bool enabled)
+{
+    // Marked only on a change: asked on every idle pass, it must not make
+    // the toolbar repaint each time.
+    if (Entry* entry = Find(id); entry && entry->enabled != enabled) {
+        entry->enabled = enabled;
         entry->due = entry->places;
     }
 }

@@ -19,6 +19,7 @@ public:
 
     // Ignored for commands that are not in the table.
     void UISetCheck(CommandId id, bool checked);
+    void UIEnable(CommandId id, bool enabled);
 
     // Gives every table entry shown in menus to the actions among these that
     // carry its id (QAction::data).
@@ -30,7 +31,7 @@ private:
     struct Entry {
         CommandId id;
         unsigned places;
-        bool enabled = true;  // nothing in this program disables a command
+        bool enabled = true;
         bool checked = false;
         unsigned due = 0;  // places still to be brought up to date
     };

@@ -6,6 +6,7 @@
 
 #include <QtCore/QFile>
 #include <QtCore/QTimer>
+#include <QtGui/QWindow>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QLabel>
@@ -17,6 +18,10 @@
 #include <filesystem>
 
 namespace {
+
+// How long a start-up message waits for the frame to be placed: 3 s at most.
+constexpr int kPlacedPollMilliseconds = 20;
+constexpr int kPlacedTries = 150;
 
 // Opening runs the reader in a process of its own and may take a moment.
 class BusyCursor {
@@ -104,6 +109,7 @@ bool CWorldCommands::OpenFile(const std::string& path)
     SetNote(result.note);
     m_leftOutPath = result.note.empty() ? std::string() : m_path;
     m_leftOut = result.note;
+    Remember(m_path);
     if (m_worldChanged)
         m_worldChanged();
     return true;
@@ -154,22 +160,74 @@ bool CWorldCommands::SaveFile(const std::string& path)
     if (!m_leftOutPath.empty() && std::filesystem::equivalent(path, m_leftOutPath, error))
         m_leftOutPath.clear();
     SetFile(path);
+    Remember(m_path);
     return true;
+}
+
+bool CWorldCommands::OpenRecent(int index)
+{
+    if (index < 0 || index >= static_cast<int>(m_recent.Paths().size()))
+        return false;
+    const std::string path = m_recent.Paths()[static_cast<std::size_t>(index)];
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        m_recent.Remove(path);
+        m_recent.Save();
+        ShowRecent();
+        ShowFailure("open", path, "it is no longer there; it has been taken off the recent files");
+        return false;
+    }
+    return OpenFile(path);
+}
+
+void CWorldCommands::ShowRecentWith(std::function<void(const QStringList&)> show)
+{
+    m_showRecent = std::move(show);
+    ShowRecent();
+}
+
+void CWorldCommands::Remember(const std::string& path)
+{
+    m_recent.Add(path);
+    // A list that cannot be kept still shows for this run.
+    m_recent.Save();
+    ShowRecent();
+}
+
+void CWorldCommands::ShowRecent()
+{
+    if (!m_showRecent)
+        return;
+    QStringList texts;
+    for (std::size_t i = 0; i < m_recent.Paths().size(); ++i)
+        texts.append(RecentMenuText(static_cast<int>(i), m_recent.Paths()[i]));
+    m_showRecent(texts);
 }
 
 void CWorldCommands::OpenAtStart(const std::string& path)
 {
     const WorldFileResult result = m_view.OpenWorld(path);
     if (!result.ok) {
-        // Posted: it runs once the message loop does, with the frame shown.
-        QTimer::singleShot(
-            0, this, [this, path, error = result.error] { ShowFailure("open", path, error); });
+        // Shown once the frame is on the screen where the window manager put
+        // it: a box centred on a frame not yet placed lands beside it.
+        auto* wait = new QTimer(this);
+        connect(wait, &QTimer::timeout, this,
+                [this, wait, path, error = result.error, tries = 0]() mutable {
+                    const QWindow* window = m_frame.windowHandle();
+                    if ((window == nullptr || !window->isExposed()) && ++tries < kPlacedTries)
+                        return;
+                    wait->stop();
+                    wait->deleteLater();
+                    ShowFailure("open", path, error);
+                });
+        wait->start(kPlacedPollMilliseconds);
         return;
     }
     SetFile(path);
     SetNote(result.note);
     m_leftOutPath = result.note.empty() ? std::string() : m_path;
     m_leftOut = result.note;
+    Remember(m_path);
 }
 
 void CWorldCommands::ShowFailure(const char* verb, const std::string& path,

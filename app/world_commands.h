@@ -4,8 +4,11 @@
 // could not be opened or saved, and note in the status bar what an opened
 // file held that the world leaves out.
 
+#include "app/recent_files.h"
+
 #include <QtCore/QObject>
 #include <QtCore/QString>
+#include <QtCore/QStringList>
 
 #include <functional>
 #include <string>
@@ -39,6 +42,14 @@ public:
     // waits until the window is up.
     void OpenAtStart(const std::string& path);
 
+    // Opens the recent file at index (from 0). A file no longer there is
+    // taken off the list, with a message box that says so.
+    bool OpenRecent(int index);
+    const CRecentFiles& Recent() const { return m_recent; }
+    // Runs, with the menu texts, whenever the recent files change, and once
+    // at once.
+    void ShowRecentWith(std::function<void(const QStringList&)> show);
+
     // The open file; empty while the world is the start scene.
     const std::string& FilePath() const { return m_path; }
     // What the status bar says the last open left out; empty when nothing.
@@ -51,6 +62,8 @@ private:
     // Whether saving may go ahead onto path; false when the user turned to
     // Save As (which has saved, or not) or cancelled. *saved says which.
     bool MayOverwriteLeftOut(const std::string& path, bool* saved);
+    void Remember(const std::string& path);
+    void ShowRecent();
 
     QMainWindow& m_frame;
     CKinettaView& m_view;
@@ -61,4 +74,6 @@ private:
     // would lose that. Empty when no such file is at stake.
     std::string m_leftOutPath;
     std::string m_leftOut;
+    CRecentFiles m_recent = CRecentFiles::Load();
+    std::function<void(const QStringList&)> m_showRecent;
 };

@@ -172,10 +172,12 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {57665, "E&xit"}}},
         {"&Edit",
          {{57643, "&Undo\tCtrl+Z"},
+          {57644, "&Redo\tCtrl+Y"},
           {0, ""},
           {57635, "Cu&t\tCtrl+X"},
           {57634, "&Copy\tCtrl+C"},
-          {57637, "&Paste\tCtrl+V"}}},
+          {57637, "&Paste\tCtrl+V"},
+          {57632, "&Delete\tDel"}}},
         {"&View",
          {{59392, "&Toolbar"},
           {59393, "&Status Bar"},
@@ -251,6 +253,8 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
         {Qt::Key_P, Qt::ControlModifier, 57607},     {Qt::Key_S, Qt::ControlModifier, 57603},
         {Qt::Key_F6, Qt::NoModifier, 57680},         {Qt::Key_F6, Qt::ShiftModifier, 57681},
         {Qt::Key_Return, Qt::NoModifier, 32781},     {Qt::Key_Escape, Qt::NoModifier, 32783},
+        {Qt::Key_Delete, Qt::NoModifier, 57632},     {Qt::Key_Y, Qt::ControlModifier, 57644},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, 57644},
     };
     const QList<QAction*>& table = Bars().AcceleratorActions();
     ASSERT_EQ(table.size(), static_cast<qsizetype>(accelerators.size()));
@@ -401,9 +405,8 @@ TEST_F(MainFrameTest, CommandsWithoutHandlerChangeNothingFromMenuIdOrKey)
                      [&] { modalSeen |= QApplication::activeModalWidget() != nullptr; });
     watch.start(5);
 
-    const CommandId inert[] = {FilePrint,      FilePrintPreview, FilePrintSetup, EditUndo,
-                               EditCut,        EditCopy,         EditPaste,      ViewTree,
-                               ViewProperties, ViewTools,        NextPane,       PrevPane};
+    const CommandId inert[] = {FilePrint, FilePrintPreview, FilePrintSetup, ViewTree,
+                               ViewProperties, ViewTools, NextPane, PrevPane};
     for (CommandId id : inert)
         EXPECT_FALSE(m_frame->OnCommand(id)) << ToInt(id) << " has a handler";
     for (CommandId id : inert)
@@ -413,9 +416,10 @@ TEST_F(MainFrameTest, CommandsWithoutHandlerChangeNothingFromMenuIdOrKey)
     // The keys, while the view's window has them: a consumed accelerator
     // must not count as a held key for the camera or the light.
     const std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+        // Without a selection or a history, the Edit keys change nothing either.
         {Qt::Key_C, Qt::ControlModifier},     {Qt::Key_Insert, Qt::ControlModifier},
         {Qt::Key_Delete, Qt::ShiftModifier},  {Qt::Key_X, Qt::ControlModifier},
-        {Qt::Key_V, Qt::ControlModifier},     {Qt::Key_Insert, Qt::ShiftModifier},
+        {Qt::Key_Delete, Qt::NoModifier},     {Qt::Key_Y, Qt::ControlModifier},
         {Qt::Key_Backspace, Qt::AltModifier}, {Qt::Key_Z, Qt::ControlModifier},
         {Qt::Key_P, Qt::ControlModifier},     {Qt::Key_F6, Qt::NoModifier},
         {Qt::Key_F6, Qt::ShiftModifier},
@@ -451,6 +455,9 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(dialog->acceptMode(), mode);
+        // Open takes only a file that is there.
+        EXPECT_EQ(dialog->fileMode(), mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                                       : QFileDialog::AnyFile);
         EXPECT_EQ(dialog->nameFilters(), QStringList{"Bullet Files (*.bullet)"});
         EXPECT_TRUE(dialog->defaultSuffix().isEmpty());
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));

@@ -13,15 +13,20 @@
 #include <gtest/gtest.h>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
+#include <QtCore/QMimeData>
 #include <QtCore/QPointer>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
+#include <QtCore/QUrl>
+#include <QtGui/QAction>
+#include <QtGui/QDropEvent>
 #include <QtTest/QTest>
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
@@ -168,22 +173,27 @@ TEST_F(WorldCommandsTest, SaveAddsTheSuffixNamesTheFileAndStartsFromItNextTime)
     EXPECT_TRUE(QFile::exists(In("slope.v2.bullet")));
     EXPECT_EQ(Shown(), "slope.v2.bullet \u2013 Kinetta");
 
+    // Once the world has a name, Ctrl+S writes it there without a dialog.
+    ASSERT_TRUE(QFile::remove(In("slope.v2.bullet")));
+    WithModals([&] { Key(Qt::Key_S); }, {});
+    EXPECT_TRUE(QFile::exists(In("slope.v2.bullet")));
+
     // Typing the old name without its suffix still asks before replacing
     // slope.bullet; No keeps it and the dialog open, so nothing is written.
     const QDateTime written = QFileInfo(In("slope.bullet")).lastModified();
-    WithModals([&] { Key(Qt::Key_S); }, {TypeName(m_folder.path(), QStringLiteral("slope")),
-                                         [&](QWidget* modal) {
-                                             auto* question = qobject_cast<QMessageBox*>(modal);
-                                             ASSERT_NE(question, nullptr)
-                                                 << "no question before replacing the file";
-                                             EXPECT_TRUE(question->text().contains("slope.bullet"))
-                                                 << question->text().toStdString();
-                                             question->button(QMessageBox::No)->click();
-                                         },
-                                         [&](QWidget* modal) {
-                                             EXPECT_NE(qobject_cast<QFileDialog*>(modal), nullptr)
-                                                 << "No closed the file dialog too";
-                                         }});
+    WithModals([&] { EXPECT_TRUE(m_frame->OnCommand(CommandId::FileSaveAs)); },
+               {TypeName(m_folder.path(), QStringLiteral("slope")),
+                [&](QWidget* modal) {
+                    auto* question = qobject_cast<QMessageBox*>(modal);
+                    ASSERT_NE(question, nullptr) << "no question before replacing the file";
+                    EXPECT_TRUE(question->text().contains("slope.bullet"))
+                        << question->text().toStdString();
+                    question->button(QMessageBox::No)->click();
+                },
+                [&](QWidget* modal) {
+                    EXPECT_NE(qobject_cast<QFileDialog*>(modal), nullptr)
+                        << "No closed the file dialog too";
+                }});
     EXPECT_EQ(QFileInfo(In("slope.bullet")).lastModified(), written);
     EXPECT_EQ(Shown(), "slope.v2.bullet \u2013 Kinetta");
 }
@@ -299,3 +309,78 @@ TEST_F(WorldCommandsTest, SavingOverAFileThatHeldMoreAsksFirst)
 }
 
 }  // namespace
+
+namespace {
+
+// The texts of the File menu's items between Save As and Print.
+QStringList RecentItems(CMainFrame& frame)
+{
+    QStringList texts;
+    bool below = false;
+    for (QAction* item : frame.Bars().Menus().at(0)->actions()) {
+        if (CommandOf(*item) == ToInt(CommandId::FilePrint))
+            break;
+        if (below)
+            texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+        below = below || CommandOf(*item) == ToInt(CommandId::FileSaveAs);
+    }
+    return texts;
+}
+
+}  // namespace
+
+TEST_F(WorldCommandsTest, RecentFilesFollowOpensAndSavesAndAMissingOneGoesWithAMessage)
+{
+    for (const char* name : {"a.bullet", "b.bullet", "c.bullet", "d.bullet", "e.bullet"})
+        ASSERT_TRUE(World().SaveFile(QFile::encodeName(In(name)).toStdString()));
+    ASSERT_TRUE(World().OpenFile(QFile::encodeName(In("c.bullet")).toStdString()));
+    EXPECT_EQ(RecentItems(*m_frame),
+              (QStringList{"-", "&1 c.bullet", "&2 e.bullet", "&3 d.bullet", "&4 b.bullet", "-"}));
+    // A new frame reads the same list from the settings file.
+    m_frame.reset();
+    m_frame = CMainFrame::Create();
+    ASSERT_NE(m_frame, nullptr);
+    EXPECT_EQ(RecentItems(*m_frame),
+              (QStringList{"-", "&1 c.bullet", "&2 e.bullet", "&3 d.bullet", "&4 b.bullet", "-"}));
+
+    ASSERT_TRUE(QFile::remove(In("e.bullet")));
+    const int bodies = m_frame->View().BodyCount();
+    WithModals(
+        [&] { m_frame->OnCommand(static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 1)); },
+        {FailureBox(QStringLiteral("Kinetta could not open"))});
+    EXPECT_EQ(RecentItems(*m_frame),
+              (QStringList{"-", "&1 c.bullet", "&2 d.bullet", "&3 b.bullet", "-"}));
+    EXPECT_EQ(m_frame->View().BodyCount(), bodies);
+    WithModals([&] { m_frame->OnCommand(CommandId::FileRecent4); }, {});  // no 4th: nothing
+    m_frame->OnCommand(static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 2));
+    EXPECT_EQ(Shown(), "b.bullet \u2013 Kinetta");
+}
+
+TEST_F(WorldCommandsTest, ADroppedWorldFileOpensTheFirstOfSeveralAndAnythingElseIsRefused)
+{
+    ASSERT_TRUE(World().SaveFile(QFile::encodeName(In("dropped.bullet")).toStdString()));
+    World().New();
+    const auto drag = [&](const QMimeData& data) {
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(m_frame.get(), &enter);
+        return enter.isAccepted();
+    };
+    QMimeData text;
+    text.setText(QStringLiteral("just words"));
+    QMimeData notAWorld;
+    notAWorld.setUrls({QUrl::fromLocalFile(In("notes.txt"))});
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.org/x.bullet"))});
+    for (const QMimeData* refused : {&text, &notAWorld, &remote})
+        EXPECT_FALSE(drag(*refused));
+
+    QMimeData two;
+    two.setUrls(
+        {QUrl::fromLocalFile(In("dropped.bullet")), QUrl::fromLocalFile(In("other.bullet"))});
+    ASSERT_TRUE(drag(two));
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_frame.get(), &drop);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shown() == "dropped.bullet \u2013 Kinetta"; }, 5000));
+    EXPECT_EQ(m_frame->Bars().StatusText(), "Opened dropped.bullet, the first of 2 dropped files");
+}

@@ -1,0 +1,165 @@
+#include "app/edit_commands.h"
+
+#include "view/body_clipboard.h"
+#include "view/body_edits.h"
+#include "view/kinetta_view.h"
+
+#include <QtCore/QMimeData>
+#include <QtGui/QClipboard>
+#include <QtGui/QGuiApplication>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QMainWindow>
+
+#include <memory>
+
+namespace {
+
+QString EditName(const Edit* edit)
+{
+    return edit != nullptr
+               ? QString::fromUtf8(edit->Name().data(), static_cast<qsizetype>(edit->Name().size()))
+               : QString();
+}
+
+// Reading runs the reader process and may take a moment.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+CEditCommands::CEditCommands(QMainWindow& frame, CKinettaView& view,
+                             std::function<void(const QString&)> showMessage)
+    : QObject(&frame), m_view(view), m_showMessage(std::move(showMessage))
+{
+}
+
+bool CEditCommands::HasSelection() const
+{
+    return m_view.GetScene().Selection().Body() != nullptr;
+}
+
+bool CEditCommands::CanUndo() const
+{
+    return m_view.GetScene().History().CanUndo();
+}
+
+bool CEditCommands::CanRedo() const
+{
+    return m_view.GetScene().History().CanRedo();
+}
+
+void CEditCommands::Say(const QString& text) const
+{
+    if (m_showMessage)
+        m_showMessage(text);
+}
+
+void CEditCommands::Undo()
+{
+    EditHistory& history = m_view.GetScene().History();
+    const QString name = EditName(history.NextUndo());
+    if (history.Undo())
+        Say(QStringLiteral("Undid %1").arg(name));
+}
+
+void CEditCommands::Redo()
+{
+    EditHistory& history = m_view.GetScene().History();
+    const QString name = EditName(history.NextRedo());
+    if (history.Redo())
+        Say(QStringLiteral("Redid %1").arg(name));
+}
+
+QMimeData* CEditCommands::CopySelection(QString* failure) const
+{
+    const btRigidBody* body = m_view.GetScene().Selection().Body();
+    if (body == nullptr)
+        return nullptr;
+    const CopiedBody copied = CopyBody(m_view.GetScene(), *body);
+    if (!copied.result.ok) {
+        if (failure != nullptr)
+            *failure = QString::fromStdString(copied.result.error);
+        return nullptr;
+    }
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(kBulletMimeType), QByteArray::fromStdString(copied.bytes));
+    data->setText(QString::fromStdString(copied.description));
+    return data.release();
+}
+
+void CEditCommands::Copy()
+{
+    QString failure;
+    QMimeData* data = CopySelection(&failure);
+    if (data == nullptr) {
+        if (!failure.isEmpty())
+            Say(QStringLiteral("Kinetta could not copy the body: %1").arg(failure));
+        return;
+    }
+    const QString text = data->text();
+    // The clipboard takes the data over.
+    QGuiApplication::clipboard()->setMimeData(data);
+    Say(QStringLiteral("Copied %1").arg(text));
+}
+
+void CEditCommands::Cut()
+{
+    btRigidBody* body = m_view.GetScene().Selection().Body();
+    if (body == nullptr)
+        return;
+    QString failure;
+    QMimeData* data = CopySelection(&failure);
+    if (data == nullptr) {
+        // A cut that could not copy deletes nothing.
+        Say(QStringLiteral("Kinetta could not cut the body: %1").arg(failure));
+        return;
+    }
+    QGuiApplication::clipboard()->setMimeData(data);
+    Scene& scene = m_view.GetScene();
+    scene.History().Push(RemoveBody(scene, *body, m_view.m_simulationState, "Cut"));
+}
+
+void CEditCommands::Delete()
+{
+    Scene& scene = m_view.GetScene();
+    btRigidBody* body = scene.Selection().Body();
+    if (body == nullptr)
+        return;
+    scene.History().Push(RemoveBody(scene, *body, m_view.m_simulationState, "Delete"));
+}
+
+void CEditCommands::Paste()
+{
+    PasteFrom(QGuiApplication::clipboard()->mimeData());
+}
+
+bool CEditCommands::PasteFrom(const QMimeData* data)
+{
+    const QString type = QString::fromLatin1(kBulletMimeType);
+    if (data == nullptr || !data->hasFormat(type)) {
+        Say(QStringLiteral("Nothing to paste: the clipboard holds no Bullet bodies"));
+        return false;
+    }
+    const QByteArray bytes = data->data(type);
+    PastedBodies pasted;
+    {
+        BusyCursor busy;
+        pasted =
+            PasteBodies(m_view.GetScene(),
+                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                        m_view.Eye(), m_view.m_simulationState);
+    }
+    if (!pasted.result.ok) {
+        Say(QStringLiteral("Kinetta could not paste the clipboard: %1")
+                .arg(QString::fromStdString(pasted.result.error)));
+        return false;
+    }
+    Say(pasted.count == 1 ? QStringLiteral("Pasted 1 body")
+                          : QStringLiteral("Pasted %1 bodies").arg(pasted.count));
+    return true;
+}
