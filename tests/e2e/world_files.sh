@@ -153,6 +153,18 @@ start "$work/worlds/busy.bullet"
 wait_for '[ "$(bodies)" = 261 ]' || fail "FILE on the command line gave $(bodies) bodies"
 finish
 start -- "$work/worlds/-missing.bullet"
+wait_for '[ -n "$(other_window_named Kinetta)" ]' || fail "no message box for a missing FILE"
+# The box sits centred on the frame, as every later box does.
+centre() {
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+}
+read -r frame_x frame_y <<<"$(centre "$window")"
+read -r box_x box_y <<<"$(centre "$(other_window_named Kinetta)")"
+[ $((box_x - frame_x)) -le 40 ] && [ $((frame_x - box_x)) -le 40 ] &&
+    [ $((box_y - frame_y)) -le 40 ] && [ $((frame_y - box_y)) -le 40 ] ||
+    fail "the start-up box is centred at $box_x,$box_y, the frame at $frame_x,$frame_y"
 close_message_box "a missing FILE on the command line"
 [ "$(title)" = Kinetta ] || fail "title after a missing FILE: '$(title)'"
 [ "$(bodies)" = 241 ] || fail "a missing FILE left $(bodies) bodies"
