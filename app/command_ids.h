@@ -31,6 +31,7 @@ enum class CommandId : int {
     SimulationStart = 32781,
     SimulationPause = 32782,
     SimulationStop = 32783,
+    SimulationStep = 32784,
 };
 
 constexpr int ToInt(CommandId id)

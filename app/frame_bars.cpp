@@ -26,6 +26,9 @@ bool HasCheckMark(CommandId id)
     switch (id) {
         case CommandId::ViewToolbar:
         case CommandId::ViewStatusBar:
+        case CommandId::ViewTree:
+        case CommandId::ViewProperties:
+        case CommandId::ViewTools:
         case CommandId::SimulationStart:
         case CommandId::SimulationPause:
         case CommandId::SimulationStop:

@@ -31,6 +31,7 @@ constexpr MenuItemResource kSimulationItems[] = {
     {SimulationStart, "Start"},
     {SimulationPause, "&Pause"},
     {SimulationStop, "S&top"},
+    {SimulationStep, "St&ep\tF8"},
 };
 constexpr MenuItemResource kHelpItems[] = {
     {AppAbout, "&About Kinetta"},
@@ -67,12 +68,13 @@ constexpr AcceleratorResource kAccelerators[] = {
     {QKeyCombination(Qt::Key_Delete), EditClear},
     {Keys(Qt::CTRL, Qt::Key_Y), EditRedo},
     {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z), EditRedo},
+    {QKeyCombination(Qt::Key_F8), SimulationStep},
 };
 
 constexpr std::optional<CommandId> kToolbar[] = {
     FileNew,         FileOpen,       FileSave,     FilePrint,    std::nullopt,
     EditCut,         EditCopy,       EditPaste,    std::nullopt, SimulationStart,
-    SimulationPause, SimulationStop, std::nullopt, AppAbout,
+    SimulationPause, SimulationStop, SimulationStep, std::nullopt, AppAbout,
 };
 
 struct StringResource {
@@ -103,6 +105,7 @@ constexpr StringResource kStrings[] = {
     {AppExit, "Quit the application; prompts to save documents\nExit"},
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+    {SimulationStep, "Advance the simulation by one step\nStep"},
 };
 
 }  // namespace

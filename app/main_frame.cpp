@@ -45,8 +45,8 @@ constexpr std::uint32_t kMenuBandId = 60160;
 constexpr std::uint32_t kToolBandId = 60161;
 }  // namespace
 
-// Commands missing here (Print, Tree, Properties, Tools, the pane keys)
-// have no handler: choosing them does nothing.
+// Commands missing here (Print, the pane keys) have no handler: choosing
+// them does nothing.
 const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::FileNew, &CMainFrame::OnFileNew},
     {CommandId::FileOpen, &CMainFrame::OnFileOpen},
@@ -65,9 +65,13 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::EditClear, &CMainFrame::OnEdit},
     {CommandId::ViewToolbar, &CMainFrame::OnViewToolbar},
     {CommandId::ViewStatusBar, &CMainFrame::OnViewStatusBar},
+    {CommandId::ViewTree, &CMainFrame::OnViewPane},
+    {CommandId::ViewProperties, &CMainFrame::OnViewPane},
+    {CommandId::ViewTools, &CMainFrame::OnViewPane},
     {CommandId::SimulationStart, &CMainFrame::OnSimulation},
     {CommandId::SimulationPause, &CMainFrame::OnSimulation},
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
+    {CommandId::SimulationStep, &CMainFrame::OnSimulationStep},
     {CommandId::AppAbout, &CMainFrame::OnAppAbout},
 };
 
@@ -118,6 +122,8 @@ bool CMainFrame::OnCreate()
     setAcceptDrops(true);
     m_edit = new CEditCommands(*this, m_view,
                                [this](const QString& text) { m_bars->ShowMessage(text); });
+    m_panes = new CFramePanes(
+        *this, m_view, [this](CommandId id) { OnCommand(id); }, [this] { ShowBarChecks(); });
 
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
@@ -134,8 +140,12 @@ bool CMainFrame::OnCreate()
         {this,
          {{kMenuBandId, m_bars->MenuBand()}, {kToolBandId, m_bars->ToolBand()}},
          {kMenuBandId},
-         m_bars->StatusBar()},
-        [this] { LayoutNow(); });
+         m_bars->StatusBar(),
+         m_panes->LayoutPanes()},
+        [this] {
+            LayoutNow();
+            m_layoutRestored = true;
+        });
 
     m_tickTimer.start(kTickMilliseconds, Qt::PreciseTimer, this);
     DoIdle();
@@ -203,8 +213,9 @@ bool CMainFrame::TranslateAccelerator(const Message& msg)
 {
     if (!IsFrameKey(msg))
         return false;
-    // After Alt the menu bar has the keyboard: Enter and Esc are its own.
-    if (QApplication::focusWidget() == m_bars->MenuBar())
+    // After Alt the menu bar has the keyboard: Enter and Esc are its own,
+    // as they are a pane's field's while it is being edited.
+    if (QApplication::focusWidget() == m_bars->MenuBar() || m_panes->EditingField())
         return false;
     QAction* accelerator = m_bars->AcceleratorFor(*static_cast<const QKeyEvent*>(msg.event));
     if (accelerator == nullptr)
@@ -223,7 +234,7 @@ bool CMainFrame::ViewHasKeyboard() const
     const QWidget* active = QApplication::activeWindow();
     return (active == nullptr || active == this) && QApplication::activePopupWidget() == nullptr &&
            QApplication::activeModalWidget() == nullptr &&
-           QApplication::focusWidget() != m_bars->MenuBar();
+           QApplication::focusWidget() != m_bars->MenuBar() && !m_panes->HasFocus();
 }
 
 void CMainFrame::ReturnFocusToView()
@@ -249,6 +260,9 @@ void CMainFrame::ShowBarChecks()
     // Always what the user sees, whatever layout was restored.
     m_ui.UISetCheck(CommandId::ViewToolbar, !m_bars->ToolBand()->isHidden());
     m_ui.UISetCheck(CommandId::ViewStatusBar, !m_bars->StatusBar()->isHidden());
+    if (m_panes != nullptr)
+        for (CommandId pane : {CommandId::ViewTree, CommandId::ViewProperties, CommandId::ViewTools})
+            m_ui.UISetCheck(pane, m_panes->IsShown(pane));
 }
 
 bool CMainFrame::DoIdle()
@@ -378,6 +392,21 @@ void CMainFrame::OnViewStatusBar(CommandId)
     LayoutNow();
 }
 
+void CMainFrame::OnViewPane(CommandId id)
+{
+    m_panes->Toggle(id);
+    ShowBarChecks();
+}
+
+void CMainFrame::OnSimulationStep(CommandId)
+{
+    // A step is taken paused: from Running or Stopped it pauses first.
+    m_view.m_simulationState = SimulationState::Paused;
+    m_view.StepOnce();
+    DoIdle();
+    m_panes->RefreshNow();
+}
+
 void CMainFrame::OnSimulation(CommandId id)
 {
     const SimulationCommand command = id == CommandId::SimulationStart   ? SimulationCommand::Start
@@ -385,8 +414,10 @@ void CMainFrame::OnSimulation(CommandId id)
                                                                          : SimulationCommand::Stop;
     const auto transition = NextSimulationState(m_view.m_simulationState, command);
     m_view.m_simulationState = transition.next;
-    if (transition.resetDue)
+    if (transition.resetDue) {
         m_view.ResetSimulation();
+        m_panes->RefreshNow();
+    }
     DoIdle();
 }
 

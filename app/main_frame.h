@@ -7,6 +7,7 @@
 #include "app/command_ids.h"
 #include "app/edit_commands.h"
 #include "app/frame_bars.h"
+#include "app/frame_panes.h"
 #include "app/key_state_filter.h"
 #include "app/message_loop.h"
 #include "app/sstate/window_state_mgr.h"
@@ -40,6 +41,9 @@ public:
     CFrameBars& Bars() { return *m_bars; }
     CWorldCommands& World() { return *m_world; }
     CEditCommands& Edit() { return *m_edit; }
+    CFramePanes& Panes() { return *m_panes; }
+    // The saved layout has been put back (it comes just after creation).
+    bool LayoutRestored() const { return m_layoutRestored; }
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -70,8 +74,10 @@ private:
     void OnFileExit(CommandId id);
     void OnViewToolbar(CommandId id);
     void OnViewStatusBar(CommandId id);
+    void OnViewPane(CommandId id);
     void OnSimulation(CommandId id);
     void OnEdit(CommandId id);
+    void OnSimulationStep(CommandId id);
     void OnAppAbout(CommandId id);
 
     struct CommandEntry {
@@ -89,6 +95,7 @@ private:
     CFrameBars* m_bars = nullptr;       // a child QObject of the frame
     CWorldCommands* m_world = nullptr;  // a child QObject of the frame
     CEditCommands* m_edit = nullptr;    // a child QObject of the frame
+    CFramePanes* m_panes = nullptr;     // a child QObject of the frame
     CUpdateUI m_ui;
     // The saved layout: restored once just after creation, saved on close.
     sstate::CWindowStateMgr m_layoutState;
@@ -98,4 +105,5 @@ private:
     int m_shownBodyCount = 0;
     int m_selectedNumber = 0;
     bool m_destroyed = false;
+    bool m_layoutRestored = false;
 };

@@ -12,6 +12,7 @@ CUpdateUI::CUpdateUI()
           {CommandId::EditClear, PopupMenu},
           {CommandId::ViewToolbar, PopupMenu},
           {CommandId::ViewStatusBar, PopupMenu},
+          {CommandId::ViewTree, PopupMenu},
           {CommandId::ViewProperties, PopupMenu},
           {CommandId::ViewTools, PopupMenu},
           {CommandId::SimulationStart, PopupMenu | Toolbar},

@@ -61,9 +61,26 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
             DrawRestingBatches(scene);
         if (const btRigidBody* selectedBody = scene.Selection().Body())
             DrawSelectionOutline(*selectedBody);
+        DrawDebugLines(*scene.World());
     }
     m_state.Commit();
     glFlush();
+}
+
+void FrameRenderer::DrawDebugLines(CDynamicsWorld& world)
+{
+    if (m_debug.getDebugMode() == 0) {
+        m_debug.drawWorld(world);  // draws nothing, only counts it
+        return;
+    }
+    // Plain colours: no texture on either unit, as after the markers.
+    m_state.ActiveTexture(0);
+    m_state.Disable(GL_TEXTURE_2D);
+    m_state.ActiveTexture(1);
+    m_state.Disable(GL_TEXTURE_2D);
+    m_state.Commit();
+    m_debug.drawWorld(world);
+    m_state.Forget();
 }
 
 void FrameRenderer::DrawLights(const Scene& scene)

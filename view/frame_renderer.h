@@ -6,6 +6,7 @@
 // outline over everything. Plain C++: it runs in the view's window and in
 // off-screen contexts alike.
 
+#include "drawer/gl_debug_drawer.h"
 #include "glw/gl_state.h"
 #include "view/camera_control.h"
 #include "view/scene.h"
@@ -38,8 +39,15 @@ public:
     const RenderOptions& Options() const { return m_options; }
     void SetOptions(const RenderOptions& options);
 
+    // What Bullet's debug drawing adds over the bodies (GL_DebugDrawer's
+    // parts); 0, the default, adds nothing to a frame.
+    void SetDebugMode(int mode) { m_debug.setDebugMode(mode); }
+    int DebugMode() const { return m_debug.getDebugMode(); }
+    const GL_DebugDrawer& DebugDrawer() const { return m_debug; }
+
 private:
     void DrawLights(const Scene& scene);
+    void DrawDebugLines(CDynamicsWorld& world);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
     void DrawSelectionOutline(const btRigidBody& body);
     // The drawing of a mesh kind's row; m is the body's matrix, or null for
@@ -52,4 +60,5 @@ private:
 
     RenderOptions m_options;
     glw::GlState m_state;
+    GL_DebugDrawer m_debug;
 };

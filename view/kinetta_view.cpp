@@ -45,7 +45,8 @@ void CKinettaView::Render()
 {
     const auto start = std::chrono::steady_clock::now();
     m_renderer.Render(m_scene, m_camera);
-    m_stats.renderMilliseconds += MillisecondsSince(start);
+    m_stats.lastRenderMilliseconds = MillisecondsSince(start);
+    m_stats.renderMilliseconds += m_stats.lastRenderMilliseconds;
     ++m_stats.frames;
 }
 
@@ -135,12 +136,33 @@ void CKinettaView::hideEvent(QHideEvent* event)
 {
     LetGo();
     COGLWindowImpl::hideEvent(event);
+void CKinettaView::ForgetDrawnMotion()
+{
+    if (CDynamicsWorld* world = m_scene.World())
+        m_slowMotion.Forget(*world);
 }
 
 void CKinettaView::ResetSimulation()
 {
     LetGo();
+    ForgetDrawnMotion();
     m_scene.ResetSimulation();
+}
+
+void CKinettaView::StepOnce()
+{
+    const TickOutcome outcome = StepSceneOnce(m_scene, &m_slowMotion);
+    if (outcome.stepped) {
+        m_stats.stepMilliseconds += outcome.stepMilliseconds;
+        m_stats.lastStepMilliseconds = outcome.stepMilliseconds;
+        ++m_stats.steps;
+    }
+}
+
+void CKinettaView::SetSpeed(SimulationSpeed speed)
+{
+    ForgetDrawnMotion();
+    m_slowMotion.SetSpeed(speed);
 }
 
 int CKinettaView::AddRestingBodies(int count)
@@ -151,6 +173,7 @@ int CKinettaView::AddRestingBodies(int count)
 WorldFileResult CKinettaView::OpenWorld(const std::string& path)
 {
     LetGo();
+    ForgetDrawnMotion();
     return m_scene.OpenWorld(path);
 }
 
@@ -162,6 +185,7 @@ WorldFileResult CKinettaView::SaveWorld(const std::string& path)
 void CKinettaView::NewWorld()
 {
     LetGo();
+    ForgetDrawnMotion();
     m_scene.NewWorld();
 }
 
@@ -172,7 +196,8 @@ bool CKinettaView::OnTick()
     if (m_scene.Drag().Active() && m_scene.Drag().State() != m_simulationState)
         LetGo();
     const CameraState cameraBefore = m_camera;
-    const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower);
+    const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,
+                                              &m_slowMotion);
     // Walking or turning with a body held carries it along.
     if (m_leftHeld && m_scene.Drag().Active() &&
         (m_camera.camPos != cameraBefore.camPos || m_camera.yaw != cameraBefore.yaw ||
@@ -182,6 +207,7 @@ bool CKinettaView::OnTick()
     }
     if (outcome.stepped) {
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
+        m_stats.lastStepMilliseconds = outcome.stepMilliseconds;
         ++m_stats.steps;
     }
     // Without a context the scene was never built: nothing to draw.

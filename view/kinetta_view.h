@@ -42,6 +42,18 @@ public:
     WorldFileResult SaveWorld(const std::string& path);
     void NewWorld();
 
+    // One step while paused or stopped (the caller pauses first).
+    void StepOnce();
+    SimulationSpeed Speed() const { return m_slowMotion.Speed(); }
+    void SetSpeed(SimulationSpeed speed);
+    // GL_DebugDrawer's parts drawn over the bodies; 0 for none.
+    void SetDebugMode(int mode) { m_renderer.SetDebugMode(mode); }
+    int DebugMode() const { return m_renderer.DebugMode(); }
+    // The scene, for the panes that show and edit it. Null until built.
+    Scene* SceneIfBuilt() { return m_scene.Built() ? &m_scene : nullptr; }
+    // The world changed under the drawing (a body moved or removed by hand).
+    void ForgetDrawnMotion();
+
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);
 
@@ -80,6 +92,7 @@ private:
     Scene m_scene;
     FrameRenderer m_renderer;
     BodyThrower m_thrower;
+    SlowMotion m_slowMotion;
     ViewStats m_stats;
     bool m_leftHeld = false;
     QPointF m_cursor;  // where the left button last was, while held

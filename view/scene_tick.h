@@ -9,12 +9,18 @@
 #include "view/camera_control.h"
 #include "view/key_state.h"
 #include "view/scene.h"
+#include "view/slow_motion.h"
 
 struct TickOutcome {
     bool stepped = false;
     double stepMilliseconds = 0.0;  // the step alone, when there was one
 };
 
-// An unbuilt scene is left alone: nothing moves.
+// An unbuilt scene is left alone: nothing moves. With slow motion, only
+// the ticks it says take the step (and throw); the others move what is drawn.
 TickOutcome TickScene(Scene& scene, const KeyState& keys, SimulationState state,
-                      CameraState& camera, BodyThrower& thrower);
+                      CameraState& camera, BodyThrower& thrower,
+                      SlowMotion* slowMotion = nullptr);
+
+// One fixed step, whatever the state, with the bodies drawn where it leaves them.
+TickOutcome StepSceneOnce(Scene& scene, SlowMotion* slowMotion = nullptr);

@@ -9,4 +9,6 @@ struct ViewStats {
     std::uint64_t steps = 0;
     double stepMilliseconds = 0.0;    // summed over all steps
     double renderMilliseconds = 0.0;  // summed over all frames
+    double lastStepMilliseconds = 0.0;
+    double lastRenderMilliseconds = 0.0;
 };

@@ -26,7 +26,7 @@ void SetUpAndRestoreLayout(CWindowStateMgr& manager, const QtLayoutParts& parts)
         manager.AddChild(kStatusBarChildId,
                          std::make_shared<CToggleWindowAdapter>(
                              std::make_shared<CQtToggleWidget>(*parts.statusBar), kShowNoActivate));
-    manager.AddChild(kPaneManagerChildId, std::make_shared<CDockWndMgr>());
+    manager.AddChild(kPaneManagerChildId, std::make_shared<CDockWndMgr>(parts.panes));
 
     const std::unique_ptr<CStgRegistry> root = CStgRegistry::OpenRoot();
     manager.Restore(root.get());

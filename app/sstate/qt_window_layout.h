@@ -2,6 +2,7 @@
 // The frame's saved layout in one place: which widgets are remembered, the
 // restore just after creation and the save on close.
 
+#include "app/sstate/dock_wnd_mgr.h"
 #include "app/sstate/qt_toolbar_bands.h"
 #include "app/sstate/window_state_mgr.h"
 
@@ -25,6 +26,8 @@ struct QtLayoutParts {
     // Bands that a restore never hides (the menu band).
     std::vector<std::uint32_t> alwaysShownBands;
     QPointer<QWidget> statusBar;
+    // The dock panes; none: the pane manager's record stays empty.
+    std::shared_ptr<IPaneList> panes = nullptr;
 };
 
 // Gives the manager the frame and its remembered parts, then restores the

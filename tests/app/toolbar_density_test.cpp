@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kCellWidth = 16;
 constexpr int kCellHeight = 15;
-constexpr int kButtonImages = 11;
+constexpr int kButtonImages = 12;
 
 // The embedded toolbar strip drawn for scale, straight from the resources.
 QImage EmbeddedStrip(int scale)

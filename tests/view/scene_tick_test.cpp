@@ -60,3 +60,64 @@ TEST_F(SceneTick, PausedOrStoppedTheCameraMovesButNothingIsThrownOrStepped)
 }
 
 }  // namespace
+
+// Slow motion: a second of simulated time is always sixty steps of 1/60 s;
+// at 1/k speed it takes k times as many ticks, and every tick in between
+// draws the ball a little further along, never standing still or jumping
+// past where the next step puts it.
+TEST_F(SceneTick, SlowMotionTakesSixtyStepsPerSimulatedSecondAndDrawsEveryTickBetweenThem)
+{
+    m_keys = KeyState();  // no walking, no throwing
+    for (SimulationSpeed speed : kSimulationSpeeds) {
+        SCOPED_TRACE(TicksPerStep(speed));
+        btRigidBody* ball = ThrowSphere(*m_scene.World(), m_scene.BallModel(),
+                                        CameraPose{btVector3(0, -15, -60), 0, 20});
+        SlowMotion slow;
+        slow.SetSpeed(speed);
+        const int k = TicksPerStep(speed);
+        int steps = 0;
+        const btVector3 start = ball->getWorldTransform().getOrigin();
+        btScalar lastDistance = -1;
+        btScalar lastStep = 0;  // where the step before the last one left the ball
+        for (int tick = 0; tick < 60 * k; ++tick) {
+            const btScalar before = ball->getWorldTransform().getOrigin().distance(start);
+            const bool stepped =
+                TickScene(m_scene, m_keys, SimulationState::Running, m_camera, m_thrower, &slow)
+                    .stepped;
+            steps += stepped;
+            if (stepped)
+                lastStep = before;
+            btTransform drawn;
+            ball->getMotionState()->getWorldTransform(drawn);
+            // In flight, the ball gets further from where it was thrown every step.
+            const btScalar distance = drawn.getOrigin().distance(start);
+            const btScalar after = ball->getWorldTransform().getOrigin().distance(start);
+            EXPECT_GT(distance, lastDistance) << "tick " << tick << " drew the ball standing still";
+            EXPECT_LE(distance, after + 1e-4f) << "drawn ahead of the body";
+            EXPECT_GE(distance, lastStep - 1e-4f) << "drawn behind the step before";
+            lastDistance = distance;
+        }
+        EXPECT_EQ(steps, 60);
+        // At the end of each step's ticks the drawing has caught up.
+        btTransform drawn;
+        ball->getMotionState()->getWorldTransform(drawn);
+        EXPECT_EQ(drawn.getOrigin(), ball->getWorldTransform().getOrigin());
+        ResetSimulation(*m_scene.World());
+    }
+}
+
+TEST_F(SceneTick, AStepOnceAdvancesTheWorldByExactlyOneFixedStep)
+{
+    btRigidBody* ball =
+        ThrowSphere(*m_scene.World(), m_scene.BallModel(), CameraPose{m_camera.camPos, 0, 20});
+    SlowMotion slow;
+    slow.SetSpeed(SimulationSpeed::Quarter);
+    const btVector3 velocity = ball->getLinearVelocity();
+    EXPECT_TRUE(StepSceneOnce(m_scene, &slow).stepped);
+    // Gravity alone acts on a ball in flight: one step changes its velocity by g/60.
+    EXPECT_NEAR(ball->getLinearVelocity().y(), velocity.y() - 10.0f / 60.0f, 1e-4f);
+    btTransform drawn;
+    ball->getMotionState()->getWorldTransform(drawn);
+    EXPECT_EQ(drawn.getOrigin(), ball->getWorldTransform().getOrigin())
+        << "a single step is drawn where it leaves the body";
+}

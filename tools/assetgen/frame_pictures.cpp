@@ -1,5 +1,6 @@
 #include "tools/assetgen/frame_pictures.h"
 
+#include <iterator>
 #include <vector>
 
 namespace assetgen {
@@ -147,6 +148,17 @@ Picture Stop()
     return p;
 }
 
+// A play triangle against a bar: one step forward.
+Picture StepForward()
+{
+    const Rgba green{40, 160, 60}, edge{20, 90, 30}, blue{50, 110, 210}, blueEdge{20, 50, 120};
+    Picture p{kButtonWidth, kButtonHeight, {}};
+    p.layers.push_back(Solid(PolygonShape{{{1, 1.5}, {10, 7.5}, {1, 13.5}}}, edge));
+    p.layers.push_back(Solid(PolygonShape{{{2, 3.3}, {8.2, 7.5}, {2, 11.7}}}, green));
+    Framed(p.layers, 11, 1, 15, 14, blue, blueEdge);
+    return p;
+}
+
 Picture QuestionMark()
 {
     const Rgba blue{50, 110, 210}, edge{20, 50, 120};
@@ -178,8 +190,8 @@ RgbaCanvas MakeToolbarStrip(int scale)
 {
     const Picture buttons[] = {NewPage(),  OpenFolder(), FloppyDisk(),  Printer(),
                                Scissors(), Copy(),       Clipboard(),   Play(),
-                               Pause(),    Stop(),       QuestionMark()};
-    RgbaCanvas strip(kButtonWidth * 11 * scale, kButtonHeight * scale);
+                               Pause(),    Stop(),       StepForward(), QuestionMark()};
+    RgbaCanvas strip(kButtonWidth * static_cast<int>(std::size(buttons)) * scale, kButtonHeight * scale);
     int left = 0;
     for (const Picture& button : buttons) {
         strip.Paint(button, scale, left, 0);

@@ -7,9 +7,9 @@
 
 namespace assetgen {
 
-// 176 x 15 times scale: eleven 16 x 15 button images in toolbar order: new
+// 192 x 15 times scale: twelve 16 x 15 button images in toolbar order: new
 // page, open folder, floppy disk, printer, scissors, copy, clipboard, play,
-// pause, stop, question mark; transparent around them. Scale 2 draws the same
+// pause, stop, step forward, question mark; transparent around them. Scale 2 draws the same
 // shapes on twice as many pixels for screens of high density.
 RgbaCanvas MakeToolbarStrip(int scale);
 

@@ -1,0 +1,229 @@
+#include "app/frame_panes.h"
+
+#include "app/properties_pane.h"
+#include "app/tools_pane.h"
+#include "app/tree_pane.h"
+#include "drawer/gl_debug_drawer.h"
+#include "view/body_properties.h"
+#include "view/kinetta_view.h"
+
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QDockWidget>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QAbstractSpinBox>
+#include <QtWidgets/QMainWindow>
+#include <QtWidgets/QStatusBar>
+
+namespace {
+
+// A few times a second: live enough to watch, cheap at thousands of bodies.
+constexpr int kRefreshMilliseconds = 250;
+
+int PaneIndex(CommandId id)
+{
+    switch (id) {
+        case CommandId::ViewTree:
+            return 0;
+        case CommandId::ViewProperties:
+            return 1;
+        case CommandId::ViewTools:
+            return 2;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
+                         std::function<void(CommandId)> command, std::function<void()> changed)
+    : QObject(&frame), m_frame(frame), m_view(view), m_changed(std::move(changed))
+{
+    m_tree = new CTreePane([this](const btCollisionObject* body) { Select(body); }, nullptr);
+    CPropertiesPane::Handlers edits;
+    edits.editBody = [this](BodyField field, const FieldValue& value) -> std::optional<std::string> {
+        btRigidBody* body = Selected();
+        Scene* scene = m_view.SceneIfBuilt();
+        if (body == nullptr || scene == nullptr)
+            return std::string("The body is no longer in the world");
+        // Drawn where it really is from now on, not part way from an old step.
+        m_view.ForgetDrawnMotion();
+        return EditBody(*scene->World(), *body, field, value);
+    };
+    edits.editGravity = [this](const FieldValue& value) -> std::optional<std::string> {
+        Scene* scene = m_view.SceneIfBuilt();
+        if (scene == nullptr)
+            return std::string("There is no world");
+        return EditGravity(*scene->World(), value);
+    };
+    edits.editSolverIterations = [this](double iterations) -> std::optional<std::string> {
+        Scene* scene = m_view.SceneIfBuilt();
+        if (scene == nullptr)
+            return std::string("There is no world");
+        return EditSolverIterations(*scene->World(), iterations);
+    };
+    m_properties = new CPropertiesPane(std::move(edits), nullptr);
+    m_tools = new CToolsPane({[command] { command(CommandId::SimulationStep); },
+                              [this](SimulationSpeed speed) { SetSpeed(speed); },
+                              [this](int mode) { SetDebugMode(mode); }},
+                             nullptr);
+
+    m_docks[0] = NewDock(QStringLiteral("Tree"), QStringLiteral("treePane"), m_tree,
+                         Qt::LeftDockWidgetArea);
+    m_docks[1] = NewDock(QStringLiteral("Properties"), QStringLiteral("propertiesPane"),
+                         m_properties, Qt::RightDockWidgetArea);
+    m_docks[2] = NewDock(QStringLiteral("Tools"), QStringLiteral("toolsPane"), m_tools,
+                         Qt::RightDockWidgetArea);
+
+    // Hidden at full speed: the status bar is then exactly as without panes.
+    m_speedLabel = new QLabel(m_frame.statusBar());
+    m_speedLabel->setObjectName(QStringLiteral("speedLabel"));
+    m_speedLabel->hide();
+    m_frame.statusBar()->addPermanentWidget(m_speedLabel);
+
+    m_refresh.setInterval(kRefreshMilliseconds);
+    connect(&m_refresh, &QTimer::timeout, this, [this] { Refresh(); });
+    m_refresh.start();
+}
+
+QDockWidget* CFramePanes::NewDock(const QString& title, const QString& name, QWidget* content,
+                                  Qt::DockWidgetArea area)
+{
+    auto* dock = new QDockWidget(title, &m_frame);
+    dock->setObjectName(name);
+    dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
+                          Qt::BottomDockWidgetArea);
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                      QDockWidget::DockWidgetFloatable);
+    dock->setWidget(content);
+    m_frame.addDockWidget(area, dock);
+    dock->hide();
+    connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            Refresh();
+        if (m_changed)
+            m_changed();
+    });
+    return dock;
+}
+
+QDockWidget* CFramePanes::DockFor(CommandId id) const
+{
+    const int index = PaneIndex(id);
+    return index < 0 ? nullptr : m_docks[static_cast<std::size_t>(index)];
+}
+
+bool CFramePanes::IsShown(CommandId id) const
+{
+    const QDockWidget* dock = DockFor(id);
+    return dock != nullptr && !dock->isHidden();
+}
+
+void CFramePanes::Toggle(CommandId id)
+{
+    QDockWidget* dock = DockFor(id);
+    if (dock == nullptr)
+        return;
+    dock->setVisible(dock->isHidden());
+    if (!dock->isHidden())
+        dock->raise();
+}
+
+bool CFramePanes::HasFocus() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    for (const QDockWidget* dock : m_docks)
+        if (focus != nullptr && dock->isAncestorOf(focus))
+            return true;
+    return false;
+}
+
+bool CFramePanes::EditingField() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return HasFocus() && (qobject_cast<const QLineEdit*>(focus) != nullptr ||
+                          qobject_cast<const QAbstractSpinBox*>(focus) != nullptr);
+}
+
+btRigidBody* CFramePanes::Selected() const
+{
+    const Scene* scene = m_view.SceneIfBuilt();
+    if (m_selected == nullptr || scene == nullptr)
+        return nullptr;
+    // Stop, Open and New delete bodies: only one still in the world counts.
+    const btCollisionObjectArray& objects = scene->World()->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i)
+        if (objects[i] == m_selected)
+            return btRigidBody::upcast(objects[i]);
+    return nullptr;
+}
+
+void CFramePanes::Select(const btCollisionObject* body)
+{
+    m_selected = body;
+    Refresh();
+}
+
+void CFramePanes::SetSpeed(SimulationSpeed speed)
+{
+    m_view.SetSpeed(speed);
+    m_tools->ShowSpeed(speed);
+    m_speedLabel->setText(SpeedText(speed));
+    m_speedLabel->setVisible(speed != SimulationSpeed::Full);
+}
+
+void CFramePanes::SetDebugMode(int mode)
+{
+    mode &= GL_DebugDrawer::kAll;
+    m_view.SetDebugMode(mode);
+    m_tools->ShowDebugMode(mode);
+}
+
+void CFramePanes::RefreshNow()
+{
+    Refresh();
+}
+
+void CFramePanes::Refresh()
+{
+    if (m_docks[0]->isHidden() && m_docks[1]->isHidden())
+        return;
+    const Scene* scene = m_view.SceneIfBuilt();
+    if (scene == nullptr)
+        return;
+    const CDynamicsWorld& world = *scene->World();
+    const btRigidBody* selected = Selected();
+    if (selected == nullptr)
+        m_selected = nullptr;
+    if (!m_docks[0]->isHidden()) {
+        TakeWorldTree(world, m_snapshot);
+        m_tree->ShowTree(m_snapshot, selected);
+    }
+    if (!m_docks[1]->isHidden()) {
+        if (selected != nullptr)
+            m_properties->ShowBody(ReadBodyProperties(world, *selected));
+        else
+            m_properties->ShowWorld(ReadWorldProperties(world), m_view.Stats().lastStepMilliseconds,
+                                    m_view.Stats().lastRenderMilliseconds);
+    }
+}
+
+std::shared_ptr<sstate::IPaneList> CFramePanes::LayoutPanes()
+{
+    sstate::CQtDockPanes::Choices choices;
+    choices.get = [this] {
+        return sstate::PaneChoices{static_cast<std::uint32_t>(TicksPerStep(m_view.Speed())),
+                                   static_cast<std::uint32_t>(m_view.DebugMode())};
+    };
+    choices.set = [this](const sstate::PaneChoices& stored) {
+        SetSpeed(SpeedFromTicksPerStep(static_cast<int>(stored.ticksPerStep)));
+        SetDebugMode(static_cast<int>(stored.debugDrawing));
+    };
+    return std::make_shared<sstate::CQtDockPanes>(
+        m_frame,
+        std::vector<sstate::QtPane>{{m_docks[0], "paneTree"},
+                                    {m_docks[1], "paneProperties"},
+                                    {m_docks[2], "paneTools"}},
+        std::move(choices));
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The frame's three dock panes (Tree, Properties, Tools), their View
+// commands and check marks, the speed shown in the status bar, and the
+// panes' record in the saved layout. All panes start hidden. The panes are
+// refreshed from the scene a few times a second while they show, never per
+// body per tick.
+
+#include "app/command_ids.h"
+#include "app/sstate/qt_dock_panes.h"
+#include "view/slow_motion.h"
+#include "view/world_tree.h"
+
+#include <QtCore/QObject>
+#include <QtCore/QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class CKinettaView;
+class CPropertiesPane;
+class CToolsPane;
+class CTreePane;
+class QDockWidget;
+class QLabel;
+class QMainWindow;
+
+class CFramePanes : public QObject {
+public:
+    // command runs a frame command (the Tools pane's Step); changed tells
+    // the frame that a pane was shown or hidden, so its checks follow.
+    CFramePanes(QMainWindow& frame, CKinettaView& view, std::function<void(CommandId)> command,
+                std::function<void()> changed);
+
+    // ViewTree, ViewProperties or ViewTools; null for any other command.
+    QDockWidget* DockFor(CommandId id) const;
+    bool IsShown(CommandId id) const;
+    void Toggle(CommandId id);
+
+    // Keys typed in a pane are the pane's, not the view's.
+    bool HasFocus() const;
+    // A text field of a pane has the keyboard: even the accelerators are its.
+    bool EditingField() const;
+
+    // The world changed at once (Stop, Open, New): the panes follow now.
+    void RefreshNow();
+    // The selected body, if it is still in the world; and selecting one.
+    btRigidBody* Selected() const;
+    void Select(const btCollisionObject* body);
+
+    void SetSpeed(SimulationSpeed speed);
+    void SetDebugMode(int mode);
+
+    // For the saved layout.
+    std::shared_ptr<sstate::IPaneList> LayoutPanes();
+
+    CTreePane* Tree() const { return m_tree; }
+    CPropertiesPane* Properties() const { return m_properties; }
+    CToolsPane* Tools() const { return m_tools; }
+    QLabel* SpeedLabel() const { return m_speedLabel; }
+
+private:
+    QDockWidget* NewDock(const QString& title, const QString& name, QWidget* content,
+                         Qt::DockWidgetArea area);
+    void Refresh();
+
+    QMainWindow& m_frame;
+    CKinettaView& m_view;
+    std::function<void()> m_changed;
+    std::array<QDockWidget*, 3> m_docks{};  // Tree, Properties, Tools
+    CTreePane* m_tree = nullptr;
+    CPropertiesPane* m_properties = nullptr;
+    CToolsPane* m_tools = nullptr;
+    QLabel* m_speedLabel = nullptr;
+    QTimer m_refresh;
+    WorldTree m_snapshot;
+    const btCollisionObject* m_selected = nullptr;
+};

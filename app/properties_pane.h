@@ -1,0 +1,76 @@
+#pragma once
+// The Properties pane: the selected body's record, live while the world
+// runs, or the world's when nothing is selected. An edited value goes to the
+// scene library when the field is left or Enter is pressed; a refused one
+// stays in its field, marked, with the reason below it.
+
+#include "view/body_properties.h"
+
+#include <QtWidgets/QWidget>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QStackedWidget;
+
+class CPropertiesPane : public QWidget {
+public:
+    // Each answers the reason a value was refused, or nothing once applied.
+    struct Handlers {
+        std::function<std::optional<std::string>(BodyField, const FieldValue&)> editBody;
+        std::function<std::optional<std::string>(const FieldValue&)> editGravity;
+        std::function<std::optional<std::string>(double)> editSolverIterations;
+    };
+
+    CPropertiesPane(Handlers handlers, QWidget* parent);
+
+    // Fields being edited keep what the user typed.
+    void ShowBody(const BodyProperties& body);
+    void ShowWorld(const WorldProperties& world, double stepMilliseconds, double frameMilliseconds);
+
+    bool ShowsBody() const;
+    // The editable field of a body's property, or of the world's gravity
+    // (field null) and solver iterations; for tests and for focus checks.
+    QLineEdit* BodyField(::BodyField field) const { return m_bodyEdits.at(field); }
+    QLineEdit* GravityField() const { return m_gravity; }
+    QLineEdit* IterationsField() const { return m_iterations; }
+    // The reason the last value was refused; empty after one was applied.
+    QString Refusal() const;
+
+private:
+    QLineEdit* AddEdit(QFormLayout& form, const QString& label, bool vector,
+                       std::function<std::optional<std::string>(const FieldValue&)> apply);
+    QLabel* AddLabel(QFormLayout& form, const QString& label);
+    void Commit(QLineEdit& edit, bool vector,
+                const std::function<std::optional<std::string>(const FieldValue&)>& apply);
+    void ShowRefusal(QLineEdit* edit, const QString& reason);
+
+    Handlers m_handlers;
+    QStackedWidget* m_pages = nullptr;
+    QWidget* m_bodyPage = nullptr;
+    QWidget* m_worldPage = nullptr;
+    std::map<::BodyField, QLineEdit*> m_bodyEdits;
+    QLabel* m_name = nullptr;
+    QLabel* m_shape = nullptr;
+    QLabel* m_sizes = nullptr;
+    QLabel* m_rollingFriction = nullptr;
+    QLabel* m_activation = nullptr;
+    QLineEdit* m_gravity = nullptr;
+    QLineEdit* m_iterations = nullptr;
+    QLabel* m_bodies = nullptr;
+    QLabel* m_awake = nullptr;
+    QLabel* m_constraints = nullptr;
+    QLabel* m_stepCost = nullptr;
+    QLabel* m_frameCost = nullptr;
+    QLabel* m_refusal = nullptr;
+    QLineEdit* m_refused = nullptr;  // the field that holds a refused value
+};
+
+// "1.5, -2, 0" (commas or spaces between) into three numbers; one number for
+// a scalar. Empty when the text is not that many numbers.
+std::optional<FieldValue> ParseFieldText(const QString& text, bool vector);

@@ -1,0 +1,46 @@
+#pragma once
+// The Tools pane: one step at a time, slow motion, and which of Bullet's
+// debug drawings show over the bodies.
+
+#include "view/slow_motion.h"
+
+#include <QtWidgets/QWidget>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QPushButton;
+
+class CToolsPane : public QWidget {
+public:
+    struct Handlers {
+        std::function<void()> step;
+        std::function<void(SimulationSpeed)> speed;
+        std::function<void(int)> debugMode;  // GL_DebugDrawer's parts
+    };
+
+    CToolsPane(Handlers handlers, QWidget* parent);
+
+    // Show a choice made elsewhere (a restored layout); no handler runs.
+    void ShowSpeed(SimulationSpeed speed);
+    void ShowDebugMode(int mode);
+
+    QPushButton* StepButton() const { return m_step; }
+    QComboBox* SpeedBox() const { return m_speed; }
+    // Wireframe, bounding boxes, contact points, constraints.
+    const std::array<QCheckBox*, 4>& DrawingBoxes() const { return m_drawing; }
+
+private:
+    int CheckedMode() const;
+
+    Handlers m_handlers;
+    QPushButton* m_step = nullptr;
+    QComboBox* m_speed = nullptr;
+    std::array<QCheckBox*, 4> m_drawing{};
+    bool m_showing = false;  // while true, changes come from ShowSpeed/ShowDebugMode
+};
+
+// "Full speed", "1/2 speed", ...
+QString SpeedText(SimulationSpeed speed);

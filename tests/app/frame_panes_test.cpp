@@ -1,0 +1,278 @@
+// The dock panes in the real frame: the View commands and their checks, the
+// keyboard while a pane's field is edited, Step, the tree's counts and the
+// property edits with the values they refuse.
+
+#include "app/frame_panes.h"
+#include "app/main_frame.h"
+#include "app/properties_pane.h"
+#include "app/tools_pane.h"
+#include "app/tree_pane.h"
+#include "app/ui_state_table.h"
+
+#include <gtest/gtest.h>
+#include <QtGui/QAction>
+#include <QtTest/QTest>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QDockWidget>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QTreeWidget>
+
+namespace {
+
+using enum CommandId;
+
+class FramePanesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_frame = CMainFrame::Create();
+        ASSERT_NE(m_frame, nullptr);
+        m_frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+        // The restored layout decides which panes show: wait for it.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_frame->LayoutRestored(); }));
+    }
+    void TearDown() override { m_frame.reset(); }
+
+    CFramePanes& Panes() { return m_frame->Panes(); }
+    // The View menu's check of a command, as the menu shows it when it opens.
+    bool MenuCheck(CommandId id)
+    {
+        QMenu* view = m_frame->Bars().Menus().at(2);
+        emit view->aboutToShow();
+        for (QAction* item : view->actions())
+            if (CommandOf(*item) == ToInt(id))
+                return item->isChecked();
+        ADD_FAILURE() << "no item " << ToInt(id);
+        return false;
+    }
+    // Types into a field and leaves it with Enter, as the user does.
+    void TypeInto(QLineEdit* field, const QString& text)
+    {
+        QTest::mouseClick(field, Qt::LeftButton);
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+TEST_F(FramePanesTest, ViewCommandsShowAndHideEachPaneAndTheItemIsCheckedWhileItShows)
+{
+    const QRect viewBefore = m_frame->ViewContainer()->geometry();
+    for (CommandId id : {ViewTree, ViewProperties, ViewTools}) {
+        SCOPED_TRACE(ToInt(id));
+        QDockWidget* dock = Panes().DockFor(id);
+        ASSERT_NE(dock, nullptr);
+        EXPECT_TRUE(dock->isHidden()) << "a pane shows at start";
+        EXPECT_FALSE(MenuCheck(id));
+
+        EXPECT_TRUE(m_frame->OnCommand(id));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dock->isVisible(); }));
+        EXPECT_TRUE(MenuCheck(id));
+        // Docked beside the view, which gives it room.
+        EXPECT_FALSE(dock->isFloating());
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return m_frame->ViewContainer()->geometry() != viewBefore; }));
+
+        // Its own close button unchecks the command; the command shows it again.
+        dock->close();
+        EXPECT_TRUE(dock->isHidden());
+        EXPECT_FALSE(MenuCheck(id));
+        m_frame->OnCommand(id);
+        EXPECT_TRUE(MenuCheck(id));
+        m_frame->OnCommand(id);
+        EXPECT_TRUE(dock->isHidden());
+        EXPECT_FALSE(MenuCheck(id));
+    }
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return m_frame->ViewContainer()->geometry() == viewBefore; }));
+}
+
+TEST_F(FramePanesTest, AFieldBeingEditedKeepsTheKeysFromTheViewAndTheAccelerators)
+{
+    m_frame->OnCommand(ViewProperties);
+    QLineEdit* gravity = Panes().Properties()->GravityField();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gravity->isVisible(); }));
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
+    ASSERT_EQ(m_frame->View().m_simulationState, SimulationState::Running);
+
+    QTest::mouseClick(gravity, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == gravity; }));
+    // Keys as the window system hands them to the frame's window, which
+    // passes them on to its focus widget when no filter takes them.
+    auto frameKey = [&](QEvent::Type type, Qt::Key key) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        return m_frame->FilterMessage({m_frame->windowHandle(), &event});
+    };
+    EXPECT_FALSE(frameKey(QEvent::ShortcutOverride, Qt::Key_Return));
+    EXPECT_FALSE(frameKey(QEvent::KeyPress, Qt::Key_Return)) << "Enter taken from the field";
+    EXPECT_FALSE(frameKey(QEvent::KeyPress, Qt::Key_Escape)) << "Esc taken from the field";
+    gravity->selectAll();
+    QTest::keyClicks(gravity, "0, -3, 0");
+    QTest::keyClick(gravity, Qt::Key_Return);
+    EXPECT_EQ(m_frame->View().m_simulationState, SimulationState::Running);
+    // Held keys go to the field too, never to the camera.
+    QTest::keyPress(gravity, Qt::Key_W);
+    EXPECT_FALSE(m_frame->Keys().IsDown(ViewKey::W)) << "W walks while a field is edited";
+    QTest::keyRelease(gravity, Qt::Key_W);
+    // Out of the field, the frame's keys are its own again.
+    m_frame->ViewContainer()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Panes().HasFocus(); }));
+    EXPECT_TRUE(frameKey(QEvent::KeyPress, Qt::Key_Return));
+    EXPECT_EQ(m_frame->View().m_simulationState, SimulationState::Paused);
+    EXPECT_FLOAT_EQ(m_frame->View().SceneIfBuilt()->World()->getGravity().y(), -3.0f);
+}
+
+TEST_F(FramePanesTest, StepPausesThenAdvancesExactlyOneStepPerCommand)
+{
+    CKinettaView& view = m_frame->View();
+    ASSERT_EQ(view.m_simulationState, SimulationState::Running);
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
+    // F8, the key of Step, as the view's window receives it.
+    QTest::keyClick(&view, Qt::Key_F8);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Paused);
+    const auto steps = view.Stats().steps;
+    QTest::qWait(100);  // ten ticks, none of them steps while paused
+    EXPECT_EQ(view.Stats().steps, steps);
+    for (int i = 1; i <= 3; ++i) {
+        EXPECT_TRUE(m_frame->OnCommand(SimulationStep));
+        EXPECT_EQ(view.Stats().steps, steps + i);
+    }
+    // The Tools pane's button is the same command.
+    m_frame->OnCommand(ViewTools);
+    QTest::mouseClick(Panes().Tools()->StepButton(), Qt::LeftButton);
+    EXPECT_EQ(view.Stats().steps, steps + 4);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Paused);
+}
+
+TEST_F(FramePanesTest, TreeCountsFollowThrowsAndStopAndSelectsBothWays)
+{
+    CKinettaView& view = m_frame->View();
+    m_frame->OnCommand(ViewTree);
+    m_frame->OnCommand(ViewProperties);
+    QTreeWidget* tree = Panes().Tree()->Tree();
+    auto groupText = [&](int index) { return Panes().Tree()->GroupItem(index)->text(0); };
+    // Ground, Walls, Cans, Dominoes, Dice, Balls, Other, Constraints.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return groupText(2) == "Cans (240)"; })) << groupText(2).toStdString();
+    EXPECT_EQ(groupText(0), "Ground (1)");
+    EXPECT_EQ(groupText(4), "Dice (0)");
+    EXPECT_EQ(groupText(7), "Constraints (0)");
+
+    ASSERT_EQ(view.AddRestingBodies(10), 10);  // dice, a ball on every other stack
+    ASSERT_TRUE(QTest::qWaitFor([&] { return groupText(4) != "Dice (0)"; }));
+    const int dice = groupText(4).mid(6).chopped(1).toInt();
+    const int balls = groupText(5).mid(7).chopped(1).toInt();
+    EXPECT_EQ(dice + balls, 10);
+    EXPECT_GT(balls, 0);
+
+    // Selecting the first die in the tree shows it in Properties.
+    QTreeWidgetItem* diceGroup = Panes().Tree()->GroupItem(4);
+    diceGroup->setExpanded(true);
+    ASSERT_EQ(diceGroup->childCount(), dice);
+    EXPECT_TRUE(diceGroup->child(0)->text(0).startsWith("Die 1"));
+    tree->setCurrentItem(diceGroup->child(0));
+    ASSERT_NE(Panes().Selected(), nullptr);
+    EXPECT_EQ(KindOf(*Panes().Selected()), BodyKind::Die);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Panes().Properties()->ShowsBody(); }));
+
+    // Selecting elsewhere shows the body in the tree.
+    const btCollisionObject* can =
+        view.SceneIfBuilt()->World()->getCollisionObjectArray()[5];
+    ASSERT_EQ(KindOf(*can), BodyKind::Can);
+    Panes().Select(can);
+    ASSERT_NE(tree->currentItem(), nullptr);
+    EXPECT_EQ(tree->currentItem()->parent(), Panes().Tree()->GroupItem(2));
+    EXPECT_TRUE(tree->currentItem()->isSelected());
+
+    // Stop takes the thrown bodies and a selection among them away.
+    Panes().Select(view.SceneIfBuilt()->World()->getCollisionObjectArray().at(
+        view.BodyCount() - 1));
+    m_frame->OnCommand(SimulationStop);
+    EXPECT_EQ(groupText(4), "Dice (0)");
+    EXPECT_EQ(groupText(5), "Balls (0)");
+    EXPECT_EQ(Panes().Selected(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Panes().Properties()->ShowsBody(); }));
+}
+
+TEST_F(FramePanesTest, PropertyEditsApplyOrAreRefusedWithTheReasonLeavingTheBodyUnchanged)
+{
+    CKinettaView& view = m_frame->View();
+    m_frame->OnCommand(SimulationPause);
+    m_frame->OnCommand(ViewProperties);
+    btDiscreteDynamicsWorld& world = *view.SceneIfBuilt()->World();
+    auto* can = btRigidBody::upcast(world.getCollisionObjectArray()[5]);
+    ASSERT_EQ(KindOf(*can), BodyKind::Can);
+    Panes().Select(can);
+    CPropertiesPane& pane = *Panes().Properties();
+    ASSERT_TRUE(pane.ShowsBody());
+    const btScalar mass = 1 / can->getInvMass();
+    const btScalar friction = can->getFriction();
+
+    struct Refused {
+        BodyField field;
+        const char* text;
+        const char* reason;  // a part of it
+    };
+    const Refused refused[] = {
+        {BodyField::Mass, "-1", "Mass must be from 0"},
+        {BodyField::Mass, "nan", "Mass must be a finite number"},
+        {BodyField::Friction, "-0.5", "Friction must be from 0"},
+        {BodyField::Friction, "inf", "finite"},
+        {BodyField::Restitution, "1.5", "Restitution must be from 0 to 1"},
+        {BodyField::LinearDamping, "2", "damping must be from 0 to 1"},
+        {BodyField::Position, "1, 2", "three numbers"},
+        {BodyField::Position, "1, nan, 2", "finite"},
+        {BodyField::LinearVelocity, "abc", "three numbers"},
+    };
+    for (const Refused& r : refused) {
+        SCOPED_TRACE(r.text);
+        QLineEdit* field = pane.BodyField(r.field);
+        TypeInto(field, r.text);
+        EXPECT_TRUE(pane.Refusal().contains(r.reason)) << pane.Refusal().toStdString();
+        EXPECT_EQ(field->text(), r.text) << "the refused value left its field";
+    }
+    EXPECT_EQ(1 / can->getInvMass(), mass);
+    EXPECT_EQ(can->getFriction(), friction);
+
+    // A good value clears the reason and reaches the body.
+    TypeInto(pane.BodyField(BodyField::Friction), "0.25");
+    EXPECT_TRUE(pane.Refusal().isEmpty());
+    EXPECT_FLOAT_EQ(can->getFriction(), 0.25f);
+
+    // Mass: inertia follows, 0 makes the body static and back again.
+    const btVector3 inertia = can->getInvInertiaDiagLocal();
+    TypeInto(pane.BodyField(BodyField::Mass), QString::number(mass * 4));
+    EXPECT_FLOAT_EQ(1 / can->getInvMass(), mass * 4);
+    EXPECT_NEAR(can->getInvInertiaDiagLocal().x(), inertia.x() / 4, inertia.x() * 1e-4);
+    TypeInto(pane.BodyField(BodyField::Mass), "0");
+    EXPECT_TRUE(can->isStaticObject());
+    TypeInto(pane.BodyField(BodyField::Mass), "2");
+    EXPECT_FALSE(can->isStaticObject());
+    EXPECT_FLOAT_EQ(1 / can->getInvMass(), 2.0f);
+
+    TypeInto(pane.BodyField(BodyField::Position), "1, 20, 3");
+    EXPECT_EQ(can->getWorldTransform().getOrigin(), btVector3(1, 20, 3));
+
+    // The world's settings, with nothing selected.
+    Panes().Select(nullptr);
+    ASSERT_FALSE(pane.ShowsBody());
+    for (const char* text : {"0", "101", "2.5", "nan"}) {
+        TypeInto(pane.IterationsField(), text);
+        EXPECT_FALSE(pane.Refusal().isEmpty()) << text;
+    }
+    EXPECT_EQ(world.getSolverInfo().m_numIterations, 10);
+    TypeInto(pane.IterationsField(), "25");
+    EXPECT_EQ(world.getSolverInfo().m_numIterations, 25);
+    TypeInto(pane.GravityField(), "0, 1e9, 0");
+    EXPECT_FALSE(pane.Refusal().isEmpty());
+    EXPECT_EQ(world.getGravity(), btVector3(0, -10, 0));
+}
+
+}  // namespace
