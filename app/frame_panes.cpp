@@ -42,6 +42,7 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
 {
     m_tree = new CTreePane([this](const btCollisionObject* body) { Select(body); }, nullptr);
     CPropertiesPane::Handlers edits;
+    // Each accepted edit is one step of the scene's undo history.
     edits.editBody = [this](BodyField field, const FieldValue& value) -> std::optional<std::string> {
         btRigidBody* body = Selected();
         Scene* scene = m_view.SceneIfBuilt();
@@ -49,19 +50,33 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
             return std::string("The body is no longer in the world");
         // Drawn where it really is from now on, not part way from an old step.
         m_view.ForgetDrawnMotion();
-        return EditBody(*scene->World(), *body, field, value);
+        // While Stopped an edit moves the start too, as a drag does.
+        const bool moveStart = m_view.m_simulationState == SimulationState::Stopped;
+        const FieldValue before = CurrentFieldValue(*body, field);
+        auto refusal = EditBody(*scene->World(), *body, field, value, moveStart);
+        if (!refusal)
+            scene->History().Push(
+                MakePropertyEdit(*scene->World(), *body, field, before, value, moveStart));
+        return refusal;
     };
-    edits.editGravity = [this](const FieldValue& value) -> std::optional<std::string> {
+    auto editWorld = [this](const std::function<std::optional<std::string>(CDynamicsWorld&)>& edit)
+        -> std::optional<std::string> {
         Scene* scene = m_view.SceneIfBuilt();
         if (scene == nullptr)
             return std::string("There is no world");
-        return EditGravity(*scene->World(), value);
+        const WorldProperties before = ReadWorldProperties(*scene->World());
+        auto refusal = edit(*scene->World());
+        if (!refusal)
+            scene->History().Push(MakeWorldSettingsEdit(*scene->World(), before,
+                                                        ReadWorldProperties(*scene->World())));
+        return refusal;
     };
-    edits.editSolverIterations = [this](double iterations) -> std::optional<std::string> {
-        Scene* scene = m_view.SceneIfBuilt();
-        if (scene == nullptr)
-            return std::string("There is no world");
-        return EditSolverIterations(*scene->World(), iterations);
+    edits.editGravity = [editWorld](const FieldValue& value) {
+        return editWorld([&](CDynamicsWorld& world) { return EditGravity(world, value); });
+    };
+    edits.editSolverIterations = [editWorld](double iterations) {
+        return editWorld(
+            [&](CDynamicsWorld& world) { return EditSolverIterations(world, iterations); });
     };
     m_properties = new CPropertiesPane(std::move(edits), nullptr);
     m_tools = new CToolsPane({[command] { command(CommandId::SimulationStep); },
@@ -149,19 +164,17 @@ bool CFramePanes::EditingField() const
 btRigidBody* CFramePanes::Selected() const
 {
     const Scene* scene = m_view.SceneIfBuilt();
-    if (m_selected == nullptr || scene == nullptr)
-        return nullptr;
-    // Stop, Open and New delete bodies: only one still in the world counts.
-    const btCollisionObjectArray& objects = scene->World()->getCollisionObjectArray();
-    for (int i = 0; i < objects.size(); ++i)
-        if (objects[i] == m_selected)
-            return btRigidBody::upcast(objects[i]);
-    return nullptr;
+    return scene != nullptr ? scene->Selection().Body() : nullptr;
 }
 
 void CFramePanes::Select(const btCollisionObject* body)
 {
-    m_selected = body;
+    Scene* scene = m_view.SceneIfBuilt();
+    if (scene == nullptr)
+        return;
+    // The tree lists only the world's own bodies, each a rigid body.
+    scene->Selection().Select(
+        body != nullptr ? btRigidBody::upcast(const_cast<btCollisionObject*>(body)) : nullptr);
     Refresh();
 }
 
@@ -194,8 +207,6 @@ void CFramePanes::Refresh()
         return;
     const CDynamicsWorld& world = *scene->World();
     const btRigidBody* selected = Selected();
-    if (selected == nullptr)
-        m_selected = nullptr;
     if (!m_docks[0]->isHidden()) {
         TakeWorldTree(world, m_snapshot);
         m_tree->ShowTree(m_snapshot, selected);

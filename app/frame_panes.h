@@ -44,7 +44,7 @@ public:
 
     // The world changed at once (Stop, Open, New): the panes follow now.
     void RefreshNow();
-    // The selected body, if it is still in the world; and selecting one.
+    // The scene's selected body, and selecting one (null clears).
     btRigidBody* Selected() const;
     void Select(const btCollisionObject* body);
 
@@ -74,5 +74,4 @@ private:
     QLabel* m_speedLabel = nullptr;
     QTimer m_refresh;
     WorldTree m_snapshot;
-    const btCollisionObject* m_selected = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "view/body_properties.h"
 
-#include "physics/world_file_checks.h"
+#include "worlds/world_file_checks.h"
+#include "view/body_edits.h"
 #include "view/world_tree.h"
 
 #include <cmath>
@@ -188,7 +189,7 @@ WorldProperties ReadWorldProperties(const btDynamicsWorld& world)
 }
 
 std::optional<std::string> EditBody(btDiscreteDynamicsWorld& world, btRigidBody& body,
-                                    BodyField field, const FieldValue& value)
+                                    BodyField field, const FieldValue& value, bool moveStart)
 {
     std::optional<std::string> refusal;
     switch (field) {
@@ -233,12 +234,7 @@ std::optional<std::string> EditBody(btDiscreteDynamicsWorld& world, btRigidBody&
                                   btScalar(value.z) * k);
                 transform.setBasis(basis);
             }
-            body.setWorldTransform(transform);
-            body.setInterpolationWorldTransform(transform);
-            if (body.getMotionState() != nullptr)
-                body.getMotionState()->setWorldTransform(transform);
-            // The broadphase learns of the move before the next step.
-            world.updateSingleAabb(&body);
+            PlaceBody(world, body, transform, moveStart);
             break;
         }
         case BodyField::LinearVelocity:
@@ -309,4 +305,66 @@ FieldValue CurrentFieldValue(const btRigidBody& body, BodyField field)
             return FromVector(body.getAngularVelocity());
     }
     return {};
+}
+
+namespace {
+
+class PropertyEdit final : public Edit {
+public:
+    PropertyEdit(btDiscreteDynamicsWorld& world, btRigidBody& body, BodyField field,
+                 const FieldValue& before, const FieldValue& after, bool moveStart)
+        : m_world(world), m_body(body), m_field(field), m_before(before), m_after(after),
+          m_moveStart(moveStart)
+    {
+    }
+    std::string_view Name() const override { return "Property"; }
+    // Both values were accepted once: applying them again cannot be refused.
+    void Undo() override { EditBody(m_world, m_body, m_field, m_before, m_moveStart); }
+    void Redo() override { EditBody(m_world, m_body, m_field, m_after, m_moveStart); }
+
+private:
+    btDiscreteDynamicsWorld& m_world;
+    btRigidBody& m_body;
+    BodyField m_field;
+    FieldValue m_before;
+    FieldValue m_after;
+    bool m_moveStart;
+};
+
+class WorldSettingsEdit final : public Edit {
+public:
+    WorldSettingsEdit(btDynamicsWorld& world, const WorldProperties& before,
+                      const WorldProperties& after)
+        : m_world(world), m_before(before), m_after(after)
+    {
+    }
+    std::string_view Name() const override { return "World settings"; }
+    void Undo() override { Apply(m_before); }
+    void Redo() override { Apply(m_after); }
+
+private:
+    void Apply(const WorldProperties& settings)
+    {
+        EditGravity(m_world, FromVector(settings.gravity));
+        EditSolverIterations(m_world, settings.solverIterations);
+    }
+
+    btDynamicsWorld& m_world;
+    WorldProperties m_before;
+    WorldProperties m_after;
+};
+
+}  // namespace
+
+std::unique_ptr<Edit> MakePropertyEdit(btDiscreteDynamicsWorld& world, btRigidBody& body,
+                                       BodyField field, const FieldValue& before,
+                                       const FieldValue& after, bool moveStart)
+{
+    return std::make_unique<PropertyEdit>(world, body, field, before, after, moveStart);
+}
+
+std::unique_ptr<Edit> MakeWorldSettingsEdit(btDynamicsWorld& world, const WorldProperties& before,
+                                            const WorldProperties& after)
+{
+    return std::make_unique<WorldSettingsEdit>(world, before, after);
 }

@@ -4,8 +4,11 @@
 // edits check what they are given first: a value that is not a finite number
 // in range is refused with the reason and changes nothing.
 
+#include "view/edit_history.h"
+
 #include <btBulletDynamicsCommon.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -58,11 +61,21 @@ BodyProperties ReadBodyProperties(const btDynamicsWorld& world, const btRigidBod
 WorldProperties ReadWorldProperties(const btDynamicsWorld& world);
 
 // The reason when the value is refused; nothing when it was applied. A mass
-// edit recomputes the inertia, and 0 makes the body static (and back).
+// edit recomputes the inertia, and 0 makes the body static (and back). A
+// new position or orientation puts the body there at rest, and moves its
+// start there too when moveStart (an edit made while Stopped).
 std::optional<std::string> EditBody(btDiscreteDynamicsWorld& world, btRigidBody& body,
-                                    BodyField field, const FieldValue& value);
+                                    BodyField field, const FieldValue& value,
+                                    bool moveStart = false);
 std::optional<std::string> EditGravity(btDynamicsWorld& world, const FieldValue& value);
 std::optional<std::string> EditSolverIterations(btDynamicsWorld& world, double iterations);
 
 // The value a field holds now, for undoing an edit.
 FieldValue CurrentFieldValue(const btRigidBody& body, BodyField field);
+
+// Undoable records of edits already made, from the values before and after.
+std::unique_ptr<Edit> MakePropertyEdit(btDiscreteDynamicsWorld& world, btRigidBody& body,
+                                       BodyField field, const FieldValue& before,
+                                       const FieldValue& after, bool moveStart);
+std::unique_ptr<Edit> MakeWorldSettingsEdit(btDynamicsWorld& world, const WorldProperties& before,
+                                            const WorldProperties& after);

@@ -214,6 +214,8 @@ TEST_F(FramePanesTest, PropertyEditsApplyOrAreRefusedWithTheReasonLeavingTheBody
     ASSERT_TRUE(pane.ShowsBody());
     const btScalar mass = 1 / can->getInvMass();
     const btScalar friction = can->getFriction();
+    EditHistory& history = view.SceneIfBuilt()->History();
+    const std::size_t edits = history.Size();
 
     struct Refused {
         BodyField field;
@@ -240,10 +242,17 @@ TEST_F(FramePanesTest, PropertyEditsApplyOrAreRefusedWithTheReasonLeavingTheBody
     }
     EXPECT_EQ(1 / can->getInvMass(), mass);
     EXPECT_EQ(can->getFriction(), friction);
+    EXPECT_EQ(history.Size(), edits) << "a refused value became an undoable edit";
 
     // A good value clears the reason and reaches the body.
     TypeInto(pane.BodyField(BodyField::Friction), "0.25");
     EXPECT_TRUE(pane.Refusal().isEmpty());
+    EXPECT_FLOAT_EQ(can->getFriction(), 0.25f);
+    // One undoable step, which Undo and Redo take back and make again.
+    EXPECT_EQ(history.Size(), edits + 1);
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(can->getFriction(), friction);
+    ASSERT_TRUE(history.Redo());
     EXPECT_FLOAT_EQ(can->getFriction(), 0.25f);
 
     // Mass: inertia follows, 0 makes the body static and back again.

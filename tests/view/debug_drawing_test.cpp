@@ -69,8 +69,9 @@ TEST_F(DebugDrawing, OffAddsNothingAndEachPartAddsItsLinesToThePicture)
         const std::vector<unsigned char> drawn = Render(renderer);
         EXPECT_GT(renderer.DebugDrawer().drawnLineCount(), 100);
         EXPECT_GT(ChangedPixels(plain, drawn), part.pixels) << "lines that do not show";
-        if (part.mode == GL_DebugDrawer::kAll)
+        if (part.mode == GL_DebugDrawer::kAll) {
             EXPECT_GT(renderer.DebugDrawer().drawnLineCount(), previousLines);
+        }
         previousLines = std::max(previousLines, renderer.DebugDrawer().drawnLineCount());
     }
 
