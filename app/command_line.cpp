@@ -33,6 +33,7 @@ constexpr KeyDoc kKeys[] = {
     {"T", "throw a die (while running)"},
     {"Enter", "run or pause the simulation"},
     {"Esc", "stop: every start body back in place, thrown bodies gone"},
+    {"F8", "one step of the simulation; pauses it first"},
     {"Ctrl+N", "back to the start scene"},
     {"Ctrl+O", "open a Bullet world file in place of the current world"},
     {"Ctrl+S", "save the world as a Bullet file"},

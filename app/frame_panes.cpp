@@ -233,8 +233,8 @@ std::shared_ptr<sstate::IPaneList> CFramePanes::LayoutPanes()
     };
     return std::make_shared<sstate::CQtDockPanes>(
         m_frame,
-        std::vector<sstate::QtPane>{{m_docks[0], "paneTree"},
-                                    {m_docks[1], "paneProperties"},
-                                    {m_docks[2], "paneTools"}},
+        std::vector<sstate::QtPane>{{m_docks[0], "paneTree", sstate::kPaneLeft},
+                                    {m_docks[1], "paneProperties", sstate::kPaneRight},
+                                    {m_docks[2], "paneTools", sstate::kPaneRight}},
         std::move(choices));
 }

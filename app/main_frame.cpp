@@ -213,9 +213,10 @@ bool CMainFrame::TranslateAccelerator(const Message& msg)
 {
     if (!IsFrameKey(msg))
         return false;
-    // After Alt the menu bar has the keyboard: Enter and Esc are its own,
-    // as they are a pane's field's while it is being edited.
-    if (QApplication::focusWidget() == m_bars->MenuBar() || m_panes->EditingField())
+    // After Alt the menu bar has the keyboard, and an open menu has it: Enter
+    // and Esc are theirs, as they are a pane's field's while it is edited.
+    if (QApplication::focusWidget() == m_bars->MenuBar() ||
+        QApplication::activePopupWidget() != nullptr || m_panes->EditingField())
         return false;
     QAction* accelerator = m_bars->AcceleratorFor(*static_cast<const QKeyEvent*>(msg.event));
     if (accelerator == nullptr)

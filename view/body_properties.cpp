@@ -271,7 +271,7 @@ std::optional<std::string> EditGravity(btDynamicsWorld& world, const FieldValue&
 std::optional<std::string> EditSolverIterations(btDynamicsWorld& world, double iterations)
 {
     if (auto refusal =
-            InRange(iterations, kMinSolverIterations, kMaxSolverIterations, "Solver iterations"))
+            InRange(iterations, kMinWorldSolverIterations, kMaxWorldSolverIterations, "Solver iterations"))
         return refusal;
     if (iterations != std::floor(iterations))
         return std::string("Solver iterations must be a whole number");

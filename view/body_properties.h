@@ -54,8 +54,8 @@ struct FieldValue {
     double x = 0, y = 0, z = 0;
 };
 
-inline constexpr int kMinSolverIterations = 1;
-inline constexpr int kMaxSolverIterations = 100;
+inline constexpr int kMinWorldSolverIterations = 1;
+inline constexpr int kMaxWorldSolverIterations = 100;
 
 BodyProperties ReadBodyProperties(const btDynamicsWorld& world, const btRigidBody& body);
 WorldProperties ReadWorldProperties(const btDynamicsWorld& world);

@@ -136,6 +136,8 @@ void CKinettaView::hideEvent(QHideEvent* event)
 {
     LetGo();
     COGLWindowImpl::hideEvent(event);
+}
+
 void CKinettaView::ForgetDrawnMotion()
 {
     if (CDynamicsWorld* world = m_scene.World())

@@ -100,7 +100,8 @@ bool CDockWndMgr::Restore(IStorge& key, const ScaleRatios& ratios)
         const auto bytes = key.QueryBinaryValue(m_panes->Name(i));
         const std::optional<PanePlacement> stored =
             bytes ? DecodePanePlacement(*bytes) : std::nullopt;
-        m_panes->Set(i, stored ? FitPanePlacement(*stored, ratios, *m_panes, i) : PanePlacement{});
+        m_panes->Set(i, stored ? FitPanePlacement(*stored, ratios, *m_panes, i)
+                               : m_panes->DefaultPlacement(i));
     }
     PaneChoices choices;
     choices.ticksPerStep = ReadDword(key, kTicksPerStep).value_or(choices.ticksPerStep);
@@ -114,7 +115,7 @@ void CDockWndMgr::RestoreDefault()
     if (!m_panes)
         return;
     for (int i = 0; i < m_panes->Count(); ++i)
-        m_panes->Set(i, PanePlacement{});
+        m_panes->Set(i, m_panes->DefaultPlacement(i));
     m_panes->SetChoices(PaneChoices{});
 }
 

@@ -53,6 +53,8 @@ public:
     // The value name of the pane's record ("paneTree").
     virtual std::string Name(int index) const = 0;
     virtual PanePlacement Get(int index) const = 0;
+    // Where the pane goes without a saved record: hidden, on its own side.
+    virtual PanePlacement DefaultPlacement(int index) const = 0;
     // Takes a placement already made safe.
     virtual void Set(int index, const PanePlacement& placement) = 0;
     // Where a floating pane may go, and what it adds to its client area.
@@ -80,7 +82,7 @@ public:
     explicit CDockWndMgr(std::shared_ptr<IPaneList> panes = nullptr) : m_panes(std::move(panes)) {}
 
     void Store(IStorge& key) const override;
-    // Each pane without a usable record takes its default: hidden.
+    // Each pane without a usable record takes its default: hidden, on its side.
     bool Restore(IStorge& key, const ScaleRatios& ratios) override;
     void RestoreDefault() override;
 

@@ -15,6 +15,7 @@ namespace sstate {
 struct QtPane {
     QPointer<QDockWidget> dock;
     std::string name;  // the record's value name
+    std::uint32_t defaultSide = kPaneLeft;
 };
 
 class CQtDockPanes : public IPaneList {
@@ -32,6 +33,12 @@ public:
     int Count() const override { return static_cast<int>(m_panes.size()); }
     std::string Name(int index) const override { return m_panes.at(index).name; }
     PanePlacement Get(int index) const override;
+    PanePlacement DefaultPlacement(int index) const override
+    {
+        PanePlacement p;
+        p.side = m_panes.at(index).defaultSide;
+        return p;
+    }
     void Set(int index, const PanePlacement& placement) override;
     LayoutRect WorkArea() const override;
     std::vector<LayoutRect> ScreenAreas() const override;

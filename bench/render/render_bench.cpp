@@ -1,7 +1,7 @@
 // Milliseconds per frame of the program's drawing code against the floor
 // (the cheapest code for the same picture), on Mesa's off-screen renderer at
 // 1024 x 768, for the start scene and for one with 1,000 thrown bodies at
-// rest. Every frame ends with glFinish. Also counts heap allocations per
+// rest, and what Bullet's debug drawing with every part on adds to a frame. Every frame ends with glFinish. Also counts heap allocations per
 // frame and checks that the variants draw the same picture.
 //
 //   kinetta_render_bench [--frames N] [--sweep]
@@ -172,6 +172,9 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     const Result programResult = Time(context, frames, [&] { program.Render(scene, camera); });
     const Result oldFloorResult = Time(context, frames, [&] { oldFloor.Render(scene, camera); });
     const Result floorResult = Time(context, frames, [&] { floor.Render(scene, camera); });
+    FrameRenderer debugDrawing;
+    debugDrawing.SetDebugMode(GL_DebugDrawer::kAll);
+    const Result debugResult = Time(context, frames, [&] { debugDrawing.Render(scene, camera); });
 
     std::printf("\n%s: %d bodies, %d x %d, median of %d frames\n", name, scene.BodyCount(), kWidth,
                 kHeight, frames);
@@ -192,6 +195,10 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     std::printf("  program / floor: %.2f   program / old floor: %.2f\n",
                 programResult.msPerFrame / floorResult.msPerFrame,
                 programResult.msPerFrame / oldFloorResult.msPerFrame);
+    row("the program with all debug drawing on", debugResult);
+    std::printf("  debug drawing: %d lines a frame, %.2f times the program's frame\n",
+                debugDrawing.DebugDrawer().drawnLineCount(),
+                debugResult.msPerFrame / programResult.msPerFrame);
     std::printf("  picture, program vs design's calls: %s\n",
                 Compare(programResult.picture, designResult.picture).c_str());
     std::printf("  picture, program vs floor: %s\n",

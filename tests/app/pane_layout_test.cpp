@@ -21,6 +21,7 @@ public:
     int Count() const override { return static_cast<int>(panes.size()); }
     std::string Name(int index) const override { return "pane" + std::to_string(index); }
     PanePlacement Get(int index) const override { return panes.at(index); }
+    PanePlacement DefaultPlacement(int) const override { return {false, kPaneRight, false, 0, {}}; }
     void Set(int index, const PanePlacement& placement) override
     {
         panes.at(index) = placement;
@@ -115,10 +116,11 @@ TEST(PaneLayout, DamagedOrOffScreenRecordsComeBackSafe)
     EXPECT_FALSE(panes->panes[2].floating) << "a pane with no area to float in docks";
     EXPECT_TRUE(panes->panes[2].shown);
 
-    // A record of the wrong length is that pane's default: hidden.
+    // A record of the wrong length is that pane's default: hidden, on its side.
     saved->values["pane1"] = SettingsValue::FromBytes(std::vector<std::uint8_t>(31, 1));
     Restore(manager, saved);
     EXPECT_FALSE(panes->panes[1].shown);
+    EXPECT_EQ(panes->panes[1].side, kPaneRight);
 }
 
 TEST(PaneLayout, FilesOfTheBuildWithoutPanesReadBothWays)
@@ -133,8 +135,10 @@ TEST(PaneLayout, FilesOfTheBuildWithoutPanesReadBothWays)
     CDockWndMgr manager(panes);
     Restore(manager, old);
     EXPECT_EQ(panes->sets, 3);
-    for (const PanePlacement& p : panes->panes)
+    for (const PanePlacement& p : panes->panes) {
         EXPECT_FALSE(p.shown);
+        EXPECT_EQ(p.side, kPaneRight);
+    }
     EXPECT_EQ(panes->choices.ticksPerStep, 1u);
     EXPECT_EQ(panes->choices.debugDrawing, 0u);
 

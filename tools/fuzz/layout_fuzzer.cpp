@@ -141,8 +141,35 @@ public:
     void Show(std::int32_t command) override { visible = command != kShowHide; }
 };
 
+// Three panes that take whatever placement they are given, as Qt's docks do.
+class ModelPanes : public IPaneList {
+public:
+    explicit ModelPanes(const ModelWindow& window) : m_window(window) {}
+    std::vector<PanePlacement> panes = std::vector<PanePlacement>(3);
+    PaneChoices choices;
+
+    int Count() const override { return 3; }
+    std::string Name(int index) const override { return "pane" + std::to_string(index); }
+    PanePlacement Get(int index) const override { return panes.at(std::size_t(index)); }
+    PanePlacement DefaultPlacement(int) const override { return {false, kPaneRight, false, 0, {}}; }
+    void Set(int index, const PanePlacement& placement) override
+    {
+        panes.at(std::size_t(index)) = placement;
+    }
+    LayoutRect WorkArea() const override { return m_window.WorkArea(); }
+    std::vector<LayoutRect> ScreenAreas() const override { return m_window.ScreenAreas(); }
+    WindowMetrics FloatingMetrics(int) const override { return m_window.Metrics(); }
+    std::int32_t MaxDockedSize(std::uint32_t) const override { return 700; }
+    PaneChoices GetChoices() const override { return choices; }
+    void SetChoices(const PaneChoices& c) override { choices = c; }
+
+private:
+    const ModelWindow& m_window;
+};
+
 struct Frame {
     std::shared_ptr<ModelWindow> window = std::make_shared<ModelWindow>();
+    std::shared_ptr<ModelPanes> panes = std::make_shared<ModelPanes>(*window);
     std::shared_ptr<ModelBands> bands = std::make_shared<ModelBands>();
     std::shared_ptr<ModelStatusBar> statusBar = std::make_shared<ModelStatusBar>();
     CWindowStateMgr manager;
@@ -170,7 +197,7 @@ struct Frame {
         manager.AddChild(-1, std::make_shared<CRebarStateAdapter>(
                                  bands, std::vector<std::uint32_t>{kMenuBand}));
         manager.AddChild(-2, std::make_shared<CToggleWindowAdapter>(statusBar));
-        manager.AddChild(-3, std::make_shared<CDockWndMgr>());
+        manager.AddChild(-3, std::make_shared<CDockWndMgr>(panes));
     }
 
     void RestoreFrom(const SettingsKey& tree)
@@ -203,7 +230,18 @@ struct Frame {
             if (x.wID != y.wID || x.fStyle != y.fStyle || x.cx != y.cx || x.cxIdeal != y.cxIdeal)
                 return false;
         }
-        return true;
+        for (std::size_t i = 0; i < panes->panes.size(); ++i) {
+            const PanePlacement& x = panes->panes[i];
+            const PanePlacement& y = other.panes->panes[i];
+            if (x.shown != y.shown || x.side != y.side || x.floating != y.floating ||
+                x.size != y.size || x.floatingRect.left != y.floatingRect.left ||
+                x.floatingRect.top != y.floatingRect.top ||
+                x.floatingRect.right != y.floatingRect.right ||
+                x.floatingRect.bottom != y.floatingRect.bottom)
+                return false;
+        }
+        return panes->choices.ticksPerStep == other.panes->choices.ticksPerStep &&
+               panes->choices.debugDrawing == other.panes->choices.debugDrawing;
     }
 };
 
@@ -278,6 +316,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::sort(ids.begin(), ids.end());
     Require(ids == (std::vector<std::uint32_t>{kMenuBand, kToolBand, kExtraBand}));
+    // Every pane comes back docked to a side there is, within the frame, or
+    // floating on a screen, like the window.
+    for (const PanePlacement& p : first.panes->panes) {
+        Require(p.side == kPaneLeft || p.side == kPaneRight || p.side == kPaneBottom);
+        Require(p.size >= 0 && p.size <= 700);
+        if (p.floating && !screen.work.IsEmpty()) {
+            ModelWindow floating;
+            floating.screen = screen;
+            floating.normal = p.floatingRect;
+            Require(FitsAScreen(floating));
+        }
+    }
 
     // The next start reads what this one wrote.
     const std::string stored = first.StoredText();
