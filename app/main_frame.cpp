@@ -397,6 +397,11 @@ void CMainFrame::OnViewPane(CommandId id)
 {
     m_panes->Toggle(id);
     ShowBarChecks();
+    // A pane that shows takes no keys until the user clicks into it: its
+    // first field would otherwise keep Enter and F8 from the view. Queued,
+    // behind the closing menu's own hand-back of the focus.
+    QMetaObject::invokeMethod(
+        this, [this] { m_viewContainer->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::OnSimulationStep(CommandId)
