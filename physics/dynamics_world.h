@@ -56,6 +56,10 @@ inline constexpr int kCollisionAlgorithmPoolSize = 4096;
 // the general convex-convex algorithm. The settings are not applied here.
 std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld();
 
+// What the world's solver iterations may be set to, by hand or by a file.
+inline constexpr int kMinWorldSolverIterations = 1;
+inline constexpr int kMaxWorldSolverIterations = 100;
+
 // Split impulse on, 10 solver iterations, continuous collision detection on,
 // gravity (0, -10, 0).
 void ApplyWorldSettings(btDiscreteDynamicsWorld& world);

@@ -48,6 +48,7 @@ btTypedConstraint& LoadedWorld::ConstraintAt(int index) const
 void LoadedWorld::AddTo(btDiscreteDynamicsWorld& world)
 {
     world.setGravity(m_gravity);
+    if (m_solverIterations) world.getSolverInfo().m_numIterations = *m_solverIterations;
     for (Body& body : m_bodies) world.addRigidBody(body.body.get());
     for (Constraint& c : m_constraints) {
         world.addConstraint(c.constraint.get(), c.disableCollisionsBetweenBodies);

@@ -6,6 +6,7 @@
 #include <btBulletDynamicsCommon.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,9 @@ public:
         std::unique_ptr<btRigidBody> body;
         // The name the body's shape was stored under; empty for none.
         std::string shapeName;
+        // The body's own name, printable; null for none. On the heap, so
+        // that the body can point at it (physics/body_name.h).
+        std::unique_ptr<std::string> name;
     };
     struct Constraint {
         std::unique_ptr<btTypedConstraint> constraint;
@@ -37,6 +41,8 @@ public:
     ~LoadedWorld();
 
     const btVector3& Gravity() const { return m_gravity; }
+    // None: the file stored no world settings and the scene keeps its own.
+    std::optional<int> SolverIterations() const { return m_solverIterations; }
     int BodyCount() const { return static_cast<int>(m_bodies.size()); }
     btRigidBody& BodyAt(int index) const;
     const std::string& ShapeNameAt(int index) const;
@@ -50,7 +56,8 @@ public:
     // a scene's shape among them; empty for none.
     std::string NameOf(const btCollisionShape& shape) const;
 
-    // Adds every body, then every constraint, to the world; sets its gravity.
+    // Adds every body, then every constraint, to the world; sets its gravity
+    // and, when the file gave them, its solver iterations.
     void AddTo(btDiscreteDynamicsWorld& world);
     // Removes every constraint, then every body, from the world.
     void RemoveFrom(btDiscreteDynamicsWorld& world);
@@ -60,6 +67,7 @@ private:
     friend class LoadedWorldBuilder;
 
     btVector3 m_gravity{0, -10, 0};
+    std::optional<int> m_solverIterations;
     // Vertex and index storage that the triangle meshes point into.
     std::vector<std::vector<btVector3>> m_meshVertices;
     std::vector<std::vector<int>> m_meshIndices;

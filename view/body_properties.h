@@ -4,6 +4,7 @@
 // edits check what they are given first: a value that is not a finite number
 // in range is refused with the reason and changes nothing.
 
+#include "physics/dynamics_world.h"
 #include "view/edit_history.h"
 
 #include <btBulletDynamicsCommon.h>
@@ -53,9 +54,6 @@ enum class BodyField {
 struct FieldValue {
     double x = 0, y = 0, z = 0;
 };
-
-inline constexpr int kMinWorldSolverIterations = 1;
-inline constexpr int kMaxWorldSolverIterations = 100;
 
 BodyProperties ReadBodyProperties(const btDynamicsWorld& world, const btRigidBody& body);
 WorldProperties ReadWorldProperties(const btDynamicsWorld& world);

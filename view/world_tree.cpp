@@ -1,5 +1,7 @@
 #include "view/world_tree.h"
 
+#include "physics/body_name.h"
+
 namespace {
 
 // Groups in the order the pane lists them; indexed by BodyKind below.
@@ -103,9 +105,12 @@ void TakeWorldTree(const btDynamicsWorld& world, WorldTree& tree)
         const bool asleep = object->getActivationState() == ISLAND_SLEEPING;
         if (!asleep && !object->isStaticOrKinematicObject())
             ++tree.awakeCount;
+        // A named body still takes its number, so the others keep theirs.
+        const std::string_view own = BodyNameOf(*object);
         group.bodies.push_back({object,
-                                std::string(BodyNounOf(kind)) + ' ' +
-                                    std::to_string(group.bodies.size() + 1),
+                                own.empty() ? std::string(BodyNounOf(kind)) + ' ' +
+                                                  std::to_string(group.bodies.size() + 1)
+                                            : std::string(own),
                                 asleep});
     }
 
@@ -126,6 +131,7 @@ std::string BodyNameIn(const btDynamicsWorld& world, const btCollisionObject* bo
 {
     if (body == nullptr)
         return {};
+    const std::string_view own = BodyNameOf(*body);
     const BodyKind kind = KindOf(*body);
     const btCollisionObjectArray& objects = world.getCollisionObjectArray();
     int number = 0;
@@ -134,7 +140,8 @@ std::string BodyNameIn(const btDynamicsWorld& world, const btCollisionObject* bo
             continue;
         ++number;
         if (objects[i] == body)
-            return std::string(BodyNounOf(kind)) + ' ' + std::to_string(number);
+            return own.empty() ? std::string(BodyNounOf(kind)) + ' ' + std::to_string(number)
+                               : std::string(own);
     }
     return {};
 }

@@ -1,8 +1,9 @@
 #pragma once
 // What the world holds, as the Tree pane lists it: the bodies grouped by
-// kind with their counts, each named by kind and number ("Can 37") and
-// marked when asleep, and the constraints as a group of their own. A plain
-// snapshot, taken a few times a second rather than kept in step per body.
+// kind with their counts, each named by kind and number ("Can 37") unless its
+// file named it, and marked when asleep, and the constraints as a group of
+// their own. A plain snapshot, taken a few times a second rather than kept in
+// step per body.
 
 #include "physics/body_kind.h"
 

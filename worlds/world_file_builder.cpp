@@ -1,6 +1,7 @@
 #include "worlds/world_file_builder.h"
 
 #include "common/kinetta_assert.h"
+#include "physics/body_name.h"
 #include "worlds/world_file_checks.h"
 
 #include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
@@ -8,6 +9,19 @@
 #include <cmath>
 
 namespace {
+
+// A file's name as the Tree may show it: one line of printable text, any
+// other byte a '?', without the spaces around it; empty when nothing is left.
+std::string ShowableName(std::string_view raw)
+{
+    std::string name;
+    for (unsigned char c : raw.substr(0, kMaxBodyNameLength)) {
+        name += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
+    }
+    const size_t first = name.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return name.substr(first, name.find_last_not_of(' ') - first + 1);
+}
 
 btTransform ToTransform(const DescribedTransform& t)
 {
@@ -246,6 +260,7 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
 {
     auto world = std::make_unique<LoadedWorld>();
     world->m_gravity = description.gravity;
+    world->m_solverIterations = description.solverIterations;
 
     ShapeBuilder builder(world->m_meshVertices, world->m_meshIndices, world->m_meshes,
                          world->m_shapes);
@@ -282,6 +297,10 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
         body.body->forceActivationState(b.activationState);
         body.body->setCcdMotionThreshold(b.ccdMotionThreshold);
         body.body->setCcdSweptSphereRadius(b.ccdSweptSphereRadius);
+        if (std::string name = ShowableName(b.name); !name.empty()) {
+            body.name = std::make_unique<std::string>(std::move(name));
+            SetBodyName(*body.body, body.name.get());
+        }
     }
 
     world->m_constraints.reserve(description.constraints.size());

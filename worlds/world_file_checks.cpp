@@ -1,5 +1,7 @@
 #include "worlds/world_file_checks.h"
 
+#include "physics/dynamics_world.h"
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -291,6 +293,12 @@ WorldFileResult CheckWorldDescription(const WorldDescription& description)
 {
     Judge judge;
     if (!judge.VectorInRange("gravity", "gravity", description.gravity, kMaxGravity)) {
+        return judge.Verdict();
+    }
+    if (description.solverIterations &&
+        !judge.InRange("the solver settings", "solver iterations",
+                       static_cast<float>(*description.solverIterations),
+                       kMinWorldSolverIterations, kMaxWorldSolverIterations)) {
         return judge.Verdict();
     }
     std::vector<int> depth(description.shapes.size(), 0);

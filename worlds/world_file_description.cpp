@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -470,7 +471,7 @@ bool ReadBody(Reader& r, DescribedBody* body)
            r.Float(&body->rollingFriction) && r.Float(&body->restitution) &&
            r.Float(&body->linearDamping) && r.Float(&body->angularDamping) &&
            r.Int(0, 100, &body->activationState) && r.Float(&body->ccdMotionThreshold) &&
-           r.Float(&body->ccdSweptSphereRadius);
+           r.Float(&body->ccdSweptSphereRadius) && r.Text(kMaxBodyNameLength, &body->name);
 }
 
 bool ReadConstraint(Reader& r, DescribedConstraint* constraint)
@@ -558,6 +559,11 @@ std::string FormatWorldDescription(const WorldDescription& description)
     w.Word("gravity");
     w.Vector(description.gravity);
     w.EndLine();
+    if (description.solverIterations) {
+        w.Word("solver");
+        w.Int(*description.solverIterations);
+        w.EndLine();
+    }
     for (const std::string& note : description.skipped) {
         w.Word("skipped");
         w.Text(note);
@@ -580,6 +586,7 @@ std::string FormatWorldDescription(const WorldDescription& description)
         w.Int(body.activationState);
         w.Float(body.ccdMotionThreshold);
         w.Float(body.ccdSweptSphereRadius);
+        w.Text(body.name);
         w.EndLine();
     }
     for (const DescribedConstraint& c : description.constraints) {
@@ -721,6 +728,10 @@ std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std
             ok = r.Vector(&description.gravity);
             sawGravity = true;
             record = "the gravity";
+        } else if (keyword == "solver") {
+            if (description.solverIterations) return fail(garbled);
+            ok = r.Int(INT_MIN, INT_MAX, &description.solverIterations.emplace());
+            record = "the solver settings";
         } else if (keyword == "skipped") {
             if (description.skipped.size() >= static_cast<size_t>(kMaxSkippedNotes)) return fail(garbled);
             ok = r.Text(kMaxShapeNameLength, &description.skipped.emplace_back());

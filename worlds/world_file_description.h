@@ -94,6 +94,9 @@ struct DescribedBody {
     // Continuous collision detection; 0 leaves it off.
     float ccdMotionThreshold = 0;
     float ccdSweptSphereRadius = 0;
+    // The collision object's name in the file; empty for none. Raw text:
+    // the builder makes it fit to show.
+    std::string name;
 };
 
 // One degree of freedom's spring and motor, and how its limit behaves; the
@@ -154,6 +157,8 @@ struct DescribedConstraint {
 
 struct WorldDescription {
     btVector3 gravity{0, -10, 0};
+    // The world's solver iterations; none when the file stores no world settings.
+    std::optional<int> solverIterations;
     std::vector<DescribedShape> shapes;
     std::vector<DescribedBody> bodies;  // in the file's order
     std::vector<DescribedConstraint> constraints;
@@ -162,7 +167,7 @@ struct WorldDescription {
 };
 
 // The first line of every description; a new layout gets a new number.
-inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 2";
+inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 3";
 
 // Limits on what a description may hold at all, so that parsing a hostile
 // text cannot ask for unbounded memory. The checks narrow the numbers further.
@@ -173,6 +178,7 @@ inline constexpr int kMaxShapePoints = 4000000;  // per shape: hull, spheres, me
 inline constexpr int kMaxMeshTriangles = 4000000;
 inline constexpr int kMaxCompoundChildren = 100000;
 inline constexpr int kMaxShapeNameLength = 200;
+inline constexpr int kMaxBodyNameLength = 200;
 inline constexpr int kMaxSkippedNotes = 32;
 // Levels of compounds within compounds, counting the innermost shape: the
 // reader describes no deeper, and the parent accepts no deeper.

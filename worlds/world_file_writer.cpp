@@ -1,5 +1,7 @@
 #include "worlds/world_file_writer.h"
 
+#include "physics/body_name.h"
+
 #include <LinearMath/btSerializer.h>
 
 #include <cerrno>
@@ -167,6 +169,14 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
         for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
             NameShapes(world.getCollisionObjectArray()[i]->getCollisionShape(), shapeNames,
                        serializer, names, seen);
+        }
+    }
+    // Bodies keep the names their file gave them.
+    for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
+        const btCollisionObject* object = world.getCollisionObjectArray()[i];
+        if (std::string_view name = BodyNameOf(*object); !name.empty()) {
+            names.emplace_back(name);
+            serializer.registerNameForPointer(object, names.back().c_str());
         }
     }
     world.serialize(&serializer);

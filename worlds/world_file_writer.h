@@ -1,7 +1,8 @@
 #pragma once
 // Saving the whole current world as a .bullet file with Bullet's own
 // serializer: every body with its shape (shared shapes once), velocities,
-// mass, friction, damping and activation state, the constraints and gravity.
+// mass, friction, damping, activation state and name, the constraints, gravity
+// and the solver's settings.
 
 #include "worlds/world_file_result.h"
 

@@ -1,9 +1,13 @@
 // Worlds from files at the scene's level: a saved world opens with the
 // scene's own shapes and kinds, Stop puts it back as the file had it, a file
-// that cannot be opened changes nothing, and New brings the start scene back.
+// that cannot be opened changes nothing, New brings the start scene back, and
+// the world's settings and bodies' names travel with the file.
+#include "physics/body_name.h"
 #include "physics/body_thrower.h"
 #include "physics/scene_content.h"
+#include "view/body_properties.h"
 #include "view/scene_fixture.h"
+#include "view/world_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +111,53 @@ TEST_F(SceneWorldFile, SavedWorldOpensWithTheScenesKindsAndStopPutsItBackAsTheFi
     EXPECT_EQ(std::count(fresh.kinds.begin(), fresh.kinds.end(), BodyKind::Can),
               kStartBodyCount - 1);
     EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0, -10, 0));
+}
+
+// Gravity, solver iterations and a body's own name come back through Save
+// and Open, and again through a second round; New brings the scene's own.
+TEST_F(SceneWorldFile, GravitySolverIterationsAndBodyNamesSurviveSaveAndOpen)
+{
+    const std::string given = "Leaning tower";
+    btRigidBody* can = nullptr;
+    const btCollisionObjectArray& start = m_scene.World()->getCollisionObjectArray();
+    for (int i = 0; i < start.size() && can == nullptr; ++i)
+        if (KindOf(*start[i]) == BodyKind::Can)
+            can = btRigidBody::upcast(start[i]);
+    ASSERT_NE(can, nullptr);
+    SetBodyName(*can, &given);
+    m_scene.World()->setGravity(btVector3(0.5f, -3, 0));
+    ASSERT_FALSE(EditSolverIterations(*m_scene.World(), 37));
+    const btVector3 canAt = can->getWorldTransform().getOrigin();
+
+    auto namedCans = [&] {
+        WorldTree tree;
+        TakeWorldTree(*m_scene.World(), tree);
+        std::vector<std::string> names;
+        for (const WorldTreeGroup& group : tree.groups)
+            for (const WorldTreeBody& body : group.bodies)
+                if (group.kind == BodyKind::Can && body.name.rfind("Can ", 0) != 0)
+                    names.push_back(body.name);
+        return names;
+    };
+    for (const char* file : {"/first.bullet", "/second.bullet"}) {
+        const WorldFileResult save = m_scene.SaveWorld(m_folder + file);
+        ASSERT_TRUE(save.ok) << save.error;
+        m_scene.NewWorld();
+        EXPECT_EQ(m_scene.World()->getSolverInfo().m_numIterations, 10);
+        EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0, -10, 0));
+        EXPECT_TRUE(namedCans().empty());
+        const WorldFileResult open = Open(m_folder + file);
+        ASSERT_TRUE(open.ok) << open.error;
+        EXPECT_EQ(m_scene.World()->getSolverInfo().m_numIterations, 37) << file;
+        EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0.5f, -3, 0)) << file;
+        EXPECT_EQ(namedCans(), std::vector<std::string>{given}) << file;
+        const btCollisionObjectArray& opened = m_scene.World()->getCollisionObjectArray();
+        for (int i = 0; i < opened.size(); ++i)
+            if (BodyNameOf(*opened[i]) == given) {
+                EXPECT_LT((opened[i]->getWorldTransform().getOrigin() - canAt).length(), 1e-5f);
+                EXPECT_EQ(BodyNameIn(*m_scene.World(), opened[i]), given);
+            }
+    }
 }
 
 TEST_F(SceneWorldFile, AFileThatCannotBeOpenedLeavesTheWorldAsItWas)

@@ -1,5 +1,6 @@
 // Saving a world and opening it again through the real reader process.
 
+#include "physics/body_name.h"
 #include "worlds/world_file.h"
 #include "worlds/world_file_samples.h"
 #include "worlds/world_file_scratch.h"
@@ -10,6 +11,7 @@
 #include <BulletWorldImporter/btBulletWorldImporter.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 
 namespace {
@@ -212,6 +214,55 @@ TEST_F(WorldFileRoundTrip, SceneSuppliesItsOwnShapesAndNamesSurviveAResave)
     EXPECT_EQ(reopened.world->ShapeNameAt(1), "kinetta.die");
     ExpectSameShape(*sample.bodies[1]->getCollisionShape(), *reopened.world->BodyAt(1).getCollisionShape(),
                     "die");
+}
+
+// The world's solver iterations and bodies' names come from the file, which
+// is not trusted: iterations out of the pane's range refuse the file, names
+// are cut to length and to printable text, and a file that stores no world
+// settings leaves the scene's own.
+TEST_F(WorldFileRoundTrip, SolverIterationsAndBodyNamesAreTakenWithCare)
+{
+    const struct {
+        int iterations;
+        const char* error;  // empty: opens
+    } cases[] = {{1, ""}, {100, ""}, {0, "the solver settings: solver iterations 0 is outside 1 to 100"},
+                 {1000, "the solver settings: solver iterations 1000 is outside 1 to 100"}};
+    const std::string plain = "Left wheel", odd = "  tab\there\x01 ", longName(300, 'x');
+    for (const auto& c : cases) {
+        SampleWorld sample;
+        sample.world.getSolverInfo().m_numIterations = c.iterations;
+        SetBodyName(*sample.bodies[0], &plain);
+        SetBodyName(*sample.bodies[1], &odd);
+        SetBodyName(*sample.bodies[2], &longName);
+        OpenedWorldFile opened = OpenWorldFile(Save(sample), {}, ReaderOptions());
+        if (*c.error != '\0') {
+            EXPECT_FALSE(opened.result.ok) << c.iterations;
+            EXPECT_NE(opened.result.error.find(c.error), std::string::npos) << opened.result.error;
+            continue;
+        }
+        ASSERT_TRUE(opened.result.ok) << opened.result.error;
+        EXPECT_EQ(opened.world->SolverIterations(), c.iterations);
+        EXPECT_EQ(BodyNameOf(opened.world->BodyAt(0)), plain);
+        EXPECT_EQ(BodyNameOf(opened.world->BodyAt(1)), "tab?here?");
+        EXPECT_EQ(BodyNameOf(opened.world->BodyAt(2)), std::string(kMaxBodyNameLength, 'x'));
+        EXPECT_EQ(BodyNameOf(opened.world->BodyAt(3)), "");
+    }
+
+    // One body and its shape, without the world around them.
+    SampleWorld sample;
+    btDefaultSerializer serializer;
+    serializer.startSerialization();
+    sample.bodies[1]->getCollisionShape()->serializeSingleShape(&serializer);
+    sample.bodies[1]->serializeSingleObject(&serializer);
+    serializer.finishSerialization();
+    const std::string lone = folder.Path("lone.bullet");
+    std::ofstream(lone, std::ios::binary)
+        .write(reinterpret_cast<const char*>(serializer.getBufferPointer()),
+               serializer.getCurrentBufferSize());
+    OpenedWorldFile opened = OpenWorldFile(lone, {}, ReaderOptions());
+    ASSERT_TRUE(opened.result.ok) << opened.result.error;
+    ASSERT_EQ(opened.world->BodyCount(), 1);
+    EXPECT_FALSE(opened.world->SolverIterations());
 }
 
 // What Kinetta cannot simulate is left out with a note: a multibody, a body of

@@ -127,10 +127,11 @@ layout_seeds() {
 # shape and constraint kind the builder knows and one empty world.
 world_seeds() {
   local header
-  header='kinetta-world-description 2'
+  header='kinetta-world-description 3'
   cat >"$seeds/every-shape.txt" <<DESCRIPTION
 $header
 gravity 0 -9.8 0
+solver 10
 skipped =2%20multibodies
 shape BOX_SHAPE_PROXYTYPE 0 =kinetta.die 0.04 1 2 1 0.5 0.5 0.5
 shape SPHERE_SHAPE_PROXYTYPE 1 =kinetta.ball 0.3 1 1 1 0.3
@@ -142,11 +143,11 @@ shape MULTI_SPHERE_SHAPE_PROXYTYPE 6 = 0.04 1 1 1 2 0 -0.3 0 0.25 0 0.3 0 0.15
 shape STATIC_PLANE_PROXYTYPE 7 = 0 1 1 1 0 1 0 -1
 shape TRIANGLE_MESH_SHAPE_PROXYTYPE 8 = 0 1 1 1 4 -5 0 -5 5 0 -5 5 0 5 -5 0 5 2 0 1 2 0 2 3
 shape COMPOUND_SHAPE_PROXYTYPE 9 = 0 1 1 1 2 0 0 0.5 0 0 0 0 1 1 0.7 0 0 0 0 0.2474 0.9689
-body 0 0 2 1 1 0 0 0 0 1 1 -0.5 0.25 0.1 0 -0.2 0.31 0.02 0.05 0.01 0.02 1 0.05 0.2
-body 2 1 0.5 2 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 2 0 0
-body 3 7 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
-body 4 8 0 0 -1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0
-body 5 9 3 8 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 4 0 0
+body 0 0 2 1 1 0 0 0 0 1 1 -0.5 0.25 0.1 0 -0.2 0.31 0.02 0.05 0.01 0.02 1 0.05 0.2 =Left%20wheel
+body 2 1 0.5 2 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 2 0 0 =
+body 3 7 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0 =
+body 4 8 0 0 -1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 1 0 0 =
+body 5 9 3 8 1 0 0 0 0 1 0 0 0 0 0 0 0.5 0 0 0 0 4 0 0 =
 constraint HINGE_CONSTRAINT_TYPE 0 0 1 1 0.1 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 -0.5 0 0 0.5 0 0 1 3.4028235e+38 -1 1 0 0.9 0.3 1 1 2 0.5
 constraint POINT2POINT_CONSTRAINT_TYPE 1 1 -1 0 0.5 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0 1e3 10
 constraint SLIDER_CONSTRAINT_TYPE 2 0 4 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0 1 3.4028235e+38 -1 0 1

@@ -19,9 +19,10 @@ class DescribingImporter : public btBulletWorldImporter {
 public:
     DescribingImporter() : btBulletWorldImporter(nullptr) {}
 
-    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo&) override
+    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo& solverInfo) override
     {
         m_gravity = gravity;
+        m_solverIterations = solverInfo.m_numIterations;
     }
 
     btRigidBody* BodyMadeFrom(const void* record)
@@ -63,6 +64,7 @@ public:
     }
 
     btVector3 m_gravity{0, -10, 0};
+    std::optional<int> m_solverIterations;
 };
 
 // Counts of what was left out, worded for the user ("1 soft body").
@@ -325,6 +327,7 @@ void FillFromRecord(const RawBody& raw, DescribedBody* body)
     body->activationState = object.m_activationState1;
     body->ccdMotionThreshold = btScalar(object.m_ccdMotionThreshold);
     body->ccdSweptSphereRadius = btScalar(object.m_ccdSweptSphereRadius);
+    if (object.m_name != nullptr) body->name.assign(object.m_name, strnlen(object.m_name, kMaxBodyNameLength));
 }
 
 template <typename RawConstraint>
@@ -524,6 +527,7 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
 
     WorldDescription description;
     description.gravity = importer.m_gravity;
+    description.solverIterations = importer.m_solverIterations;
     skipped.Add("multibody", "multibodies", file.m_multiBodies.size());
     skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
     skipped.Add("collision object that is not a rigid body",
