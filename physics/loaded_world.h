@@ -22,13 +22,13 @@
 class LoadedWorld {
 public:
     struct Body {
+        // The body's own name, printable; null for none. On the heap, so
+        // that the body can point at it (physics/body_name.h); goes after it.
+        std::unique_ptr<std::string> name;
         std::unique_ptr<btDefaultMotionState> motionState;
         std::unique_ptr<btRigidBody> body;
         // The name the body's shape was stored under; empty for none.
         std::string shapeName;
-        // The body's own name, printable; null for none. On the heap, so
-        // that the body can point at it (physics/body_name.h).
-        std::unique_ptr<std::string> name;
     };
     struct Constraint {
         std::unique_ptr<btTypedConstraint> constraint;
