@@ -4,6 +4,10 @@
 
 namespace {
 
+constexpr std::array<const char*, kBodyKindCount> kNouns = {
+    "Body", "Ground", "Wall", "Can", "Domino", "Die", "Ball",
+};
+
 constexpr std::array<std::string_view, kBodyKindCount> kShapeNames = {
     "",  // Other
     "kinetta.ground",
@@ -28,4 +32,9 @@ BodyKind KindFromShapeName(std::string_view name)
             return static_cast<BodyKind>(i);
     }
     return BodyKind::Other;
+}
+
+const char* BodyNounOf(BodyKind kind)
+{
+    return kNouns[static_cast<std::size_t>(kind)];
 }

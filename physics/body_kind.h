@@ -49,3 +49,6 @@ inline bool WasThrown(const btCollisionObject& object)
 std::string_view ShapeNameOf(BodyKind kind);
 // Other for any name that is not one of the scene's.
 BodyKind KindFromShapeName(std::string_view name);
+
+// The word a body of the kind is called by, for the user ("Can"; "Body" for Other).
+const char* BodyNounOf(BodyKind kind);

@@ -1,5 +1,6 @@
 #include "view/body_clipboard.h"
 
+#include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
@@ -25,27 +26,6 @@ constexpr float kPasteDistance = 10.0f;
 // Bounds larger than this (a static plane's) are no obstacle to clear.
 constexpr float kUnboundedExtent = 1.0e4f;
 constexpr int kMaxRaises = 200;
-
-const char* KindName(BodyKind kind)
-{
-    switch (kind) {
-        case BodyKind::Ground:
-            return "Ground";
-        case BodyKind::Wall:
-            return "Wall";
-        case BodyKind::Can:
-            return "Can";
-        case BodyKind::Domino:
-            return "Domino";
-        case BodyKind::Die:
-            return "Die";
-        case BodyKind::Ball:
-            return "Ball";
-        case BodyKind::Other:
-            break;
-    }
-    return "Body";
-}
 
 // A private folder for the one file a Save makes; gone with the object.
 class ScratchFolder {
@@ -119,7 +99,7 @@ std::string DescribeBody(const btRigidBody& body)
 {
     const btVector3& at = body.getWorldTransform().getOrigin();
     char text[160];
-    std::snprintf(text, sizeof text, "%s, %g kg, at (%.2f, %.2f, %.2f)", KindName(KindOf(body)),
+    std::snprintf(text, sizeof text, "%s, %g kg, at (%.2f, %.2f, %.2f)", BodyNounOf(KindOf(body)),
                   static_cast<double>(MassOf(body)), static_cast<double>(at.x()),
                   static_cast<double>(at.y()), static_cast<double>(at.z()));
     return text;

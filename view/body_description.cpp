@@ -2,15 +2,9 @@
 
 #include "physics/body_kind.h"
 
-#include <array>
 #include <cstdio>
-#include <string_view>
 
 namespace {
-
-constexpr std::array<std::string_view, kBodyKindCount> kKindNames = {
-    "Body", "Ground", "Wall", "Can", "Domino", "Die", "Ball",
-};
 
 // Below this speed (m/s) a body that is awake counts as at rest.
 constexpr float kRestingSpeed = 0.05f;
@@ -34,7 +28,7 @@ int BodyNumber(const btCollisionWorld& world, const btCollisionObject& body)
 
 std::string DescribeBody(const btRigidBody& body, int number, bool held)
 {
-    std::string text(kKindNames[static_cast<std::size_t>(KindOf(body))]);
+    std::string text(BodyNounOf(KindOf(body)));
     if (number > 0)
         text += " " + std::to_string(number);
     const char* const separator = " \u00b7 ";

@@ -65,27 +65,6 @@ const char* GroupTitleOf(BodyKind kind)
     return "Other";
 }
 
-const char* BodyNounOf(BodyKind kind)
-{
-    switch (kind) {
-        case BodyKind::Ground:
-            return "Ground";
-        case BodyKind::Wall:
-            return "Wall";
-        case BodyKind::Can:
-            return "Can";
-        case BodyKind::Domino:
-            return "Domino";
-        case BodyKind::Die:
-            return "Die";
-        case BodyKind::Ball:
-            return "Ball";
-        case BodyKind::Other:
-            break;
-    }
-    return "Body";
-}
-
 void TakeWorldTree(const btDynamicsWorld& world, WorldTree& tree)
 {
     for (int i = 0; i < kBodyKindCount; ++i) {

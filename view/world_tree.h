@@ -33,9 +33,8 @@ struct WorldTree {
     int awakeCount = 0;  // dynamic bodies not asleep
 };
 
-// The group title of a kind ("Dice") and the singular a body is named by ("Die").
+// The group title of a kind ("Dice"); a body is named by BodyNounOf ("Die").
 const char* GroupTitleOf(BodyKind kind);
-const char* BodyNounOf(BodyKind kind);
 
 // Reuses the snapshot's storage: at thousands of bodies, taking it a few
 // times a second must stay cheap.
