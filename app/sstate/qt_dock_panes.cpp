@@ -1,4 +1,5 @@
 #include "app/sstate/qt_dock_panes.h"
+#include "app/sstate/qt_window_bindings.h"
 
 #include <QtGui/QGuiApplication>
 #include <QtGui/QScreen>
@@ -7,11 +8,6 @@
 namespace sstate {
 
 namespace {
-
-LayoutRect ToLayoutRect(const QRect& r)
-{
-    return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
-}
 
 QRect ToQRect(const LayoutRect& r)
 {
@@ -61,16 +57,12 @@ void CQtDockPanes::Set(int index, const PanePlacement& placement)
 
 LayoutRect CQtDockPanes::WorkArea() const
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? ToLayoutRect(screen->availableGeometry()) : LayoutRect{};
+    return PrimaryWorkArea();
 }
 
 std::vector<LayoutRect> CQtDockPanes::ScreenAreas() const
 {
-    std::vector<LayoutRect> areas;
-    for (const QScreen* screen : QGuiApplication::screens())
-        areas.push_back(ToLayoutRect(screen->availableGeometry()));
-    return areas;
+    return ScreenWorkAreas();
 }
 
 WindowMetrics CQtDockPanes::FloatingMetrics(int index) const

@@ -6,12 +6,26 @@
 
 namespace sstate {
 
-namespace {
-
 LayoutRect ToLayoutRect(const QRect& r)
 {
     return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
 }
+
+LayoutRect PrimaryWorkArea()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? ToLayoutRect(screen->availableGeometry()) : LayoutRect{};
+}
+
+std::vector<LayoutRect> ScreenWorkAreas()
+{
+    std::vector<LayoutRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.push_back(ToLayoutRect(screen->availableGeometry()));
+    return areas;
+}
+
+namespace {
 
 // Qt has no icon or maximised position of its own; "not set" is stored.
 constexpr LayoutPoint kUnsetPosition{-1, -1};
@@ -20,16 +34,12 @@ constexpr LayoutPoint kUnsetPosition{-1, -1};
 
 LayoutRect CQtTopLevelWindow::WorkArea() const
 {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? ToLayoutRect(screen->availableGeometry()) : LayoutRect{};
+    return PrimaryWorkArea();
 }
 
 std::vector<LayoutRect> CQtTopLevelWindow::ScreenAreas() const
 {
-    std::vector<LayoutRect> areas;
-    for (const QScreen* screen : QGuiApplication::screens())
-        areas.push_back(ToLayoutRect(screen->availableGeometry()));
-    return areas;
+    return ScreenWorkAreas();
 }
 
 WindowMetrics CQtTopLevelWindow::Metrics() const

@@ -6,7 +6,15 @@
 #include <QtCore/QPointer>
 #include <QtWidgets/QWidget>
 
+#include <vector>
+
 namespace sstate {
+
+// Qt's rectangles as the layout rules see them, and the screens' areas free
+// of panels, which every window the layout places must fit.
+LayoutRect ToLayoutRect(const QRect& r);
+LayoutRect PrimaryWorkArea();
+std::vector<LayoutRect> ScreenWorkAreas();
 
 // A top-level window: its normal geometry, maximised and minimised state,
 // and the primary screen's available geometry as the work area.
