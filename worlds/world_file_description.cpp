@@ -35,6 +35,13 @@ constexpr std::array<std::pair<DescribedConstraintType, std::string_view>, 9> kC
     {DescribedConstraintType::Gear, "GEAR_CONSTRAINT_TYPE"},
 }};
 
+constexpr std::array<std::pair<DescribedJointType, std::string_view>, 4> kJointNames{{
+    {DescribedJointType::Revolute, "eRevolute"},
+    {DescribedJointType::Prismatic, "ePrismatic"},
+    {DescribedJointType::Spherical, "eSpherical"},
+    {DescribedJointType::Fixed, "eFixed"},
+}};
+
 // A record's place in the file only names it in messages.
 constexpr int kMaxRecordIndex = 1 << 30;
 
@@ -546,6 +553,14 @@ std::string_view ShapeTypeName(DescribedShapeType type)
 std::string_view ConstraintTypeName(DescribedConstraintType type)
 {
     for (const auto& [value, name] : kConstraintNames) {
+        if (value == type) return name;
+    }
+    return "?";
+}
+
+std::string_view JointTypeName(DescribedJointType type)
+{
+    for (const auto& [value, name] : kJointNames) {
         if (value == type) return name;
     }
     return "?";

@@ -155,6 +155,64 @@ struct DescribedConstraint {
     btVector3 angularUpper{0, 0, 0};
 };
 
+// A multibody's joint to its parent, by Bullet's own names
+// (btMultibodyLink::eFeatherstoneJointType); planar joints are not read.
+enum class DescribedJointType {
+    Revolute,   // eRevolute
+    Prismatic,  // ePrismatic
+    Spherical,  // eSpherical
+    Fixed,      // eFixed
+};
+
+std::string_view JointTypeName(DescribedJointType type);
+
+// The collision object of a multibody's base or link: its shape and surface.
+struct DescribedCollider {
+    int shape = -1;  // index of a described shape; -1: no collider
+    float friction = 0.5f;
+    float rollingFriction = 0;
+    float restitution = 0;
+};
+
+// One link of a multibody, in Bullet's terms (btMultiBody::setupRevolute and
+// its siblings): where its joint sits and how it is turned or moved.
+struct DescribedLink {
+    int parent = -1;  // -1: the base; otherwise an earlier link
+    DescribedJointType joint = DescribedJointType::Fixed;
+    float mass = 0;
+    btVector3 inertia{0, 0, 0};  // diagonal, in the link's frame
+    btQuaternion rotationParentToThis{0, 0, 0, 1};
+    btVector3 parentComToPivot{0, 0, 0};
+    btVector3 pivotToThisCom{0, 0, 0};
+    btVector3 axis{0, 0, 0};  // revolute and prismatic joints
+    // Revolute, prismatic: [0]. Spherical: the rotation as x, y, z, w.
+    float positions[4] = {0, 0, 0, 1};
+    // Revolute, prismatic: [0]. Spherical: the three angular rates.
+    float velocities[3] = {0, 0, 0};
+    float damping = 0;
+    float friction = 0;
+    float lowerLimit = 1;  // lower above upper: no limit
+    float upperLimit = -1;
+    float maxForce = 0;
+    float maxVelocity = 0;
+    DescribedCollider collider;
+    std::string name;  // raw text, as a body's
+};
+
+struct DescribedMultiBody {
+    // The record's place among the file's multibodies, for messages.
+    int record = 0;
+    float baseMass = 0;
+    bool fixedBase = false;  // Bullet stores a fixed base as mass 0
+    btVector3 baseInertia{0, 0, 0};
+    DescribedTransform baseTransform;
+    btVector3 baseLinearVelocity{0, 0, 0};
+    btVector3 baseAngularVelocity{0, 0, 0};
+    DescribedCollider baseCollider;
+    std::vector<DescribedLink> links;  // parents before children
+    std::string name;
+};
+
 struct WorldDescription {
     btVector3 gravity{0, -10, 0};
     // The world's solver iterations; none when the file stores no world settings.
@@ -162,6 +220,7 @@ struct WorldDescription {
     std::vector<DescribedShape> shapes;
     std::vector<DescribedBody> bodies;  // in the file's order
     std::vector<DescribedConstraint> constraints;
+    std::vector<DescribedMultiBody> multiBodies;  // in the file's order
     // What the reader left out, in words ("2 multibodies"), one per entry.
     std::vector<std::string> skipped;
 };
@@ -177,6 +236,8 @@ inline constexpr int kMaxDescribedConstraints = 200000;
 inline constexpr int kMaxShapePoints = 4000000;  // per shape: hull, spheres, mesh vertices
 inline constexpr int kMaxMeshTriangles = 4000000;
 inline constexpr int kMaxCompoundChildren = 100000;
+inline constexpr int kMaxDescribedMultiBodies = 10000;
+inline constexpr int kMaxMultiBodyLinks = 1000;  // per multibody
 inline constexpr int kMaxShapeNameLength = 200;
 inline constexpr int kMaxBodyNameLength = 200;
 inline constexpr int kMaxSkippedNotes = 32;
