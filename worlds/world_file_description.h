@@ -189,6 +189,10 @@ struct DescribedLink {
     float positions[4] = {0, 0, 0, 1};
     // Revolute, prismatic: [0]. Spherical: the three angular rates.
     float velocities[3] = {0, 0, 0};
+    // The joint's damping, friction, limits, largest force and speed, as the
+    // file's link holds them: Bullet's multibody does not act on them by
+    // itself (limits are constraints of their own), and Bullet's defaults for
+    // the limits are 0 and 0.
     float damping = 0;
     float friction = 0;
     float lowerLimit = 1;  // lower above upper: no limit
@@ -203,9 +207,11 @@ struct DescribedMultiBody {
     // The record's place among the file's multibodies, for messages.
     int record = 0;
     float baseMass = 0;
-    bool fixedBase = false;  // Bullet stores a fixed base as mass 0
+    // A file marks a fixed base by base mass 0: its record has no flag, and
+    // Bullet writes a fixed base's mass as it is, so a writer must write 0.
+    bool fixedBase = false;
     btVector3 baseInertia{0, 0, 0};
-    DescribedTransform baseTransform;
+    DescribedTransform baseTransform;  // the base's place and turn in the world
     btVector3 baseLinearVelocity{0, 0, 0};
     btVector3 baseAngularVelocity{0, 0, 0};
     DescribedCollider baseCollider;
