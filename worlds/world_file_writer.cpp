@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string_view>
 #include <unordered_set>
@@ -101,6 +102,29 @@ bool IsOurTemporaryName(const std::string& name)
                        [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
+// Earlier versions named the temporary file after the target, "NAME.saving-"
+// and up to six decimal digits. A user's own file may look like that, so such
+// a file only counts as ours when what it holds is an unfinished save: nothing
+// yet, or a Bullet file's header.
+bool IsEarlierTemporaryName(const std::string& name)
+{
+    constexpr std::string_view marker = ".saving-";
+    const size_t at = name.rfind(marker);
+    if (at == std::string::npos || at == 0) return false;
+    const size_t digits = name.size() - at - marker.size();
+    return digits >= 1 && digits <= 6 &&
+           std::all_of(name.begin() + long(at + marker.size()), name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool HoldsAnUnfinishedSave(const std::filesystem::path& path, off_t size)
+{
+    if (size == 0) return true;
+    char header[6] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(header, sizeof header) && std::string_view(header, sizeof header) == "BULLET";
+}
+
 // Removes what killed saves left in the folder: our temporary files only,
 // plain files of this user, untouched for an hour.
 void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
@@ -109,12 +133,15 @@ void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
     std::error_code error;
     const auto staleBefore = fs::file_time_type::clock::now() - kStaleTemporaryAge;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (!IsOurTemporaryName(entry.path().filename().string())) continue;
+        const std::string name = entry.path().filename().string();
+        const bool current = IsOurTemporaryName(name);
+        if (!current && !IsEarlierTemporaryName(name)) continue;
         struct stat info {};
         if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
             info.st_uid != ::geteuid()) {
             continue;
         }
+        if (!current && !HoldsAnUnfinishedSave(entry.path(), info.st_size)) continue;
         std::error_code ignored;
         if (fs::last_write_time(entry.path(), ignored) < staleBefore && !ignored) {
             fs::remove(entry.path(), ignored);

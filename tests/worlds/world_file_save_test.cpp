@@ -129,10 +129,19 @@ TEST_F(WorldFileSave, LongNamesDanglingLinksSetIdBitsAndStaleTemporaryFiles)
     std::string stale = folder.Path(".kinetta-saving-0123abcd");
     std::string fresh = folder.Path(".kinetta-saving-4567cdef");
     std::string notOurs = folder.Path(".kinetta-saving-mine");
-    for (const std::string& path : {stale, fresh, notOurs}) std::ofstream(path) << "left over";
+    // Named as earlier versions named them: removed only when unfinished saves.
+    std::string earlierStale = folder.Path("old.bullet.saving-123456");
+    std::string earlierEmpty = folder.Path("old.bullet.saving-7");
+    std::string usersOwn = folder.Path("notes.saving-2024");
+    std::string tooManyDigits = folder.Path("old.bullet.saving-1234567");
+    for (const std::string& path : {stale, fresh, notOurs, usersOwn}) std::ofstream(path) << "left over";
+    std::ofstream(earlierStale) << "BULLET-v324 half written";
+    std::ofstream(earlierEmpty).close();
+    std::ofstream(tooManyDigits).close();
     const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
-    fs::last_write_time(stale, twoHoursAgo);
-    fs::last_write_time(notOurs, twoHoursAgo);
+    for (const std::string& path : {stale, notOurs, earlierStale, earlierEmpty, usersOwn, tooManyDigits}) {
+        fs::last_write_time(path, twoHoursAgo);
+    }
     ASSERT_TRUE(SaveWorldFile(sample.world, old).ok);
     struct stat info {};
     ::stat(old.c_str(), &info);
@@ -140,4 +149,8 @@ TEST_F(WorldFileSave, LongNamesDanglingLinksSetIdBitsAndStaleTemporaryFiles)
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(fresh));
     EXPECT_TRUE(fs::exists(notOurs));
+    EXPECT_FALSE(fs::exists(earlierStale));
+    EXPECT_FALSE(fs::exists(earlierEmpty));
+    EXPECT_TRUE(fs::exists(usersOwn));
+    EXPECT_TRUE(fs::exists(tooManyDigits));
 }
