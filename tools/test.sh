@@ -5,6 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
-cmake --preset default
+# The package's own tree (no tests, contract checks off) is what packaging.deb packages.
+cmake --preset package
+cmake --build --preset package -j "$(nproc)"
+cmake --preset default -DKINETTA_PACKAGE_TREE="$PWD/build-package"
 cmake --build --preset default -j "$(nproc)"
 ctest --preset default

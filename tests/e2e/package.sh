@@ -2,10 +2,11 @@
 # Builds the Debian package from a built tree, without installing it: lintian
 # finds nothing to warn about, the control fields are those of a proper
 # package, every file a desktop installation needs is inside, and the
-# extracted program answers --version, --help and a bad option.
-#   package.sh BUILD_DIR APP_ID VERSION
+# extracted program answers --version, --help and a bad option. A release
+# tree's package carries no contract checks; a test build's does.
+#   package.sh BUILD_DIR release|test-build APP_ID VERSION
 set -u
-build=$1 id=$2 version=$3
+build=$1 kind=$2 id=$3 version=$4
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -63,6 +64,16 @@ done
 "$program" --help | grep -q -- '--throw N' || fail "--help: $("$program" --help)"
 "$program" --unknown-option 2>"$tmp/err" && fail "a bad option was accepted"
 grep -q "Try 'kinetta --help'" "$tmp/err" || fail "bad option: $(cat "$tmp/err")"
+# The words every failed contract check prints are in the binary only where
+# the checks are compiled in.
+checks=no
+for binary in "$program" "$tmp/root/usr/libexec/kinetta/kinetta-world-reader"; do
+    grep -q 'contract broken' "$binary" && checks=yes
+done
+case $kind in
+release) [ $checks = no ] || fail "the package's binaries check contracts: build it from the package preset" ;;
+*) [ $checks = yes ] || fail "a test build without contract checks" ;;
+esac
 # The world reader answers from where the program looks for it.
 reader=$tmp/root/usr/libexec/kinetta/kinetta-world-reader
 out=$("$reader" </dev/null) && fail "the world reader accepted an empty file"
