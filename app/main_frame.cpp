@@ -103,6 +103,7 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::OnCreate()
 {
+    m_keyboardPopups = new CKeyboardPopups(this);
     m_bars = new CFrameBars(*this, {[this](CommandId id) { OnCommand(id); },
                                     [this](QMenu& menu) { OnMenuOpening(menu); }});
 
@@ -128,10 +129,12 @@ bool CMainFrame::OnCreate()
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
         return false;
-    // The frame is added last so that it is asked first: a key it translates
-    // as an accelerator never counts as held for the view.
+    // The frame is added after the key filter so that it is asked first: a
+    // key it translates as an accelerator never counts as held for the view.
+    // The popup watcher only looks, and must see the keys the frame takes.
     loop->AddFilter(&m_keyFilter);
     loop->AddFilter(this);
+    loop->AddFilter(m_keyboardPopups);
     loop->AddIdle(this);
 
     // Restored when the posted call arrives: after creation, with the frame shown.
@@ -162,6 +165,7 @@ void CMainFrame::OnDestroy()
     if (CMessageLoop* loop = g_module.GetLoop()) {
         loop->RemoveFilter(&m_keyFilter);
         loop->RemoveFilter(this);
+        loop->RemoveFilter(m_keyboardPopups);
         loop->RemoveIdle(this);
     }
 }
@@ -291,6 +295,7 @@ void CMainFrame::ShowEditStates()
 
 void CMainFrame::OnMenuOpening(QMenu& menu)
 {
+    m_keyboardPopups->Prepare(menu);
     ShowBarChecks();
     ShowEditStates();
     m_ui.UIUpdateMenu(menu.actions());

@@ -9,6 +9,7 @@
 #include "app/frame_bars.h"
 #include "app/frame_panes.h"
 #include "app/key_state_filter.h"
+#include "app/keyboard_popups.h"
 #include "app/message_loop.h"
 #include "app/sstate/window_state_mgr.h"
 #include "app/ui_state_table.h"
@@ -95,6 +96,7 @@ private:
     CFrameBars* m_bars = nullptr;       // a child QObject of the frame
     CWorldCommands* m_world = nullptr;  // a child QObject of the frame
     CEditCommands* m_edit = nullptr;    // a child QObject of the frame
+    CKeyboardPopups* m_keyboardPopups = nullptr;  // a child QObject of the frame
     CFramePanes* m_panes = nullptr;     // a child QObject of the frame
     CUpdateUI m_ui;
     // The saved layout: restored once just after creation, saved on close.

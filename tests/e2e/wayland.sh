@@ -3,8 +3,10 @@
 # socket and runtime folder, and no X display at all. The real program shows
 # its window and its view draws on every tick (--stats, and a screenshot in
 # which the view holds the scene); then the frame runs in the program's own
-# loop in the session test for keys, closing and the saved layout.
+# loop in the session test for keys, closing and the saved layout, and under
+# a weston that has a keyboard for the menus opened from it.
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
 kinetta=$1
 session_test=$2
 workdir=$3
@@ -20,6 +22,8 @@ log="$workdir/stats.log"
 cleanup() {
     [ -n "${app_pid:-}" ] && kill "$app_pid" 2>/dev/null
     [ -n "${weston_pid:-}" ] && kill "$weston_pid" 2>/dev/null
+    [ -n "${seat_weston_pid:-}" ] && kill "$seat_weston_pid" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && stop_x_session
     wait 2>/dev/null
 }
 fail() {
@@ -79,5 +83,34 @@ wait "$app_pid" 2>/dev/null
 app_pid=""
 
 # 2. Keys, closing and the saved layout, in the program's own loop.
-QT_QPA_PLATFORM=wayland "$session_test" || fail "the Wayland session test failed"
+QT_QPA_PLATFORM=wayland "$session_test" --gtest_filter='-KeyboardMenus.*' ||
+    fail "the Wayland session test failed"
+
+# 3. Menus from a real keyboard. The headless weston has no keyboard, and Qt
+# asks a compositor without one for no popup grab; a weston on a private X
+# server has one, and the test types on that server with xdotool.
+# shellcheck source=../../tools/x_session.sh
+. "$here/../../tools/x_session.sh"
+start_x_session || fail "no private X server for the weston with a keyboard"
+seat_display=$DISPLAY
+unset DISPLAY
+export WAYLAND_DISPLAY=kinetta-test-seat
+DISPLAY=$seat_display weston --backend=x11-backend.so --socket="$WAYLAND_DISPLAY" \
+    --width=1024 --height=768 --use-pixman --idle-time=0 >"$workdir/weston-seat.log" 2>&1 &
+seat_weston_pid=$!
+for _ in $(seq 100); do
+    [ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] && break
+    kill -0 "$seat_weston_pid" 2>/dev/null ||
+        fail "weston on X did not start: $(tail -n 3 "$workdir/weston-seat.log")"
+    sleep 0.1
+done
+[ -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" ] || fail "weston on X opened no socket"
+# The keys go where the X server's focus is: on weston's window.
+seat_window=$(DISPLAY=$seat_display timeout 15 \
+    xdotool search --sync --class '^Weston Compositor$' | head -n 1)
+[ -n "$seat_window" ] || fail "weston on X shows no window"
+DISPLAY=$seat_display xdotool windowactivate --sync "$seat_window" ||
+    fail "weston's window on X cannot take the keyboard"
+KINETTA_TEST_SEAT_DISPLAY=$seat_display QT_QPA_PLATFORM=wayland \
+    "$session_test" --gtest_filter='KeyboardMenus.*' || fail "the keyboard menus test failed"
 echo "Wayland: all checks passed"
