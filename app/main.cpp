@@ -40,10 +40,16 @@ int main(int argc, char** argv)
     std::unique_ptr<CStatsReport> stats;
     const int exitCode = Run([&]() -> std::unique_ptr<QWidget> {
         std::unique_ptr<CMainFrame> frame = CMainFrame::Create();
-        if (frame && options.file)
-            frame->World().OpenAtStart(*options.file);
-        if (frame && options.throwCount > 0)
+        // The throws go into the file's world, once it is open.
+        if (frame && options.file) {
+            CKinettaView* view = &frame->View();
+            frame->World().OpenAtStart(*options.file, [view, count = options.throwCount] {
+                if (count > 0)
+                    view->AddRestingBodies(count);
+            });
+        } else if (frame && options.throwCount > 0) {
             frame->View().AddRestingBodies(options.throwCount);
+        }
         if (frame && options.stats) {
             CKinettaView* view = &frame->View();
             stats = std::make_unique<CStatsReport>([view] { return view->Stats(); },

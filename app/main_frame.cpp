@@ -118,7 +118,8 @@ bool CMainFrame::OnCreate()
     setCentralWidget(m_viewContainer);
     m_view.CreateWindowAndScene();
     m_viewContainer->setFocus();
-    m_world = new CWorldCommands(*this, m_view, [this] { DoIdle(); });
+    m_world = new CWorldCommands(*this, m_view, [this] { DoIdle(); },
+                                 [this](const QString& text) { m_bars->ShowMessage(text); });
     m_world->ShowRecentWith([this](const QStringList& texts) { m_bars->SetRecentFiles(texts); });
     setAcceptDrops(true);
     m_edit = new CEditCommands(*this, m_view,
@@ -227,7 +228,13 @@ bool CMainFrame::TranslateAccelerator(const Message& msg)
         return false;
     // The shortcut check that precedes the key press is swallowed too, so
     // the key never reaches the key-state table or Qt's shortcut map.
-    if (msg.event->type() == QEvent::KeyPress)
+    if (msg.event->type() != QEvent::KeyPress)
+        return true;
+    // While a file opens, Esc cancels the open, as it stops a page that
+    // loads; Stop is the toolbar's and the menu's then.
+    if (static_cast<const QKeyEvent*>(msg.event)->key() == Qt::Key_Escape && m_world->Opening())
+        m_world->CancelOpening();
+    else
         accelerator->trigger();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "app/world_commands.h"
 
 #include "app/bullet_file_dialog.h"
+#include "app/opening_progress.h"
 #include "common/kinetta_assert.h"
 #include "view/kinetta_view.h"
 
@@ -56,13 +57,29 @@ QString WorldTitle(const std::string& path)
 }
 
 CWorldCommands::CWorldCommands(QMainWindow& frame, CKinettaView& view,
-                               std::function<void()> worldChanged)
-    : QObject(&frame), m_frame(frame), m_view(view), m_worldChanged(std::move(worldChanged))
+                               std::function<void()> worldChanged,
+                               std::function<void(const QString&)> say)
+    : QObject(&frame),
+      m_frame(frame),
+      m_view(view),
+      m_worldChanged(std::move(worldChanged)),
+      m_say(std::move(say))
 {
     m_note = new QLabel(frame.statusBar());
     m_note->setObjectName(QStringLiteral("worldNote"));
     m_note->hide();
     frame.statusBar()->addPermanentWidget(m_note);
+    m_progress = new COpeningProgress(*frame.statusBar());
+}
+
+bool CWorldCommands::Opening() const
+{
+    return m_view.Opening() != nullptr;
+}
+
+void CWorldCommands::CancelOpening()
+{
+    m_view.CancelOpening();
 }
 
 QString CWorldCommands::Note() const
@@ -72,6 +89,9 @@ QString CWorldCommands::Note() const
 
 void CWorldCommands::New()
 {
+    // The user asked for the start scene: an open still running would
+    // replace it a moment later.
+    CancelOpening();
     m_view.NewWorld();
     m_leftOutPath.clear();
     SetFile({});
@@ -96,13 +116,36 @@ void CWorldCommands::Save()
 
 bool CWorldCommands::OpenFile(const std::string& path)
 {
-    WorldFileResult result;
-    {
-        BusyCursor busy;
-        result = m_view.OpenWorld(path);
+    return Open(path, Failures::ShowAtOnce);
+}
+
+bool CWorldCommands::Open(const std::string& path, Failures failures)
+{
+    if (const WorldFileOpening* running = m_view.Opening()) {
+        // Refused rather than put in its place: a second file dropped or
+        // chosen by mistake must not throw away a long open near its end,
+        // and cancelling it is one key away.
+        Say(QStringLiteral("Kinetta is still opening %1; Esc cancels it")
+                .arg(DisplayName(std::filesystem::path(running->Path()).filename().string())));
+        return false;
     }
+    if (!m_view.BeginOpening(path, m_openOptions)) {
+        ShowFailure("open", path, "the 3D view could not be set up");
+        return false;
+    }
+    if (!m_progress->WaitFor(m_view)) {
+        // Gone with the window, or cancelled: the world is as it was.
+        if (m_view.SceneIfBuilt() != nullptr)
+            Say(QStringLiteral("Opening %1 cancelled; the world is as it was")
+                    .arg(DisplayName(std::filesystem::path(path).filename().string())));
+        return false;
+    }
+    const WorldFileResult result = m_view.FinishOpening();
     if (!result.ok) {
-        ShowFailure("open", path, result.error);
+        if (failures == Failures::ShowAtOnce)
+            ShowFailure("open", path, result.error);
+        else
+            ShowFailureOncePlaced(path, result.error);
         return false;
     }
     SetFile(path);
@@ -204,30 +247,36 @@ void CWorldCommands::ShowRecent()
     m_showRecent(texts);
 }
 
-void CWorldCommands::OpenAtStart(const std::string& path)
+void CWorldCommands::OpenAtStart(const std::string& path, std::function<void()> then)
 {
-    const WorldFileResult result = m_view.OpenWorld(path);
-    if (!result.ok) {
-        // Shown once the frame is on the screen where the window manager put
-        // it: a box centred on a frame not yet placed lands beside it.
-        auto* wait = new QTimer(this);
-        connect(wait, &QTimer::timeout, this,
-                [this, wait, path, error = result.error, tries = 0]() mutable {
-                    const QWindow* window = m_frame.windowHandle();
-                    if ((window == nullptr || !window->isExposed()) && ++tries < kPlacedTries)
-                        return;
-                    wait->stop();
-                    wait->deleteLater();
-                    ShowFailure("open", path, error);
-                });
-        wait->start(kPlacedPollMilliseconds);
-        return;
-    }
-    SetFile(path);
-    SetNote(result.note);
-    m_leftOutPath = result.note.empty() ? std::string() : m_path;
-    m_leftOut = result.note;
-    Remember(m_path);
+    // Once the loop runs: the frame shows first, with the start scene.
+    QTimer::singleShot(0, this, [this, path, then = std::move(then)] {
+        Open(path, Failures::ShowOncePlaced);
+        if (then)
+            then();
+    });
+}
+
+void CWorldCommands::ShowFailureOncePlaced(const std::string& path, const std::string& reason)
+{
+    // Shown once the frame is on the screen where the window manager put
+    // it: a box centred on a frame not yet placed lands beside it.
+    auto* wait = new QTimer(this);
+    connect(wait, &QTimer::timeout, this, [this, wait, path, reason, tries = 0]() mutable {
+        const QWindow* window = m_frame.windowHandle();
+        if ((window == nullptr || !window->isExposed()) && ++tries < kPlacedTries)
+            return;
+        wait->stop();
+        wait->deleteLater();
+        ShowFailure("open", path, reason);
+    });
+    wait->start(kPlacedPollMilliseconds);
+}
+
+void CWorldCommands::Say(const QString& text) const
+{
+    if (m_say)
+        m_say(text);
 }
 
 void CWorldCommands::ShowFailure(const char* verb, const std::string& path,

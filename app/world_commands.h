@@ -5,6 +5,7 @@
 // file held that the world leaves out.
 
 #include "app/recent_files.h"
+#include "worlds/world_file.h"
 
 #include <QtCore/QObject>
 #include <QtCore/QString>
@@ -14,6 +15,7 @@
 #include <string>
 
 class CKinettaView;
+class COpeningProgress;
 class QLabel;
 class QMainWindow;
 
@@ -24,23 +26,36 @@ QString WorldTitle(const std::string& path);
 class CWorldCommands : public QObject {
 public:
     // worldChanged runs after the world was replaced, for the frame to bring
-    // its command states up to date. The view must outlive this object.
-    CWorldCommands(QMainWindow& frame, CKinettaView& view, std::function<void()> worldChanged);
+    // its command states up to date; say puts a line in the status bar. The
+    // view must outlive this object.
+    CWorldCommands(QMainWindow& frame, CKinettaView& view, std::function<void()> worldChanged,
+                   std::function<void(const QString&)> say = {});
 
     void New();
     // Ask for a file with the Bullet file dialog, then open or save it.
     void Open();
     void Save();
 
-    // Without a dialog. A failure shows its message box at once and returns false.
+    // Without a dialog. The file is read on a thread of its own: the window
+    // stays live, the status bar shows the progress, and this returns once
+    // the open has ended. A failure shows its message box and returns false;
+    // so does a cancel (CancelOpening, Esc, the status bar's Cancel, New,
+    // closing the window), with a line in the status bar instead of a box.
+    // One open at a time: another one asked for meanwhile is refused with a
+    // line in the status bar.
     bool OpenFile(const std::string& path);
+    bool Opening() const;
+    void CancelOpening();
+    // The reader and its limits for later opens; the program's own by default.
+    void SetOpenOptions(WorldFileOpenOptions options) { m_openOptions = std::move(options); }
     // Saving over a file that held more than the world took from it first
     // asks, naming what would be lost, with Save As as the default answer.
     bool SaveFile(const std::string& path);
-    // The file named on the command line: opened before the frame is shown,
-    // so that the first frame already draws it; the message box of a failure
-    // waits until the window is up.
-    void OpenAtStart(const std::string& path);
+    // The file named on the command line: opened as OpenFile would, once the
+    // loop runs, so that the window shows the start scene at once; the
+    // message box of a failure waits until the window is up. then runs once
+    // the open has ended, whatever came of it.
+    void OpenAtStart(const std::string& path, std::function<void()> then = {});
 
     // Opens the recent file at index (from 0). A file no longer there is
     // taken off the list, with a message box that says so.
@@ -56,6 +71,10 @@ public:
     QString Note() const;
 
 private:
+    enum class Failures { ShowAtOnce, ShowOncePlaced };
+    bool Open(const std::string& path, Failures failures);
+    void ShowFailureOncePlaced(const std::string& path, const std::string& reason);
+    void Say(const QString& text) const;
     void ShowFailure(const char* verb, const std::string& path, const std::string& reason);
     void SetFile(const std::string& path);
     void SetNote(const std::string& note);
@@ -68,7 +87,10 @@ private:
     QMainWindow& m_frame;
     CKinettaView& m_view;
     std::function<void()> m_worldChanged;
+    std::function<void(const QString&)> m_say;
     QLabel* m_note = nullptr;  // a child of the status bar
+    COpeningProgress* m_progress = nullptr;  // a child of the status bar
+    WorldFileOpenOptions m_openOptions;
     std::string m_path;
     // The file whose open left something out, and what: saving over it
     // would lose that. Empty when no such file is at stake.

@@ -36,6 +36,14 @@ public:
     std::vector<btCollisionObject*> RemoveCollisionObjects(
         const std::function<bool(const btCollisionObject&)>& leaving);
 
+    // The same for constraints: takes every constraint for which leaving()
+    // holds out of the world at once and returns them, in world order. The
+    // others keep their order; each body keeps only the references (and the
+    // collision exceptions) of its staying constraints. Bullet's own removal
+    // searches the world's whole list for each constraint.
+    std::vector<btTypedConstraint*> RemoveConstraints(
+        const std::function<bool(const btTypedConstraint&)>& leaving);
+
 private:
     // Declaration order is construction order; the destructor deletes them in
     // its own order.

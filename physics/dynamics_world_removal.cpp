@@ -3,6 +3,8 @@
 
 #include "common/kinetta_assert.h"
 
+#include <unordered_set>
+
 namespace {
 
 struct KeptPair {
@@ -97,5 +99,54 @@ std::vector<btCollisionObject*> CDynamicsWorld::RemoveCollisionObjects(
         m_collisionObjects[keptObjects++] = object;
     }
     m_collisionObjects.resize(keptObjects);
+    return removed;
+}
+
+std::vector<btTypedConstraint*> CDynamicsWorld::RemoveConstraints(
+    const std::function<bool(const btTypedConstraint&)>& leaving)
+{
+    std::vector<btTypedConstraint*> removed;
+    int kept = 0;
+    for (int i = 0; i < m_constraints.size(); ++i) {
+        btTypedConstraint* constraint = m_constraints[i];
+        if (leaving(*constraint))
+            removed.push_back(constraint);
+        else
+            m_constraints[kept++] = constraint;
+    }
+    m_constraints.resize(kept);
+    if (removed.empty())
+        return removed;
+
+    // A body lists a constraint only when it was added with collisions
+    // between its bodies disabled. Its own removal searches that list from
+    // the front and fills the gap with the last entry, so taking the front
+    // entry each time costs nothing to find; the staying ones go back in
+    // their order. A body joined to thousands (the world's fixed body, a
+    // hub) is then linear too, as long as few of its constraints stay.
+    std::unordered_set<const btTypedConstraint*> goes(removed.begin(), removed.end());
+    std::unordered_set<btRigidBody*> touched;
+    for (btTypedConstraint* constraint : removed) {
+        touched.insert(&constraint->getRigidBodyA());
+        touched.insert(&constraint->getRigidBodyB());
+    }
+    std::vector<btTypedConstraint*> staying;
+    for (btRigidBody* body : touched) {
+        staying.clear();
+        bool any = false;
+        for (int r = 0; r < body->getNumConstraintRefs(); ++r) {
+            btTypedConstraint* ref = body->getConstraintRef(r);
+            if (goes.count(ref) != 0)
+                any = true;
+            else
+                staying.push_back(ref);
+        }
+        if (!any)
+            continue;
+        while (body->getNumConstraintRefs() > 0)
+            body->removeConstraintRef(body->getConstraintRef(0));
+        for (btTypedConstraint* ref : staying)
+            body->addConstraintRef(ref);
+    }
     return removed;
 }

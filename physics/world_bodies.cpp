@@ -10,8 +10,12 @@ void WorldBodies::Clear()
 {
     std::unordered_set<const btCollisionObject*> openedBodies;
     if (m_opened) {
-        for (int i = m_opened->ConstraintCount() - 1; i >= 0; --i)
-            m_world.removeConstraint(&m_opened->ConstraintAt(i));
+        std::unordered_set<const btTypedConstraint*> openedConstraints;
+        for (int i = 0; i < m_opened->ConstraintCount(); ++i)
+            openedConstraints.insert(&m_opened->ConstraintAt(i));
+        m_world.RemoveConstraints([&openedConstraints](const btTypedConstraint& constraint) {
+            return openedConstraints.count(&constraint) != 0;
+        });
         for (int i = 0; i < m_opened->BodyCount(); ++i)
             openedBodies.insert(&m_opened->BodyAt(i));
     }
@@ -24,6 +28,18 @@ void WorldBodies::Clear()
             DeleteCollisionObject(*object);
     }
     m_opened.reset();
+    m_enabledAtStart.clear();
+}
+
+void WorldBodies::RestoreConstraints()
+{
+    if (!m_opened)
+        return;
+    for (int i = 0; i < m_opened->ConstraintCount(); ++i) {
+        btTypedConstraint& constraint = m_opened->ConstraintAt(i);
+        constraint.setEnabled(m_enabledAtStart[std::size_t(i)]);
+        constraint.internalSetAppliedImpulse(0);
+    }
 }
 
 void WorldBodies::Adopt(std::unique_ptr<LoadedWorld> opened)
@@ -31,6 +47,9 @@ void WorldBodies::Adopt(std::unique_ptr<LoadedWorld> opened)
     KINETTA_ASSERT(opened != nullptr, "hand over an opened world");
     KINETTA_ASSERT(m_world.getNumCollisionObjects() == 0,
                    "call WorldBodies::Clear() before adopting an opened world");
+    m_enabledAtStart.clear();
+    for (int i = 0; i < opened->ConstraintCount(); ++i)
+        m_enabledAtStart.push_back(opened->ConstraintAt(i).isEnabled());
     opened->AddTo(m_world);
     m_opened = std::move(opened);
 }

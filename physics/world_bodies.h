@@ -11,6 +11,7 @@
 #include <btBulletDynamicsCommon.h>
 
 #include <memory>
+#include <vector>
 
 class WorldBodies {
 public:
@@ -20,7 +21,7 @@ public:
     WorldBodies(const WorldBodies&) = delete;
     WorldBodies& operator=(const WorldBodies&) = delete;
 
-    // Removes the opened world's constraints, then every body at once; deletes
+    // Removes the opened world's constraints at once, then every body at once; deletes
     // the bodies that are not the opened world's, from the last to the first,
     // then lets the opened world go.
     void Clear();
@@ -29,10 +30,16 @@ public:
     // with its gravity, and keeps it until the next Clear.
     void Adopt(std::unique_ptr<LoadedWorld> opened);
 
+    // Stop: the opened world's constraints as the file had them, those that
+    // broke under too great an impulse whole again. The bodies are Stop's.
+    void RestoreConstraints();
+
     // The opened world whose bodies are in the world, or null.
     const LoadedWorld* Opened() const { return m_opened.get(); }
 
 private:
     CDynamicsWorld& m_world;
     std::unique_ptr<LoadedWorld> m_opened;
+    // Whether each of its constraints was enabled when it was adopted.
+    std::vector<bool> m_enabledAtStart;
 };

@@ -1,6 +1,8 @@
 // The view's life: the scene's set-up and teardown, the tick, Stop and paint.
 #include "view/kinetta_view.h"
 
+#include "common/kinetta_assert.h"
+
 #include <chrono>
 
 namespace {
@@ -38,6 +40,8 @@ bool CKinettaView::InitScene()
 
 void CKinettaView::DestroyScene()
 {
+    // An open still running reads the scene's shapes: stopped first.
+    CancelOpening();
     m_scene.Destroy();
 }
 
@@ -177,6 +181,27 @@ WorldFileResult CKinettaView::OpenWorld(const std::string& path)
     LetGo();
     ForgetDrawnMotion();
     return m_scene.OpenWorld(path);
+}
+
+bool CKinettaView::BeginOpening(const std::string& path, const WorldFileOpenOptions& options)
+{
+    if (m_opening || !m_scene.Built())
+        return false;
+    m_opening = std::make_unique<WorldFileOpening>(path, m_scene.ShapeLookup(), options);
+    return true;
+}
+
+WorldFileResult CKinettaView::FinishOpening()
+{
+    KINETTA_ASSERT(m_opening && m_opening->Finished(), "finish an opening once it has finished");
+    OpenedWorldFile opened = m_opening->Take();
+    m_opening.reset();
+    if (!opened.result.ok)
+        return opened.result;
+    LetGo();
+    ForgetDrawnMotion();
+    m_scene.TakeWorld(std::move(opened.world));
+    return opened.result;
 }
 
 WorldFileResult CKinettaView::SaveWorld(const std::string& path)

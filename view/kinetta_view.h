@@ -4,6 +4,7 @@
 
 #include "physics/body_thrower.h"
 #include "physics/simulation_control.h"
+#include "worlds/world_file_opening.h"
 #include "worlds/world_file_result.h"
 #include "view/camera_control.h"
 #include "view/frame_renderer.h"
@@ -17,6 +18,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -41,6 +43,17 @@ public:
     WorldFileResult OpenWorld(const std::string& path);
     WorldFileResult SaveWorld(const std::string& path);
     void NewWorld();
+    // Opening without blocking: the file is read and its world built on a
+    // thread of its own while the view draws and steps; FinishOpening then
+    // hands the world to the scene (or, on failure, changes nothing). One at
+    // a time: false while another runs or before the scene is built.
+    bool BeginOpening(const std::string& path, const WorldFileOpenOptions& options = {});
+    // Null when none runs.
+    const WorldFileOpening* Opening() const { return m_opening.get(); }
+    // Kills the reader, waits for the thread and forgets the open.
+    void CancelOpening() { m_opening.reset(); }
+    // Once Opening()->Finished().
+    WorldFileResult FinishOpening();
 
     // One step while paused or stopped (the caller pauses first).
     void StepOnce();
@@ -90,6 +103,8 @@ private:
     const KeyState& m_keys;
     CameraState m_camera;
     Scene m_scene;
+    // Its thread reads the scene's shapes: it goes before the scene does.
+    std::unique_ptr<WorldFileOpening> m_opening;
     FrameRenderer m_renderer;
     BodyThrower m_thrower;
     SlowMotion m_slowMotion;

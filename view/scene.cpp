@@ -13,6 +13,7 @@
 #include "view/body_edits.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 namespace {
@@ -316,6 +317,7 @@ void Scene::ResetSimulation()
         m_selection.Clear();
     m_content->shelf->PutBackForStop();
     ::ResetSimulation(*m_content->world);
+    m_content->bodies->RestoreConstraints();
 }
 
 bool Scene::PressAt(const PickRay& ray, SimulationState state)
@@ -389,6 +391,16 @@ void Scene::NewWorld()
 btCollisionShape* Scene::ShapeNamed(std::string_view name) const
 {
     return ShapeFor(KindFromShapeName(name));
+}
+
+SceneShapeLookup Scene::ShapeLookup() const
+{
+    std::array<btCollisionShape*, kBodyKindCount> shapes{};
+    for (int k = 0; k < kBodyKindCount; ++k)
+        shapes[std::size_t(k)] = ShapeFor(static_cast<BodyKind>(k));
+    return [shapes](std::string_view name) {
+        return shapes[std::size_t(KindFromShapeName(name))];
+    };
 }
 
 void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)

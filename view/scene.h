@@ -146,6 +146,9 @@ public:
     void TakeWorld(std::unique_ptr<LoadedWorld> opened);
     // The scene's own shape for a name a world file gives, or null.
     btCollisionShape* ShapeNamed(std::string_view name) const;
+    // The same answers, from a copy that reads nothing of the scene, for a
+    // world file opened on another thread; valid while the scene is built.
+    SceneShapeLookup ShapeLookup() const;
 
 private:
     // What Init makes. Members go in the reverse of their order here: the

@@ -4,8 +4,9 @@
 #include "worlds/world_file_description.h"
 
 OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes,
-                              const WorldFileOpenOptions& options)
+                              const WorldFileOpenOptions& options, WorldReaderWatch* watch)
 {
+    const auto cancelled = [watch] { return watch != nullptr && watch->cancel; };
     OpenedWorldFile opened;
     std::string reader = options.readerPath.empty() ? FindWorldReader(OwnProgramPath())
                                                     : options.readerPath;
@@ -14,19 +15,25 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
                                                  kWorldReaderName + ") is missing; reinstall Kinetta");
         return opened;
     }
-    WorldReaderOutput output = RunWorldReader(reader, path, options.limits);
-    if (!output.result.ok) {
-        opened.result = output.result;
+    WorldReaderOutput output = RunWorldReader(reader, path, options.limits, watch);
+    if (!output.result.ok || cancelled()) {
+        opened.result = output.result.ok ? WorldFileResult::Failure(kWorldOpenCancelled)
+                                         : output.result;
         return opened;
     }
     std::string error;
     std::optional<WorldDescription> description = ParseWorldDescription(output.description, &error);
+    output.description = std::string();  // the text can be large: gone before the world is built
     if (!description) {
         opened.result = WorldFileResult::Failure("the file is damaged: " + error);
         return opened;
     }
     if (const WorldFileResult checked = CheckWorldDescription(*description); !checked.ok) {
         opened.result = WorldFileResult::Failure("the file is damaged: " + checked.error);
+        return opened;
+    }
+    if (cancelled()) {
+        opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
         return opened;
     }
     opened.world = BuildCheckedWorld(*description, sceneShapes);

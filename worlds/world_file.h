@@ -24,5 +24,8 @@ struct OpenedWorldFile {
     std::unique_ptr<LoadedWorld> world;  // null unless result.ok
 };
 
+// With a watch, as RunWorldReader's; a cancel also stops between the later
+// steps, with kWorldOpenCancelled as the reason.
 OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes = {},
-                              const WorldFileOpenOptions& options = {});
+                              const WorldFileOpenOptions& options = {},
+                              WorldReaderWatch* watch = nullptr);

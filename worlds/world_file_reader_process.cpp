@@ -11,12 +11,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// How often a watched reader's progress and the watcher's cancel are looked at.
+constexpr std::chrono::milliseconds kWatchedPoll{20};
 
 // Closes a descriptor when it goes out of scope.
 class FileDescriptor {
@@ -103,7 +107,7 @@ std::pair<int, bool> ReapReader(pid_t pid, Clock::time_point deadline)
 }  // namespace
 
 WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::string& filePath,
-                                 const WorldReaderLimits& limits)
+                                 const WorldReaderLimits& limits, WorldReaderWatch* watch)
 {
     WorldReaderOutput out;
     // Without blocking: opening a FIFO would wait for a writer, a device
@@ -119,6 +123,8 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         out.result = WorldFileResult::Failure("it is not a regular file");
         return out;
     }
+    if (watch != nullptr)
+        watch->fileBytes = static_cast<std::int64_t>(info.st_size);
     const int flags = ::fcntl(file.Get(), F_GETFL);
     if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         out.result = WorldFileResult::Failure(std::strerror(errno));
@@ -159,21 +165,38 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
     // Also here: the group must exist before any kill of it, whichever runs first.
     ::setpgid(pid, pid);
     writeEnd.Close();
-    file.Close();
+    // Kept open only when watched: the reader's standard input shares its
+    // offset, which says how far the reader has read.
+    if (watch == nullptr)
+        file.Close();
 
     bool timedOut = false;
     bool tooLarge = false;
+    bool cancelled = false;
     std::string output;
     char buffer[65536];
     while (true) {
+        if (watch != nullptr) {
+            if (watch->cancel) {
+                cancelled = true;
+                break;
+            }
+            const off_t at = ::lseek(file.Get(), 0, SEEK_CUR);
+            if (at >= 0)
+                watch->bytesRead = static_cast<std::int64_t>(at);
+        }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             timedOut = true;
             break;
         }
+        // A watcher may cancel at any time: look again after a short while.
+        if (watch != nullptr)
+            left = std::min(left, kWatchedPoll);
         pollfd waitFor{readEnd.Get(), POLLIN, 0};
         int ready = ::poll(&waitFor, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR) continue;
+        if (ready == 0 && watch != nullptr) continue;
         if (ready <= 0) {
             timedOut = ready == 0;
             break;
@@ -188,12 +211,17 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         output.append(buffer, static_cast<size_t>(got));
     }
     // Stopping early: the reader and its group must not outlive this call.
-    if (timedOut || tooLarge) ::kill(-pid, SIGKILL);
+    const bool stoppedEarly = timedOut || tooLarge || cancelled;
+    if (stoppedEarly) ::kill(-pid, SIGKILL);
     readEnd.Close();
-    auto [status, killed] = ReapReader(pid, timedOut || tooLarge ? Clock::now() : deadline);
-    timedOut = timedOut || (killed && !tooLarge);
+    auto [status, killed] = ReapReader(pid, stoppedEarly ? Clock::now() : deadline);
+    timedOut = timedOut || (killed && !tooLarge && !cancelled);
+    if (watch != nullptr)
+        watch->readerDone = true;
 
-    if (tooLarge) {
+    if (cancelled) {
+        out.result = WorldFileResult::Failure(kWorldOpenCancelled);
+    } else if (tooLarge) {
         out.result = WorldFileResult::Failure("the file is damaged: it describes more than Kinetta can hold");
     } else if (timedOut || (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU))) {
         out.result = WorldFileResult::Failure("reading the file took too long");

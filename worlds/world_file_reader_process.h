@@ -6,7 +6,9 @@
 
 #include "worlds/world_file_result.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstddef>
 #include <string>
 
@@ -26,6 +28,19 @@ struct WorldReaderLimits {
     std::size_t maxDescriptionBytes = std::size_t{256} << 20;
 };
 
+// The reason a cancelled open gives; a cancel is the user's, no failure to show.
+inline constexpr const char* kWorldOpenCancelled = "the open was cancelled";
+
+// Lets another thread follow a running reader and stop it.
+struct WorldReaderWatch {
+    std::atomic<bool> cancel{false};
+    std::atomic<std::int64_t> fileBytes{0};
+    // How far the reader has read the file; it decodes only once it has all.
+    std::atomic<std::int64_t> bytesRead{0};
+    // Its description is in, or it failed: the rest is the parent's.
+    std::atomic<bool> readerDone{false};
+};
+
 struct WorldReaderOutput {
     WorldFileResult result;
     std::string description;  // when result.ok
@@ -34,9 +49,13 @@ struct WorldReaderOutput {
 // Opens the file here, so that its own errors ("No such file or directory")
 // come straight from the system, then hands it to the reader as its standard
 // input. Never throws; a reader that crashed, hung, ran out of memory or said
-// too much gives a Failure that says so, and is killed and reaped.
+// too much gives a Failure that says so, and is killed and reaped. With a
+// watch, it reports progress, and a cancel kills and reaps the reader (with
+// its group) within a few milliseconds. The time limit counts from the
+// reader's start.
 WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::string& filePath,
-                                 const WorldReaderLimits& limits = {});
+                                 const WorldReaderLimits& limits = {},
+                                 WorldReaderWatch* watch = nullptr);
 
 // The reader that belongs to the program at programPath: next to it (the
 // build tree) or in ../libexec/kinetta/ (an installation). Empty when neither

@@ -1,5 +1,6 @@
 // Stop and emptying the world with 1,000, 4,000 and 8,000 resting thrown
-// bodies around the start scene, and with an opened world of as many bodies.
+// bodies around the start scene, with an opened world of as many bodies, and
+// emptying an opened world of as many constraints.
 // Each repetition builds its world untimed; only the operation is timed. The
 // time per body must stay flat from 1,000 to 8,000 bodies.
 
@@ -132,6 +133,67 @@ void Empty_OpenedWorld(benchmark::State& state)
     state.counters["bodies"] = double(state.range(0));
 }
 
+// count dice in columns of ten, each joined to the one below it, the lowest
+// to the world itself (every column hangs on Bullet's one fixed body, with
+// collisions between joined bodies off), and a hinge every fifth die.
+std::unique_ptr<LoadedWorld> JoinedDice(int count)
+{
+    WorldDescription description;
+    DescribedShape die;
+    die.extents = btVector3(0.5f, 0.5f, 0.5f);
+    die.margin = 0.04f;
+    description.shapes.push_back(die);
+    for (int i = 0; i < count; ++i) {
+        DescribedBody body;
+        body.mass = 1;
+        const int column = i / 10;
+        body.transform.origin = btVector3(-45.0f + 1.5f * float(column % 60), 0.5f + float(i % 10),
+                                          -45.0f + 1.5f * float(column / 60));
+        description.bodies.push_back(body);
+        DescribedConstraint joint;
+        joint.type = i % 5 == 4 ? DescribedConstraintType::Hinge
+                                : DescribedConstraintType::PointToPoint;
+        joint.record = i;
+        joint.bodyA = i;
+        joint.bodyB = i % 10 == 0 ? -1 : i - 1;
+        joint.disableCollisionsBetweenBodies = true;
+        joint.angularLower.setX(-1);
+        joint.angularUpper.setX(1);
+        joint.frameA.origin = btVector3(0, -0.5f, 0);
+        joint.frameB.origin = i % 10 == 0 ? body.transform.origin - btVector3(0, 0.5f, 0)
+                                          : btVector3(0, 0.5f, 0);
+        description.constraints.push_back(joint);
+    }
+    return BuildLoadedWorld(description);
+}
+
+struct JoinedWorld {
+    explicit JoinedWorld(int count) : world(CreateDynamicsWorld()), bodies(*world)
+    {
+        ApplyWorldSettings(*world);
+        bodies.Adopt(JoinedDice(count));
+        for (int i = 0; i < kSettleSteps; ++i)
+            StepWorld(*world);
+    }
+
+    std::unique_ptr<CDynamicsWorld> world;
+    WorldBodies bodies;
+};
+
+// New, Open and close empty the world this way: constraints, then bodies.
+void Empty_OpenedWorldWithConstraints(benchmark::State& state)
+{
+    std::unique_ptr<JoinedWorld> joined;
+    for (auto _ : state) {
+        state.PauseTiming();
+        joined.reset();
+        joined = std::make_unique<JoinedWorld>(int(state.range(0)));
+        state.ResumeTiming();
+        joined->bodies.Clear();
+    }
+    state.counters["constraints"] = double(state.range(0));
+}
+
 #define KINETTA_TEARDOWN_BENCH(name)                                   \
     BENCHMARK(name)->Arg(1000)->Arg(4000)->Arg(8000)->Iterations(3) \
         ->Unit(benchmark::kMillisecond)
@@ -140,5 +202,6 @@ KINETTA_TEARDOWN_BENCH(Stop_RestingThrown);
 KINETTA_TEARDOWN_BENCH(Empty_RestingThrown);
 KINETTA_TEARDOWN_BENCH(Stop_OpenedWorldWithThrown);
 KINETTA_TEARDOWN_BENCH(Empty_OpenedWorld);
+KINETTA_TEARDOWN_BENCH(Empty_OpenedWorldWithConstraints);
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "app/world_commands.h"
 #include "app/main_frame.h"
+#include "physics/scene_content.h"
 #include "worlds/world_file_writer.h"
 
 #include <BulletDynamics/Featherstone/btMultiBody.h>
@@ -15,6 +16,7 @@
 #include <QtCore/QFile>
 #include <QtCore/QMimeData>
 #include <QtCore/QPointer>
+#include <QtCore/QRegularExpression>
 #include <QtCore/QTemporaryDir>
 #include <QtCore/QTimer>
 #include <QtCore/QUrl>
@@ -24,12 +26,15 @@
 #include <QtWidgets/QAbstractButton>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QFileDialog>
+#include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QListView>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
+#include <csignal>
+#include <cerrno>
 #include <unistd.h>
 
 #include <algorithm>
@@ -383,4 +388,148 @@ TEST_F(WorldCommandsTest, ADroppedWorldFileOpensTheFirstOfSeveralAndAnythingElse
     QApplication::sendEvent(m_frame.get(), &drop);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Shown() == "dropped.bullet \u2013 Kinetta"; }, 5000));
     EXPECT_EQ(m_frame->Bars().StatusText(), "Opened dropped.bullet, the first of 2 dropped files");
+}
+
+namespace {
+
+// A stand-in for the reader that takes the first half of the file, starts a
+// child in its process group, notes both ids and waits until it is killed.
+std::string WriteStuckReader(const QString& folder, qint64 fileBytes)
+{
+    const QString script = folder + QStringLiteral("/stuck-reader");
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(QStringLiteral("#!/bin/sh\n"
+                              "dd bs=%1 count=1 status=none of=/dev/null\n"
+                              "sleep 600 &\n"
+                              "echo $$ $! > '%2/pids.tmp' && mv '%2/pids.tmp' '%2/pids'\n"
+                              "wait\n")
+                   .arg(fileBytes / 2)
+                   .arg(folder)
+                   .toUtf8());
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFile::encodeName(script).toStdString();
+}
+
+bool ProcessGone(pid_t pid)
+{
+    // A zombie still answers: only a reaped process is gone.
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+QString ProgressShown(CMainFrame& frame)
+{
+    const auto* label = frame.findChild<QLabel*>(QStringLiteral("openingProgress"));
+    return label != nullptr && label->isVisible() ? label->text() : QString();
+}
+
+}  // namespace
+
+// While a file opens the window draws, the world steps and the menus open;
+// the status bar shows how far the reader has read. A second open is
+// refused meanwhile. Esc cancels: the reader and everything in its process
+// group are killed and reaped, and the world is as it was.
+TEST_F(WorldCommandsTest, OpeningLeavesTheWindowLiveAndEscCancelsItKillingTheReadersGroup)
+{
+    const std::string path = QFile::encodeName(In("big.bullet")).toStdString();
+    ASSERT_TRUE(World().SaveFile(path));
+    World().New();
+    WorldFileOpenOptions stuck;
+    stuck.readerPath = WriteStuckReader(m_folder.path(), QFileInfo(In("big.bullet")).size());
+    World().SetOpenOptions(stuck);
+    CKinettaView& view = m_frame->View();
+    ASSERT_TRUE(view.AddRestingBodies(3) == 3);
+    const int bodies = view.BodyCount();
+    pid_t reader = 0, child = 0;
+    // Past the first frames, which compile the drawing's code and are slow.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.Stats().frames > 10; }, 10000));
+
+    const auto whileOpening = [&] {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(In("pids")); }, 10000));
+        QFile pids(In("pids"));
+        ASSERT_TRUE(pids.open(QIODevice::ReadOnly));
+        const QList<QByteArray> ids = pids.readAll().trimmed().split(' ');
+        ASSERT_EQ(ids.size(), 2);
+        reader = ids[0].toInt();
+        child = ids[1].toInt();
+        // Half the file read: 49 or 50, as its size rounds.
+        const QRegularExpression half(QStringLiteral("^Opening big\\.bullet\u2026 (49|50) %$"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return half.match(ProgressShown(*m_frame)).hasMatch(); },
+                                    5000))
+            << ProgressShown(*m_frame).toStdString();
+
+        const ViewStats before = view.Stats();
+        QMenu* file = m_frame->Bars().Menus().at(0);
+        file->popup(m_frame->mapToGlobal(QPoint(20, 20)));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000)) << "no menu";
+        QTest::qWait(500);
+        file->close();
+        EXPECT_GE(view.Stats().steps - before.steps, 3u) << "the simulation stood still";
+        EXPECT_GE(view.Stats().frames - before.frames, 3u) << "the window stopped drawing";
+
+        EXPECT_FALSE(World().OpenFile(path));
+        EXPECT_TRUE(m_frame->Bars().StatusText().startsWith("Kinetta is still opening big.bullet"))
+            << m_frame->Bars().StatusText().toStdString();
+    };
+    QTimer::singleShot(0, [&] {
+        whileOpening();
+        QTest::keyClick(&view, Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !World().Opening(); }, 2000)) << "Esc went unheard";
+        World().CancelOpening();
+    });
+    EXPECT_FALSE(World().OpenFile(path));
+
+    ASSERT_NE(reader, 0);
+    EXPECT_TRUE(ProcessGone(reader)) << "the reader was left running or unreaped";
+    // Its child is killed with the group; its new parent reaps it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ProcessGone(child); }, 3000));
+    EXPECT_TRUE(::kill(-reader, 0) != 0 && errno == ESRCH) << "a process is left in its group";
+    EXPECT_EQ(m_frame->Bars().StatusText(), "Opening big.bullet cancelled; the world is as it was");
+    EXPECT_TRUE(ProgressShown(*m_frame).isEmpty());
+    EXPECT_EQ(view.BodyCount(), bodies);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running) << "Esc stopped the world too";
+    EXPECT_EQ(Shown(), "Kinetta");
+    EXPECT_EQ(World().FilePath(), "");
+}
+
+// The file named on the command line opens once the window is up, with the
+// start scene showing meanwhile; closing the window in the middle of an open
+// waits for it to be cancelled before the scene goes.
+TEST_F(WorldCommandsTest, TheStartFileOpensAfterTheWindowShowsAndClosingCancelsIt)
+{
+    const std::string path = QFile::encodeName(In("start.bullet")).toStdString();
+    ASSERT_TRUE(World().SaveFile(path));
+    m_frame.reset();
+    m_frame = CMainFrame::Create();
+    ASSERT_NE(m_frame, nullptr);
+    WorldFileOpenOptions stuck;
+    stuck.readerPath = WriteStuckReader(m_folder.path(), QFileInfo(In("start.bullet")).size());
+    World().SetOpenOptions(stuck);
+    bool ended = false;
+    pid_t reader = 0;
+    World().OpenAtStart(path, [&] { ended = true; });
+    EXPECT_FALSE(ended);
+    // Runs inside the open's wait, as anything the user does meanwhile.
+    QTimer::singleShot(0, [&] {
+        const auto checks = [&] {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(In("pids")); }, 10000));
+            QFile pids(In("pids"));
+            ASSERT_TRUE(pids.open(QIODevice::ReadOnly));
+            reader = pids.readAll().split(' ').at(0).toInt();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(m_frame.get()));
+            EXPECT_FALSE(ended);
+            EXPECT_EQ(m_frame->View().BodyCount(), kStartBodyCount) << "the start scene shows meanwhile";
+            EXPECT_EQ(Shown(), "Kinetta");
+        };
+        checks();
+        // As closing the window does.
+        m_frame->View().DestroyWindow();
+    });
+    m_frame->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ended; }, 10000));
+    ASSERT_GT(reader, 0);
+    EXPECT_TRUE(ProcessGone(reader));
+    EXPECT_EQ(m_frame->View().SceneIfBuilt(), nullptr);
 }

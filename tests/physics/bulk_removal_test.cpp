@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
+#include <optional>
+#include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -186,6 +190,118 @@ TEST(BulkRemoval, StayingBodiesKeepTheirOrderPairsAndContacts)
         DeleteCollisionObject(object);
     scene.Step(10);
     ExpectConsistent(*scene.world);
+}
+
+// Bodies on a row, each joined to its neighbour, every seventh to the world
+// itself, a second joint on every ninth pair; collisions between joined
+// bodies off for two joints in three.
+WorldDescription JoinedRow(int count)
+{
+    WorldDescription description;
+    DescribedShape box;
+    box.extents = btVector3(0.4f, 0.4f, 0.4f);
+    box.margin = 0.04f;
+    description.shapes = {box};
+    for (int i = 0; i < count; ++i) {
+        DescribedBody body;
+        body.mass = 1;
+        body.transform.origin = btVector3(float(i % 40), 2.0f + float(i / 40), 0);
+        description.bodies.push_back(body);
+    }
+    for (int i = 1; i < count; ++i) {
+        for (int copy = 0; copy < (i % 9 == 0 ? 2 : 1); ++copy) {
+            DescribedConstraint joint;
+            joint.record = int(description.constraints.size());
+            joint.bodyA = i;
+            joint.bodyB = i % 7 == 0 ? -1 : i - 1;
+            joint.disableCollisionsBetweenBodies = joint.record % 3 != 0;
+            joint.frameB.origin = i % 7 == 0 ? description.bodies[std::size_t(i)].transform.origin
+                                             : btVector3(1, 0, 0);
+            description.constraints.push_back(joint);
+        }
+    }
+    return description;
+}
+
+// What the constraints in a world leave on an opened world's bodies, by
+// index: the constraints in the world, each body's references, and whether
+// each joined pair may collide.
+struct JointState {
+    std::set<int> inWorld;
+    std::vector<std::multiset<int>> references;
+    std::vector<bool> collide;
+    int fixedBodyReferences = 0;
+
+    JointState(const btDynamicsWorld& world, const LoadedWorld& opened)
+    {
+        std::map<const btTypedConstraint*, int> index;
+        for (int c = 0; c < opened.ConstraintCount(); ++c)
+            index[&opened.ConstraintAt(c)] = c;
+        for (int c = 0; c < world.getNumConstraints(); ++c)
+            inWorld.insert(index.at(world.getConstraint(c)));
+        for (int b = 0; b < opened.BodyCount(); ++b) {
+            references.emplace_back();
+            const btRigidBody& body = opened.BodyAt(b);
+            for (int r = 0; r < body.getNumConstraintRefs(); ++r)
+                references.back().insert(index.at(const_cast<btRigidBody&>(body).getConstraintRef(r)));
+        }
+        btRigidBody& fixed = btTypedConstraint::getFixedBody();
+        for (int r = 0; r < fixed.getNumConstraintRefs(); ++r)
+            fixedBodyReferences += index.count(fixed.getConstraintRef(r)) != 0 ? 1 : 0;
+        for (int c = 0; c < opened.ConstraintCount(); ++c) {
+            const btTypedConstraint& joint = opened.ConstraintAt(c);
+            collide.push_back(joint.getRigidBodyA().checkCollideWith(&joint.getRigidBodyB()) &&
+                              joint.getRigidBodyB().checkCollideWith(&joint.getRigidBodyA()));
+        }
+    }
+    bool operator==(const JointState&) const = default;
+};
+
+TEST(BulkRemoval, ConstraintsLeaveInOnePassAsBulletsOwnRemovalLeavesThem)
+{
+    const WorldDescription description = JoinedRow(400);
+    // Which constraints leave: none, every third, all but every fifth, all.
+    const std::vector<std::function<bool(int)>> choices = {
+        [](int) { return false; }, [](int c) { return c % 3 == 1; },
+        [](int c) { return c % 5 != 0; }, [](int) { return true; }};
+    for (std::size_t choice = 0; choice < choices.size(); ++choice) {
+        SCOPED_TRACE("choice " + std::to_string(choice));
+        const auto leaves = choices[choice];
+        std::optional<JointState> expected;
+        for (const bool onePass : {false, true}) {
+            TestWorld scene(TestWorld::Empty);
+            std::unique_ptr<LoadedWorld> opened = BuildLoadedWorld(description);
+            opened->AddTo(*scene.world);
+            scene.Step(5);
+            std::map<const btTypedConstraint*, int> index;
+            for (int c = 0; c < opened->ConstraintCount(); ++c)
+                index[&opened->ConstraintAt(c)] = c;
+            std::vector<const btTypedConstraint*> staying, leaving;
+            for (int c = 0; c < scene.world->getNumConstraints(); ++c) {
+                btTypedConstraint* joint = scene.world->getConstraint(c);
+                (leaves(index.at(joint)) ? leaving : staying).push_back(joint);
+            }
+            if (onePass) {
+                const std::vector<btTypedConstraint*> removed = scene.world->RemoveConstraints(
+                    [&](const btTypedConstraint& joint) { return leaves(index.at(&joint)); });
+                EXPECT_EQ(std::vector<const btTypedConstraint*>(removed.begin(), removed.end()),
+                          leaving) << "removed in world order";
+                std::vector<const btTypedConstraint*> left;
+                for (int c = 0; c < scene.world->getNumConstraints(); ++c)
+                    left.push_back(scene.world->getConstraint(c));
+                EXPECT_EQ(left, staying) << "the staying ones keep their order";
+                EXPECT_EQ(JointState(*scene.world, *opened), *expected);
+            } else {
+                for (const btTypedConstraint* joint : leaving)
+                    scene.world->removeConstraint(const_cast<btTypedConstraint*>(joint));
+                expected.emplace(*scene.world, *opened);
+            }
+            // The world steps on with what stays, then lets everything go.
+            scene.Step(5);
+            opened->RemoveFrom(*scene.world);
+            EXPECT_EQ(btTypedConstraint::getFixedBody().getNumConstraintRefs(), 0);
+        }
+    }
 }
 
 }  // namespace

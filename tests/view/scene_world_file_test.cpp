@@ -8,6 +8,7 @@
 #include "view/body_properties.h"
 #include "view/scene_fixture.h"
 #include "view/world_tree.h"
+#include "worlds/world_file_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -210,6 +211,82 @@ TEST_F(SceneWorldFile, AnOpenedWorldsHullsGoWithItsShapes)
     EXPECT_EQ(drawer.hullCacheCount(), startHulls);
     EXPECT_EQ(drawer.hullCacheFor(cone), coneHull) << "the scene's cone keeps its hull";
     EXPECT_EQ(drawer.hullCacheCount(), startHulls);
+}
+
+// Stop in an opened world of 2,000 joints: every joint is still in the world,
+// in its order and with its bodies' references; those the throws and their
+// weight broke are whole again, one the file had off stays off; New then
+// takes every joint out.
+TEST_F(SceneWorldFile, StopPutsEveryJointOfAnOpenedWorldBackAsTheFileHadIt)
+{
+    WorldDescription description;
+    DescribedShape box;
+    box.extents = btVector3(0.4f, 0.4f, 0.4f);
+    box.margin = 0.04f;
+    description.shapes = {box};
+    constexpr int kJoints = 2000;
+    for (int i = 0; i < kJoints; ++i) {
+        // Chains of ten hanging from the world, one metre apart.
+        const int chain = i / 10;
+        DescribedBody body;
+        body.mass = 1;
+        body.transform.origin = btVector3(float(chain % 40) * 1.5f - 30, 20.0f - float(i % 10),
+                                          float(chain / 40) * 1.5f);
+        description.bodies.push_back(body);
+        DescribedConstraint joint;
+        joint.record = i;
+        joint.bodyA = i;
+        joint.bodyB = i % 10 == 0 ? -1 : i - 1;
+        joint.disableCollisionsBetweenBodies = i % 2 == 0;
+        joint.frameA.origin = btVector3(0, 0.5f, 0);
+        joint.frameB.origin = i % 10 == 0 ? body.transform.origin + btVector3(0, 0.5f, 0)
+                                          : btVector3(0, -0.5f, 0);
+        // Every chain's top joint breaks under its weight; one joint is off.
+        if (i % 10 == 0)
+            joint.breakingImpulseThreshold = 0.5f;
+        joint.enabled = i != 55;
+        description.constraints.push_back(joint);
+    }
+    m_scene.TakeWorld(BuildLoadedWorld(description));
+    CDynamicsWorld& world = *m_scene.World();
+    ASSERT_EQ(world.getNumConstraints(), kJoints);
+    std::vector<btTypedConstraint*> joints;
+    std::vector<int> references;
+    for (int c = 0; c < kJoints; ++c) {
+        joints.push_back(world.getConstraint(c));
+        references.push_back(joints.back()->getRigidBodyA().getNumConstraintRefs());
+    }
+    const Snapshot opened(m_scene);
+
+    ThrowABall();
+    for (int i = 0; i < 30; ++i)
+        StepWorld(world);
+    int broken = 0;
+    for (int c = 0; c < kJoints; ++c)
+        broken += c != 55 && !joints[std::size_t(c)]->isEnabled() ? 1 : 0;
+    ASSERT_GE(broken, kJoints / 10) << "the chains should have torn loose";
+
+    m_scene.ResetSimulation();
+    ASSERT_EQ(world.getNumConstraints(), kJoints);
+    for (int c = 0; c < kJoints; ++c) {
+        btTypedConstraint& joint = *world.getConstraint(c);
+        ASSERT_EQ(&joint, joints[std::size_t(c)]) << c;
+        EXPECT_EQ(joint.isEnabled(), c != 55) << c;
+        EXPECT_EQ(joint.getAppliedImpulse(), 0.0f) << c;
+        EXPECT_EQ(joint.getRigidBodyA().getNumConstraintRefs(), references[std::size_t(c)]) << c;
+    }
+    const Snapshot stopped(m_scene);
+    EXPECT_EQ(stopped.objects, opened.objects);
+    EXPECT_EQ(stopped.origins, opened.origins);
+    // And it hangs again: a second run tears the same joints.
+    for (int i = 0; i < 5; ++i)
+        StepWorld(world);
+    EXPECT_FALSE(joints[0]->isEnabled());
+    EXPECT_TRUE(joints[1]->isEnabled());
+
+    m_scene.NewWorld();
+    EXPECT_EQ(world.getNumConstraints(), 0);
+    EXPECT_EQ(btTypedConstraint::getFixedBody().getNumConstraintRefs(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,87 @@
+#include "app/opening_progress.h"
+
+#include "view/kinetta_view.h"
+
+#include <QtCore/QEventLoop>
+#include <QtCore/QFile>
+#include <QtCore/QTimer>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QStatusBar>
+
+#include <filesystem>
+
+namespace {
+// Often enough for the percentage to move smoothly, seldom enough to cost nothing.
+constexpr int kPollMilliseconds = 50;
+}  // namespace
+
+QString OpeningText(const QString& name, const OpeningProgress& progress)
+{
+    const QString opening = QStringLiteral("Opening %1\u2026").arg(name);
+    switch (progress.phase) {
+        case OpeningPhase::Reading:
+            return QStringLiteral("%1 %2 %").arg(opening).arg(progress.percent);
+        case OpeningPhase::Decoding:
+            return QStringLiteral("%1 decoding").arg(opening);
+        case OpeningPhase::Building:
+        case OpeningPhase::Finished:
+            return QStringLiteral("%1 building the world").arg(opening);
+    }
+    return opening;
+}
+
+COpeningProgress::COpeningProgress(QStatusBar& bar) : QObject(&bar)
+{
+    m_text = new QLabel(&bar);
+    m_text->setObjectName(QStringLiteral("openingProgress"));
+    m_text->setTextFormat(Qt::PlainText);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), &bar);
+    m_cancel->setObjectName(QStringLiteral("openingCancel"));
+    m_cancel->setToolTip(QStringLiteral("Stop opening the file (Esc); the world stays as it is"));
+    // The view keeps the keyboard: Esc must still reach the frame.
+    m_cancel->setFocusPolicy(Qt::NoFocus);
+    m_cancel->setFlat(true);
+    bar.addPermanentWidget(m_text);
+    bar.addPermanentWidget(m_cancel);
+    m_text->hide();
+    m_cancel->hide();
+}
+
+bool COpeningProgress::WaitFor(CKinettaView& view)
+{
+    const WorldFileOpening* opening = view.Opening();
+    if (opening == nullptr)
+        return false;
+    const QString name = QFile::decodeName(
+        QByteArray::fromStdString(std::filesystem::path(opening->Path()).filename().string()));
+    QEventLoop loop;
+    QTimer poll;
+    const auto look = [&] {
+        const WorldFileOpening* now = view.Opening();
+        if (now != opening || now->Finished()) {
+            loop.quit();
+            return;
+        }
+        m_text->setText(OpeningText(name, now->Progress()));
+    };
+    connect(&poll, &QTimer::timeout, &loop, look);
+    const QMetaObject::Connection cancel =
+        connect(m_cancel, &QPushButton::clicked, &loop, [&] { view.CancelOpening(); });
+    look();
+    // Busy, yet everything answers: the arrow with a spinner.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_text->show();
+    m_cancel->show();
+    poll.start(kPollMilliseconds);
+    // Quit at once when finished or gone; otherwise the loop runs until then.
+    if (view.Opening() == opening && !opening->Finished())
+        loop.exec();
+    poll.stop();
+    disconnect(cancel);
+    QApplication::restoreOverrideCursor();
+    m_text->hide();
+    m_cancel->hide();
+    return view.Opening() == opening && opening->Finished();
+}
