@@ -32,7 +32,8 @@ constexpr KeyDoc kKeys[] = {
     {"Space", "throw a ball (while running)"},
     {"T", "throw a die (while running)"},
     {"Enter", "run or pause the simulation"},
-    {"Esc", "stop: every start body back in place, thrown bodies gone"},
+    {"Esc", "stop: every start body back in place, thrown bodies gone; while a file "
+            "opens, cancel the open"},
     {"F8", "one step of the simulation; pauses it first"},
     {"Ctrl+N", "back to the start scene"},
     {"Ctrl+O", "open a Bullet world file in place of the current world"},
@@ -186,8 +187,8 @@ std::string HelpText(const char* programName)
         "Usage: " + name +
         " [OPTION]... [FILE]\n"
         "A rigid-body physics playground: a tower of cylinders to knock down.\n"
-        "With FILE, start with the world saved in that Bullet file (.bullet); a file\n"
-        "that cannot be opened is reported in the window, over the start scene.\n"
+        "With FILE, open the world saved in that Bullet file (.bullet) once the window\n"
+        "shows the start scene; a file that cannot be opened is reported in the window.\n"
         "\n"
         "Options:\n";
     AppendTable(text, OptionDocs(), OptionLabel);

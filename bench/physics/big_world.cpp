@@ -1,0 +1,137 @@
+// kinetta-big-world: makes a large world file with Kinetta's own writer, and
+// opens one the way Kinetta does, step by step, saying what each step costs.
+// It is how the reader's time limit was chosen (README, World files).
+//   kinetta-big-world make OUT.bullet BODIES
+//   kinetta-big-world open FILE.bullet
+// Run "open" under /usr/bin/time -v for the whole process; the reader's own
+// figures are printed from its resource usage.
+
+#include "physics/dynamics_world.h"
+#include "physics/rigid_body.h"
+#include "physics/scene_shapes.h"
+#include "worlds/world_file.h"
+#include "worlds/world_file_checks.h"
+#include "worlds/world_file_description.h"
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Cans, balls and dice on a grid in layers over a ground, a name on one body
+// in ten and a joint between every tenth body and the one before it: the
+// kinds of record a busy world of the scene's bodies holds.
+int Make(const char* path, int count)
+{
+    SceneShapes shapes;
+    std::unique_ptr<CDynamicsWorld> world = CreateDynamicsWorld();
+    ApplyWorldSettings(*world);
+    world->addRigidBody(CreateRigidBody(shapes.ground.get(), 0, btVector3(0, -1, 0), 0, 0));
+    std::vector<std::string> names;
+    names.reserve(std::size_t(count / 10 + 1));
+    std::vector<std::unique_ptr<btTypedConstraint>> joints;
+    btRigidBody* previous = nullptr;
+    for (int i = 1; i < count; ++i) {
+        btCollisionShape* shape = i % 3 == 0   ? static_cast<btCollisionShape*>(shapes.cylinder.get())
+                                  : i % 3 == 1 ? static_cast<btCollisionShape*>(shapes.sphere.get())
+                                               : shapes.dice.get();
+        const btVector3 at(float(i % 100) * 1.5f - 75, 1 + float(i / 10000) * 1.5f,
+                           float((i / 100) % 100) * 1.5f - 75);
+        btRigidBody* body = CreateRigidBody(shape, 1, at, 0, 0);
+        world->addRigidBody(body);
+        if (i % 10 == 0 && previous != nullptr) {
+            joints.push_back(std::make_unique<btPoint2PointConstraint>(
+                *body, *previous, btVector3(0, 0, 0), previous->getWorldTransform().invXform(at)));
+            world->addConstraint(joints.back().get(), true);
+        }
+        previous = body;
+    }
+    const WorldFileResult saved = SaveWorldFile(*world, path, [&](const btCollisionShape& shape) {
+        if (&shape == shapes.ground.get()) return std::string("kinetta.ground");
+        if (&shape == shapes.cylinder.get()) return std::string("kinetta.can");
+        if (&shape == shapes.sphere.get()) return std::string("kinetta.ball");
+        if (&shape == shapes.dice.get()) return std::string("kinetta.die");
+        return std::string();
+    });
+    for (auto& joint : joints)
+        world->removeConstraint(joint.get());
+    DestroyAllCollisionObjects(*world);
+    if (!saved.ok) {
+        std::fprintf(stderr, "kinetta-big-world: %s\n", saved.error.c_str());
+        return 1;
+    }
+    std::printf("%s: %d bodies, %zu joints\n", path, count, joints.size());
+    return 0;
+}
+
+int Open(const char* path)
+{
+    WorldReaderLimits limits;
+    // Measured, not judged: no time or memory limit of Kinetta's own here.
+    limits.time = std::chrono::hours(1);
+    limits.addressSpaceBytes = std::size_t{64} << 30;
+    limits.maxDescriptionBytes = std::size_t{4} << 30;
+    auto start = Clock::now();
+    WorldReaderOutput output = RunWorldReader(KINETTA_WORLD_READER_PATH, path, limits);
+    const double reading = SecondsSince(start);
+    if (!output.result.ok) {
+        std::fprintf(stderr, "kinetta-big-world: %s\n", output.result.error.c_str());
+        return 1;
+    }
+    rusage reader {};
+    ::getrusage(RUSAGE_CHILDREN, &reader);
+    const std::size_t described = output.description.size();
+
+    start = Clock::now();
+    std::string error;
+    std::optional<WorldDescription> description = ParseWorldDescription(output.description, &error);
+    output.description = std::string();
+    const double parsing = SecondsSince(start);
+    if (!description) {
+        std::fprintf(stderr, "kinetta-big-world: %s\n", error.c_str());
+        return 1;
+    }
+    start = Clock::now();
+    const WorldFileResult checked = CheckWorldDescription(*description);
+    const double checking = SecondsSince(start);
+    if (!checked.ok) {
+        std::fprintf(stderr, "kinetta-big-world: %s\n", checked.error.c_str());
+        return 1;
+    }
+    start = Clock::now();
+    std::unique_ptr<LoadedWorld> built = BuildCheckedWorld(*description, {});
+    const double building = SecondsSince(start);
+
+    std::printf("reader: %.2f s wall, %.2f s CPU, %ld MB peak; description %zu MB\n", reading,
+                double(reader.ru_utime.tv_sec + reader.ru_stime.tv_sec) +
+                    double(reader.ru_utime.tv_usec + reader.ru_stime.tv_usec) / 1e6,
+                reader.ru_maxrss / 1024, described >> 20);
+    std::printf("parent: parse %.2f s, checks %.2f s, build %.2f s; %d bodies, %d constraints\n",
+                parsing, checking, building, built->BodyCount(), built->ConstraintCount());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "make" && argc == 4)
+        return Make(argv[2], std::atoi(argv[3]));
+    if (mode == "open" && argc == 3)
+        return Open(argv[2]);
+    std::fprintf(stderr, "usage: kinetta-big-world make OUT.bullet BODIES\n"
+                         "       kinetta-big-world open FILE.bullet\n");
+    return 2;
+}
