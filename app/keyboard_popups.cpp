@@ -3,18 +3,12 @@
 #include <QtCore/QEvent>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QWindow>
-#include <QtWidgets/QApplication>
 #include <QtWidgets/QMenu>
 
 CKeyboardPopups::CKeyboardPopups(QObject* parent)
     : QObject(parent),
       m_wayland(QGuiApplication::platformName().startsWith(QLatin1StringView("wayland")))
 {
-    if (m_wayland)
-        connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
-            if (focus == nullptr)
-                CloseWhenKeyboardLeaves();
-        });
 }
 
 bool CKeyboardPopups::FilterMessage(const Message& msg)
@@ -50,14 +44,4 @@ void CKeyboardPopups::Prepare(QMenu& menu)
         return;
     const Qt::WindowType type = m_keyPressedLast ? Qt::ToolTip : Qt::Popup;
     window->setFlags((window->flags() & ~Qt::WindowType_Mask) | type);
-}
-
-void CKeyboardPopups::CloseWhenKeyboardLeaves()
-{
-    // Each close hands the keys to the popup below, if any.
-    for (QWidget* popup = QApplication::activePopupWidget();
-         popup != nullptr && popup->windowHandle() != nullptr &&
-         popup->windowHandle()->type() == Qt::ToolTip && popup->close();
-         popup = QApplication::activePopupWidget()) {
-    }
 }

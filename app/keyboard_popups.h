@@ -5,8 +5,10 @@
 // compositor first, the grab is refused and the menu closes at once, leaving
 // the next letter to the view. So a menu opened by a key shows as a popup
 // without a grab; the frame keeps the keyboard and Qt passes its keys to the
-// open menu. A menu opened by a pointer press keeps its grab, which that
-// press's serial is still good for. On X11 nothing changes.
+// open menu. Without a grab the compositor closes no menu, but Qt closes
+// it when another program takes the keyboard. A menu opened by a pointer
+// press keeps its grab, which that press's serial is still good for. On X11
+// nothing changes.
 
 #include "app/message_loop.h"
 
@@ -24,10 +26,6 @@ public:
     void Prepare(QMenu& menu);
 
 private:
-    // Without a grab the compositor never closes the menu for us: it closes
-    // when the program loses the keyboard to another one.
-    void CloseWhenKeyboardLeaves();
-
     const bool m_wayland;
     bool m_keyPressedLast = false;
 };

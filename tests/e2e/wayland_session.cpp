@@ -321,6 +321,18 @@ TEST_F(KeyboardMenus, OpenOnEveryTapAndKeepTheirKeys)
         Type({"Escape"});
         EXPECT_TRUE(
             WaitFor([&] { return view.m_simulationState == SimulationState::Stopped; }, 3000));
+
+        // The compositor closes no menu without a grab: another program
+        // taking the keyboard does.
+        Type({"alt+f"});
+        ASSERT_TRUE(WaitFor([&] { return menus[0]->isVisible(); }, 3000));
+        QProcess other;
+        other.start(QStringLiteral("weston-flower"), {});
+        ASSERT_TRUE(other.waitForStarted());
+        EXPECT_TRUE(WaitFor([&] { return !menus[0]->isVisible(); }, 5000))
+            << "the menu stayed open over another program's window";
+        other.kill();
+        other.waitForFinished();
     });
     EXPECT_EQ(exitCode, 1);
 }
