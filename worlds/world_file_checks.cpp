@@ -287,6 +287,132 @@ void CheckConstraint(Judge& judge, const WorldDescription& description, size_t i
     }
 }
 
+// A collider's shape and surface; a part that moves cannot carry a shape
+// without volume.
+bool CheckCollider(Judge& judge, const WorldDescription& description, const std::string& s,
+                   const DescribedCollider& collider, bool moves)
+{
+    if (!judge.Index(s, "shape", collider.shape, -1, static_cast<int>(description.shapes.size())) ||
+        !judge.InRange(s, "friction", collider.friction, 0, kMaxFriction) ||
+        !judge.InRange(s, "rolling friction", collider.rollingFriction, 0, kMaxFriction) ||
+        !judge.InRange(s, "restitution", collider.restitution, 0, kMaxRestitution)) {
+        return false;
+    }
+    if (moves && collider.shape >= 0 && IsNonMoving(description.shapes[collider.shape].type)) {
+        judge.Fail(s, "a plane or triangle mesh cannot move");
+        return false;
+    }
+    return true;
+}
+
+bool UnitQuaternion(Judge& judge, const std::string& s, const char* field, const btQuaternion& q)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (!judge.Finite(s, field, q[i])) return false;
+    }
+    if (std::fabs(q.length() - 1) <= kRotationTolerance) return true;
+    judge.Fail(s, std::string(field) + " is not a rotation");
+    return false;
+}
+
+// Bullet's articulated-body step divides by what each moving joint carries:
+// a joint that moves needs mass beyond it, and one that turns an inertia.
+bool CheckLink(Judge& judge, const WorldDescription& description, const DescribedMultiBody& m,
+               size_t index)
+{
+    const DescribedLink& link = m.links[index];
+    const std::string s = LinkRecordName(m, index);
+    // Parents come before their children, so the links cannot form a cycle.
+    if (link.parent < -1 || link.parent >= static_cast<int>(index)) {
+        judge.Fail(s, "its parent, link " + std::to_string(link.parent + 1) +
+                          ", is not the base or an earlier link");
+        return false;
+    }
+    const bool moves = link.joint != DescribedJointType::Fixed;
+    const bool turns = link.joint == DescribedJointType::Revolute ||
+                       link.joint == DescribedJointType::Spherical;
+    if (moves ? !judge.Positive(s, "mass", link.mass, kMaxBodyMass)
+              : !judge.InRange(s, "mass", link.mass, 0, kMaxBodyMass)) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (turns ? !judge.Positive(s, "inertia", link.inertia[i], kMaxBodyMass * kMaxShapeExtent)
+                  : !judge.InRange(s, "inertia", link.inertia[i], 0, kMaxBodyMass * kMaxShapeExtent)) {
+            return false;
+        }
+    }
+    if (!UnitQuaternion(judge, s, "rotation from its parent", link.rotationParentToThis) ||
+        !judge.VectorInRange(s, "offset to the joint", link.parentComToPivot, kMaxWorldCoordinate) ||
+        !judge.VectorInRange(s, "offset from the joint", link.pivotToThisCom, kMaxWorldCoordinate) ||
+        !judge.VectorInRange(s, "joint axis", link.axis, 2)) {
+        return false;
+    }
+    switch (link.joint) {
+    case DescribedJointType::Revolute:
+    case DescribedJointType::Prismatic:
+        if (std::fabs(link.axis.length() - 1) > kRotationTolerance) {
+            judge.Fail(s, "the joint's axis is not of unit length");
+            return false;
+        }
+        if (!judge.InRange(s, "joint position", link.positions[0], -kMaxWorldCoordinate,
+                           kMaxWorldCoordinate) ||
+            !judge.InRange(s, "joint velocity", link.velocities[0], -kMaxSpeed, kMaxSpeed)) {
+            return false;
+        }
+        break;
+    case DescribedJointType::Spherical: {
+        const btQuaternion turn(link.positions[0], link.positions[1], link.positions[2],
+                                link.positions[3]);
+        if (!UnitQuaternion(judge, s, "joint position", turn)) return false;
+        for (float v : link.velocities) {
+            if (!judge.InRange(s, "joint velocity", v, -kMaxSpeed, kMaxSpeed)) return false;
+        }
+        break;
+    }
+    case DescribedJointType::Fixed:
+        break;
+    }
+    // Bullet's "no limit" values are large but finite.
+    return judge.InRange(s, "joint damping", link.damping, 0, FLT_MAX) &&
+           judge.InRange(s, "joint friction", link.friction, 0, FLT_MAX) &&
+           judge.Finite(s, "joint limit", link.lowerLimit) &&
+           judge.Finite(s, "joint limit", link.upperLimit) &&
+           judge.InRange(s, "joint force", link.maxForce, 0, FLT_MAX) &&
+           judge.InRange(s, "joint speed", link.maxVelocity, 0, FLT_MAX) &&
+           CheckCollider(judge, description, s, link.collider, true);
+}
+
+void CheckMultiBody(Judge& judge, const WorldDescription& description, size_t index)
+{
+    const DescribedMultiBody& m = description.multiBodies[index];
+    const std::string s = MultiBodyRecordName(m);
+    const std::string base = LinkRecordName(m, m.links.size());
+    if (m.links.size() > static_cast<size_t>(kMaxMultiBodyLinks)) {
+        judge.Fail(s, "more than " + std::to_string(kMaxMultiBodyLinks) + " links");
+        return;
+    }
+    // A fixed base keeps its mass for the links' sake; a moving one needs it.
+    if (m.fixedBase ? !judge.InRange(base, "mass", m.baseMass, 0, kMaxBodyMass)
+                    : !judge.Positive(base, "mass", m.baseMass, kMaxBodyMass)) {
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (m.fixedBase ? !judge.InRange(base, "inertia", m.baseInertia[i], 0, kMaxBodyMass * kMaxShapeExtent)
+                        : !judge.Positive(base, "inertia", m.baseInertia[i], kMaxBodyMass * kMaxShapeExtent)) {
+            return;
+        }
+    }
+    if (!judge.Transform(base, "transform", m.baseTransform) ||
+        !judge.VectorInRange(base, "linear velocity", m.baseLinearVelocity, kMaxSpeed) ||
+        !judge.VectorInRange(base, "angular velocity", m.baseAngularVelocity, kMaxSpeed) ||
+        !CheckCollider(judge, description, base, m.baseCollider, !m.fixedBase)) {
+        return;
+    }
+    for (size_t i = 0; i < m.links.size(); ++i) {
+        if (!CheckLink(judge, description, m, i)) return;
+    }
+}
+
 }  // namespace
 
 WorldFileResult CheckWorldDescription(const WorldDescription& description)
@@ -310,6 +436,12 @@ WorldFileResult CheckWorldDescription(const WorldDescription& description)
     }
     for (size_t i = 0; i < description.constraints.size() && !judge.Failed(); ++i) {
         CheckConstraint(judge, description, i);
+    }
+    if (description.multiBodies.size() > static_cast<size_t>(kMaxDescribedMultiBodies)) {
+        judge.Fail("the world", "more than " + std::to_string(kMaxDescribedMultiBodies) + " multibodies");
+    }
+    for (size_t i = 0; i < description.multiBodies.size() && !judge.Failed(); ++i) {
+        CheckMultiBody(judge, description, i);
     }
     return judge.Verdict();
 }

@@ -23,5 +23,7 @@ inline constexpr float kRotationTolerance = 1e-3f;
 
 // Success when the description is fit to build; otherwise a failure whose
 // error says what is wrong with it, naming the file's record of the shape,
-// body or constraint ("rigid body 4: mass -1 is outside 0 to 1e+09").
+// body, constraint or multibody's link ("rigid body 4: mass -1 is outside 0
+// to 1e+09", "multibody 2, link 5 (\"arm\"): joint velocity is not a finite
+// number").
 WorldFileResult CheckWorldDescription(const WorldDescription& description);

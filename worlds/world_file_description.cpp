@@ -237,6 +237,56 @@ void WriteConstraintDetails(Writer& w, const DescribedConstraint& c)
     }
 }
 
+void WriteCollider(Writer& w, const DescribedCollider& collider)
+{
+    w.Int(collider.shape);
+    w.Float(collider.friction);
+    w.Float(collider.rollingFriction);
+    w.Float(collider.restitution);
+}
+
+// A multibody's line, then one line per link: every link line carries every
+// field, whatever its joint uses, so that one grammar covers them all.
+void WriteMultiBody(Writer& w, const DescribedMultiBody& m)
+{
+    w.Word("multibody");
+    w.Int(m.record);
+    w.Float(m.baseMass);
+    w.Bool(m.fixedBase);
+    w.Vector(m.baseInertia);
+    w.Transform(m.baseTransform);
+    w.Vector(m.baseLinearVelocity);
+    w.Vector(m.baseAngularVelocity);
+    WriteCollider(w, m.baseCollider);
+    w.Text(m.name);
+    w.EndLine();
+    for (const DescribedLink& link : m.links) {
+        w.Word("link");
+        w.Int(link.parent);
+        w.Word(JointTypeName(link.joint));
+        w.Float(link.mass);
+        w.Vector(link.inertia);
+        w.Float(link.rotationParentToThis.x());
+        w.Float(link.rotationParentToThis.y());
+        w.Float(link.rotationParentToThis.z());
+        w.Float(link.rotationParentToThis.w());
+        w.Vector(link.parentComToPivot);
+        w.Vector(link.pivotToThisCom);
+        w.Vector(link.axis);
+        for (float p : link.positions) w.Float(p);
+        for (float v : link.velocities) w.Float(v);
+        w.Float(link.damping);
+        w.Float(link.friction);
+        w.Float(link.lowerLimit);
+        w.Float(link.upperLimit);
+        w.Float(link.maxForce);
+        w.Float(link.maxVelocity);
+        WriteCollider(w, link.collider);
+        w.Text(link.name);
+        w.EndLine();
+    }
+}
+
 // ---- Reading
 
 class Reader {
@@ -540,6 +590,48 @@ bool ReadConstraint(Reader& r, DescribedConstraint* constraint)
     return false;
 }
 
+bool ReadCollider(Reader& r, DescribedCollider* collider)
+{
+    return r.Int(-1, kMaxDescribedShapes, &collider->shape) && r.Float(&collider->friction) &&
+           r.Float(&collider->rollingFriction) && r.Float(&collider->restitution);
+}
+
+bool ReadMultiBody(Reader& r, DescribedMultiBody* m)
+{
+    return r.Int(0, kMaxRecordIndex, &m->record) && r.Float(&m->baseMass) &&
+           r.Bool(&m->fixedBase) && r.Vector(&m->baseInertia) && r.Transform(&m->baseTransform) &&
+           r.Vector(&m->baseLinearVelocity) && r.Vector(&m->baseAngularVelocity) &&
+           ReadCollider(r, &m->baseCollider) && r.Text(kMaxBodyNameLength, &m->name);
+}
+
+bool ReadLink(Reader& r, DescribedLink* link)
+{
+    if (!r.Int(-1, kMaxMultiBodyLinks, &link->parent)) return false;
+    std::string_view typeName = r.Token();
+    if (!LookUp(kJointNames, typeName, &link->joint)) {
+        return r.FailWith("unknown joint type \"" + std::string(typeName.substr(0, 40)) + "\"");
+    }
+    float x, y, z, w;
+    if (!r.Float(&link->mass) || !r.Vector(&link->inertia) || !r.Float(&x) || !r.Float(&y) ||
+        !r.Float(&z) || !r.Float(&w)) {
+        return false;
+    }
+    link->rotationParentToThis = btQuaternion(x, y, z, w);
+    if (!r.Vector(&link->parentComToPivot) || !r.Vector(&link->pivotToThisCom) ||
+        !r.Vector(&link->axis)) {
+        return false;
+    }
+    for (float& p : link->positions) {
+        if (!r.Float(&p)) return false;
+    }
+    for (float& v : link->velocities) {
+        if (!r.Float(&v)) return false;
+    }
+    return r.Float(&link->damping) && r.Float(&link->friction) && r.Float(&link->lowerLimit) &&
+           r.Float(&link->upperLimit) && r.Float(&link->maxForce) && r.Float(&link->maxVelocity) &&
+           ReadCollider(r, &link->collider) && r.Text(kMaxBodyNameLength, &link->name);
+}
+
 }  // namespace
 
 std::string_view ShapeTypeName(DescribedShapeType type)
@@ -623,6 +715,7 @@ std::string FormatWorldDescription(const WorldDescription& description)
         WriteConstraintDetails(w, c);
         w.EndLine();
     }
+    for (const DescribedMultiBody& m : description.multiBodies) WriteMultiBody(w, m);
     w.Word("end");
     w.EndLine();
     return w.Take();
@@ -714,6 +807,22 @@ std::string ConstraintRecordName(const DescribedConstraint& constraint)
            std::string(ConstraintTypeName(constraint.type)) + ")";
 }
 
+std::string MultiBodyRecordName(const DescribedMultiBody& multiBody)
+{
+    std::string name = "multibody " + std::to_string(multiBody.record + 1);
+    if (!multiBody.name.empty()) name += " (\"" + multiBody.name + "\")";
+    return name;
+}
+
+std::string LinkRecordName(const DescribedMultiBody& multiBody, size_t link)
+{
+    std::string name = "multibody " + std::to_string(multiBody.record + 1) + ", ";
+    if (link >= multiBody.links.size()) return name + "base";
+    name += "link " + std::to_string(link + 1);
+    if (!multiBody.links[link].name.empty()) name += " (\"" + multiBody.links[link].name + "\")";
+    return name;
+}
+
 std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error)
 {
     Reader r(text);
@@ -733,9 +842,12 @@ std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std
     if (first != kWorldDescriptionHeader) return fail(garbled);
     bool ended = false;
     bool sawGravity = false;
+    // Link lines belong to the multibody line just above them.
+    bool inMultiBody = false;
     while (r.NextLine()) {
         if (ended) return fail(garbled);
         std::string_view keyword = r.Token();
+        if (keyword != "link") inMultiBody = false;
         bool ok = true;
         std::string record;
         if (keyword == "gravity") {
@@ -776,6 +888,28 @@ std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std
             constraint.record = -1;
             ok = ReadConstraint(r, &constraint);
             record = constraint.record >= 0 ? ConstraintRecordName(constraint) : "a constraint";
+        } else if (keyword == "multibody") {
+            if (description.multiBodies.size() >= static_cast<size_t>(kMaxDescribedMultiBodies)) {
+                return fail("it holds more than " + std::to_string(kMaxDescribedMultiBodies) +
+                            " multibodies");
+            }
+            DescribedMultiBody& multiBody = description.multiBodies.emplace_back();
+            multiBody.record = -1;
+            ok = ReadMultiBody(r, &multiBody);
+            record = multiBody.record >= 0 ? MultiBodyRecordName(multiBody) : "a multibody";
+            inMultiBody = true;
+        } else if (keyword == "link") {
+            if (!inMultiBody) return fail(garbled);
+            DescribedMultiBody& multiBody = description.multiBodies.back();
+            if (multiBody.links.size() >= static_cast<size_t>(kMaxMultiBodyLinks)) {
+                return fail(MultiBodyRecordName(multiBody) + " has more than " +
+                            std::to_string(kMaxMultiBodyLinks) + " links");
+            }
+            multiBody.links.emplace_back();
+            ok = ReadLink(r, &multiBody.links.back());
+            // Named before its own name is read, which may be what failed.
+            record = "multibody " + std::to_string(multiBody.record + 1) + ", link " +
+                     std::to_string(multiBody.links.size());
         } else if (keyword == "end") {
             ended = true;
         } else {

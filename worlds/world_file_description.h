@@ -1,9 +1,11 @@
 #pragma once
 // The plain description of a world that the reader process sends back: shapes,
-// bodies, constraints and gravity as numbers, and its text form on the pipe.
+// bodies, constraints, multibodies and gravity as numbers, and its text form
+// on the pipe.
 //
 // The text is line based: a header line, records of whitespace-separated
 // tokens, and an "end" line, so that a reader that died half way is noticed.
+// A multibody's line is followed by one line for each of its links.
 // Numbers are written in their shortest exact form and parsed with
 // std::from_chars, so nothing depends on the locale. Parsing only checks the
 // grammar and bounds every count by what is left of the text; whether the
@@ -232,7 +234,7 @@ struct WorldDescription {
 };
 
 // The first line of every description; a new layout gets a new number.
-inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 3";
+inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 4";
 
 // Limits on what a description may hold at all, so that parsing a hostile
 // text cannot ask for unbounded memory. The checks narrow the numbers further.
@@ -263,6 +265,10 @@ void ApplySpring2Axis(const DescribedAxis& described, int axis,
 std::string ShapeRecordName(const DescribedShape& shape);
 std::string BodyRecordName(const DescribedBody& body);
 std::string ConstraintRecordName(const DescribedConstraint& constraint);
+// "multibody 2 (\"robot\")"; a link: "multibody 2, link 5 (\"arm\")", or
+// "multibody 2, base" for an index past the links.
+std::string MultiBodyRecordName(const DescribedMultiBody& multiBody);
+std::string LinkRecordName(const DescribedMultiBody& multiBody, size_t link);
 
 std::string FormatWorldDescription(const WorldDescription& description);
 

@@ -56,7 +56,22 @@ WorldDescription ValidDescription()
     c.bodyB = -1;
     c.angularLower.setX(-0.5f);
     c.angularUpper.setX(0.5f);
-    d.skipped = {"2 multibodies"};
+    // A multibody on a moving base: an arm on a revolute joint, a fixed link.
+    DescribedMultiBody& m = d.multiBodies.emplace_back();
+    m.record = 0;
+    m.baseMass = 2;
+    m.baseInertia = btVector3(1, 1, 1);
+    m.baseCollider.shape = 0;
+    DescribedLink& arm = m.links.emplace_back();
+    arm.joint = DescribedJointType::Revolute;
+    arm.mass = 1;
+    arm.inertia = btVector3(0.1f, 0.1f, 0.1f);
+    arm.axis = btVector3(0, 0, 1);
+    arm.collider.shape = 1;
+    arm.name = "arm";
+    DescribedLink& hand = m.links.emplace_back();
+    hand.parent = 0;
+    d.skipped = {"2 soft bodies"};
     return d;
 }
 
@@ -88,6 +103,13 @@ TEST(WorldFileDescription, RefusesBrokenText)
         EXPECT_NE(at, std::string::npos) << from;
         return at == std::string::npos ? text : text.replace(at, from.size(), to);
     };
+    const size_t linkAt = valid.find("\nlink ") + 1;
+    const std::string linkLine = valid.substr(linkAt, valid.find('\n', linkAt) - linkAt);
+    auto linkLines = [&](int count) {
+        std::string lines = linkLine;
+        for (int i = 1; i < count; ++i) lines += "\n" + linkLine;
+        return lines;
+    };
     const struct {
         std::string text;
         const char* reason;
@@ -108,6 +130,9 @@ TEST(WorldFileDescription, RefusesBrokenText)
         {replace("=kinetta.die", "kinetta.die"), "a text"},
         {replace("gravity 0", "gravity 0x1"), "a number"},
         {replace("gravity 0", "gravity 0 0"), "more values"},
+        {replace("eRevolute", "ePlanar"), "multibody 1, link 1 cannot be read (unknown joint type"},
+        {replace("\nshape BOX", "\n" + linkLine + "\nshape BOX"), "garbled"},  // a link of no multibody
+        {replace(linkLine, linkLines(kMaxMultiBodyLinks + 1)), "multibody 1 has more than 1000 links"},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -178,6 +203,23 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
              d.constraints[0].frameA.origin.setZero();
          },
          "a gear without an axis"},
+        {[&](auto& d) { d.multiBodies[0].links[0].parent = 0; }, "multibody 1, link 1 (\"arm\"): its parent, link 1, is not"},
+        {[&](auto& d) { d.multiBodies[0].links[1].parent = 5; }, "multibody 1, link 2: its parent, link 6, is not"},
+        {[&](auto& d) { d.multiBodies[0].links[0].velocities[0] = nan; }, "link 1 (\"arm\"): joint velocity is not a finite"},
+        {[&](auto& d) { d.multiBodies[0].links[0].mass = 0; }, "link 1 (\"arm\"): mass 0 is not a positive"},
+        {[&](auto& d) { d.multiBodies[0].links[0].inertia.setY(0); }, "link 1 (\"arm\"): inertia 0 is not a positive"},
+        {[&](auto& d) { d.multiBodies[0].links[0].rotationParentToThis = btQuaternion(0, 0, 0, 2); }, "rotation from its parent is not a rotation"},
+        {[&](auto& d) { d.multiBodies[0].links[0].axis.setZero(); }, "the joint's axis is not of unit length"},
+        {[&](auto& d) { d.multiBodies[0].links[0].joint = DescribedJointType::Spherical;
+                        d.multiBodies[0].links[0].positions[3] = 0; }, "joint position is not a rotation"},
+        {[&](auto& d) { d.multiBodies[0].links[0].damping = -1; }, "joint damping -1 is outside"},
+        {[&](auto& d) { d.multiBodies[0].links[0].upperLimit = inf; }, "joint limit is not a finite"},
+        {[&](auto& d) { d.multiBodies[0].links[1].collider.shape = 7; }, "multibody 1, link 2: a plane or triangle mesh cannot move"},
+        {[&](auto& d) { d.multiBodies[0].links[1].collider.shape = 10; }, "multibody 1, link 2: shape 10 does not exist"},
+        {[&](auto& d) { d.multiBodies[0].baseCollider.shape = 8; }, "multibody 1, base: a plane or triangle mesh cannot move"},
+        {[&](auto& d) { d.multiBodies[0].baseMass = 0; }, "multibody 1, base: mass 0 is not a positive"},
+        {[&](auto& d) { d.multiBodies[0].baseTransform.rotation = btQuaternion(0, 0, 0, 0); }, "base: transform has a rotation that is not"},
+        {[&](auto& d) { d.multiBodies[0].links.resize(kMaxMultiBodyLinks + 1); }, "multibody 1: more than 1000 links"},
     };
     for (const auto& c : cases) {
         WorldDescription d = ValidDescription();

@@ -124,10 +124,10 @@ layout_seeds() {
 }
 
 # --- World seeds: descriptions as the world reader sends them, one with every
-# shape and constraint kind the builder knows and one empty world.
+# shape, constraint and joint kind the description knows and one empty world.
 world_seeds() {
   local header
-  header='kinetta-world-description 3'
+  header='kinetta-world-description 4'
   cat >"$seeds/every-shape.txt" <<DESCRIPTION
 $header
 gravity 0 -9.8 0
@@ -157,6 +157,13 @@ constraint D6_SPRING_CONSTRAINT_TYPE 5 0 4 1 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 
 constraint D6_SPRING_2_CONSTRAINT_TYPE 6 4 1 1 0 0 0 0 0 0 1 0 0 0 0 0 0 1 -1 0 0 1 0 0 -0.1 0 0 0.1 0 0 1 3.4028235e+38 -1 3 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0
 constraint FIXED_CONSTRAINT_TYPE 7 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 1 4 -1 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0 1 2 3 0 0 1 25 0.4 0.1 1 1 0.3 0.2 0 0.9 0
 constraint GEAR_CONSTRAINT_TYPE 8 0 4 0 1 0 0 0 0 0 1 0 1 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 1 3.4028235e+38 -1 2
+multibody 0 2 0 0.1 0.2 0.3 1 2 3 0 0 -0.2474 0.9689 0.5 0 0 0 0.25 0 0 0.33 0 0.44 =robot
+link -1 eRevolute 1.5 1 1.1 1.2 0.0998 0 0 0.995 0 -1 0 0 -0.5 0 0 0 1 0.3 0 0 1 0.7 0 0 0.11 0.22 -1 1 5 6 1 0 0 0 =arm
+link 0 ePrismatic 1.25 2 2 2 0 0 0 1 0 -1 0 0 -0.5 0 0 1 0 0.1 0 0 1 -0.2 0 0 0 0 0 0 0 0 0 0.1 0 0 =
+link 1 eSpherical 1 3 3 3 -0.0998 0 0 0.995 0 -1 0 0 -0.5 0 0 0 0 0.1 0.2 0.3 0.9274 0.4 0.5 0.6 0 0 0 0 0 0 1 0.2 0 0 =
+link 0 eFixed 0.5 4 4 4 0 0 0 1 1 0 0 0.5 0 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0.3 0 0 =
+multibody 1 0 1 0 0 0 0 5 0 0 0 0 1 0 0 0 0 0 0 7 0.5 0 0 =
+link -1 eRevolute 1 0.1 0.1 0.1 0 0 0 1 0 0 0 0 -2 0 1 0 0 0.4 0 0 1 0 0 0 0 0 0 0 0 0 1 0.5 0 0.1 =
 end
 DESCRIPTION
   cat >"$seeds/empty-world.txt" <<DESCRIPTION

@@ -1,5 +1,7 @@
 #include "tools/world_reader/bullet_file_description.h"
 
+#include <BulletDynamics/Featherstone/btMultiBody.h>
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
 #include <BulletFileLoader/btBulletFile.h>
 #include <BulletWorldImporter/btBulletWorldImporter.h>
 #include <btBulletDynamicsCommon.h>
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -491,6 +494,157 @@ struct ConstraintRecordHead {
     int objectType;
 };
 
+template <typename Record>
+btVector3 RecordVector(const Record& v)
+{
+    return btVector3(btScalar(v.m_floats[0]), btScalar(v.m_floats[1]), btScalar(v.m_floats[2]));
+}
+
+template <typename Record>
+btQuaternion RecordQuaternion(const Record& q)
+{
+    return btQuaternion(btScalar(q.m_floats[0]), btScalar(q.m_floats[1]), btScalar(q.m_floats[2]),
+                        btScalar(q.m_floats[3]));
+}
+
+std::string RecordText(const char* text, size_t maxLength)
+{
+    return text == nullptr ? std::string() : std::string(text, strnlen(text, maxLength));
+}
+
+// Describes the file's multibodies from their records, of either precision:
+// Bullet's importer for rigid worlds makes nothing of them. Each link's and
+// base's collider is a record of its own that names its multibody and link.
+template <typename MultiBodyRecord, typename ColliderRecord>
+class MultiBodyDescriber {
+public:
+    MultiBodyDescriber(const bParse::btBulletFile& file, ShapeDescriber& shapes, SkipNotes& skipped)
+        : m_file(file), m_shapes(shapes), m_skipped(skipped)
+    {
+    }
+
+    // False, with the message for the user, for a file too damaged to read.
+    bool Describe(WorldDescription& description, std::string* error)
+    {
+        std::unordered_map<const void*, int> indices;
+        for (int i = 0; i < m_file.m_multiBodies.size(); ++i) indices.emplace(m_file.m_multiBodies[i], i);
+        // Each multibody's colliders, by the link they name.
+        std::vector<std::vector<std::pair<int, const ColliderRecord*>>> colliders(indices.size());
+        for (int i = 0; i < m_file.m_multiBodyLinkColliders.size(); ++i) {
+            const auto* collider = reinterpret_cast<const ColliderRecord*>(m_file.m_multiBodyLinkColliders[i]);
+            auto owner = indices.find(collider->m_multiBody);
+            if (owner == indices.end()) {
+                m_skipped.Add("collision object that is not a rigid body",
+                              "collision objects that are not rigid bodies");
+                continue;
+            }
+            colliders[owner->second].emplace_back(collider->m_link, collider);
+        }
+        for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
+            const auto& record = *reinterpret_cast<const MultiBodyRecord*>(m_file.m_multiBodies[i]);
+            const std::string subject = "multibody " + std::to_string(i + 1);
+            if (record.m_numLinks < 0 || (record.m_numLinks > 0 && record.m_links == nullptr)) {
+                *error = "the file is damaged: " + subject + " has no list of its links";
+                return false;
+            }
+            if (record.m_numLinks > kMaxMultiBodyLinks) {
+                *error = "the file is damaged: " + subject + " has " + std::to_string(record.m_numLinks) +
+                         " links, more than the " + std::to_string(kMaxMultiBodyLinks) + " Kinetta can hold";
+                return false;
+            }
+            DescribedMultiBody d;
+            d.record = i;
+            if (!Fill(record, colliders[i], &d)) {
+                m_skipped.Add("multibody Kinetta cannot simulate", "multibodies Kinetta cannot simulate");
+                continue;
+            }
+            description.multiBodies.push_back(std::move(d));
+        }
+        return true;
+    }
+
+private:
+    using LinkRecord = std::remove_pointer_t<decltype(MultiBodyRecord::m_links)>;
+
+    bool Fill(const MultiBodyRecord& record,
+              const std::vector<std::pair<int, const ColliderRecord*>>& colliders,
+              DescribedMultiBody* d)
+    {
+        d->baseMass = btScalar(record.m_baseMass);
+        d->fixedBase = record.m_baseMass == 0;
+        d->baseInertia = RecordVector(record.m_baseInertia);
+        d->baseTransform.origin = RecordVector(record.m_baseWorldPosition);
+        d->baseTransform.rotation = RecordQuaternion(record.m_baseWorldOrientation);
+        d->baseLinearVelocity = RecordVector(record.m_baseLinearVelocity);
+        d->baseAngularVelocity = RecordVector(record.m_baseAngularVelocity);
+        d->name = RecordText(record.m_baseName, kMaxBodyNameLength);
+        for (int i = 0; i < record.m_numLinks; ++i) {
+            DescribedLink& link = d->links.emplace_back();
+            if (!FillLink(record.m_links[i], &link)) return false;
+        }
+        // Every collider names a part of this multibody, and no part has two.
+        std::vector<bool> taken(d->links.size() + 1, false);
+        for (const auto& [link, collider] : colliders) {
+            if (link < -1 || link >= record.m_numLinks || taken[link + 1]) return false;
+            taken[link + 1] = true;
+            DescribedCollider& c = link < 0 ? d->baseCollider : d->links[link].collider;
+            const auto& object = collider->m_colObjData;
+            c.shape = m_shapes.Index(static_cast<btCollisionShapeData*>(object.m_collisionShape));
+            if (c.shape < 0) return false;
+            c.friction = btScalar(object.m_friction);
+            c.rollingFriction = btScalar(object.m_rollingFriction);
+            c.restitution = btScalar(object.m_restitution);
+        }
+        return true;
+    }
+
+    // Bullet keeps a revolute joint's axis in the top (angular) half of its
+    // spatial axis and a prismatic joint's in the bottom (linear) half.
+    static bool FillLink(const LinkRecord& r, DescribedLink* link)
+    {
+        link->parent = r.m_parentIndex;
+        link->mass = btScalar(r.m_linkMass);
+        link->inertia = RecordVector(r.m_linkInertia);
+        link->rotationParentToThis = RecordQuaternion(r.m_zeroRotParentToThis);
+        link->parentComToPivot = RecordVector(r.m_parentComToThisPivotOffset);
+        link->pivotToThisCom = RecordVector(r.m_thisPivotToThisComOffset);
+        link->damping = btScalar(r.m_jointDamping);
+        link->friction = btScalar(r.m_jointFriction);
+        link->lowerLimit = btScalar(r.m_jointLowerLimit);
+        link->upperLimit = btScalar(r.m_jointUpperLimit);
+        link->maxForce = btScalar(r.m_jointMaxForce);
+        link->maxVelocity = btScalar(r.m_jointMaxVelocity);
+        link->name = RecordText(r.m_linkName, kMaxBodyNameLength);
+        switch (r.m_jointType) {
+        case btMultibodyLink::eRevolute:
+            link->joint = DescribedJointType::Revolute;
+            link->axis = RecordVector(r.m_jointAxisTop[0]);
+            break;
+        case btMultibodyLink::ePrismatic:
+            link->joint = DescribedJointType::Prismatic;
+            link->axis = RecordVector(r.m_jointAxisBottom[0]);
+            break;
+        case btMultibodyLink::eSpherical:
+            link->joint = DescribedJointType::Spherical;
+            for (int k = 0; k < 4; ++k) link->positions[k] = btScalar(r.m_jointPos[k]);
+            for (int k = 0; k < 3; ++k) link->velocities[k] = btScalar(r.m_jointVel[k]);
+            return true;
+        case btMultibodyLink::eFixed:
+            link->joint = DescribedJointType::Fixed;
+            return true;
+        default:  // planar, or a type Bullet does not know
+            return false;
+        }
+        link->positions[0] = btScalar(r.m_jointPos[0]);
+        link->velocities[0] = btScalar(r.m_jointVel[0]);
+        return true;
+    }
+
+    const bParse::btBulletFile& m_file;
+    ShapeDescriber& m_shapes;
+    SkipNotes& m_skipped;
+};
+
 }  // namespace
 
 std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, std::string* error)
@@ -528,7 +682,6 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
     WorldDescription description;
     description.gravity = importer.m_gravity;
     description.solverIterations = importer.m_solverIterations;
-    skipped.Add("multibody", "multibodies", file.m_multiBodies.size());
     skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
     skipped.Add("collision object that is not a rigid body",
                 "collision objects that are not rigid bodies", file.m_collisionObjects.size());
@@ -608,6 +761,13 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         }
         description.constraints.push_back(d);
     }
+    const bool described =
+        doubleRecords
+            ? MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(file, shapes, skipped)
+                  .Describe(description, error)
+            : MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(file, shapes, skipped)
+                  .Describe(description, error);
+    if (!described) return std::nullopt;
     description.skipped = skipped.Words();
     return description;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What the world reader does with a .bullet file: Bullet's importer reads it,
 // and its objects, with the raw records the importer does not carry over
-// (velocities, damping, activation), become a WorldDescription.
+// (velocities, damping, activation), become a WorldDescription. Multibodies,
+// which the importer does not make, are read from their records alone.
 
 #include "worlds/world_file_description.h"
 

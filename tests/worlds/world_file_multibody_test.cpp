@@ -1,0 +1,167 @@
+// Multibodies in world files: what the real reader describes of each joint
+// type, in files of both precisions, and damaged multibodies refused.
+
+#include "worlds/world_file_checks.h"
+#include "worlds/world_file_description.h"
+#include "worlds/world_file_multibody_sample.h"
+#include "worlds/world_file_reader_process.h"
+#include "worlds/world_file_scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+namespace {
+
+void ExpectNear(const btVector3& expected, const btVector3& actual, const std::string& what)
+{
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(expected[i], actual[i], 1e-6f) << what << " [" << i << "]";
+}
+
+void ExpectSameTurn(const btQuaternion& expected, const btQuaternion& actual, const std::string& what)
+{
+    EXPECT_NEAR(std::fabs(expected.dot(actual)), 1.0f, 1e-6f) << what;
+}
+
+std::vector<char> SampleBytes()
+{
+    MultiBodySample sample;
+    btDefaultSerializer serializer;
+    sample.Serialize(serializer);
+    const auto* bytes = reinterpret_cast<const char*>(serializer.getBufferPointer());
+    return {bytes, bytes + serializer.getCurrentBufferSize()};
+}
+
+std::string Write(const ScratchFolder& folder, const std::string& name, const std::vector<char>& bytes)
+{
+    std::string path = folder.Path(name);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    return path;
+}
+
+TEST(WorldFileMultiBodies, DescribesEveryJointTypeInBothPrecisions)
+{
+    ScratchFolder folder;
+    MultiBodySample sample;
+    const btMultiBody& r = *sample.robot;
+    for (const std::string& path : {Write(folder, "robot.bullet", SampleBytes()),
+                                   std::string(KINETTA_DOUBLE_MULTIBODIES_PATH)}) {
+        SCOPED_TRACE(path);
+        WorldReaderOutput output = RunWorldReader(KINETTA_WORLD_READER_PATH, path);
+        ASSERT_TRUE(output.result.ok) << output.result.error;
+        std::string error;
+        std::optional<WorldDescription> d = ParseWorldDescription(output.description, &error);
+        ASSERT_TRUE(d) << error;
+        EXPECT_EQ(FormatWorldDescription(*d), output.description);
+        EXPECT_EQ(CheckWorldDescription(*d).error, "");
+        EXPECT_TRUE(d->skipped.empty());
+        ASSERT_EQ(d->multiBodies.size(), 2u);
+        auto shapeOf = [&](const DescribedCollider& c) {
+            return c.shape >= 0 && c.shape < int(d->shapes.size()) ? d->shapes[c.shape].type
+                                                                   : DescribedShapeType::Compound;
+        };
+
+        const DescribedMultiBody& robot = d->multiBodies[0];
+        EXPECT_EQ(robot.name, "robot");
+        EXPECT_FALSE(robot.fixedBase);
+        EXPECT_FLOAT_EQ(robot.baseMass, 2);
+        ExpectNear(r.getBaseInertia(), robot.baseInertia, "base inertia");
+        ExpectNear(r.getBasePos(), robot.baseTransform.origin, "base position");
+        ExpectSameTurn(r.getWorldToBaseRot().inverse(), robot.baseTransform.rotation, "base turn");
+        ExpectNear(r.getBaseVel(), robot.baseLinearVelocity, "base velocity");
+        ExpectNear(r.getBaseOmega(), robot.baseAngularVelocity, "base spin");
+        EXPECT_EQ(shapeOf(robot.baseCollider), DescribedShapeType::Box);
+        EXPECT_FLOAT_EQ(robot.baseCollider.friction, 0.33f);
+        EXPECT_FLOAT_EQ(robot.baseCollider.restitution, 0.44f);
+        ASSERT_EQ(robot.links.size(), 4u);
+        const DescribedJointType joints[] = {DescribedJointType::Revolute, DescribedJointType::Prismatic,
+                                             DescribedJointType::Spherical, DescribedJointType::Fixed};
+        for (int i = 0; i < 4; ++i) {
+            const btMultibodyLink& e = r.getLink(i);
+            const DescribedLink& a = robot.links[i];
+            const std::string what = "link " + std::to_string(i);
+            EXPECT_EQ(a.joint, joints[i]) << what;
+            EXPECT_EQ(a.parent, e.m_parent) << what;
+            EXPECT_FLOAT_EQ(a.mass, e.m_mass) << what;
+            ExpectNear(e.m_inertiaLocal, a.inertia, what + " inertia");
+            ExpectSameTurn(e.m_zeroRotParentToThis, a.rotationParentToThis, what);
+            ExpectNear(e.m_eVector, a.parentComToPivot, what + " to the joint");
+            ExpectNear(e.m_dVector, a.pivotToThisCom, what + " from the joint");
+            const btVector3 axis = i == 0 ? e.getAxisTop(0) : i == 1 ? e.getAxisBottom(0) : btVector3(0, 0, 0);
+            ExpectNear(axis, a.axis, what + " axis");
+            for (int k = 0; k < e.m_posVarCount; ++k) {
+                EXPECT_NEAR(r.getJointPosMultiDof(i)[k], a.positions[k], 1e-6f) << what << " position " << k;
+            }
+            for (int k = 0; k < e.m_dofCount; ++k) {
+                EXPECT_NEAR(r.getJointVelMultiDof(i)[k], a.velocities[k], 1e-6f) << what << " velocity " << k;
+            }
+            EXPECT_EQ(shapeOf(a.collider), i % 2 ? DescribedShapeType::Box : DescribedShapeType::Sphere) << what;
+            EXPECT_FLOAT_EQ(a.collider.friction, btScalar(0.1) * i) << what;
+        }
+        const DescribedLink& arm = robot.links[0];
+        EXPECT_EQ(arm.name, "arm");
+        const float armFields[] = {arm.damping, arm.friction, arm.lowerLimit, arm.upperLimit, arm.maxForce,
+                                   arm.maxVelocity};
+        const float expectedArm[] = {0.11f, 0.22f, -1, 1, 5, 6};
+        for (int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ(armFields[k], expectedArm[k]) << "arm field " << k;
+
+        const DescribedMultiBody& pendulum = d->multiBodies[1];
+        EXPECT_TRUE(pendulum.fixedBase);
+        EXPECT_EQ(pendulum.baseCollider.shape, -1);
+        ASSERT_EQ(pendulum.links.size(), 1u);
+        EXPECT_FLOAT_EQ(pendulum.links[0].positions[0], 0.4f);
+        EXPECT_EQ(shapeOf(pendulum.links[0].collider), DescribedShapeType::Sphere);
+        EXPECT_FLOAT_EQ(pendulum.links[0].collider.restitution, 0.1f);
+    }
+}
+
+// Records changed in place in a float file, found by their values: the robot
+// (base mass 2, 4 links) and its prismatic link (1 degree of freedom, mass
+// 1.25, parent 0, type 1). Each is refused with a message in the file's
+// terms, or the multibody Bullet cannot step is left out with a note.
+TEST(WorldFileMultiBodies, DamagedFilesAreRefusedOrLeftOut)
+{
+    ScratchFolder folder;
+    const std::vector<char> good = SampleBytes();
+    auto patched = [&](std::vector<int32_t> find, size_t field, int32_t value) {
+        std::vector<char> bytes = good;
+        const char* pattern = reinterpret_cast<const char*>(find.data());
+        auto at = std::search(bytes.begin(), bytes.end(), pattern, pattern + find.size() * 4);
+        EXPECT_NE(at, bytes.end());
+        EXPECT_EQ(std::search(at + 1, bytes.end(), pattern, pattern + find.size() * 4), bytes.end());
+        if (at != bytes.end()) std::memcpy(&*at + field * 4, &value, 4);
+        return bytes;
+    };
+    auto bits = [](float f) {
+        int32_t i;
+        std::memcpy(&i, &f, 4);
+        return i;
+    };
+    const std::vector<int32_t> robot{bits(2), 4}, link{1, bits(1.25f), 0, 1};
+    const struct {
+        std::vector<char> bytes;
+        const char* outcome;
+    } cases[] = {
+        {patched(robot, 1, 1 << 30), "the file is damaged: multibody 1 has 1073741824 links, more than the 1000"},
+        {patched(robot, 1, -3), "the file is damaged: multibody 1 has no list of its links"},
+        {patched(link, 2, 5), "the file is damaged: multibody 1, link 2: its parent, link 6, is not"},
+        {patched(link, 2, 1), "the file is damaged: multibody 1, link 2: its parent, link 2, is not"},
+        {patched(link, 2, 2), "the file is damaged: multibody 1, link 2: its parent, link 3, is not"},
+        {patched(link, 1, bits(std::numeric_limits<float>::quiet_NaN())),
+         "the file is damaged: multibody 1, link 2: mass is not a finite number"},
+        {patched(link, 3, btMultibodyLink::ePlanar), "left out 1 multibody Kinetta cannot simulate"},
+        {patched(link, 3, 77), "left out 1 multibody Kinetta cannot simulate"},
+    };
+    for (const auto& c : cases) {
+        OpenedWorldFile opened = OpenWorldFile(Write(folder, "damaged.bullet", c.bytes), {}, ReaderOptions());
+        const std::string& said = opened.result.ok ? opened.result.note : opened.result.error;
+        EXPECT_EQ(said.rfind(c.outcome, 0), 0u) << "'" << said << "' is not '" << c.outcome << "'";
+        EXPECT_EQ(opened.result.ok, opened.world != nullptr) << c.outcome;
+    }
+}
+
+}  // namespace
