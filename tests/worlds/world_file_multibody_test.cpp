@@ -27,9 +27,12 @@ void ExpectSameTurn(const btQuaternion& expected, const btQuaternion& actual, co
     EXPECT_NEAR(std::fabs(expected.dot(actual)), 1.0f, 1e-6f) << what;
 }
 
-std::vector<char> SampleBytes()
+// The sample's bytes; a plane on the pendulum's swinging link when asked.
+std::vector<char> SampleBytes(bool planeOnALink = false)
 {
     MultiBodySample sample;
+    btStaticPlaneShape plane(btVector3(0, 1, 0), 0);
+    if (planeOnALink) sample.colliders.back()->setCollisionShape(&plane);
     btDefaultSerializer serializer;
     sample.Serialize(serializer);
     const auto* bytes = reinterpret_cast<const char*>(serializer.getBufferPointer());
@@ -155,6 +158,7 @@ TEST(WorldFileMultiBodies, DamagedFilesAreRefusedOrLeftOut)
          "the file is damaged: multibody 1, link 2: mass is not a finite number"},
         {patched(link, 3, btMultibodyLink::ePlanar), "left out 1 multibody Kinetta cannot simulate"},
         {patched(link, 3, 77), "left out 1 multibody Kinetta cannot simulate"},
+        {SampleBytes(true), "the file is damaged: multibody 2, link 1: a plane or triangle mesh cannot move"},
     };
     for (const auto& c : cases) {
         OpenedWorldFile opened = OpenWorldFile(Write(folder, "damaged.bullet", c.bytes), {}, ReaderOptions());
