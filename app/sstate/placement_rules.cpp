@@ -143,8 +143,10 @@ std::optional<LayoutRect> FitOntoScreens(const LayoutRect& normal, const WindowM
     const std::int64_t top = Bounded(metrics.frameTop);
     const std::int64_t frameWidth = left + Bounded(metrics.frameRight);
     const std::int64_t frameHeight = top + Bounded(metrics.frameBottom);
-    const std::int64_t minimumWidth = Bounded(metrics.minimumWidth) + frameWidth;
-    const std::int64_t minimumHeight = Bounded(metrics.minimumHeight) + frameHeight;
+    // At least a pixel each way: shrunk onto a screen smaller than the frame,
+    // an empty client area would be thrown away as damage at the next start.
+    const std::int64_t minimumWidth = std::max<std::int64_t>(Bounded(metrics.minimumWidth), 1) + frameWidth;
+    const std::int64_t minimumHeight = std::max<std::int64_t>(Bounded(metrics.minimumHeight), 1) + frameHeight;
     Span x{normal.left - left, std::max(normal.Width() + frameWidth, minimumWidth)};
     Span y{normal.top - top, std::max(normal.Height() + frameHeight, minimumHeight)};
 

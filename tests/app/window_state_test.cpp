@@ -498,6 +498,23 @@ TEST(WindowStateTest, DamagedRectanglesComeBackAsWindowsThatFitAScreen)
     EXPECT_EQ(small.window->normal.top, 24);
     EXPECT_EQ(small.window->normal.Width(), 1000);
     EXPECT_EQ(small.window->normal.Height(), 700);
+
+    // A screen lower than the frame, and no minimum: the window keeps a
+    // client area, so the next start finds the same window, maximised still.
+    Frame flat({0, 0, 1325, 4});
+    flat.window->metrics = {0, 0, 39, 4, 24, 4};
+    p.showCmd = kShowMaximized;
+    p.normalPosition = {155, 4, 942, 90};
+    root = Save(flat);
+    root->keys.at("MainWindow")->values["placement"] = PlacementBytes(p);
+    flat.RestoreFrom(root);
+    EXPECT_EQ(flat.window->normal.Height(), 1);
+    Frame again({0, 0, 1325, 4});
+    again.window->metrics = flat.window->metrics;
+    again.RestoreFrom(Save(flat));
+    EXPECT_EQ(again.window->normal.left, flat.window->normal.left);
+    EXPECT_EQ(again.window->normal.bottom, flat.window->normal.bottom);
+    EXPECT_EQ(again.window->state, FakeWindow::State::Maximized);
 }
 
 TEST(WindowStateTest, BandsComeBackInStoredOrderByIdAndDamagedRecordsAreSkipped)

@@ -263,8 +263,9 @@ bool FitsAScreen(const ModelWindow& window)
     const std::int64_t top = std::int64_t{n.top} - m.frameTop;
     const std::int64_t width = n.Width() + m.frameLeft + m.frameRight;
     const std::int64_t height = n.Height() + m.frameTop + m.frameBottom;
-    const std::int64_t minWidth = std::int64_t{m.minimumWidth} + m.frameLeft + m.frameRight;
-    const std::int64_t minHeight = std::int64_t{m.minimumHeight} + m.frameTop + m.frameBottom;
+    // A client area keeps at least a pixel each way.
+    const std::int64_t minWidth = std::max<std::int64_t>(m.minimumWidth, 1) + m.frameLeft + m.frameRight;
+    const std::int64_t minHeight = std::max<std::int64_t>(m.minimumHeight, 1) + m.frameTop + m.frameBottom;
     for (const LayoutRect& s : window.ScreenAreas()) {
         if (!s.IsEmpty() && AxisFits(left, width, s.left, s.right, minWidth) &&
             AxisFits(top, height, s.top, s.bottom, minHeight))
