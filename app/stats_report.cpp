@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int bodies,
+std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int bodies, int awake,
                             double seconds)
 {
     const auto ticks = now.ticks - before.ticks;
@@ -14,14 +14,14 @@ std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int b
     char line[160];
     std::snprintf(
         line, sizeof line,
-        "stats: seconds=%.2f ticks=%llu frames=%llu bodies=%d step_ms=%.3f render_ms=%.3f", seconds,
-        static_cast<unsigned long long>(ticks), static_cast<unsigned long long>(frames), bodies,
-        stepMean, renderMean);
+        "stats: seconds=%.2f ticks=%llu frames=%llu bodies=%d awake=%d step_ms=%.3f render_ms=%.3f",
+        seconds, static_cast<unsigned long long>(ticks), static_cast<unsigned long long>(frames),
+        bodies, awake, stepMean, renderMean);
     return line;
 }
 
-CStatsReport::CStatsReport(Source stats, BodyCount bodies)
-    : m_stats(std::move(stats)), m_bodies(std::move(bodies))
+CStatsReport::CStatsReport(Source stats, BodyCount bodies, BodyCount awake)
+    : m_stats(std::move(stats)), m_bodies(std::move(bodies)), m_awake(std::move(awake))
 {
     m_last = m_stats();
     m_clock.start();
@@ -34,7 +34,7 @@ void CStatsReport::Report()
 {
     const ViewStats now = m_stats();
     const double seconds = static_cast<double>(m_clock.restart()) / 1000.0;
-    const std::string line = FormatStatsLine(m_last, now, m_bodies(), seconds);
+    const std::string line = FormatStatsLine(m_last, now, m_bodies(), m_awake(), seconds);
     m_last = now;
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);

@@ -46,8 +46,13 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
         // The selected body is drawn on its own, with its highlight.
         const btCollisionObject* selected = scene.Selection().Body();
         RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
-        if (batches != nullptr)
+        // Resting bodies first, nearest first, and only what the view shows:
+        // the rasteriser then skips most of what lies behind them.
+        if (batches != nullptr) {
             batches->Update(scene, objects, selected);
+            batches->Cull();
+            DrawRestingBatches(scene);
+        }
         const int flushEvery = m_options.flushEvery;
         int drawn = 0;
         for (int i = 0; i < objects.size(); ++i) {
@@ -57,8 +62,6 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
             if (flushEvery > 0 && ++drawn % flushEvery == 0)
                 glFlush();
         }
-        if (batches != nullptr)
-            DrawRestingBatches(scene);
         if (const btRigidBody* selectedBody = scene.Selection().Body())
             DrawSelectionOutline(*selectedBody);
         DrawDebugLines(*scene.World());
@@ -125,10 +128,10 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
         case BodyKind::Wall:
             return;
         case BodyKind::Domino:
-            DrawMeshRow(scene, BodyKind::Domino, *scene.DominoModel(), m);
+            DrawMeshRow(scene, BodyKind::Domino, scene.DominoModel(), m);
             return;
         case BodyKind::Die:
-            DrawMeshRow(scene, BodyKind::Die, *scene.DieModel(), m);
+            DrawMeshRow(scene, BodyKind::Die, scene.DieModel(), m);
             return;
         case BodyKind::Ground: {
             // Always the scene's own ground box.
@@ -143,11 +146,11 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
             return;
         }
         case BodyKind::Can:
-            DrawMeshRow(scene, BodyKind::Can, *scene.CanModel(), m);
+            DrawMeshRow(scene, BodyKind::Can, scene.CanModel(), m);
             return;
         case BodyKind::Ball:
             // Every ball is drawn with the ball mesh, whatever its radius.
-            DrawMeshRow(scene, BodyKind::Ball, *scene.BallModel(), m);
+            DrawMeshRow(scene, BodyKind::Ball, scene.BallModel(), m);
             return;
         case BodyKind::Other:
             if (scene.ShapeDrawer() != nullptr && shape != nullptr)
@@ -208,7 +211,7 @@ void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
     m_state.ActiveTexture(1);
 }
 
-void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model& model,
+void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model* model,
                                 const btScalar* m)
 {
     // State before the matrix, mesh, state after: each row's own order.
@@ -234,7 +237,10 @@ void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Mo
         m_state.BindTexture2D(scene.Textures().dice);
         m_state.Enable(GL_TEXTURE_2D);
     }
-    model.Draw(m_state);
+    if (model != nullptr)
+        model->Draw(m_state);
+    else
+        scene.Batches()->Draw(kind, m_state);
     glPopMatrix();
     switch (kind) {
         case BodyKind::Domino:
@@ -254,8 +260,8 @@ void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Mo
 void FrameRenderer::DrawRestingBatches(const Scene& scene)
 {
     for (const BodyKind kind : {BodyKind::Can, BodyKind::Domino, BodyKind::Die, BodyKind::Ball}) {
-        if (const glw::Model* batch = scene.Batches()->Batch(kind)) {
-            DrawMeshRow(scene, kind, *batch, nullptr);
+        if (scene.Batches()->PickedCount(kind) > 0) {
+            DrawMeshRow(scene, kind, nullptr, nullptr);
             glFlush();
         }
     }

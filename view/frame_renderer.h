@@ -24,7 +24,7 @@ struct RenderOptions {
     // each time (OpenGL's feedback mode in Mesa cannot replay a list).
     bool markerList = true;
     // Sleeping bodies of the mesh kinds drawn from prepared world-space
-    // batches (view/resting_batches.h), after the bodies drawn one by one.
+    // batches (view/resting_batches.h), before the bodies drawn one by one.
     bool restingBatches = true;
 };
 
@@ -50,9 +50,9 @@ private:
     void DrawDebugLines(CDynamicsWorld& world);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
     void DrawSelectionOutline(const btRigidBody& body);
-    // The drawing of a mesh kind's row; m is the body's matrix, or null for
-    // a batch, whose vertices are in world space already.
-    void DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model& model,
+    // The drawing of a mesh kind's row: model under the body's matrix m, or,
+    // with both null, the kind's resting batch, in world space already.
+    void DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model* model,
                      const btScalar* m);
     void DrawRestingBatches(const Scene& scene);
     void DrawWithShapeDrawer(const Scene& scene, const btScalar* m, const btCollisionShape& shape,

@@ -71,6 +71,7 @@ public:
     int AddRestingBodies(int count);
 
     int BodyCount() const { return m_scene.BodyCount(); }
+    int AwakeCount() const { return m_scene.AwakeCount(); }
     const BodySelection& Selection() const { return m_scene.Selection(); }
     const CDynamicsWorld* World() const { return m_scene.World(); }
     bool Dragging() const { return m_scene.Drag().Active(); }

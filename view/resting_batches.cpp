@@ -1,9 +1,14 @@
 #include "view/resting_batches.h"
 
+#include "common/kinetta_assert.h"
+#include "glw/buffer_objects.h"
 #include "view/scene.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -77,6 +82,33 @@ void Weld(const glw::Surface& surface, std::vector<glw::Vertex>& vertices,
         indices.push_back(remap[index]);
 }
 
+// The edge of the cubes that chunks are made of, in metres: a few stacks of
+// the --throw grid across, so that a view from inside the scene leaves out
+// whole chunks and orders the rest by distance, while a view of everything
+// still draws only some hundred runs per surface.
+constexpr float kChunkSize = 4.0f;
+
+using Cell = std::tuple<int, int, int>;
+
+Cell CellOf(const btScalar* matrix)
+{
+    // A body far out, or whose place is not a number, shares an edge cell.
+    constexpr float kLastCell = 1.0e6f;
+    const auto at = [&](int axis) {
+        const float cell = std::floor(matrix[12 + axis] / kChunkSize);
+        if (cell >= -kLastCell && cell <= kLastCell)
+            return static_cast<int>(cell);
+        return static_cast<int>(cell > 0.0f ? kLastCell : -kLastCell);
+    };
+    return {at(0), at(1), at(2)};
+}
+
+// An address in client memory, or an offset into the bound buffer object.
+const void* At(const void* base, std::size_t offset)
+{
+    return reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(base) + offset);
+}
+
 }  // namespace
 
 bool RestingBatches::Placed::operator==(const Placed& other) const
@@ -142,6 +174,17 @@ void RestingBatches::Rebuild(KindBatch& batch, const glw::Model& source)
     batch.model.ReleaseBuffers(m_procs);
     batch.model.surfaces.resize(source.surfaces.size());
     batch.model.drawFlags = source.drawFlags;
+    batch.chunks.clear();
+    batch.picked.clear();
+
+    // The bodies cell by cell; within a cell, in the world's order.
+    std::map<Cell, std::vector<std::size_t>> cells;
+    for (std::size_t i = 0; i < batch.placed.size(); ++i)
+        cells[CellOf(batch.placed[i].matrix)].push_back(i);
+    const btVector3 far(BT_LARGE_FLOAT, BT_LARGE_FLOAT, BT_LARGE_FLOAT);
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        batch.chunks.push_back(Chunk{far, -far, std::vector<Range>(source.surfaces.size())});
+
     for (std::size_t s = 0; s < source.surfaces.size(); ++s) {
         const glw::Surface& from = source.surfaces[s];
         glw::Surface& to = batch.model.surfaces[s];
@@ -154,21 +197,32 @@ void RestingBatches::Rebuild(KindBatch& batch, const glw::Model& source)
         to.indices.clear();
         to.vertices.reserve(welded.size() * batch.placed.size());
         to.indices.reserve(weldedIndices.size() * batch.placed.size());
-        for (const Placed& placed : batch.placed) {
-            const btScalar* m = placed.matrix;  // column-major
-            const auto base = static_cast<std::uint32_t>(to.vertices.size());
-            for (const glw::Vertex& v : welded) {
-                glw::Vertex w = v;
-                const float* p = v.position;
-                const float* n = v.normal;
-                for (int r = 0; r < 3; ++r) {
-                    w.position[r] = m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
-                    w.normal[r] = m[r] * n[0] + m[4 + r] * n[1] + m[8 + r] * n[2];
+        std::size_t c = 0;
+        for (const auto& [cell, members] : cells) {
+            Chunk& chunk = batch.chunks[c++];
+            chunk.ranges[s].first = static_cast<std::uint32_t>(to.indices.size());
+            for (const std::size_t member : members) {
+                const btScalar* m = batch.placed[member].matrix;  // column-major
+                const auto base = static_cast<std::uint32_t>(to.vertices.size());
+                for (const glw::Vertex& v : welded) {
+                    glw::Vertex w = v;
+                    const float* p = v.position;
+                    const float* n = v.normal;
+                    for (int r = 0; r < 3; ++r) {
+                        w.position[r] =
+                            m[r] * p[0] + m[4 + r] * p[1] + m[8 + r] * p[2] + m[12 + r];
+                        w.normal[r] = m[r] * n[0] + m[4 + r] * n[1] + m[8 + r] * n[2];
+                    }
+                    const btVector3 at(w.position[0], w.position[1], w.position[2]);
+                    chunk.low.setMin(at);
+                    chunk.high.setMax(at);
+                    to.vertices.push_back(w);
                 }
-                to.vertices.push_back(w);
+                for (const std::uint32_t index : weldedIndices)
+                    to.indices.push_back(base + index);
             }
-            for (const std::uint32_t index : weldedIndices)
-                to.indices.push_back(base + index);
+            chunk.ranges[s].count =
+                static_cast<std::uint32_t>(to.indices.size()) - chunk.ranges[s].first;
         }
     }
     // Buffers where the context has them; client arrays otherwise.
@@ -176,10 +230,130 @@ void RestingBatches::Rebuild(KindBatch& batch, const glw::Model& source)
     batch.built = true;
 }
 
+void RestingBatches::Cull()
+{
+    KINETTA_ASSERT(glw::HasCurrentContext(), "cull with the scene's context current");
+    GLfloat projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    // Clip space is projection * modelview; its planes are the sums and
+    // differences of the last row with the others.
+    float clip[16];
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k)
+                sum += projection[k * 4 + row] * modelview[col * 4 + k];
+            clip[col * 4 + row] = sum;
+        }
+    const auto row = [&](int r) {
+        return std::array<float, 4>{clip[r], clip[4 + r], clip[8 + r], clip[12 + r]};
+    };
+    std::array<std::array<float, 4>, 6> planes;
+    for (int axis = 0; axis < 3; ++axis) {
+        const auto w = row(3), a = row(axis);
+        for (int k = 0; k < 4; ++k) {
+            planes[std::size_t(2 * axis)][std::size_t(k)] = w[std::size_t(k)] + a[std::size_t(k)];
+            planes[std::size_t(2 * axis + 1)][std::size_t(k)] =
+                w[std::size_t(k)] - a[std::size_t(k)];
+        }
+    }
+    // The eye in world space: minus the camera's translation, turned back.
+    btVector3 eye;
+    for (int i = 0; i < 3; ++i)
+        eye[i] = -(modelview[i * 4] * modelview[12] + modelview[i * 4 + 1] * modelview[13] +
+                   modelview[i * 4 + 2] * modelview[14]);
+
+    for (KindBatch& batch : m_batches) {
+        batch.picked.clear();
+        m_order.clear();
+        for (std::size_t c = 0; c < batch.chunks.size(); ++c) {
+            const Chunk& chunk = batch.chunks[c];
+            bool outside = false;
+            for (const auto& plane : planes) {
+                // The box's corner furthest along the plane's normal.
+                float distance = plane[3];
+                for (int i = 0; i < 3; ++i)
+                    distance += plane[std::size_t(i)] *
+                                (plane[std::size_t(i)] >= 0.0f ? chunk.high[i] : chunk.low[i]);
+                if (distance < 0.0f) {
+                    outside = true;
+                    break;
+                }
+            }
+            if (outside)
+                continue;
+            btVector3 nearest = eye;
+            nearest.setMax(chunk.low);
+            nearest.setMin(chunk.high);
+            m_order.emplace_back(float((nearest - eye).length2()), int(c));
+        }
+        std::sort(m_order.begin(), m_order.end());
+        for (const auto& [distance, c] : m_order)
+            batch.picked.push_back(c);
+    }
+}
+
+int RestingBatches::Draw(BodyKind kind, glw::GlState& state) const
+{
+    const KindBatch& batch = m_batches[std::size_t(kind)];
+    if (!batch.built || batch.picked.empty())
+        return 0;
+    constexpr GLsizei stride = sizeof(glw::Vertex);
+    for (std::size_t s = 0; s < batch.model.surfaces.size(); ++s) {
+        const glw::Surface& surface = batch.model.surfaces[s];
+        if (surface.vertices.empty() || surface.indices.empty())
+            continue;
+        surface.material.Apply(state);
+        state.Commit();
+        glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+        // With buffer objects bound, the pointers are offsets into them.
+        const bool fromBuffers = glw::BindBuffersFor(surface, m_procs) != 0;
+        const void* base = fromBuffers ? nullptr : surface.vertices.data();
+        const void* indices = fromBuffers ? nullptr : surface.indices.data();
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_FLOAT, stride, At(base, offsetof(glw::Vertex, position)));
+        if (batch.model.drawFlags & glw::kDrawTexCoords) {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, stride, At(base, offsetof(glw::Vertex, texCoord)));
+        } else {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+        if (batch.model.drawFlags & glw::kDrawNormals) {
+            glEnableClientState(GL_NORMAL_ARRAY);
+            glNormalPointer(GL_FLOAT, stride, At(base, offsetof(glw::Vertex, normal)));
+        } else {
+            glDisableClientState(GL_NORMAL_ARRAY);
+        }
+        for (const int c : batch.picked) {
+            const Range& range = batch.chunks[std::size_t(c)].ranges[s];
+            if (range.count > 0)
+                glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_INT,
+                               At(indices, range.first * sizeof(std::uint32_t)));
+        }
+        if (fromBuffers)
+            glw::UnbindBuffers(m_procs);
+        glPopClientAttrib();
+    }
+    return static_cast<int>(batch.picked.size());
+}
+
+int RestingBatches::ChunkCount(BodyKind kind) const
+{
+    return static_cast<int>(m_batches[std::size_t(kind)].chunks.size());
+}
+
+int RestingBatches::PickedCount(BodyKind kind) const
+{
+    return static_cast<int>(m_batches[std::size_t(kind)].picked.size());
+}
+
 void RestingBatches::Release(KindBatch& batch)
 {
     if (batch.built)
         batch.model.ReleaseBuffers(m_procs);
     batch.model.surfaces.clear();
+    batch.chunks.clear();
+    batch.picked.clear();
     batch.built = false;
 }

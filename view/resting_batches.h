@@ -2,9 +2,15 @@
 // Bodies at rest drawn in one go: for each of the scene's mesh kinds (cans,
 // balls, dice, dominoes), the meshes of its sleeping bodies put together in
 // world space, one buffer per surface, so that a frame draws each kind's
-// resting bodies with one call per surface instead of one body at a time.
+// resting bodies with a few calls per surface instead of one body at a time.
 // Rebuilt only when a kind's set of sleeping bodies, or where one of them
 // lies, changes: when a body wakes, falls asleep or goes.
+//
+// Each buffer is laid out in chunks, one per cube of space the bodies lie
+// in, with the box around each chunk's vertices. A frame draws only the
+// chunks the view can show, nearest first: what lies outside the view costs
+// nothing, and a software rasteriser that tests depth before it shades skips
+// most of what nearer bodies hide.
 //
 // Lighting, sphere mapping and texturing are computed by OpenGL in eye
 // space, so world-space vertices under the camera alone give the picture of
@@ -12,12 +18,14 @@
 // equal-depth fragments may differ.
 
 #include "glw/gl_procs.h"
+#include "glw/gl_state.h"
 #include "glw/model.h"
 #include "physics/body_kind.h"
 
 #include <btBulletDynamicsCommon.h>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 class Scene;
@@ -41,11 +49,23 @@ public:
     void Update(const Scene& scene, const btCollisionObjectArray& objects,
                 const btCollisionObject* singledOut);
 
-    // The batch of a kind, or null when none of its bodies rests.
+    // The batch of a kind, all its chunks, or null when none of its bodies
+    // rests.
     const glw::Model* Batch(BodyKind kind) const;
+
+    // Picks the chunks that the current projection and modelview matrices
+    // can show, nearest to the eye first. Call after the camera transform,
+    // before Draw, with the modelview matrix holding the camera alone.
+    void Cull();
+    // Draws the chunks of a kind that the last Cull picked, each surface
+    // with its material. Returns how many chunks it drew.
+    int Draw(BodyKind kind, glw::GlState& state) const;
 
     // How many times a batch was built, for tests and measurements.
     int Rebuilds() const { return m_rebuilds; }
+    // A kind's chunks, and how many of them the last Cull picked.
+    int ChunkCount(BodyKind kind) const;
+    int PickedCount(BodyKind kind) const;
 
 private:
     struct Placed {
@@ -53,9 +73,20 @@ private:
         btScalar matrix[16];
         bool operator==(const Placed& other) const;
     };
+    // A run of indices of one surface, in its buffer.
+    struct Range {
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+    };
+    struct Chunk {
+        btVector3 low, high;  // around its vertices, in world space
+        std::vector<Range> ranges;  // one per surface
+    };
     struct KindBatch {
         std::vector<Placed> placed;  // what the batch was built from
         glw::Model model;
+        std::vector<Chunk> chunks;
+        std::vector<int> picked;  // by the last Cull, nearest first
         bool built = false;
     };
 
@@ -67,5 +98,7 @@ private:
     // Where each kind's resting bodies are this frame; kept between frames so
     // that a steady frame allocates nothing.
     std::array<std::vector<Placed>, kBodyKindCount> m_now;
+    // Chunk and squared distance, for Cull's ordering.
+    std::vector<std::pair<float, int>> m_order;
     int m_rebuilds = 0;
 };

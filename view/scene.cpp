@@ -207,6 +207,17 @@ int Scene::BodyCount() const
     return m_content ? m_content->world->getNumCollisionObjects() : 0;
 }
 
+int Scene::AwakeCount() const
+{
+    if (!m_content)
+        return 0;
+    int awake = 0;
+    const btCollisionObjectArray& objects = m_content->world->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i)
+        awake += !objects[i]->isStaticOrKinematicObject() && objects[i]->isActive();
+    return awake;
+}
+
 CDynamicsWorld* Scene::World() const
 {
     return m_content ? m_content->world.get() : nullptr;

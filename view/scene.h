@@ -67,6 +67,8 @@ public:
     // The entry points of the scene's context, for whatever draws the scene.
     const glw::GlProcs& Procs() const { return m_glProcs; }
     int BodyCount() const;
+    // Bodies that can move and are awake: 0 once a world has come to rest.
+    int AwakeCount() const;
 
     // Null, or empty, until Init.
     CDynamicsWorld* World() const;

@@ -58,8 +58,21 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
     m_dice.clear();
     const btCollisionObjectArray& objects = scene.World()->getCollisionObjectArray();
     RestingBatches* batches = m_restingBatches ? scene.Batches() : nullptr;
-    if (batches != nullptr)
+    // Resting bodies first, nearest first and only what the view shows, as
+    // the program draws them; each kind's state set once.
+    if (batches != nullptr) {
         batches->Update(scene, objects, nullptr);
+        batches->Cull();
+        glw::GlState direct(scene.Procs());
+        batches->Draw(BodyKind::Can, direct);
+        glDisable(GL_TEXTURE_GEN_S);
+        glDisable(GL_TEXTURE_GEN_T);
+        glDisable(GL_TEXTURE_2D);
+        batches->Draw(BodyKind::Ball, direct);
+        batches->Draw(BodyKind::Die, direct);
+        glDisable(GL_TEXTURE_2D);
+        glFlush();
+    }
     for (int i = 0; i < objects.size(); ++i) {
         if (batches != nullptr && RestingBatches::Batches(*objects[i], nullptr))
             continue;
@@ -94,21 +107,12 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
         }
     }
 
-    // A batch is in world space: the camera alone is its matrix.
-    Matrix viewMatrix{};
-    std::copy(view, view + 16, viewMatrix.begin());
-    const std::vector<Matrix> cameraOnly{viewMatrix};
-    const auto drawKind = [&](BodyKind kind, const glw::Model& model, const std::vector<Matrix>& run) {
-        DrawRun(model, run, scene.Procs());
-        if (const glw::Model* batch = batches ? batches->Batch(kind) : nullptr)
-            DrawRun(*batch, cameraOnly, scene.Procs());
-    };
-    drawKind(BodyKind::Can, *scene.CanModel(), m_cylinders);
+    DrawRun(*scene.CanModel(), m_cylinders, scene.Procs());
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);
-    drawKind(BodyKind::Ball, *scene.BallModel(), m_balls);
-    drawKind(BodyKind::Die, *scene.DieModel(), m_dice);
+    DrawRun(*scene.BallModel(), m_balls, scene.Procs());
+    DrawRun(*scene.DieModel(), m_dice, scene.Procs());
     glDisable(GL_TEXTURE_2D);
     glLoadMatrixf(view);
     glFlush();

@@ -14,7 +14,8 @@
 class FloorRenderer {
 public:
     // With restingBatches, sleeping bodies come from the scene's batches of
-    // resting bodies, as in the program, each kind's batch in one run.
+    // resting bodies, as in the program: first, nearest first, only the
+    // chunks in view.
     explicit FloorRenderer(bool restingBatches = true) : m_restingBatches(restingBatches) {}
 
     void Render(const Scene& scene, const CameraState& camera);

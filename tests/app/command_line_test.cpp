@@ -124,13 +124,15 @@ TEST(StatsLine, ReportsTheLastIntervalsMeans)
     now.steps += 40;
     now.stepMilliseconds += 60.0;   // 1.5 ms per step
     now.renderMilliseconds += 500;  // 10 ms per frame
-    EXPECT_EQ(FormatStatsLine(before, now, 246, 1.0),
-              "stats: seconds=1.00 ticks=98 frames=50 bodies=246 step_ms=1.500 render_ms=10.000");
+    EXPECT_EQ(FormatStatsLine(before, now, 246, 5, 1.0),
+              "stats: seconds=1.00 ticks=98 frames=50 bodies=246 awake=5 step_ms=1.500 "
+              "render_ms=10.000");
 }
 
 TEST(StatsLine, NoStepsWhilePausedGivesZeroNotNaN)
 {
     ViewStats s;
-    EXPECT_EQ(FormatStatsLine(s, s, 241, 1.0),
-              "stats: seconds=1.00 ticks=0 frames=0 bodies=241 step_ms=0.000 render_ms=0.000");
+    EXPECT_EQ(FormatStatsLine(s, s, 241, 0, 1.0),
+              "stats: seconds=1.00 ticks=0 frames=0 bodies=241 awake=0 step_ms=0.000 "
+              "render_ms=0.000");
 }

@@ -139,4 +139,41 @@ TEST_F(RestingBatchesTest, BatchedPictureLooksLikeBodyByBodyAndFollowsTheWorld)
         EXPECT_EQ(m_scene.Batches()->Batch(kind), nullptr) << "kind " << int(kind);
 }
 
+// Only the chunks the view can show are drawn, and the picture is the whole
+// one: a chunk left out wrongly would leave a hole where bodies stand.
+TEST_F(RestingBatchesTest, ChunksOutOfViewAreLeftOutAndThePictureStaysWhole)
+{
+    struct View {
+        const char* name;
+        btVector3 camPos;
+        float yaw, pitch;
+        bool someOut;  // the view leaves some chunks of every kind out
+    };
+    const View views[] = {
+        {"from the start camera", btVector3(0, -15, -30), 0, 20, true},
+        {"low among the stacks, looking along them", btVector3(14, -2, -17), 0, 5, true},
+        {"straight down onto one corner", btVector3(14, -8, 14), 0, 90, true},
+        {"from high above, everything", btVector3(0, -70, 0), 0, 90, false},
+    };
+    for (const View& view : views) {
+        m_camera.camPos = view.camPos;
+        m_camera.yaw = view.yaw;
+        m_camera.pitch = view.pitch;
+        ExpectBatchedLooksLikeBodyByBody(view.name);
+        for (const BodyKind kind : {BodyKind::Die, BodyKind::Ball}) {
+            const RestingBatches& batches = *m_scene.Batches();
+            EXPECT_GT(batches.PickedCount(kind), 0) << view.name;
+            if (view.someOut)
+                EXPECT_LT(batches.PickedCount(kind), batches.ChunkCount(kind)) << view.name;
+            else
+                EXPECT_EQ(batches.PickedCount(kind), batches.ChunkCount(kind)) << view.name;
+        }
+    }
+    // Turned to the sky: nothing of any kind is drawn.
+    m_camera.pitch = -60;
+    ExpectBatchedLooksLikeBodyByBody("looking up at the sky");
+    for (const BodyKind kind : {BodyKind::Can, BodyKind::Die, BodyKind::Ball})
+        EXPECT_EQ(m_scene.Batches()->PickedCount(kind), 0) << "kind " << int(kind);
+}
+
 }  // namespace
