@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -122,16 +123,22 @@ TEST(WorldFileMultiBodies, DescribesEveryJointTypeInBothPrecisions)
     }
 }
 
-// Records changed in place in a float file, found by their values: the robot
-// (base mass 2, 4 links) and its prismatic link (1 degree of freedom, mass
-// 1.25, parent 0, type 1). Each is refused with a message in the file's
-// terms, or the multibody Bullet cannot step is left out with a note.
+// Records changed in place, found by their values: the robot (base mass 2,
+// 4 links), its prismatic link (1 degree of freedom, mass 1.25, parent 0,
+// type 1) and its first link's name, in a float file, and the robot in a
+// double one. Each is refused with a message in the file's terms, or the
+// multibody Bullet cannot step is left out with a note.
 TEST(WorldFileMultiBodies, DamagedFilesAreRefusedOrLeftOut)
 {
     ScratchFolder folder;
     const std::vector<char> good = SampleBytes();
-    auto patched = [&](std::vector<int32_t> find, size_t field, int32_t value) {
-        std::vector<char> bytes = good;
+    std::vector<char> goodDouble;
+    {
+        std::ifstream in(KINETTA_DOUBLE_MULTIBODIES_PATH, std::ios::binary);
+        goodDouble.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    auto patchedIn = [&](const std::vector<char>& source, std::vector<int32_t> find, size_t field, int32_t value) {
+        std::vector<char> bytes = source;
         const char* pattern = reinterpret_cast<const char*>(find.data());
         auto at = std::search(bytes.begin(), bytes.end(), pattern, pattern + find.size() * 4);
         EXPECT_NE(at, bytes.end());
@@ -139,18 +146,39 @@ TEST(WorldFileMultiBodies, DamagedFilesAreRefusedOrLeftOut)
         if (at != bytes.end()) std::memcpy(&*at + field * 4, &value, 4);
         return bytes;
     };
+    auto patched = [&](std::vector<int32_t> find, size_t field, int32_t value) {
+        return patchedIn(good, std::move(find), field, value);
+    };
+    auto text = [](const char* four) {  // four bytes, a zero counted
+        int32_t i;
+        std::memcpy(&i, four, 4);
+        return i;
+    };
     auto bits = [](float f) {
         int32_t i;
         std::memcpy(&i, &f, 4);
         return i;
     };
-    const std::vector<int32_t> robot{bits(2), 4}, link{1, bits(1.25f), 0, 1};
+    // After the robot's count come its name's pointer, then its links' (field 4: the lower half).
+    const std::vector<int32_t> robot{bits(2), 4}, link{1, bits(1.25f), 0, 1}, armName{text("arm")};
+    const std::vector<int32_t> doubleRobot{0, 0x40000000, 4};
+    // The first collider's chunk head (code, length, the writer's pointer),
+    // then its count (field 5) and its record: the shape's pointer is field 8.
+    const std::vector<int32_t> collider{text("MBLC"), 304, 15, 15};
     const struct {
         std::vector<char> bytes;
         const char* outcome;
     } cases[] = {
         {patched(robot, 1, 1 << 30), "the file is damaged: multibody 1 has 1073741824 links, more than the 1000"},
         {patched(robot, 1, -3), "the file is damaged: multibody 1 has no list of its links"},
+        {patched(robot, 1, 7), "the file is damaged: multibody 1: its record says 7 links but holds 4"},
+        {patchedIn(goodDouble, doubleRobot, 2, 6),
+         "the file is damaged: multibody 1: its record says 6 links but holds 4"},
+        {patched(robot, 4, 12345), "the file is damaged: multibody 1 has no list of its links"},
+        {patched(collider, 5, 0), "the file is damaged: link collider 1 is not a whole collider record"},
+        {patched(collider, 8, 12345), "the file is damaged: link collider 1 names a shape the file does not hold"},
+        {patched(armName, 0, text("armX")),
+         "the file is damaged: multibody 1, link 1: its name is missing or has no end"},
         {patched(link, 2, 5), "the file is damaged: multibody 1, link 2: its parent, link 6, is not"},
         {patched(link, 2, 1), "the file is damaged: multibody 1, link 2: its parent, link 2, is not"},
         {patched(link, 2, 2), "the file is damaged: multibody 1, link 2: its parent, link 3, is not"},

@@ -1,5 +1,7 @@
 #include "tools/world_reader/bullet_file_description.h"
 
+#include "tools/world_reader/bounded_bullet_file.h"
+
 #include <BulletDynamics/Featherstone/btMultiBody.h>
 #include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
 #include <BulletFileLoader/btBulletFile.h>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <optional>
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
@@ -507,18 +510,32 @@ btQuaternion RecordQuaternion(const Record& q)
                         btScalar(q.m_floats[3]));
 }
 
-std::string RecordText(const char* text, size_t maxLength)
-{
-    return text == nullptr ? std::string() : std::string(text, strnlen(text, maxLength));
-}
+// The names the file's type list gives each multibody record, by precision.
+template <typename MultiBodyRecord>
+struct MultiBodyRecordNames;
+
+template <>
+struct MultiBodyRecordNames<btMultiBodyFloatData> {
+    static constexpr const char* kMultiBody = "btMultiBodyFloatData";
+    static constexpr const char* kLink = "btMultiBodyLinkFloatData";
+    static constexpr const char* kCollider = "btMultiBodyLinkColliderFloatData";
+};
+
+template <>
+struct MultiBodyRecordNames<btMultiBodyDoubleData> {
+    static constexpr const char* kMultiBody = "btMultiBodyDoubleData";
+    static constexpr const char* kLink = "btMultiBodyLinkDoubleData";
+    static constexpr const char* kCollider = "btMultiBodyLinkColliderDoubleData";
+};
 
 // Describes the file's multibodies from their records, of either precision:
 // Bullet's importer for rigid worlds makes nothing of them. Each link's and
 // base's collider is a record of its own that names its multibody and link.
+// Every record, list and name is read only as far as the file stored it.
 template <typename MultiBodyRecord, typename ColliderRecord>
 class MultiBodyDescriber {
 public:
-    MultiBodyDescriber(const bParse::btBulletFile& file, ShapeDescriber& shapes, SkipNotes& skipped)
+    MultiBodyDescriber(const BoundedBulletFile& file, ShapeDescriber& shapes, SkipNotes& skipped)
         : m_file(file), m_shapes(shapes), m_skipped(skipped)
     {
     }
@@ -528,10 +545,23 @@ public:
     {
         std::unordered_map<const void*, int> indices;
         for (int i = 0; i < m_file.m_multiBodies.size(); ++i) indices.emplace(m_file.m_multiBodies[i], i);
+        std::unordered_set<const void*> shapeRecords;
+        for (int i = 0; i < m_file.m_collisionShapes.size(); ++i) shapeRecords.insert(m_file.m_collisionShapes[i]);
         // Each multibody's colliders, by the link they name.
         std::vector<std::vector<std::pair<int, const ColliderRecord*>>> colliders(indices.size());
         for (int i = 0; i < m_file.m_multiBodyLinkColliders.size(); ++i) {
-            const auto* collider = reinterpret_cast<const ColliderRecord*>(m_file.m_multiBodyLinkColliders[i]);
+            const void* block = m_file.m_multiBodyLinkColliders[i];
+            const std::string subject = "link collider " + std::to_string(i + 1);
+            if (m_file.StoredRecords(block, Names::kCollider, sizeof(ColliderRecord)) < 1) {
+                *error = "the file is damaged: " + subject + " is not a whole collider record";
+                return false;
+            }
+            const auto* collider = static_cast<const ColliderRecord*>(block);
+            const void* shape = collider->m_colObjData.m_collisionShape;
+            if (shape != nullptr && shapeRecords.count(shape) == 0) {
+                *error = "the file is damaged: " + subject + " names a shape the file does not hold";
+                return false;
+            }
             auto owner = indices.find(collider->m_multiBody);
             if (owner == indices.end()) {
                 m_skipped.Add("collision object that is not a rigid body",
@@ -541,15 +571,15 @@ public:
             colliders[owner->second].emplace_back(collider->m_link, collider);
         }
         for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
-            const auto& record = *reinterpret_cast<const MultiBodyRecord*>(m_file.m_multiBodies[i]);
+            const void* block = m_file.m_multiBodies[i];
             const std::string subject = "multibody " + std::to_string(i + 1);
-            if (record.m_numLinks < 0 || (record.m_numLinks > 0 && record.m_links == nullptr)) {
-                *error = "the file is damaged: " + subject + " has no list of its links";
+            if (m_file.StoredRecords(block, Names::kMultiBody, sizeof(MultiBodyRecord)) < 1) {
+                *error = "the file is damaged: " + subject + " is not a whole multibody record";
                 return false;
             }
-            if (record.m_numLinks > kMaxMultiBodyLinks) {
-                *error = "the file is damaged: " + subject + " has " + std::to_string(record.m_numLinks) +
-                         " links, more than the " + std::to_string(kMaxMultiBodyLinks) + " Kinetta can hold";
+            const auto& record = *static_cast<const MultiBodyRecord*>(block);
+            if (std::optional<std::string> damage = Damage(record, subject)) {
+                *error = "the file is damaged: " + *damage;
                 return false;
             }
             DescribedMultiBody d;
@@ -565,6 +595,43 @@ public:
 
 private:
     using LinkRecord = std::remove_pointer_t<decltype(MultiBodyRecord::m_links)>;
+    using Names = MultiBodyRecordNames<MultiBodyRecord>;
+
+    // What makes a multibody's record unreadable: a list of links the file
+    // does not hold whole, or a name without its end.
+    std::optional<std::string> Damage(const MultiBodyRecord& record, const std::string& subject) const
+    {
+        const int count = record.m_numLinks;
+        if (count < 0 || (count > 0 && record.m_links == nullptr)) return subject + " has no list of its links";
+        if (count > kMaxMultiBodyLinks) {
+            return subject + " has " + std::to_string(count) + " links, more than the " +
+                   std::to_string(kMaxMultiBodyLinks) + " Kinetta can hold";
+        }
+        if (count > 0) {
+            const int held = m_file.StoredRecords(record.m_links, Names::kLink, sizeof(LinkRecord));
+            if (held < 0) return subject + " has no list of its links";
+            if (held < count) {
+                return subject + ": its record says " + std::to_string(count) + " links but holds " +
+                       std::to_string(held);
+            }
+        }
+        if (!Name(record.m_baseName)) return subject + ": its name is missing or has no end";
+        for (int i = 0; i < count; ++i) {
+            if (!Name(record.m_links[i].m_linkName)) {
+                return subject + ", link " + std::to_string(i + 1) + ": its name is missing or has no end";
+            }
+        }
+        return std::nullopt;
+    }
+
+    // A record's name, or nothing when the file does not hold it whole.
+    std::optional<std::string> Name(const char* text) const
+    {
+        if (text == nullptr) return std::string();
+        const std::optional<size_t> length = m_file.TextLength(text);
+        if (!length) return std::nullopt;
+        return std::string(text, std::min(*length, static_cast<size_t>(kMaxBodyNameLength)));
+    }
 
     bool Fill(const MultiBodyRecord& record,
               const std::vector<std::pair<int, const ColliderRecord*>>& colliders,
@@ -577,10 +644,11 @@ private:
         d->baseTransform.rotation = RecordQuaternion(record.m_baseWorldOrientation);
         d->baseLinearVelocity = RecordVector(record.m_baseLinearVelocity);
         d->baseAngularVelocity = RecordVector(record.m_baseAngularVelocity);
-        d->name = RecordText(record.m_baseName, kMaxBodyNameLength);
+        d->name = Name(record.m_baseName).value_or(std::string());
         for (int i = 0; i < record.m_numLinks; ++i) {
             DescribedLink& link = d->links.emplace_back();
             if (!FillLink(record.m_links[i], &link)) return false;
+            link.name = Name(record.m_links[i].m_linkName).value_or(std::string());
         }
         // Every collider names a part of this multibody, and no part has two.
         std::vector<bool> taken(d->links.size() + 1, false);
@@ -614,7 +682,6 @@ private:
         link->upperLimit = btScalar(r.m_jointUpperLimit);
         link->maxForce = btScalar(r.m_jointMaxForce);
         link->maxVelocity = btScalar(r.m_jointMaxVelocity);
-        link->name = RecordText(r.m_linkName, kMaxBodyNameLength);
         switch (r.m_jointType) {
         case btMultibodyLink::eRevolute:
             link->joint = DescribedJointType::Revolute;
@@ -640,7 +707,7 @@ private:
         return true;
     }
 
-    const bParse::btBulletFile& m_file;
+    const BoundedBulletFile& m_file;
     ShapeDescriber& m_shapes;
     SkipNotes& m_skipped;
 };
@@ -657,7 +724,7 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         *error = "the file is too large";
         return std::nullopt;
     }
-    bParse::btBulletFile file(contents.data(), static_cast<int>(contents.size()));
+    BoundedBulletFile file(contents.data(), static_cast<int>(contents.size()));
     if (!(file.getFlags() & bParse::FD_OK)) {
         *error = "the file is damaged: its header is not that of a Bullet file";
         return std::nullopt;
