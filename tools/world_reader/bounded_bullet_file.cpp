@@ -37,6 +37,9 @@ BoundedBulletFile::BoundedBulletFile(char* buffer, int length) : btBulletFile(bu
 void BoundedBulletFile::parse(int verboseMode)
 {
     btBulletFile::parse(verboseMode);
+    // Only multibody records are read through the bounds: a world without
+    // them opens at the old cost.
+    if (m_multiBodies.size() == 0 && m_multiBodyLinkColliders.size() == 0) return;
     for (const Chunk& chunk : m_stated) {
         bParse::bStructHandle** made = mLibPointers.find(chunk.oldPointer);
         if (made == nullptr || *made == nullptr) continue;

@@ -16,6 +16,8 @@ public:
     // The buffer must outlive the file; parse() changes it in place.
     BoundedBulletFile(char* buffer, int length);
 
+    // Also indexes the blocks, in a file with multibody records only: the
+    // questions below are answered there alone.
     void parse(int verboseMode) override;
 
     // How many whole records of the struct named typeName ("btMultiBodyLinkFloatData")
