@@ -53,7 +53,7 @@ int main(int argc, char** argv)
         if (frame && options.stats) {
             CKinettaView* view = &frame->View();
             stats = std::make_unique<CStatsReport>([view] { return view->Stats(); },
-                                                   [view] { return view->BodyCount(); },
+                                                   [view] { return CountForStats(view->World()); },
                                                    [view] { return view->AwakeCount(); });
         }
         return frame;

@@ -1,30 +1,36 @@
 #include "physics/dynamics_world.h"
 
+#include "physics/multibody_start.h"
+
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
+
 #include <utility>
 
 namespace {
 
-// Forgets the contacts of every pair that has a rigid body in it, in one pass:
-// cleaning body by body searched every pair for each body.
-class CleanRigidBodyPairs : public btOverlapCallback {
+// Forgets the contacts of every pair that has a body in it (a rigid body or a
+// multibody's collider), in one pass: cleaning body by body searched every
+// pair for each body.
+class CleanBodyPairs : public btOverlapCallback {
 public:
-    CleanRigidBodyPairs(btOverlappingPairCache& cache, btDispatcher* dispatcher)
+    CleanBodyPairs(btOverlappingPairCache& cache, btDispatcher* dispatcher)
         : m_cache(cache), m_dispatcher(dispatcher)
     {
     }
 
     bool processOverlap(btBroadphasePair& pair) override
     {
-        if (IsRigidBody(pair.m_pProxy0) || IsRigidBody(pair.m_pProxy1))
+        if (IsBody(pair.m_pProxy0) || IsBody(pair.m_pProxy1))
             m_cache.cleanOverlappingPair(pair, m_dispatcher);
         return false;  // the pair stays
     }
 
 private:
-    static bool IsRigidBody(const btBroadphaseProxy* proxy)
+    static bool IsBody(const btBroadphaseProxy* proxy)
     {
-        return btRigidBody::upcast(static_cast<const btCollisionObject*>(proxy->m_clientObject)) !=
-               nullptr;
+        const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+        return btRigidBody::upcast(object) != nullptr ||
+               btMultiBodyLinkCollider::upcast(object) != nullptr;
     }
 
     btOverlappingPairCache& m_cache;
@@ -33,21 +39,26 @@ private:
 
 }  // namespace
 
-CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
+CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btMultiBodyConstraintSolver> solver,
                                std::unique_ptr<btBroadphaseInterface> broadphase,
                                std::unique_ptr<btCollisionConfiguration> configuration,
                                std::unique_ptr<btDispatcher> dispatcher)
-    : btDiscreteDynamicsWorld(dispatcher.get(), broadphase.get(), solver.get(),
+    : btMultiBodyDynamicsWorld(dispatcher.get(), broadphase.get(), solver.get(),
                               configuration.get()),
       m_solver(std::move(solver)),
       m_broadphase(std::move(broadphase)),
       m_configuration(std::move(configuration)),
       m_dispatcher(std::move(dispatcher))
 {
+    // The multibody world asks for friction in two directions at every
+    // contact; rigid bodies keep the discrete world's one, which lets a pile
+    // of thousands come to rest and sleep.
+    getSolverInfo().m_solverMode &= ~SOLVER_USE_2_FRICTION_DIRECTIONS;
 }
 
 CDynamicsWorld::~CDynamicsWorld()
 {
+    RemoveMultiBodies();
     RemoveCollisionObjects([](const btCollisionObject&) { return true; });
     m_solver.reset();
     m_broadphase.reset();
@@ -83,12 +94,24 @@ void CDynamicsWorld::ResetBodies()
             body->setAngularVelocity(btVector3(0, 0, 0));
         }
     }
+    for (int i = 0; i < m_multiBodies.size(); ++i) {
+        if (const MultiBodyStart* start = StartOf(*m_multiBodies[i]))
+            RestoreState(*m_multiBodies[i], *start);
+    }
     if (btOverlappingPairCache* cache = broadphase->getOverlappingPairCache()) {
-        CleanRigidBodyPairs clean(*cache, dispatcher);
+        CleanBodyPairs clean(*cache, dispatcher);
         cache->processAllOverlappingPairs(&clean, dispatcher);
     }
     broadphase->resetPool(dispatcher);
     getConstraintSolver()->reset();
+}
+
+void CDynamicsWorld::RemoveMultiBodies()
+{
+    // Not Bullet's removal, which searches the whole array for each one.
+    m_multiBodyConstraints.resize(0);
+    m_sortedMultiBodyConstraints.resize(0);
+    m_multiBodies.resize(0);
 }
 
 std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld()
@@ -100,7 +123,7 @@ std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld()
     info.m_useEpaPenetrationAlgorithm = 1;
     auto configuration = std::make_unique<btDefaultCollisionConfiguration>(info);
     auto broadphase = std::make_unique<btDbvtBroadphase>();
-    auto solver = std::make_unique<btSequentialImpulseConstraintSolver>();
+    auto solver = std::make_unique<btMultiBodyConstraintSolver>();
     auto dispatcher = std::make_unique<btCollisionDispatcher>(configuration.get());
 
     dispatcher->registerCollisionCreateFunc(BOX_SHAPE_PROXYTYPE, BOX_SHAPE_PROXYTYPE,

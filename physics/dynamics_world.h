@@ -1,7 +1,10 @@
 #pragma once
-// The dynamics world of the scene: Bullet's discrete world together with the
-// four components it is built from, its settings and its fixed-step stepping.
+// The dynamics world of the scene: Bullet's multibody world (a discrete world
+// that also steps articulated bodies) together with the four components it is
+// built from, its settings and its fixed-step stepping.
 
+#include <BulletDynamics/Featherstone/btMultiBodyConstraintSolver.h>
+#include <BulletDynamics/Featherstone/btMultiBodyDynamicsWorld.h>
 #include <btBulletDynamicsCommon.h>
 
 #include <functional>
@@ -9,10 +12,11 @@
 #include <vector>
 
 // Owns the components that the base world only borrows. Bodies are not owned:
-// whoever adds a body removes and deletes it (see physics/rigid_body.h).
-class CDynamicsWorld : public btDiscreteDynamicsWorld {
+// whoever adds a body removes and deletes it (see physics/rigid_body.h); the
+// same holds for multibodies, their link colliders and their constraints.
+class CDynamicsWorld : public btMultiBodyDynamicsWorld {
 public:
-    CDynamicsWorld(std::unique_ptr<btConstraintSolver> solver,
+    CDynamicsWorld(std::unique_ptr<btMultiBodyConstraintSolver> solver,
                    std::unique_ptr<btBroadphaseInterface> broadphase,
                    std::unique_ptr<btCollisionConfiguration> configuration,
                    std::unique_ptr<btDispatcher> dispatcher);
@@ -24,15 +28,23 @@ public:
     ~CDynamicsWorld() override;
 
     // Puts every rigid body back at the start transform of its motion state,
-    // at rest and awake, and forgets all cached contacts.
+    // and every multibody that remembers its start (physics/multibody_start.h)
+    // back to it, colliders included, at rest unless the start moves, awake,
+    // and forgets all cached contacts.
     void ResetBodies();
+
+    // Takes every multibody constraint, then every multibody, out of the
+    // world at once, without deleting them; their link colliders stay for
+    // RemoveCollisionObjects.
+    void RemoveMultiBodies();
 
     // Takes every collision object for which leaving() holds out of the
     // world at once and returns them, in world order, for the caller to
     // delete. The others keep their order, their pairs and their contacts.
     // Bullet's own removal searches every pair and every body for each
     // object it removes; this costs one pass over them, whatever the count.
-    // The objects must have no constraints left in the world (checked).
+    // The objects must have no constraints left in the world, and a link
+    // collider's multibody must be out of it (checked).
     std::vector<btCollisionObject*> RemoveCollisionObjects(
         const std::function<bool(const btCollisionObject&)>& leaving);
 
@@ -47,7 +59,7 @@ public:
 private:
     // Declaration order is construction order; the destructor deletes them in
     // its own order.
-    std::unique_ptr<btConstraintSolver> m_solver;
+    std::unique_ptr<btMultiBodyConstraintSolver> m_solver;
     std::unique_ptr<btBroadphaseInterface> m_broadphase;
     std::unique_ptr<btCollisionConfiguration> m_configuration;
     std::unique_ptr<btDispatcher> m_dispatcher;
@@ -60,8 +72,9 @@ inline constexpr int kPersistentManifoldPoolSize = 4096;
 inline constexpr int kCollisionAlgorithmPoolSize = 4096;
 
 // A world over the default collision configuration, a dynamic AABB tree
-// broadphase and the sequential-impulse solver, with box-box pairs handled by
-// the general convex-convex algorithm. The settings are not applied here.
+// broadphase and the multibody solver (the sequential-impulse solver that
+// also solves multibodies), with box-box pairs handled by the general
+// convex-convex algorithm. The settings are not applied here.
 std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld();
 
 // What the world's solver iterations may be set to, by hand or by a file.

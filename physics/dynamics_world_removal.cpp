@@ -3,6 +3,8 @@
 
 #include "common/kinetta_assert.h"
 
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
+
 #include <unordered_set>
 
 namespace {
@@ -35,6 +37,10 @@ std::vector<btCollisionObject*> CDynamicsWorld::RemoveCollisionObjects(
         if (const btRigidBody* body = btRigidBody::upcast(object)) {
             KINETTA_ASSERT(body->getNumConstraintRefs() == 0,
                            "remove a body's constraints from the world before the body");
+        }
+        if (btMultiBodyLinkCollider::upcast(object) != nullptr) {
+            KINETTA_ASSERT(m_multiBodies.size() == 0,
+                           "take the multibodies out (RemoveMultiBodies) before their colliders");
         }
         goes[std::size_t(i)] = 1;
         removed.push_back(object);

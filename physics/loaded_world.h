@@ -1,8 +1,13 @@
 #pragma once
 // The plain owner of the Bullet objects of one opened world: bodies,
-// constraints, shapes and the meshes under them, kept together until the
-// scene lets the world go. What fills it lives in worlds/.
+// constraints, multibodies, shapes and the meshes under them, kept together
+// until the scene lets the world go. What fills it lives in worlds/.
 
+#include "physics/multibody_start.h"
+
+#include <BulletDynamics/Featherstone/btMultiBody.h>
+#include <BulletDynamics/Featherstone/btMultiBodyConstraint.h>
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
 #include <btBulletDynamicsCommon.h>
 
 #include <memory>
@@ -13,12 +18,14 @@
 
 // Everything an opened world brought: bodies not yet in any world, in their
 // stored order, each at its stored transform and velocities, with
-// constraints between them and the gravity the world asked for.
+// constraints between them, multibodies with their colliders and joint
+// limits, and the gravity the world asked for.
 //
-// Teardown order is that of the members below, last first: constraints, then
-// bodies with their motion states, then shapes, then the meshes under them.
-// Add the bodies and constraints to a world with AddTo and take them out with
-// RemoveFrom (or the world's own calls) before this object is destroyed.
+// Teardown order is that of the members below, last first: multibodies (each
+// its limits, colliders, then itself), constraints, then bodies with their
+// motion states, then shapes, then the meshes under them. Add everything to
+// a world with AddTo and take it out with RemoveFrom (or the world's own
+// calls) before this object is destroyed.
 class LoadedWorld {
 public:
     struct Body {
@@ -34,6 +41,17 @@ public:
         std::unique_ptr<btTypedConstraint> constraint;
         bool disableCollisionsBetweenBodies = false;
     };
+    // One articulated body. The multibody points at its names and start, its
+    // colliders and limits at it: they go in the reverse of this order.
+    struct MultiBody {
+        std::unique_ptr<std::string> baseName;
+        std::vector<std::unique_ptr<std::string>> linkNames;  // null: no name
+        std::unique_ptr<MultiBodyStart> start;
+        std::unique_ptr<btMultiBody> body;
+        // The base's first when it has one, then the links' in link order.
+        std::vector<std::unique_ptr<btMultiBodyLinkCollider>> colliders;
+        std::vector<std::unique_ptr<btMultiBodyConstraint>> limits;
+    };
 
     LoadedWorld() = default;
     LoadedWorld(const LoadedWorld&) = delete;
@@ -48,6 +66,12 @@ public:
     const std::string& ShapeNameAt(int index) const;
     int ConstraintCount() const { return static_cast<int>(m_constraints.size()); }
     btTypedConstraint& ConstraintAt(int index) const;
+    int MultiBodyCount() const { return static_cast<int>(m_multiBodies.size()); }
+    btMultiBody& MultiBodyAt(int index) const;
+    // The links of every multibody together.
+    int LinkCount() const;
+    // Every collider of every multibody, in multibody order.
+    std::vector<btMultiBodyLinkCollider*> Colliders() const;
     // Shapes built for this world (not the scene's shapes it used instead),
     // compound parts among them; they go with this object.
     int OwnedShapeCount() const { return static_cast<int>(m_shapes.size()); }
@@ -56,10 +80,12 @@ public:
     // a scene's shape among them; empty for none.
     std::string NameOf(const btCollisionShape& shape) const;
 
-    // Adds every body, then every constraint, to the world; sets its gravity
-    // and, when the file gave them, its solver iterations.
+    // Adds every body, every multibody's colliders, every multibody, every
+    // constraint, then every joint limit to the world; sets its gravity and,
+    // when the file gave them, its solver iterations. Multibodies need a
+    // multibody world (checked).
     void AddTo(btDiscreteDynamicsWorld& world);
-    // Removes every constraint, then every body, from the world.
+    // Takes out what AddTo put in, in the reverse order.
     void RemoveFrom(btDiscreteDynamicsWorld& world);
 
 private:
@@ -75,5 +101,6 @@ private:
     std::vector<std::unique_ptr<btCollisionShape>> m_shapes;
     std::vector<Body> m_bodies;
     std::vector<Constraint> m_constraints;
+    std::vector<MultiBody> m_multiBodies;
     std::unordered_map<const btCollisionShape*, std::string> m_shapeNames;
 };

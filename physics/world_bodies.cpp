@@ -18,9 +18,14 @@ void WorldBodies::Clear()
         });
         for (int i = 0; i < m_opened->BodyCount(); ++i)
             openedBodies.insert(&m_opened->BodyAt(i));
+        for (const btMultiBodyLinkCollider* collider : m_opened->Colliders())
+            openedBodies.insert(collider);
     }
     KINETTA_ASSERT(m_world.getNumConstraints() == 0,
                    "add constraints to the world only through an opened world file");
+    KINETTA_ASSERT(m_world.getNumMultibodies() == (m_opened ? m_opened->MultiBodyCount() : 0),
+                   "add multibodies to the world only through an opened world file");
+    m_world.RemoveMultiBodies();
     const std::vector<btCollisionObject*> removed =
         m_world.RemoveCollisionObjects([](const btCollisionObject&) { return true; });
     for (auto object = removed.rbegin(); object != removed.rend(); ++object) {

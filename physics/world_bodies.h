@@ -21,12 +21,13 @@ public:
     WorldBodies(const WorldBodies&) = delete;
     WorldBodies& operator=(const WorldBodies&) = delete;
 
-    // Removes the opened world's constraints at once, then every body at once; deletes
-    // the bodies that are not the opened world's, from the last to the first,
-    // then lets the opened world go.
+    // Removes the opened world's constraints at once, then its multibodies,
+    // then every body and collider at once; deletes the bodies that are not
+    // the opened world's, from the last to the first, then lets the opened
+    // world go.
     void Clear();
 
-    // Puts an opened world's bodies and constraints into the empty world,
+    // Puts an opened world's bodies, multibodies and constraints into the empty world,
     // with its gravity, and keeps it until the next Clear.
     void Adopt(std::unique_ptr<LoadedWorld> opened);
 

@@ -2,6 +2,8 @@
 
 #include "drawer/primitive_solids.h"
 
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
+
 namespace {
 
 const GLfloat kCylinderColour[3] = {0.0f, 0.6f, 1.0f};
@@ -114,12 +116,18 @@ void FrameRenderer::DrawLights(const Scene& scene)
 
 void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object, int index)
 {
-    // Every body of the program is a rigid body with a motion state.
-    const btRigidBody* body = btRigidBody::upcast(&object);
-    if (body == nullptr || body->getMotionState() == nullptr)
-        return;
+    // A rigid body is drawn where its motion state has it; a multibody's
+    // collider, which has none, where the last step put it.
     btTransform transform;
-    body->getMotionState()->getWorldTransform(transform);
+    if (const btRigidBody* body = btRigidBody::upcast(&object)) {
+        if (body->getMotionState() == nullptr)
+            return;
+        body->getMotionState()->getWorldTransform(transform);
+    } else if (btMultiBodyLinkCollider::upcast(&object) != nullptr) {
+        transform = object.getWorldTransform();
+    } else {
+        return;
+    }
     btScalar m[16];
     transform.getOpenGLMatrix(m);
 

@@ -3,6 +3,8 @@
 #include "physics/body_kind.h"
 #include "physics/scene_content.h"
 
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
+
 #include <cmath>
 
 namespace {
@@ -16,14 +18,17 @@ btMatrix3x3 EyeFromWorld(const CameraState& camera)
     return btMatrix3x3(pitch * yaw);
 }
 
-// The nearest hit that is drawn: walls are let through.
+// The nearest hit that is drawn: walls are let through. A multibody's
+// collider is drawn, so it stops the ray, though it cannot be picked.
 struct DrawnBodyRayCallback : btCollisionWorld::ClosestRayResultCallback {
     using ClosestRayResultCallback::ClosestRayResultCallback;
 
     bool needsCollision(btBroadphaseProxy* proxy) const override
     {
         const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
-        if (object == nullptr || btRigidBody::upcast(object) == nullptr ||
+        if (object == nullptr ||
+            (btRigidBody::upcast(object) == nullptr &&
+             btMultiBodyLinkCollider::upcast(object) == nullptr) ||
             KindOf(*object) == BodyKind::Wall)
             return false;
         return ClosestRayResultCallback::needsCollision(proxy);
@@ -80,8 +85,10 @@ std::optional<PickHit> PickBody(const btCollisionWorld& world, const PickRay& ra
     world.rayTest(ray.from, ray.to, callback);
     if (!callback.hasHit())
         return std::nullopt;
-    // The callback only takes rigid bodies.
+    // The callback takes rigid bodies and colliders; a collider is no body.
     auto* body = const_cast<btRigidBody*>(btRigidBody::upcast(callback.m_collisionObject));
+    if (body == nullptr)
+        return std::nullopt;
     PickHit hit;
     hit.body = body;
     hit.point = callback.m_hitPointWorld;

@@ -47,5 +47,6 @@ struct PickHit {
 };
 
 // The nearest rigid body along the ray that the frame draws (walls are not
-// drawn, so the ray passes through them); nothing when the ray meets none.
+// drawn, so the ray passes through them); nothing when the ray meets none,
+// or meets a multibody's collider first.
 std::optional<PickHit> PickBody(const btCollisionWorld& world, const PickRay& ray);

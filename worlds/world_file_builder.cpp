@@ -2,6 +2,7 @@
 
 #include "common/kinetta_assert.h"
 #include "physics/body_name.h"
+#include "worlds/multibody_builder.h"
 #include "worlds/world_file_checks.h"
 
 #include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
@@ -312,5 +313,9 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
             {MakeConstraint(c, bodyOrWorld(c.bodyA), bodyOrWorld(c.bodyB)),
              c.disableCollisionsBetweenBodies});
     }
+
+    world->m_multiBodies.reserve(description.multiBodies.size());
+    for (const DescribedMultiBody& m : description.multiBodies)
+        world->m_multiBodies.push_back(BuildMultiBody(m, shapes));
     return world;
 }

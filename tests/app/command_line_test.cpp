@@ -1,6 +1,10 @@
 #include "app/command_line.h"
 #include "app/stats_report.h"
 
+#include <BulletDynamics/Featherstone/btMultiBodyConstraintSolver.h>
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
+#include <btBulletDynamicsCommon.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -127,6 +131,44 @@ TEST(StatsLine, ReportsTheLastIntervalsMeans)
     EXPECT_EQ(FormatStatsLine(before, now, 246, 5, 1.0),
               "stats: seconds=1.00 ticks=98 frames=50 bodies=246 awake=5 step_ms=1.500 "
               "render_ms=10.000");
+}
+
+// A world with multibodies names them and their links; their colliders are
+// no bodies of their own.
+TEST(StatsLine, CountsMultibodiesAndLinksOnlyWhenThereAreAny)
+{
+    btDefaultCollisionConfiguration configuration;
+    btCollisionDispatcher dispatcher(&configuration);
+    btDbvtBroadphase broadphase;
+    btMultiBodyConstraintSolver solver;
+    btMultiBodyDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
+    btSphereShape ball(0.5f);
+    btRigidBody ground(0, nullptr, &ball);
+    world.addRigidBody(&ground);
+    EXPECT_EQ(CountForStats(&world).bodies, 1);
+    EXPECT_EQ(CountForStats(&world).multiBodies, 0);
+
+    btMultiBody arm(2, 1, btVector3(1, 1, 1), true, true);
+    for (int i = 0; i < 2; ++i)
+        arm.setupRevolute(i, 1, btVector3(1, 1, 1), i - 1, btQuaternion::getIdentity(),
+                          btVector3(0, 0, 1), btVector3(0, -1, 0), btVector3(0, -1, 0));
+    arm.finalizeMultiDof();
+    btMultiBodyLinkCollider collider(&arm, 1);
+    collider.setCollisionShape(&ball);
+    world.addCollisionObject(&collider);
+    world.addMultiBody(&arm);
+    const StatsCounts counts = CountForStats(&world);
+    EXPECT_EQ(counts.bodies, 1);
+    EXPECT_EQ(counts.multiBodies, 1);
+    EXPECT_EQ(counts.links, 2);
+    EXPECT_EQ(FormatStatsLine(ViewStats{}, ViewStats{}, counts.bodies, 1.0, counts.multiBodies,
+                              counts.links),
+              "stats: seconds=1.00 ticks=0 frames=0 bodies=1 step_ms=0.000 render_ms=0.000 "
+              "multibodies=1 links=2");
+    EXPECT_EQ(CountForStats(nullptr).bodies, 0);
+    world.removeMultiBody(&arm);
+    world.removeCollisionObject(&collider);
+    world.removeRigidBody(&ground);
 }
 
 TEST(StatsLine, NoStepsWhilePausedGivesZeroNotNaN)

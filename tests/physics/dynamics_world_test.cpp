@@ -57,7 +57,7 @@ TEST(DynamicsWorld, BoxPairsUseTheConvexConvexAlgorithm)
 // Components that note their own end, so that the order of teardown shows.
 using Log = std::vector<std::string>;
 
-struct LoggingSolver : btSequentialImpulseConstraintSolver {
+struct LoggingSolver : btMultiBodyConstraintSolver {
     explicit LoggingSolver(Log& log) : log(log) {}
     ~LoggingSolver() override { log.push_back("solver"); }
     Log& log;
