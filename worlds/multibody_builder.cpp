@@ -130,9 +130,11 @@ LoadedWorld::MultiBody BuildMultiBody(const DescribedMultiBody& described,
             body.getLink(i).m_collider = made.colliders.back().get();
         }
         // Only one-axis joints have a limit Bullet's limit constraint keeps.
+        // Equal bounds are Bullet's unset default (0 and 0), not a joint
+        // locked in place, which a fixed joint would say.
         const bool oneAxis =
             l.joint == DescribedJointType::Revolute || l.joint == DescribedJointType::Prismatic;
-        if (oneAxis && l.lowerLimit <= l.upperLimit) {
+        if (oneAxis && l.lowerLimit < l.upperLimit) {
             made.limits.push_back(std::make_unique<btMultiBodyJointLimitConstraint>(
                 &body, i, l.lowerLimit, l.upperLimit));
         }

@@ -13,6 +13,7 @@
 #include <BulletWorldImporter/btMultiBodyWorldImporter.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -181,6 +182,33 @@ TEST(MultiBodyWorld, PendulumSwingsWithTheCompoundPendulumPeriod)
     ASSERT_NE(ball, nullptr);
     const btVector3 pivot(0, 5, 0);
     EXPECT_NEAR((ball->getWorldTransform().getOrigin() - pivot).length(), 1.1f, 1e-4f);
+}
+
+// A limit holds its joint; equal bounds, Bullet's unset default, hold nothing.
+TEST(MultiBodyWorld, JointLimitsHoldAndEqualBoundsAreNoLimit)
+{
+    struct Case {
+        float lower, upper;
+        bool held;
+    };
+    for (const Case& c : {Case{-0.1f, 0.5f, true}, Case{0.0f, 0.0f, false}}) {
+        std::unique_ptr<CDynamicsWorld> world = SceneWorld();
+        WorldBodies bodies(*world);
+        WorldDescription d = Pendulum(0.3f);
+        d.multiBodies[0].links[0].lowerLimit = c.lower;
+        d.multiBodies[0].links[0].upperLimit = c.upper;
+        bodies.Adopt(BuildLoadedWorld(d));
+        EXPECT_EQ(world->getNumMultiBodyConstraints(), c.held ? 1 : 0);
+        float lowest = 1;
+        for (int step = 0; step < 120; ++step) {
+            StepWorld(*world);
+            lowest = std::min(lowest, float(world->getMultiBody(0)->getJointPos(0)));
+        }
+        if (c.held)
+            EXPECT_GT(lowest, c.lower - 0.03f);
+        else
+            EXPECT_LT(lowest, -0.25f);
+    }
 }
 
 // Stop puts every joint, base and collider back; New (Clear) takes them all
