@@ -38,13 +38,7 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
     }
     opened.world = BuildCheckedWorld(*description, sceneShapes);
     std::string note;
-    std::vector<std::string> leftOut = description->skipped;
-    // The builder makes no multibodies: those the file describes are left
-    // out here, and said so, so that a save over the file warns first.
-    if (const size_t count = description->multiBodies.size(); count > 0) {
-        leftOut.push_back(std::to_string(count) + (count == 1 ? " multibody" : " multibodies"));
-    }
-    for (const std::string& skipped : leftOut) {
+    for (const std::string& skipped : description->skipped) {
         note += note.empty() ? "left out " : ", ";
         note += skipped;
     }

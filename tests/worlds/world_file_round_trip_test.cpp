@@ -265,9 +265,10 @@ TEST_F(WorldFileRoundTrip, SolverIterationsAndBodyNamesAreTakenWithCare)
     EXPECT_FALSE(opened.world->SolverIterations());
 }
 
-// What Kinetta cannot simulate is left out with a note: a multibody, a body of
-// a shape the reader does not know, and the constraint that held that body,
-// which must not end up holding the other body to the world instead.
+// What Kinetta cannot simulate is left out with a note: a body of a shape
+// the reader does not know, and the constraint that held that body, which
+// must not end up holding the other body to the world instead. The
+// multibody beside them is kept.
 TEST_F(WorldFileRoundTrip, LeavesOutWhatItCannotSimulateWithANote)
 {
     btDefaultCollisionConfiguration configuration;
@@ -297,7 +298,8 @@ TEST_F(WorldFileRoundTrip, LeavesOutWhatItCannotSimulateWithANote)
     OpenedWorldFile opened = OpenWorldFile(path, {}, ReaderOptions());
     ASSERT_TRUE(opened.result.ok) << opened.result.error;
     EXPECT_EQ(opened.result.note, "left out 1 body of a shape Kinetta cannot simulate, "
-                                  "1 constraint Kinetta cannot simulate, 1 multibody");
+                                  "1 constraint Kinetta cannot simulate");
+    EXPECT_EQ(opened.world->MultiBodyCount(), 1);
     ASSERT_EQ(opened.world->BodyCount(), 1);
     EXPECT_EQ(opened.world->BodyAt(0).getWorldTransform().getOrigin(), btVector3(0, 3, 0));
     EXPECT_EQ(opened.world->ConstraintCount(), 0);
