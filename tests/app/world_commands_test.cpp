@@ -264,15 +264,15 @@ TEST_F(WorldCommandsTest, SavingOverAFileThatHeldMoreAsksFirst)
         btDbvtBroadphase broadphase;
         btMultiBodyConstraintSolver solver;
         btMultiBodyDynamicsWorld world(&dispatcher, &broadphase, &solver, &configuration);
-        btMultiBody arm(0, 1, btVector3(1, 1, 1), false, true);
-        arm.finalizeMultiDof();
-        world.addMultiBody(&arm);
+        btEmptyShape unknown;
+        btRigidBody lost(1, nullptr, &unknown, btVector3(1, 1, 1));
+        world.addRigidBody(&lost);
         btSphereShape sphere(0.5f);
         btRigidBody ball(1, nullptr, &sphere, btVector3(1, 1, 1));
         world.addRigidBody(&ball);
         ASSERT_TRUE(SaveWorldFile(world, robot).ok);
         world.removeRigidBody(&ball);
-        world.removeMultiBody(&arm);
+        world.removeRigidBody(&lost);
     }
     auto bytes = [](const QString& path) {
         QFile file(path);
@@ -280,14 +280,15 @@ TEST_F(WorldCommandsTest, SavingOverAFileThatHeldMoreAsksFirst)
     };
     const QByteArray original = bytes(In("robot.bullet"));
     ASSERT_TRUE(World().OpenFile(robot));
-    ASSERT_EQ(World().Note(), "left out 1 multibody");
+    ASSERT_EQ(World().Note(), "left out 1 body of a shape Kinetta cannot simulate");
 
     // Asked; Enter takes the default, Save As, whose dialog saves a copy.
     auto question = [](const char* press) {
         return [press](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             ASSERT_NE(box, nullptr) << "not a message box";
-            EXPECT_TRUE(box->text().contains("left out 1 multibody")) << box->text().toStdString();
+            EXPECT_TRUE(box->text().contains("left out 1 body of a shape Kinetta cannot simulate"))
+                << box->text().toStdString();
             ASSERT_NE(box->defaultButton(), nullptr);
             EXPECT_TRUE(box->defaultButton()->text().contains("Save")) << "Save As is not the default";
             if (QString(press) == "Enter") {
