@@ -32,9 +32,10 @@ std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int b
 class CStatsReport : public QObject {
 public:
     using Source = std::function<ViewStats()>;
-    using BodyCount = std::function<StatsCounts()>;
+    using Counts = std::function<StatsCounts()>;
+    using BodyCount = std::function<int()>;
 
-    CStatsReport(Source stats, BodyCount bodies, BodyCount awake);
+    CStatsReport(Source stats, Counts counts, BodyCount awake);
 
 private:
     void Report();

@@ -161,9 +161,9 @@ TEST(StatsLine, CountsMultibodiesAndLinksOnlyWhenThereAreAny)
     EXPECT_EQ(counts.bodies, 1);
     EXPECT_EQ(counts.multiBodies, 1);
     EXPECT_EQ(counts.links, 2);
-    EXPECT_EQ(FormatStatsLine(ViewStats{}, ViewStats{}, counts.bodies, 1.0, counts.multiBodies,
+    EXPECT_EQ(FormatStatsLine(ViewStats{}, ViewStats{}, counts.bodies, 0, 1.0, counts.multiBodies,
                               counts.links),
-              "stats: seconds=1.00 ticks=0 frames=0 bodies=1 step_ms=0.000 render_ms=0.000 "
+              "stats: seconds=1.00 ticks=0 frames=0 bodies=1 awake=0 step_ms=0.000 render_ms=0.000 "
               "multibodies=1 links=2");
     EXPECT_EQ(CountForStats(nullptr).bodies, 0);
     world.removeMultiBody(&arm);
