@@ -1,5 +1,7 @@
 #include "app/edit_commands.h"
 
+#include "app/busy_cursor.h"
+
 #include "view/body_clipboard.h"
 #include "view/body_edits.h"
 #include "view/kinetta_view.h"
@@ -20,15 +22,6 @@ QString EditName(const Edit* edit)
                ? QString::fromUtf8(edit->Name().data(), static_cast<qsizetype>(edit->Name().size()))
                : QString();
 }
-
-// Reading runs the reader process and may take a moment.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "app/world_commands.h"
 
+#include "app/busy_cursor.h"
+
 #include "app/bullet_file_dialog.h"
 #include "app/opening_progress.h"
 #include "common/kinetta_assert.h"
@@ -23,15 +25,6 @@ namespace {
 // How long a start-up message waits for the frame to be placed: 3 s at most.
 constexpr int kPlacedPollMilliseconds = 20;
 constexpr int kPlacedTries = 150;
-
-// Opening runs the reader in a process of its own and may take a moment.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 QString DisplayName(const std::string& path)
 {
