@@ -2,8 +2,8 @@
 
 #include "app/busy_cursor.h"
 
-#include "view/body_clipboard.h"
-#include "view/body_edits.h"
+#include "edit/body_clipboard.h"
+#include "edit/body_edits.h"
 #include "view/kinetta_view.h"
 
 #include <QtCore/QMimeData>
@@ -33,17 +33,20 @@ CEditCommands::CEditCommands(QMainWindow& frame, CKinettaView& view,
 
 bool CEditCommands::HasSelection() const
 {
-    return m_view.GetScene().Selection().Body() != nullptr;
+    const WorldDocument* document = m_view.DocumentIfBuilt();
+    return document != nullptr && document->Selection().Body() != nullptr;
 }
 
 bool CEditCommands::CanUndo() const
 {
-    return m_view.GetScene().History().CanUndo();
+    const WorldDocument* document = m_view.DocumentIfBuilt();
+    return document != nullptr && document->History().CanUndo();
 }
 
 bool CEditCommands::CanRedo() const
 {
-    return m_view.GetScene().History().CanRedo();
+    const WorldDocument* document = m_view.DocumentIfBuilt();
+    return document != nullptr && document->History().CanRedo();
 }
 
 void CEditCommands::Say(const QString& text) const
@@ -54,7 +57,10 @@ void CEditCommands::Say(const QString& text) const
 
 void CEditCommands::Undo()
 {
-    EditHistory& history = m_view.GetScene().History();
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    if (document == nullptr)
+        return;
+    EditHistory& history = document->History();
     const QString name = EditName(history.NextUndo());
     if (history.Undo())
         Say(QStringLiteral("Undid %1").arg(name));
@@ -62,7 +68,10 @@ void CEditCommands::Undo()
 
 void CEditCommands::Redo()
 {
-    EditHistory& history = m_view.GetScene().History();
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    if (document == nullptr)
+        return;
+    EditHistory& history = document->History();
     const QString name = EditName(history.NextRedo());
     if (history.Redo())
         Say(QStringLiteral("Redid %1").arg(name));
@@ -70,10 +79,11 @@ void CEditCommands::Redo()
 
 QMimeData* CEditCommands::CopySelection(QString* failure) const
 {
-    const btRigidBody* body = m_view.GetScene().Selection().Body();
+    const WorldDocument* document = m_view.DocumentIfBuilt();
+    const btRigidBody* body = document ? document->Selection().Body() : nullptr;
     if (body == nullptr)
         return nullptr;
-    const CopiedBody copied = CopyBody(m_view.GetScene(), *body);
+    const CopiedBody copied = CopyBody(*document, *body);
     if (!copied.result.ok) {
         if (failure != nullptr)
             *failure = QString::fromStdString(copied.result.error);
@@ -102,7 +112,8 @@ void CEditCommands::Copy()
 
 void CEditCommands::Cut()
 {
-    btRigidBody* body = m_view.GetScene().Selection().Body();
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    btRigidBody* body = document ? document->Selection().Body() : nullptr;
     if (body == nullptr)
         return;
     QString failure;
@@ -113,17 +124,16 @@ void CEditCommands::Cut()
         return;
     }
     QGuiApplication::clipboard()->setMimeData(data);
-    Scene& scene = m_view.GetScene();
-    scene.History().Push(RemoveBody(scene, *body, m_view.m_simulationState, "Cut"));
+    document->History().Push(RemoveBody(*document, *body, m_view.m_simulationState, "Cut"));
 }
 
 void CEditCommands::Delete()
 {
-    Scene& scene = m_view.GetScene();
-    btRigidBody* body = scene.Selection().Body();
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    btRigidBody* body = document ? document->Selection().Body() : nullptr;
     if (body == nullptr)
         return;
-    scene.History().Push(RemoveBody(scene, *body, m_view.m_simulationState, "Delete"));
+    document->History().Push(RemoveBody(*document, *body, m_view.m_simulationState, "Delete"));
 }
 
 void CEditCommands::Paste()
@@ -138,12 +148,17 @@ bool CEditCommands::PasteFrom(const QMimeData* data)
         Say(QStringLiteral("Nothing to paste: the clipboard holds no Bullet bodies"));
         return false;
     }
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    if (document == nullptr) {
+        Say(QStringLiteral("Kinetta could not paste the clipboard: the 3D view could not be set up"));
+        return false;
+    }
     const QByteArray bytes = data->data(type);
     PastedBodies pasted;
     {
         BusyCursor busy;
         pasted =
-            PasteBodies(m_view.GetScene(),
+            PasteBodies(*document,
                         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                         m_view.Eye(), m_view.m_simulationState);
     }

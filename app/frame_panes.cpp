@@ -3,8 +3,8 @@
 #include "app/properties_pane.h"
 #include "app/tools_pane.h"
 #include "app/tree_pane.h"
-#include "drawer/gl_debug_drawer.h"
-#include "view/body_properties.h"
+#include "view/debug_drawing.h"
+#include "edit/body_properties.h"
 #include "view/kinetta_view.h"
 
 #include <QtWidgets/QApplication>
@@ -42,33 +42,33 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
 {
     m_tree = new CTreePane([this](const btCollisionObject* body) { Select(body); }, nullptr);
     CPropertiesPane::Handlers edits;
-    // Each accepted edit is one step of the scene's undo history.
+    // Each accepted edit is one step of the document's undo history.
     edits.editBody = [this](BodyField field, const FieldValue& value) -> std::optional<std::string> {
         btRigidBody* body = Selected();
-        Scene* scene = m_view.SceneIfBuilt();
-        if (body == nullptr || scene == nullptr)
+        WorldDocument* document = m_view.DocumentIfBuilt();
+        if (body == nullptr || document == nullptr)
             return std::string("The body is no longer in the world");
         // Drawn where it really is from now on, not part way from an old step.
         m_view.ForgetDrawnMotion();
         // While Stopped an edit moves the start too, as a drag does.
         const bool moveStart = m_view.m_simulationState == SimulationState::Stopped;
         const FieldValue before = CurrentFieldValue(*body, field);
-        auto refusal = EditBody(*scene->World(), *body, field, value, moveStart);
+        auto refusal = EditBody(document->World(), *body, field, value, moveStart);
         if (!refusal)
-            scene->History().Push(
-                MakePropertyEdit(*scene->World(), *body, field, before, value, moveStart));
+            document->History().Push(
+                MakePropertyEdit(document->World(), *body, field, before, value, moveStart));
         return refusal;
     };
     auto editWorld = [this](const std::function<std::optional<std::string>(CDynamicsWorld&)>& edit)
         -> std::optional<std::string> {
-        Scene* scene = m_view.SceneIfBuilt();
-        if (scene == nullptr)
+        WorldDocument* document = m_view.DocumentIfBuilt();
+        if (document == nullptr)
             return std::string("There is no world");
-        const WorldProperties before = ReadWorldProperties(*scene->World());
-        auto refusal = edit(*scene->World());
+        const WorldProperties before = ReadWorldProperties(document->World());
+        auto refusal = edit(document->World());
         if (!refusal)
-            scene->History().Push(MakeWorldSettingsEdit(*scene->World(), before,
-                                                        ReadWorldProperties(*scene->World())));
+            document->History().Push(MakeWorldSettingsEdit(document->World(), before,
+                                                        ReadWorldProperties(document->World())));
         return refusal;
     };
     edits.editGravity = [editWorld](const FieldValue& value) {
@@ -163,17 +163,17 @@ bool CFramePanes::EditingField() const
 
 btRigidBody* CFramePanes::Selected() const
 {
-    const Scene* scene = m_view.SceneIfBuilt();
-    return scene != nullptr ? scene->Selection().Body() : nullptr;
+    const WorldDocument* document = m_view.DocumentIfBuilt();
+    return document != nullptr ? document->Selection().Body() : nullptr;
 }
 
 void CFramePanes::Select(const btCollisionObject* body)
 {
-    Scene* scene = m_view.SceneIfBuilt();
-    if (scene == nullptr)
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    if (document == nullptr)
         return;
     // The tree lists only the world's own bodies, each a rigid body.
-    scene->Selection().Select(
+    document->Selection().Select(
         body != nullptr ? btRigidBody::upcast(const_cast<btCollisionObject*>(body)) : nullptr);
     Refresh();
 }
@@ -188,7 +188,7 @@ void CFramePanes::SetSpeed(SimulationSpeed speed)
 
 void CFramePanes::SetDebugMode(int mode)
 {
-    mode &= GL_DebugDrawer::kAll;
+    mode &= debug_drawing::kAll;
     m_view.SetDebugMode(mode);
     m_tools->ShowDebugMode(mode);
 }
@@ -202,10 +202,10 @@ void CFramePanes::Refresh()
 {
     if (m_docks[0]->isHidden() && m_docks[1]->isHidden())
         return;
-    const Scene* scene = m_view.SceneIfBuilt();
-    if (scene == nullptr)
+    const WorldDocument* document = m_view.DocumentIfBuilt();
+    if (document == nullptr)
         return;
-    const CDynamicsWorld& world = *scene->World();
+    const CDynamicsWorld& world = document->World();
     const btRigidBody* selected = Selected();
     if (!m_docks[0]->isHidden()) {
         TakeWorldTree(world, m_snapshot);

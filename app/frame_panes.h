@@ -7,8 +7,8 @@
 
 #include "app/command_ids.h"
 #include "app/sstate/qt_dock_panes.h"
-#include "view/slow_motion.h"
-#include "view/world_tree.h"
+#include "edit/slow_motion.h"
+#include "edit/world_tree.h"
 
 #include <QtCore/QObject>
 #include <QtCore/QTimer>

@@ -6,7 +6,7 @@
 #include "app/first_frame_size.h"
 #include "app/frame_resources.h"
 #include "app/sstate/qt_window_layout.h"
-#include "view/body_description.h"
+#include "edit/body_description.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QFile>

@@ -4,7 +4,7 @@
 // scene library when the field is left or Enter is pressed; a refused one
 // stays in its field, marked, with the reason below it.
 
-#include "view/body_properties.h"
+#include "edit/body_properties.h"
 
 #include <QtWidgets/QWidget>
 

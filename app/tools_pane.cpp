@@ -1,6 +1,6 @@
 #include "app/tools_pane.h"
 
-#include "drawer/gl_debug_drawer.h"
+#include "view/debug_drawing.h"
 
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
@@ -17,10 +17,10 @@ struct DrawingChoice {
 };
 
 constexpr DrawingChoice kDrawing[] = {
-    {"&Wireframe", GL_DebugDrawer::kWireframe},
-    {"&Bounding boxes", GL_DebugDrawer::kBoundingBoxes},
-    {"&Contact points", GL_DebugDrawer::kContactPoints},
-    {"Co&nstraints", GL_DebugDrawer::kConstraints},
+    {"&Wireframe", debug_drawing::kWireframe},
+    {"&Bounding boxes", debug_drawing::kBoundingBoxes},
+    {"&Contact points", debug_drawing::kContactPoints},
+    {"Co&nstraints", debug_drawing::kConstraints},
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // The Tools pane: one step at a time, slow motion, and which of Bullet's
 // debug drawings show over the bodies.
 
-#include "view/slow_motion.h"
+#include "edit/slow_motion.h"
 
 #include <QtWidgets/QWidget>
 
@@ -18,7 +18,7 @@ public:
     struct Handlers {
         std::function<void()> step;
         std::function<void(SimulationSpeed)> speed;
-        std::function<void(int)> debugMode;  // GL_DebugDrawer's parts
+        std::function<void(int)> debugMode;  // the parts of view/debug_drawing.h
     };
 
     CToolsPane(Handlers handlers, QWidget* parent);

@@ -3,7 +3,7 @@
 // group's bodies become items only while the group is open, so a world of
 // thousands of bodies costs a few dozen items until the user looks inside.
 
-#include "view/world_tree.h"
+#include "edit/world_tree.h"
 
 #include <QtWidgets/QWidget>
 

@@ -2,8 +2,17 @@
 #include "view/kinetta_view.h"
 
 #include "common/kinetta_assert.h"
+#include "drawer/gl_debug_drawer.h"
+#include "view/debug_drawing.h"
 
 #include <chrono>
+
+// The panes choose the drawer's parts through view/debug_drawing.h.
+static_assert(debug_drawing::kWireframe == GL_DebugDrawer::kWireframe &&
+              debug_drawing::kBoundingBoxes == GL_DebugDrawer::kBoundingBoxes &&
+              debug_drawing::kContactPoints == GL_DebugDrawer::kContactPoints &&
+              debug_drawing::kConstraints == GL_DebugDrawer::kConstraints &&
+              debug_drawing::kAll == GL_DebugDrawer::kAll);
 
 namespace {
 
@@ -72,7 +81,8 @@ void CKinettaView::LetGo()
 {
     m_leftHeld = false;
     m_turnFrom.reset();
-    m_scene.Release();
+    if (WorldDocument* document = m_scene.Document())
+        document->Release();
 }
 
 void CKinettaView::mousePressEvent(QMouseEvent* event)
@@ -81,8 +91,9 @@ void CKinettaView::mousePressEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton) {
         m_leftHeld = true;
         m_cursor = event->position();
-        if (const auto ray = RayAt(m_cursor))
-            m_scene.PressAt(*ray, m_simulationState);
+        WorldDocument* document = m_scene.Document();
+        if (const auto ray = RayAt(m_cursor); ray && document)
+            document->PressAt(*ray, m_simulationState);
     } else if (event->button() == Qt::RightButton) {
         m_turnFrom = event->position();
     }
@@ -98,8 +109,9 @@ void CKinettaView::mouseMoveEvent(QMouseEvent* event)
         m_turnFrom.reset();
     if (m_leftHeld) {
         m_cursor = event->position();
-        if (const auto ray = RayAt(m_cursor))
-            m_scene.DragTo(*ray);
+        WorldDocument* document = m_scene.Document();
+        if (const auto ray = RayAt(m_cursor); ray && document)
+            document->DragTo(*ray);
     }
     if (m_turnFrom) {
         const QPointF moved = event->position() - *m_turnFrom;
@@ -113,7 +125,8 @@ void CKinettaView::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     if (event->button() == Qt::LeftButton) {
         m_leftHeld = false;
-        m_scene.Release();
+        if (WorldDocument* document = m_scene.Document())
+            document->Release();
     } else if (event->button() == Qt::RightButton) {
         m_turnFrom.reset();
     }
@@ -152,7 +165,8 @@ void CKinettaView::ResetSimulation()
 {
     LetGo();
     ForgetDrawnMotion();
-    m_scene.ResetSimulation();
+    if (WorldDocument* document = m_scene.Document())
+        document->ResetSimulation();
 }
 
 void CKinettaView::StepOnce()
@@ -178,16 +192,19 @@ int CKinettaView::AddRestingBodies(int count)
 
 WorldFileResult CKinettaView::OpenWorld(const std::string& path)
 {
+    WorldDocument* document = m_scene.Document();
+    if (document == nullptr)
+        return WorldFileResult::Failure("the 3D view could not be set up");
     LetGo();
     ForgetDrawnMotion();
-    return m_scene.OpenWorld(path);
+    return document->OpenWorld(path);
 }
 
 bool CKinettaView::BeginOpening(const std::string& path, const WorldFileOpenOptions& options)
 {
     if (m_opening || !m_scene.Built())
         return false;
-    m_opening = std::make_unique<WorldFileOpening>(path, m_scene.ShapeLookup(), options);
+    m_opening = std::make_unique<WorldFileOpening>(path, m_scene.Document()->ShapeLookup(), options);
     return true;
 }
 
@@ -200,37 +217,42 @@ WorldFileResult CKinettaView::FinishOpening()
         return opened.result;
     LetGo();
     ForgetDrawnMotion();
-    m_scene.TakeWorld(std::move(opened.world));
+    m_scene.Document()->TakeWorld(std::move(opened.world));
     return opened.result;
 }
 
 WorldFileResult CKinettaView::SaveWorld(const std::string& path)
 {
-    return m_scene.SaveWorld(path);
+    WorldDocument* document = m_scene.Document();
+    if (document == nullptr)
+        return WorldFileResult::Failure("the 3D view could not be set up");
+    return document->SaveWorld(path);
 }
 
 void CKinettaView::NewWorld()
 {
     LetGo();
     ForgetDrawnMotion();
-    m_scene.NewWorld();
+    if (WorldDocument* document = m_scene.Document())
+        document->NewWorld();
 }
 
 bool CKinettaView::OnTick()
 {
     ++m_stats.ticks;
     // A hold belongs to the state it began in: Start or Pause lets go.
-    if (m_scene.Drag().Active() && m_scene.Drag().State() != m_simulationState)
+    WorldDocument* document = m_scene.Document();
+    if (document && document->Drag().Active() && document->Drag().State() != m_simulationState)
         LetGo();
     const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,
                                               &m_slowMotion);
     // Walking or turning with a body held carries it along.
-    if (m_leftHeld && m_scene.Drag().Active() &&
+    if (m_leftHeld && document && document->Drag().Active() &&
         (m_camera.camPos != cameraBefore.camPos || m_camera.yaw != cameraBefore.yaw ||
          m_camera.pitch != cameraBefore.pitch)) {
         if (const auto ray = RayAt(m_cursor))
-            m_scene.DragTo(*ray);
+            document->DragTo(*ray);
     }
     if (outcome.stepped) {
         m_stats.stepMilliseconds += outcome.stepMilliseconds;

@@ -10,6 +10,7 @@
 #include "view/frame_renderer.h"
 #include "view/key_state.h"
 #include "view/ogl_window.h"
+#include "view/pixel_ray.h"
 #include "view/scene.h"
 #include "view/scene_tick.h"
 #include "view/view_stats.h"
@@ -59,11 +60,13 @@ public:
     void StepOnce();
     SimulationSpeed Speed() const { return m_slowMotion.Speed(); }
     void SetSpeed(SimulationSpeed speed);
-    // GL_DebugDrawer's parts drawn over the bodies; 0 for none.
+    // The parts of view/debug_drawing.h drawn over the bodies; 0 for none.
     void SetDebugMode(int mode) { m_renderer.SetDebugMode(mode); }
     int DebugMode() const { return m_renderer.DebugMode(); }
     // The scene, for the panes that show and edit it. Null until built.
     Scene* SceneIfBuilt() { return m_scene.Built() ? &m_scene : nullptr; }
+    // The user's world, for the commands and panes that edit it. Null until built.
+    WorldDocument* DocumentIfBuilt() { return m_scene.Document(); }
     // The world changed under the drawing (a body moved or removed by hand).
     void ForgetDrawnMotion();
 
@@ -74,15 +77,14 @@ public:
     int AwakeCount() const { return m_scene.AwakeCount(); }
     const BodySelection& Selection() const { return m_scene.Selection(); }
     const CDynamicsWorld* World() const { return m_scene.World(); }
-    bool Dragging() const { return m_scene.Drag().Active(); }
+    bool Dragging() const { return m_scene.Document() && m_scene.Document()->Drag().Active(); }
     const CameraState& Camera() const { return m_camera; }
     // The ray through a point of the window, in its own (logical) pixels,
     // with the projection the last frame was drawn with.
     std::optional<PickRay> RayAt(QPointF point) const;
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
-    // The scene the Edit commands work on, and the eye they paste in front of.
-    Scene& GetScene() { return m_scene; }
+    // The eye the Edit commands paste in front of.
     CameraPose Eye() const { return {m_camera.camPos, m_camera.yaw, m_camera.pitch}; }
     const ViewStats& Stats() const { return m_stats; }
 

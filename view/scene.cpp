@@ -6,15 +6,9 @@
 #include "glw/cube_mapper.h"
 #include "glw/lwo_decoder.h"
 #include "glw/texture_loader.h"
-#include "physics/body_thrower.h"
-#include "physics/rigid_body.h"
 #include "physics/scene_content.h"
-#include "physics/simulation_control.h"
-#include "view/body_edits.h"
 
 #include <algorithm>
-#include <array>
-#include <unordered_map>
 
 namespace {
 
@@ -57,14 +51,6 @@ void EditSurface(glw::Model& model, std::size_t index, Edit edit)
 }
 
 }  // namespace
-
-Scene::Scene()
-{
-    m_selection.OnForget([this](const btCollisionObject& object) {
-        if (m_drag.Body() == &object)
-            Release();
-    });
-}
 
 Scene::~Scene()
 {
@@ -178,49 +164,53 @@ void Scene::Init(glw::GlProcLookup lookup)
     content->shapeDrawer = std::make_unique<GL_ShapeDrawer>();
     content->shapeDrawer->setTextureEnabled(true);
 
-    content->world = CreateDynamicsWorld();
-    ApplyWorldSettings(*content->world);
-
     content->groundShape = std::make_unique<btBoxShape>(kGroundHalfExtents);
     content->wallShape = std::make_unique<btBoxShape>(kWallHalfExtents);
     content->coneShape = std::make_unique<btConeShape>(kConeRadius, kConeHeight);
     SetColour(content->groundSurface, 1.0f, 1.0f, 1.0f);
     content->groundSurface.diffuseTexture = content->groundTexture.Name();
 
-    content->bodies.emplace(*content->world);
-    content->shelf.emplace(*content->world);
-    AddStartBodies(*content->world, content->groundShape.get(), content->canModel.get());
-
     m_content = std::move(content);
+    KindShapes shapes;
+    for (int k = 0; k < kBodyKindCount; ++k)
+        shapes.byKind[std::size_t(k)] = ShapeFor(static_cast<BodyKind>(k));
+    Content& c = *m_content;
+    c.document.emplace(shapes);
+    c.document->OnShapeGone(
+        [drawer = c.shapeDrawer.get()](const btCollisionShape& shape) {
+            drawer->releaseHullCaches(&shape);
+        });
 }
 
 void Scene::Destroy()
 {
-    Release();
-    m_history.Clear();
-    m_selection.Clear();
     m_content.reset();
 }
 
 int Scene::BodyCount() const
 {
-    return m_content ? m_content->world->getNumCollisionObjects() : 0;
+    return m_content ? m_content->document->BodyCount() : 0;
 }
 
 int Scene::AwakeCount() const
 {
-    if (!m_content)
-        return 0;
-    int awake = 0;
-    const btCollisionObjectArray& objects = m_content->world->getCollisionObjectArray();
-    for (int i = 0; i < objects.size(); ++i)
-        awake += !objects[i]->isStaticOrKinematicObject() && objects[i]->isActive();
-    return awake;
+    return m_content ? m_content->document->AwakeCount() : 0;
+}
+
+WorldDocument* Scene::Document() const
+{
+    return m_content ? &*m_content->document : nullptr;
 }
 
 CDynamicsWorld* Scene::World() const
 {
-    return m_content ? m_content->world.get() : nullptr;
+    return m_content ? &m_content->document->World() : nullptr;
+}
+
+const BodySelection& Scene::Selection() const
+{
+    static const BodySelection none;
+    return m_content ? m_content->document->Selection() : none;
 }
 
 const std::vector<std::unique_ptr<LightRecord>>& Scene::Lights() const
@@ -317,225 +307,7 @@ models::DiceModel* Scene::DieModel() const
     return m_content ? m_content->dieModel.get() : nullptr;
 }
 
-void Scene::ResetSimulation()
-{
-    Release();
-    m_history.Clear();
-    if (!m_content)
-        return;
-    // Stop deletes thrown bodies: a selected one must be let go first.
-    if (const btRigidBody* selected = m_selection.Body(); selected && WasThrown(*selected))
-        m_selection.Clear();
-    m_content->shelf->PutBackForStop();
-    ::ResetSimulation(*m_content->world);
-    m_content->bodies->RestoreConstraints();
-}
-
-bool Scene::PressAt(const PickRay& ray, SimulationState state)
-{
-    Release();
-    if (!m_content)
-        return false;
-    const std::optional<PickHit> hit = PickBody(*m_content->world, ray);
-    m_selection.Select(hit ? hit->body : nullptr);
-    return hit && m_drag.Begin(*m_content->world, *hit, state);
-}
-
-void Scene::DragTo(const PickRay& ray)
-{
-    m_drag.MoveTo(ray);
-}
-
-void Scene::Release()
-{
-    if (!m_drag.Active())
-        return;
-    btRigidBody& body = *m_drag.Body();
-    const bool carried = m_drag.Carries();
-    const btTransform before = m_drag.TransformAtBegin();
-    const SimulationState state = m_drag.State();
-    m_drag.End();
-    const btTransform after = body.getCenterOfMassTransform();
-    // A press that did not move the body is no edit.
-    if (carried && !(after == before))
-        m_history.Push(MakeMoveEdit(*m_content->world, body, before, after, state));
-}
-
 int Scene::AddRestingBodies(int count)
 {
-    if (!m_content)
-        return 0;
-    return AddRestingThrownBodies(*m_content->world, BallModel(), DieModel(), count);
-}
-
-void Scene::EmptyWorld(Content& content)
-{
-    // An opened world's own shapes go with it. The drawer finds a hull
-    // through the shape it drew, so it cannot tell when a shape goes: it is
-    // told here, or it would keep every hull of every file opened.
-    if (const LoadedWorld* opened = content.bodies->Opened()) {
-        for (int i = 0; i < opened->OwnedShapeCount(); ++i)
-            content.shapeDrawer->releaseHullCaches(&opened->OwnedShapeAt(i));
-    }
-    content.shelf->Clear();
-    content.bodies->Clear();
-    for (const auto& pasted : content.pastedSources)
-        for (int i = 0; i < pasted->OwnedShapeCount(); ++i)
-            content.shapeDrawer->releaseHullCaches(&pasted->OwnedShapeAt(i));
-    content.pastedSources.clear();
-    ApplyWorldSettings(*content.world);
-    content.world->getConstraintSolver()->reset();
-}
-
-void Scene::NewWorld()
-{
-    if (!m_content)
-        return;
-    Release();
-    m_history.Clear();
-    Content& c = *m_content;
-    m_selection.Clear();
-    EmptyWorld(c);
-    AddStartBodies(*c.world, c.groundShape.get(), c.canModel.get());
-}
-
-btCollisionShape* Scene::ShapeNamed(std::string_view name) const
-{
-    return ShapeFor(KindFromShapeName(name));
-}
-
-SceneShapeLookup Scene::ShapeLookup() const
-{
-    std::array<btCollisionShape*, kBodyKindCount> shapes{};
-    for (int k = 0; k < kBodyKindCount; ++k)
-        shapes[std::size_t(k)] = ShapeFor(static_cast<BodyKind>(k));
-    return [shapes](std::string_view name) {
-        return shapes[std::size_t(KindFromShapeName(name))];
-    };
-}
-
-void Scene::TakeWorld(std::unique_ptr<LoadedWorld> opened)
-{
-    KINETTA_ASSERT(m_content != nullptr, "build the scene before handing it a world");
-    KINETTA_ASSERT(opened != nullptr, "hand over an opened world");
-    // A shape under a kind's name but with its own dimensions is no kind.
-    for (int i = 0; i < opened->BodyCount(); ++i) {
-        btRigidBody& body = opened->BodyAt(i);
-        const BodyKind kind = KindFromShapeName(opened->ShapeNameAt(i));
-        SetBodyKind(body, ShapeFor(kind) == body.getCollisionShape() ? kind : BodyKind::Other);
-    }
-    Release();
-    m_history.Clear();
-    Content& c = *m_content;
-    m_selection.Clear();
-    EmptyWorld(c);
-    c.bodies->Adopt(std::move(opened));
-}
-
-WorldFileResult Scene::OpenWorld(const std::string& path, const WorldFileOpenOptions& options)
-{
-    if (!m_content)
-        return WorldFileResult::Failure("the 3D view could not be set up");
-    OpenedWorldFile opened = OpenWorldFile(
-        path, [this](std::string_view name) { return ShapeNamed(name); }, options);
-    if (!opened.result.ok)
-        return opened.result;
-    TakeWorld(std::move(opened.world));
-    return opened.result;
-}
-
-WorldFileResult Scene::SaveWorld(const std::string& path)
-{
-    if (!m_content)
-        return WorldFileResult::Failure("the 3D view could not be set up");
-    // The mouse's spring is no part of the world a user saves.
-    m_drag.DetachSpring();
-    WorldFileResult result = SaveWorldFile(*m_content->world, path, ShapeNamer());
-    m_drag.AttachSpring();
-    return result;
-}
-
-ShapeNameLookup Scene::ShapeNamer() const
-{
-    // The scene's shapes under their kinds' names; an opened or pasted
-    // file's own shapes, compounds' parts among them, keep the names the
-    // file gave them.
-    auto names = std::make_shared<std::unordered_map<const btCollisionShape*, std::string>>();
-    for (int k = 1; k < kBodyKindCount; ++k) {
-        const auto kind = static_cast<BodyKind>(k);
-        (*names)[ShapeFor(kind)] = std::string(ShapeNameOf(kind));
-    }
-    std::vector<const LoadedWorld*> files;
-    if (m_content) {
-        if (const LoadedWorld* opened = m_content->bodies->Opened())
-            files.push_back(opened);
-        for (const auto& pasted : m_content->pastedSources)
-            files.push_back(pasted.get());
-    }
-    return [names, files](const btCollisionShape& shape) {
-        if (const auto found = names->find(&shape); found != names->end())
-            return found->second;
-        for (const LoadedWorld* file : files)
-            if (std::string name = file->NameOf(shape); !name.empty())
-                return name;
-        return std::string();
-    };
-}
-
-void Scene::TakeOut(btRigidBody& body, SimulationState state)
-{
-    KINETTA_ASSERT(m_content != nullptr, "build the scene before editing its bodies");
-    bool fromFile = false;
-    if (const LoadedWorld* opened = m_content->bodies->Opened()) {
-        for (int i = 0; i < opened->BodyCount() && !fromFile; ++i)
-            fromFile = &opened->BodyAt(i) == &body;
-    }
-    const bool backAtStop = state != SimulationState::Stopped && !WasThrown(body);
-    // A held body lets go without a move edit: this may run inside an Undo,
-    // where no edit may be pushed, and the body is leaving anyway.
-    if (m_drag.Body() == &body)
-        m_drag.End();
-    m_selection.Forget(&body);
-    m_content->shelf->TakeOut(body, !fromFile, backAtStop);
-}
-
-void Scene::PutBack(btRigidBody& body)
-{
-    KINETTA_ASSERT(m_content != nullptr, "build the scene before editing its bodies");
-    m_content->shelf->PutBack(body);
-}
-
-void Scene::ReleaseOut(const btRigidBody* body)
-{
-    if (m_content)
-        m_content->shelf->Release(body);
-}
-
-std::vector<btRigidBody*> Scene::AddCopies(std::unique_ptr<LoadedWorld> source,
-                                           const btVector3& offset, SimulationState state)
-{
-    KINETTA_ASSERT(m_content != nullptr, "build the scene before adding bodies");
-    KINETTA_ASSERT(source != nullptr, "hand over the world to copy from");
-    std::vector<btRigidBody*> added;
-    for (int i = 0; i < source->BodyCount(); ++i) {
-        btRigidBody& from = source->BodyAt(i);
-        const float mass = from.getInvMass() > 0 ? 1.0f / from.getInvMass() : 0.0f;
-        btTransform where = from.getWorldTransform();
-        where.getOrigin() += offset;
-        btRigidBody* body =
-            CreateRigidBody(from.getCollisionShape(), mass, where.getOrigin(), where.getRotation(),
-                            kCcdMotionThreshold, kCcdSweptSphereRadius);
-        body->setFriction(from.getFriction());
-        body->setRollingFriction(from.getRollingFriction());
-        body->setRestitution(from.getRestitution());
-        body->setDamping(from.getLinearDamping(), from.getAngularDamping());
-        SetBodyKind(*body, KindFromShapeName(source->ShapeNameAt(i)));
-        if (state != SimulationState::Stopped)
-            MarkThrown(*body);
-        m_content->world->addRigidBody(body);
-        added.push_back(body);
-    }
-    if (source->OwnedShapeCount() > 0)
-        m_content->pastedSources.push_back(std::move(source));
-    return added;
+    return m_content ? m_content->document->AddRestingBodies(count) : 0;
 }

@@ -1,8 +1,10 @@
 #pragma once
-// Everything the view steps and draws: the lights, the textures, the shapes
-// and body models, and the dynamics world with its bodies. Built in a current
-// OpenGL context and torn down in one, in a fixed order. Plain C++ with no
-// window, so that tests and benchmarks build it in an off-screen context.
+// The world document paired with its drawing: the lights, the textures, the
+// shapes and body models the document's kinds use, and the drawers. Built in
+// a current OpenGL context and torn down in one, in a fixed order: the
+// document's bodies use the meshes as their shapes, so one owner makes both
+// and ends the document first. Plain C++ with no window, so that tests and
+// benchmarks build it in an off-screen context.
 
 #include "drawer/gl_shape_drawer.h"
 #include "glw/gl_procs.h"
@@ -11,20 +13,11 @@
 #include "models/cylinder_model.h"
 #include "models/dice_model.h"
 #include "models/sphere_model.h"
+#include "edit/world_document.h"
 #include "physics/body_kind.h"
-#include "physics/dynamics_world.h"
-#include "physics/simulation_control.h"
-#include "physics/world_bodies.h"
-#include "view/body_drag.h"
-#include "view/body_selection.h"
-#include "view/body_shelf.h"
-#include "view/edit_history.h"
 #include "view/gl_objects.h"
 #include "view/light_record.h"
-#include "view/picking.h"
 #include "view/resting_batches.h"
-#include "worlds/world_file.h"
-#include "worlds/world_file_result.h"
 
 #include <btBulletDynamicsCommon.h>
 
@@ -46,7 +39,7 @@ struct SceneTextureNames {
 
 class Scene {
 public:
-    Scene();
+    Scene() = default;
     // Destroy() must have run, with the context current, before this
     // (checked): without the context, textures and buffers cannot be given back.
     ~Scene();
@@ -70,8 +63,9 @@ public:
     // Bodies that can move and are awake: 0 once a world has come to rest.
     int AwakeCount() const;
 
-    // Null, or empty, until Init.
+    // The document's world and selection, for drawing; null, or empty, until Init.
     CDynamicsWorld* World() const;
+    const BodySelection& Selection() const;
     const std::vector<std::unique_ptr<LightRecord>>& Lights() const;
     LightRecord* MovableLight() const;  // the first light, which the keys move
     GLUquadric* Quadric() const;
@@ -90,67 +84,11 @@ public:
     models::SphereModel* BallModel() const;
     models::DiceModel* DieModel() const;
 
-    // The user's edits to this world. Stop, New, opening a world and
-    // Destroy clear it before they change the world.
-    EditHistory& History() { return m_history; }
-    const EditHistory& History() const { return m_history; }
-    // The picked body. It ends when its body leaves the world through the
-    // scene (Stop, New, Open, Destroy); whoever else takes a body out tells it.
-    BodySelection& Selection() { return m_selection; }
-    const BodySelection& Selection() const { return m_selection; }
+    // The user's world; null until Init.
+    WorldDocument* Document() const;
 
-    // The mouse. A press selects the nearest drawn body on the ray, or clears
-    // the selection on a miss, and holds the body unless it cannot move:
-    // true when a hold began. The hold follows the cursor's rays until it is
-    // let go; Stop, New, Open and Destroy let go first, and so does the
-    // selection forgetting the held body. A carried body's move (Paused or
-    // Stopped) becomes one edit in the history.
-    bool PressAt(const PickRay& ray, SimulationState state);
-    void DragTo(const PickRay& ray);
-    void Release();
-    const BodyDrag& Drag() const { return m_drag; }
-
-    // Edits to bodies (view/body_edits.h) take them out of the world and put
-    // them back through these; view/body_shelf.h says who owns what. A start
-    // body taken out while the world runs comes back at Stop; one taken out
-    // while Stopped is gone from the start.
-    void TakeOut(btRigidBody& body, SimulationState state);
-    void PutBack(btRigidBody& body);
-    // Called by an edit that goes while it holds the body out.
-    void ReleaseOut(const btRigidBody* body);
-    // Adds, at rest, a copy of every body of a world read from elsewhere (the
-    // clipboard), moved by `offset`, with the scene's shapes and kinds where
-    // the file names them; other shapes stay with the source, which the
-    // scene then keeps until the world is emptied. Added while Stopped they
-    // are start bodies; added while the world runs, Stop removes them.
-    std::vector<btRigidBody*> AddCopies(std::unique_ptr<LoadedWorld> source,
-                                        const btVector3& offset, SimulationState state);
-
-    // Stop: every body back where it started, thrown bodies gone.
-    void ResetSimulation();
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);
-    // Back to the built-in start scene: whatever the world holds goes, the
-    // world's settings are the scene's again and the 241 start bodies come
-    // back. The camera and the lights stay as they are.
-    void NewWorld();
-
-    // World files. A body whose shape the file names after one of the scene's
-    // kinds ("kinetta.can") gets the scene's shape and that kind; any other
-    // body keeps the file's shape and draws through the shape drawer. A file
-    // that cannot be opened leaves the world exactly as it was.
-    WorldFileResult OpenWorld(const std::string& path, const WorldFileOpenOptions& options = {});
-    WorldFileResult SaveWorld(const std::string& path);
-    // The name a world file gives each shape of the world as it is now.
-    ShapeNameLookup ShapeNamer() const;
-    // Replaces every body and constraint of the world with the opened ones,
-    // which Stop then puts back where the file had them.
-    void TakeWorld(std::unique_ptr<LoadedWorld> opened);
-    // The scene's own shape for a name a world file gives, or null.
-    btCollisionShape* ShapeNamed(std::string_view name) const;
-    // The same answers, from a copy that reads nothing of the scene, for a
-    // world file opened on another thread; valid while the scene is built.
-    SceneShapeLookup ShapeLookup() const;
 
 private:
     // What Init makes. Members go in the reverse of their order here: the
@@ -159,7 +97,6 @@ private:
     // nothing outlives what it uses.
     struct Content {
         std::unique_ptr<GL_ShapeDrawer> shapeDrawer;
-        std::unique_ptr<CDynamicsWorld> world;
         // Shapes and models, deleted ground first and dice last.
         OwnedModel<models::DiceModel> dieModel;
         OwnedModel<models::BoxModel> dominoModel;
@@ -176,10 +113,8 @@ private:
         OwnedTexture cylinderTexture;
         OwnedTexture groundTexture;
         glw::Material groundSurface;  // names the ground texture, owns nothing
-        // Keep the shapes of pasted bodies that are not the scene's own.
-        std::vector<std::unique_ptr<LoadedWorld>> pastedSources;
-        std::optional<WorldBodies> bodies;
-        std::optional<BodyShelf> shelf;  // goes before the bodies it may hold
+        // Its bodies use the shapes and models above: it goes before them.
+        std::optional<WorldDocument> document;
         OwnedDisplayList lightMarkerList;
         OwnedQuadric quadric;
         // Copies of the meshes, gone first.
@@ -187,17 +122,9 @@ private:
     };
 
     static void LoadTextures(Content& content);
-    // Every body and constraint gone, with the hulls of an opened world's
-    // shapes, and the world's settings the scene's again.
-    static void EmptyWorld(Content& content);
     void CreateModels(Content& content);
 
     // Outlives the content: the models give their buffers back through it.
     glw::GlProcs m_glProcs;
     std::unique_ptr<Content> m_content;
-    // Its edits name the content's bodies: cleared before the content goes.
-    EditHistory m_history;
-    BodySelection m_selection;
-    // Holds a body of the content: let go before the content changes.
-    BodyDrag m_drag;
 };

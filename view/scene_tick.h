@@ -9,7 +9,7 @@
 #include "view/camera_control.h"
 #include "view/key_state.h"
 #include "view/scene.h"
-#include "view/slow_motion.h"
+#include "edit/slow_motion.h"
 
 struct TickOutcome {
     bool stepped = false;

@@ -8,7 +8,7 @@
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
 #include "physics/scene_shapes.h"
-#include "view/body_drag.h"
+#include "edit/body_drag.h"
 
 #include <benchmark/benchmark.h>
 

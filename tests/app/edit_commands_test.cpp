@@ -4,7 +4,7 @@
 // a clipboard Kinetta cannot read changes nothing.
 
 #include "app/main_frame.h"
-#include "view/body_clipboard.h"
+#include "edit/body_clipboard.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QEventLoop>
@@ -32,7 +32,7 @@ protected:
     }
     void TearDown() override { m_frame.reset(); }
 
-    Scene& TheScene() { return m_frame->View().GetScene(); }
+    WorldDocument& TheScene() { return *m_frame->View().DocumentIfBuilt(); }
     int Bodies() { return m_frame->View().BodyCount(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -65,7 +65,7 @@ TEST_F(EditCommandsTest, StatesFollowSelectionAndHistoryAndKeysCopyPasteUndoRedo
     EXPECT_TRUE(Enabled(CommandId::EditPaste));
 
     const int start = Bodies();
-    btRigidBody* can = btRigidBody::upcast(TheScene().World()->getCollisionObjectArray()[9]);
+    btRigidBody* can = btRigidBody::upcast(TheScene().World().getCollisionObjectArray()[9]);
     TheScene().Selection().Select(can);
     m_frame->DoIdle();
     EXPECT_TRUE(Enabled(CommandId::EditCopy));

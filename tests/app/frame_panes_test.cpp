@@ -214,7 +214,7 @@ TEST_F(FramePanesTest, PropertyEditsApplyOrAreRefusedWithTheReasonLeavingTheBody
     ASSERT_TRUE(pane.ShowsBody());
     const btScalar mass = 1 / can->getInvMass();
     const btScalar friction = can->getFriction();
-    EditHistory& history = view.SceneIfBuilt()->History();
+    EditHistory& history = view.DocumentIfBuilt()->History();
     const std::size_t edits = history.Size();
 
     struct Refused {

@@ -12,7 +12,7 @@
 #include "app/qt_environment.h"
 #include "app/run.h"
 #include "view/ogl_window.h"
-#include "view/picking.h"
+#include "edit/picking.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QElapsedTimer>

@@ -121,7 +121,7 @@ TEST_F(RestingBatchesTest, BatchedPictureLooksLikeBodyByBodyAndFollowsTheWorld)
     ASSERT_GE(restingDice.size(), 3u);
     const std::size_t perDie = dice / restingDice.size();
     restingDice[0]->activate();
-    m_scene.Selection().Select(restingDice[1]);
+    m_scene.Document()->Selection().Select(restingDice[1]);
     ExpectBatchedLooksLikeBodyByBody("one die awake, one selected");
     EXPECT_EQ(BatchVertices(m_scene, BodyKind::Die), dice - 2 * perDie);
 

@@ -18,6 +18,14 @@
 
 namespace view_testing {
 
+// A scene that is destroyed with its owner, also when an assertion ends a
+// test early: its context must still be current then (declare it after the
+// context).
+struct BuiltScene {
+    Scene scene;
+    ~BuiltScene() { scene.Destroy(); }
+};
+
 // The view's projection: 30 degrees vertically, near 1, far 100.
 inline void UseViewProjection(int width, int height)
 {

@@ -1,56 +1,27 @@
-// Worlds from files at the scene's level: a saved world opens with the
-// scene's own shapes and kinds, Stop puts it back as the file had it, a file
-// that cannot be opened changes nothing, New brings the start scene back, and
-// the world's settings and bodies' names travel with the file.
-#include "physics/body_name.h"
-#include "physics/body_thrower.h"
-#include "physics/scene_content.h"
-#include "view/body_properties.h"
+// Worlds from files and the drawing: an opened world's hulls go with it.
 #include "view/scene_fixture.h"
-#include "view/world_tree.h"
-#include "worlds/world_file_builder.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 namespace {
-
-struct Snapshot {
-    std::vector<const btCollisionObject*> objects;
-    std::vector<BodyKind> kinds;
-    std::vector<btVector3> origins;
-
-    explicit Snapshot(const Scene& scene)
-    {
-        const btCollisionObjectArray& array = scene.World()->getCollisionObjectArray();
-        for (int i = 0; i < array.size(); ++i) {
-            objects.push_back(array[i]);
-            kinds.push_back(KindOf(*array[i]));
-            origins.push_back(array[i]->getWorldTransform().getOrigin());
-        }
-    }
-};
 
 class SceneWorldFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        // Its own folder: ctest runs this suite's tests side by side.
-        std::string pattern = ::testing::TempDir() + "kinetta-scene-world-XXXXXX";
+        std::string pattern = ::testing::TempDir() + "kinetta-scene-hulls-XXXXXX";
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         m_folder = pattern;
         m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
     }
     void TearDown() override
     {
-        m_scene.Destroy();
         if (!m_folder.empty())
             std::filesystem::remove_all(m_folder);
     }
@@ -58,124 +29,14 @@ protected:
     {
         WorldFileOpenOptions options;
         options.readerPath = KINETTA_WORLD_READER_PATH;
-        return m_scene.OpenWorld(path, options);
-    }
-    void ThrowABall()
-    {
-        ThrowSphere(*m_scene.World(), m_scene.BallModel(),
-                    CameraPose{btVector3(0, -15, -30), 0, 20});
+        return m_scene.Document()->OpenWorld(path, options);
     }
 
     testing_support::OffscreenGl m_gl{16, 16};
     std::string m_folder;
-    Scene m_scene;
+    view_testing::BuiltScene m_built;
+    Scene& m_scene = m_built.scene;
 };
-
-TEST_F(SceneWorldFile, SavedWorldOpensWithTheScenesKindsAndStopPutsItBackAsTheFileHadIt)
-{
-    // Every kind the scene draws, thrown bodies among them, and a body of no
-    // kind on a shape of its own.
-    ASSERT_EQ(m_scene.AddRestingBodies(6), 6);
-    view_testing::AddBodyOfKind(m_scene, BodyKind::Domino, m_scene.DominoModel(), {0, 1, 12});
-    btBoxShape crate(btVector3(1.0f, 0.5f, 1.0f));
-    view_testing::AddBody(m_scene, &crate, btVector3(-3, 0.5f, 12));
-    for (int i = 0; i < 20; ++i)
-        StepWorld(*m_scene.World());
-    const Snapshot saved(m_scene);
-    const WorldFileResult save = m_scene.SaveWorld(m_folder + "/world.bullet");
-    ASSERT_TRUE(save.ok) << save.error;
-
-    m_scene.NewWorld();  // the crate's body goes before its shape does
-    const WorldFileResult open = Open(m_folder + "/world.bullet");
-    ASSERT_TRUE(open.ok) << open.error;
-    const Snapshot opened(m_scene);
-    ASSERT_EQ(opened.kinds, saved.kinds);
-    for (std::size_t i = 0; i < opened.objects.size(); ++i) {
-        EXPECT_FALSE(WasThrown(*opened.objects[i])) << i << ": a body from a file stays at Stop";
-        const btCollisionShape* shape = opened.objects[i]->getCollisionShape();
-        EXPECT_EQ(shape == m_scene.ShapeFor(opened.kinds[i]), opened.kinds[i] != BodyKind::Other);
-        EXPECT_LT((opened.origins[i] - saved.origins[i]).length(), 1e-5f) << i;
-    }
-
-    ThrowABall();
-    for (int i = 0; i < 60; ++i)
-        StepWorld(*m_scene.World());
-    m_scene.ResetSimulation();
-    const Snapshot stopped(m_scene);
-    EXPECT_EQ(stopped.objects, opened.objects) << "the ball gone, every opened body kept";
-    EXPECT_EQ(stopped.origins, opened.origins);
-
-    m_scene.NewWorld();
-    const Snapshot fresh(m_scene);
-    ASSERT_EQ(fresh.kinds.size(), std::size_t(kStartBodyCount));
-    EXPECT_EQ(fresh.kinds[0], BodyKind::Ground);
-    EXPECT_EQ(std::count(fresh.kinds.begin(), fresh.kinds.end(), BodyKind::Can),
-              kStartBodyCount - 1);
-    EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0, -10, 0));
-}
-
-// Gravity, solver iterations and a body's own name come back through Save
-// and Open, and again through a second round; New brings the scene's own.
-TEST_F(SceneWorldFile, GravitySolverIterationsAndBodyNamesSurviveSaveAndOpen)
-{
-    const std::string given = "Leaning tower";
-    btRigidBody* can = nullptr;
-    const btCollisionObjectArray& start = m_scene.World()->getCollisionObjectArray();
-    for (int i = 0; i < start.size() && can == nullptr; ++i)
-        if (KindOf(*start[i]) == BodyKind::Can)
-            can = btRigidBody::upcast(start[i]);
-    ASSERT_NE(can, nullptr);
-    SetBodyName(*can, &given);
-    m_scene.World()->setGravity(btVector3(0.5f, -3, 0));
-    ASSERT_FALSE(EditSolverIterations(*m_scene.World(), 37));
-    const btVector3 canAt = can->getWorldTransform().getOrigin();
-
-    auto namedCans = [&] {
-        WorldTree tree;
-        TakeWorldTree(*m_scene.World(), tree);
-        std::vector<std::string> names;
-        for (const WorldTreeGroup& group : tree.groups)
-            for (const WorldTreeBody& body : group.bodies)
-                if (group.kind == BodyKind::Can && body.name.rfind("Can ", 0) != 0)
-                    names.push_back(body.name);
-        return names;
-    };
-    for (const char* file : {"/first.bullet", "/second.bullet"}) {
-        const WorldFileResult save = m_scene.SaveWorld(m_folder + file);
-        ASSERT_TRUE(save.ok) << save.error;
-        m_scene.NewWorld();
-        EXPECT_EQ(m_scene.World()->getSolverInfo().m_numIterations, 10);
-        EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0, -10, 0));
-        EXPECT_TRUE(namedCans().empty());
-        const WorldFileResult open = Open(m_folder + file);
-        ASSERT_TRUE(open.ok) << open.error;
-        EXPECT_EQ(m_scene.World()->getSolverInfo().m_numIterations, 37) << file;
-        EXPECT_EQ(m_scene.World()->getGravity(), btVector3(0.5f, -3, 0)) << file;
-        EXPECT_EQ(namedCans(), std::vector<std::string>{given}) << file;
-        const btCollisionObjectArray& opened = m_scene.World()->getCollisionObjectArray();
-        for (int i = 0; i < opened.size(); ++i)
-            if (BodyNameOf(*opened[i]) == given) {
-                EXPECT_LT((opened[i]->getWorldTransform().getOrigin() - canAt).length(), 1e-5f);
-                EXPECT_EQ(BodyNameIn(*m_scene.World(), opened[i]), given);
-            }
-    }
-}
-
-TEST_F(SceneWorldFile, AFileThatCannotBeOpenedLeavesTheWorldAsItWas)
-{
-    ThrowABall();
-    StepWorld(*m_scene.World());
-    const Snapshot before(m_scene);
-    std::ofstream(m_folder + "/damaged.bullet") << "BULLETf_v284 and nothing a reader could use";
-    for (const std::string name : {"/damaged.bullet", "/missing.bullet"}) {
-        const WorldFileResult result = Open(m_folder + name);
-        EXPECT_FALSE(result.ok || result.error.empty()) << name;
-        const Snapshot after(m_scene);
-        EXPECT_EQ(after.objects, before.objects) << name;
-        EXPECT_EQ(after.kinds, before.kinds) << name;
-        EXPECT_EQ(after.origins, before.origins) << name;
-    }
-}
 
 // Every file opened brings shapes of its own, which the shape drawer gives
 // hulls; those go with the world they came in, and the scene's own stay.
@@ -189,9 +50,9 @@ TEST_F(SceneWorldFile, AnOpenedWorldsHullsGoWithItsShapes)
                               btVector3(-3.0f + 2.0f * float(i), 1, 12));
     }
     const std::string path = m_folder + "/posts.bullet";
-    const WorldFileResult save = m_scene.SaveWorld(path);
+    const WorldFileResult save = m_scene.Document()->SaveWorld(path);
     ASSERT_TRUE(save.ok) << save.error;
-    m_scene.NewWorld();  // the posts' bodies go before their shapes do
+    m_scene.Document()->NewWorld();  // the posts' bodies go before their shapes do
 
     GL_ShapeDrawer& drawer = *m_scene.ShapeDrawer();
     auto* cone = static_cast<btConvexShape*>(m_scene.ConeShape());
@@ -207,86 +68,10 @@ TEST_F(SceneWorldFile, AnOpenedWorldsHullsGoWithItsShapes)
         view_testing::RenderPicture(m_gl, m_scene);
         EXPECT_EQ(drawer.hullCacheCount(), startHulls + 4) << "opened " << open << " times";
     }
-    m_scene.NewWorld();
+    m_scene.Document()->NewWorld();
     EXPECT_EQ(drawer.hullCacheCount(), startHulls);
     EXPECT_EQ(drawer.hullCacheFor(cone), coneHull) << "the scene's cone keeps its hull";
     EXPECT_EQ(drawer.hullCacheCount(), startHulls);
-}
-
-// Stop in an opened world of 2,000 joints: every joint is still in the world,
-// in its order and with its bodies' references; those the throws and their
-// weight broke are whole again, one the file had off stays off; New then
-// takes every joint out.
-TEST_F(SceneWorldFile, StopPutsEveryJointOfAnOpenedWorldBackAsTheFileHadIt)
-{
-    WorldDescription description;
-    DescribedShape box;
-    box.extents = btVector3(0.4f, 0.4f, 0.4f);
-    box.margin = 0.04f;
-    description.shapes = {box};
-    constexpr int kJoints = 2000;
-    for (int i = 0; i < kJoints; ++i) {
-        // Chains of ten hanging from the world, one metre apart.
-        const int chain = i / 10;
-        DescribedBody body;
-        body.mass = 1;
-        body.transform.origin = btVector3(float(chain % 40) * 1.5f - 30, 20.0f - float(i % 10),
-                                          float(chain / 40) * 1.5f);
-        description.bodies.push_back(body);
-        DescribedConstraint joint;
-        joint.record = i;
-        joint.bodyA = i;
-        joint.bodyB = i % 10 == 0 ? -1 : i - 1;
-        joint.disableCollisionsBetweenBodies = i % 2 == 0;
-        joint.frameA.origin = btVector3(0, 0.5f, 0);
-        joint.frameB.origin = i % 10 == 0 ? body.transform.origin + btVector3(0, 0.5f, 0)
-                                          : btVector3(0, -0.5f, 0);
-        // Every chain's top joint breaks under its weight; one joint is off.
-        if (i % 10 == 0)
-            joint.breakingImpulseThreshold = 0.5f;
-        joint.enabled = i != 55;
-        description.constraints.push_back(joint);
-    }
-    m_scene.TakeWorld(BuildLoadedWorld(description));
-    CDynamicsWorld& world = *m_scene.World();
-    ASSERT_EQ(world.getNumConstraints(), kJoints);
-    std::vector<btTypedConstraint*> joints;
-    std::vector<int> references;
-    for (int c = 0; c < kJoints; ++c) {
-        joints.push_back(world.getConstraint(c));
-        references.push_back(joints.back()->getRigidBodyA().getNumConstraintRefs());
-    }
-    const Snapshot opened(m_scene);
-
-    ThrowABall();
-    for (int i = 0; i < 30; ++i)
-        StepWorld(world);
-    int broken = 0;
-    for (int c = 0; c < kJoints; ++c)
-        broken += c != 55 && !joints[std::size_t(c)]->isEnabled() ? 1 : 0;
-    ASSERT_GE(broken, kJoints / 10) << "the chains should have torn loose";
-
-    m_scene.ResetSimulation();
-    ASSERT_EQ(world.getNumConstraints(), kJoints);
-    for (int c = 0; c < kJoints; ++c) {
-        btTypedConstraint& joint = *world.getConstraint(c);
-        ASSERT_EQ(&joint, joints[std::size_t(c)]) << c;
-        EXPECT_EQ(joint.isEnabled(), c != 55) << c;
-        EXPECT_EQ(joint.getAppliedImpulse(), 0.0f) << c;
-        EXPECT_EQ(joint.getRigidBodyA().getNumConstraintRefs(), references[std::size_t(c)]) << c;
-    }
-    const Snapshot stopped(m_scene);
-    EXPECT_EQ(stopped.objects, opened.objects);
-    EXPECT_EQ(stopped.origins, opened.origins);
-    // And it hangs again: a second run tears the same joints.
-    for (int i = 0; i < 5; ++i)
-        StepWorld(world);
-    EXPECT_FALSE(joints[0]->isEnabled());
-    EXPECT_TRUE(joints[1]->isEnabled());
-
-    m_scene.NewWorld();
-    EXPECT_EQ(world.getNumConstraints(), 0);
-    EXPECT_EQ(btTypedConstraint::getFixedBody().getNumConstraintRefs(), 0);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The mouse's ray and picking: the ray through a pixel meets what the frame
 // drew at that pixel, whatever the view's size, scale and camera.
 #include "physics/scene_content.h"
-#include "view/picking.h"
+#include "view/pixel_ray.h"
 #include "view/scene_fixture.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,8 @@ TEST(Picking, TheRayThroughAPixelMeetsWhatTheFrameDrewThere)
 {
     testing_support::OffscreenGl gl(320, 240);
     ASSERT_TRUE(gl.Ok()) << gl.Error();
-    Scene scene;
+    view_testing::BuiltScene built;
+    Scene& scene = built.scene;
     scene.Init(&testing_support::OffscreenGl::ProcLookup);
     scene.AddRestingBodies(40);
     // Dice and balls in the air above the tower, apart from each other and
@@ -128,28 +129,6 @@ TEST(Picking, TheRayThroughAPixelMeetsWhatTheFrameDrewThere)
         }
         EXPECT_GE(seen, 2);
     }
-    scene.Destroy();
-}
-
-TEST(Picking, AMissClearsTheSelectionAndAPressSelectsTheNearestBody)
-{
-    testing_support::OffscreenGl gl(16, 16);
-    ASSERT_TRUE(gl.Ok()) << gl.Error();
-    Scene scene;
-    scene.Init(&testing_support::OffscreenGl::ProcLookup);
-    // Straight down on the ground: above it, a pillar's top can.
-    const btCollisionObjectArray& objects = scene.World()->getCollisionObjectArray();
-    btRigidBody* top = btRigidBody::upcast(objects[objects.size() - 1]);
-    const btVector3 at = top->getWorldTransform().getOrigin();
-    PickRay down{at + btVector3(0, 30, 0), at - btVector3(0, 30, 0), 1.0f, 61.0f};
-    scene.PressAt(down, SimulationState::Paused);
-    EXPECT_EQ(scene.Selection().Body(), top);
-    scene.Release();
-    PickRay up{at + btVector3(0, 5, 0), at + btVector3(0, 50, 0), 1.0f, 46.0f};
-    scene.PressAt(up, SimulationState::Paused);
-    EXPECT_EQ(scene.Selection().Body(), nullptr);
-    EXPECT_FALSE(scene.Drag().Active());
-    scene.Destroy();
 }
 
 }  // namespace

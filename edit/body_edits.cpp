@@ -1,6 +1,6 @@
-#include "view/body_edits.h"
+#include "edit/body_edits.h"
 
-#include "view/scene.h"
+#include "edit/world_document.h"
 
 #include <string>
 #include <utility>
@@ -49,13 +49,13 @@ private:
 };
 
 // Bodies that are in the world while `inWhenDone` edits are done, and out
-// of it while undone; whichever state it ends in, the scene lets go of what
+// of it while undone; whichever state it ends in, the document lets go of what
 // the edit held out.
 class PresenceEdit final : public Edit {
 public:
-    PresenceEdit(Scene& scene, std::vector<btRigidBody*> bodies, SimulationState state,
+    PresenceEdit(WorldDocument& document, std::vector<btRigidBody*> bodies, SimulationState state,
                  bool inWhenDone, std::string_view name)
-        : m_scene(scene),
+        : m_document(document),
           m_bodies(std::move(bodies)),
           m_state(state),
           m_inWhenDone(inWhenDone),
@@ -66,7 +66,7 @@ public:
     {
         if (m_out)
             for (const btRigidBody* body : m_bodies)
-                m_scene.ReleaseOut(body);
+                m_document.ReleaseOut(body);
     }
     std::string_view Name() const override { return m_name; }
     void Undo() override { SetIn(!m_inWhenDone); }
@@ -78,15 +78,15 @@ private:
         // Out in reverse, back in order: the world's order comes back as it was.
         if (in) {
             for (btRigidBody* body : m_bodies)
-                m_scene.PutBack(*body);
+                m_document.PutBack(*body);
         } else {
             for (auto body = m_bodies.rbegin(); body != m_bodies.rend(); ++body)
-                m_scene.TakeOut(**body, m_state);
+                m_document.TakeOut(**body, m_state);
         }
         m_out = !in;
     }
 
-    Scene& m_scene;
+    WorldDocument& m_document;
     std::vector<btRigidBody*> m_bodies;
     SimulationState m_state;  // an edit is undone and redone as it was made
     bool m_inWhenDone;
@@ -96,17 +96,17 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Edit> MakeAddEdit(Scene& scene, std::vector<btRigidBody*> added,
+std::unique_ptr<Edit> MakeAddEdit(WorldDocument& document, std::vector<btRigidBody*> added,
                                   SimulationState state, std::string_view name)
 {
-    return std::make_unique<PresenceEdit>(scene, std::move(added), state, true, name);
+    return std::make_unique<PresenceEdit>(document, std::move(added), state, true, name);
 }
 
-std::unique_ptr<Edit> RemoveBody(Scene& scene, btRigidBody& body, SimulationState state,
+std::unique_ptr<Edit> RemoveBody(WorldDocument& document, btRigidBody& body, SimulationState state,
                                  std::string_view name)
 {
-    scene.TakeOut(body, state);
-    return std::make_unique<PresenceEdit>(scene, std::vector<btRigidBody*>{&body}, state, false,
+    document.TakeOut(body, state);
+    return std::make_unique<PresenceEdit>(document, std::vector<btRigidBody*>{&body}, state, false,
                                           name);
 }
 

@@ -1,4 +1,4 @@
-#include "view/world_tree.h"
+#include "edit/world_tree.h"
 
 #include "physics/body_name.h"
 

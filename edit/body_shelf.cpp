@@ -1,4 +1,4 @@
-#include "view/body_shelf.h"
+#include "edit/body_shelf.h"
 
 #include "common/kinetta_assert.h"
 

@@ -1,8 +1,8 @@
 // Bodies through the clipboard's bytes: a copy is a one-body world file that
 // the reader process reads back into a paste in front of the eye, clear of
 // what is there; damaged bytes change nothing.
-#include "view/body_clipboard.h"
-#include "view/scene_fixture.h"
+#include "edit/body_clipboard.h"
+#include "edit/document_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -10,22 +10,20 @@
 
 namespace {
 
-class BodyClipboard : public ::testing::Test {
+class BodyClipboard : public edit_testing::DocumentTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
         m_options.readerPath = KINETTA_WORLD_READER_PATH;
     }
-    void TearDown() override { m_scene.Destroy(); }
+    
 
-    btRigidBody* BodyAt(int index) const
+    btRigidBody* BodyAt(int index)
     {
-        return btRigidBody::upcast(m_scene.World()->getCollisionObjectArray()[index]);
+        return btRigidBody::upcast(m_document.World().getCollisionObjectArray()[index]);
     }
     // How many other bodies' bounds touch the body's.
-    int Touching(const btRigidBody& body) const
+    int Touching(const btRigidBody& body)
     {
         struct Count : btBroadphaseAabbCallback {
             const btCollisionObject* self;
@@ -39,12 +37,10 @@ protected:
         touching.self = &body;
         btVector3 min, max;
         body.getAabb(min, max);
-        m_scene.World()->getBroadphase()->aabbTest(min, max, touching);
+        m_document.World().getBroadphase()->aabbTest(min, max, touching);
         return touching.count;
     }
 
-    testing_support::OffscreenGl m_gl{16, 16};
-    Scene m_scene;
     WorldFileOpenOptions m_options;
     const CameraPose m_eye{btVector3(0, -15, -30), 0, 20};
 };
@@ -52,20 +48,20 @@ protected:
 TEST_F(BodyClipboard, ACopiedCanPastesAsACanInFrontOfTheEyeClearOfTheRestAndUndoes)
 {
     btRigidBody& can = *BodyAt(3);
-    const CopiedBody copied = CopyBody(m_scene, can);
+    const CopiedBody copied = CopyBody(m_document, can);
     ASSERT_TRUE(copied.result.ok) << copied.result.error;
     EXPECT_EQ(copied.bytes.substr(0, 6), "BULLET");
     EXPECT_EQ(copied.description.rfind("Can, 2 kg, at (", 0), 0u) << copied.description;
 
-    const int before = m_scene.BodyCount();
+    const int before = m_document.BodyCount();
     // Aimed into the tower's wall first: the paste rises until it is clear.
     const CameraPose intoTheTower{btVector3(0, -1.5f, -16), 0, 0};
     for (const CameraPose& eye : {m_eye, intoTheTower}) {
         const PastedBodies pasted =
-            PasteBodies(m_scene, copied.bytes, eye, SimulationState::Stopped, m_options);
+            PasteBodies(m_document, copied.bytes, eye, SimulationState::Stopped, m_options);
         ASSERT_TRUE(pasted.result.ok) << pasted.result.error;
         EXPECT_EQ(pasted.count, 1);
-        btRigidBody* copy = m_scene.Selection().Body();
+        btRigidBody* copy = m_document.Selection().Body();
         ASSERT_NE(copy, nullptr) << "the pasted body is selected";
         ASSERT_NE(copy, &can);
         EXPECT_EQ(KindOf(*copy), BodyKind::Can);
@@ -76,15 +72,15 @@ TEST_F(BodyClipboard, ACopiedCanPastesAsACanInFrontOfTheEyeClearOfTheRestAndUndo
         const btVector3 toCopy = copy->getWorldTransform().getOrigin() + eye.camPos;
         EXPECT_GT(toCopy.dot(ViewDirection(eye)), 5.0f) << "in front of the eye";
     }
-    EXPECT_EQ(m_scene.BodyCount(), before + 2);
-    while (m_scene.History().Undo()) {
+    EXPECT_EQ(m_document.BodyCount(), before + 2);
+    while (m_document.History().Undo()) {
     }
-    EXPECT_EQ(m_scene.BodyCount(), before);
+    EXPECT_EQ(m_document.BodyCount(), before);
 }
 
 TEST_F(BodyClipboard, DamagedBytesSayWhyAndChangeNothing)
 {
-    const std::string good = CopyBody(m_scene, *BodyAt(3)).bytes;
+    const std::string good = CopyBody(m_document, *BodyAt(3)).bytes;
     ASSERT_GT(good.size(), 100u);
     std::string badPointerSize = good;
     badPointerSize[7] = '?';
@@ -95,16 +91,16 @@ TEST_F(BodyClipboard, DamagedBytesSayWhyAndChangeNothing)
         badPointerSize,
         std::string(4096, '\xff'),
     };
-    const int before = m_scene.BodyCount();
+    const int before = m_document.BodyCount();
     for (const std::string& bytes : damaged) {
         SCOPED_TRACE(bytes.size());
         const PastedBodies pasted =
-            PasteBodies(m_scene, bytes, m_eye, SimulationState::Running, m_options);
+            PasteBodies(m_document, bytes, m_eye, SimulationState::Running, m_options);
         EXPECT_FALSE(pasted.result.ok);
         EXPECT_FALSE(pasted.result.error.empty());
         EXPECT_EQ(pasted.count, 0);
-        EXPECT_EQ(m_scene.BodyCount(), before);
-        EXPECT_FALSE(m_scene.History().CanUndo());
+        EXPECT_EQ(m_document.BodyCount(), before);
+        EXPECT_FALSE(m_document.History().CanUndo());
     }
 }
 

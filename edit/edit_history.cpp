@@ -1,4 +1,4 @@
-#include "view/edit_history.h"
+#include "edit/edit_history.h"
 
 #include "common/kinetta_assert.h"
 

@@ -2,7 +2,7 @@
 // running, carrying while paused, and moving the start while stopped.
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
-#include "view/scene_fixture.h"
+#include "edit/document_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +11,14 @@
 
 namespace {
 
-class BodyDragOnScene : public ::testing::Test {
+class BodyDragOnScene : public edit_testing::DocumentTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
-        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
-        const btCollisionObjectArray& objects = m_scene.World()->getCollisionObjectArray();
+        const btCollisionObjectArray& objects = m_document.World().getCollisionObjectArray();
         m_top = btRigidBody::upcast(objects[objects.size() - 1]);  // a pillar's top can
     }
-    void TearDown() override { m_scene.Destroy(); }
+    
 
     // A ray straight down through a point, with the depth growing from 1 at
     // ten units above it.
@@ -31,29 +29,27 @@ protected:
     std::vector<btTransform> Transforms() const
     {
         std::vector<btTransform> all;
-        const btCollisionObjectArray& objects = m_scene.World()->getCollisionObjectArray();
+        const btCollisionObjectArray& objects = m_document.World().getCollisionObjectArray();
         for (int i = 0; i < objects.size(); ++i)
             all.push_back(objects[i]->getWorldTransform());
         return all;
     }
     btVector3 Origin(const btRigidBody* body) const { return body->getWorldTransform().getOrigin(); }
 
-    testing_support::OffscreenGl m_gl{16, 16};
-    Scene m_scene;
     btRigidBody* m_top = nullptr;
 };
 
 TEST_F(BodyDragOnScene, RunningTheSpringPullsTheBodyAndReleaseKeepsItsVelocity)
 {
     const btVector3 start = Origin(m_top);
-    ASSERT_TRUE(m_scene.PressAt(DownThrough(start), SimulationState::Running));
-    EXPECT_EQ(m_scene.World()->getNumConstraints(), 1);
+    ASSERT_TRUE(m_document.PressAt(DownThrough(start), SimulationState::Running));
+    EXPECT_EQ(m_document.World().getNumConstraints(), 1);
     // The press point stays at its depth, 1 + 10 - the can's half height.
     const btVector3 target = start + btVector3(3, 0, 0);
-    m_scene.DragTo(DownThrough(target));
+    m_document.DragTo(DownThrough(target));
     for (int i = 0; i < 180; ++i)
-        StepWorld(*m_scene.World());
-    const auto* spring = static_cast<const btPoint2PointConstraint*>(m_scene.World()->getConstraint(0));
+        StepWorld(m_document.World());
+    const auto* spring = static_cast<const btPoint2PointConstraint*>(m_document.World().getConstraint(0));
     const btVector3 held = m_top->getCenterOfMassTransform() * spring->getPivotInA();
     EXPECT_LT((held - spring->getPivotInB()).length(), 0.1f) << "the held point is where the cursor is";
     EXPECT_NEAR(spring->getPivotInB().x(), target.x(), 1e-4f);
@@ -62,23 +58,23 @@ TEST_F(BodyDragOnScene, RunningTheSpringPullsTheBodyAndReleaseKeepsItsVelocity)
     EXPECT_EQ(m_top->getActivationState(), DISABLE_DEACTIVATION) << "awake while held";
 
     // A fling: moving the cursor fast, then letting go.
-    m_scene.DragTo(DownThrough(target + btVector3(0, 0, 4)));
+    m_document.DragTo(DownThrough(target + btVector3(0, 0, 4)));
     for (int i = 0; i < 4; ++i)
-        StepWorld(*m_scene.World());
+        StepWorld(m_document.World());
     const btVector3 velocity = m_top->getLinearVelocity();
     ASSERT_GT(velocity.length(), 1.0f);
-    m_scene.Release();
-    EXPECT_EQ(m_scene.World()->getNumConstraints(), 0);
+    m_document.Release();
+    EXPECT_EQ(m_document.World().getNumConstraints(), 0);
     EXPECT_EQ(m_top->getLinearVelocity(), velocity);
     EXPECT_NE(m_top->getActivationState(), DISABLE_DEACTIVATION);
-    EXPECT_EQ(m_scene.History().Size(), 0u) << "the running world's moves are no edits";
-    EXPECT_EQ(m_scene.Selection().Body(), m_top) << "still selected";
+    EXPECT_EQ(m_document.History().Size(), 0u) << "the running world's moves are no edits";
+    EXPECT_EQ(m_document.Selection().Body(), m_top) << "still selected";
 
     // The held body leaving the world lets go of it first.
-    ASSERT_TRUE(m_scene.PressAt(DownThrough(Origin(m_top)), SimulationState::Running));
-    m_scene.Selection().Forget(m_top);
-    EXPECT_FALSE(m_scene.Drag().Active());
-    EXPECT_EQ(m_scene.World()->getNumConstraints(), 0);
+    ASSERT_TRUE(m_document.PressAt(DownThrough(Origin(m_top)), SimulationState::Running));
+    m_document.Selection().Forget(m_top);
+    EXPECT_FALSE(m_document.Drag().Active());
+    EXPECT_EQ(m_document.World().getNumConstraints(), 0);
 }
 
 TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedAtRestAndNothingElseMoves)
@@ -86,12 +82,12 @@ TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedAtRestAndNothingElseMoves)
     const btVector3 start = Origin(m_top);
     const btTransform startTransform = m_top->getWorldTransform();
     m_top->setLinearVelocity(btVector3(1, 2, 3));
-    ASSERT_TRUE(m_scene.PressAt(DownThrough(start), SimulationState::Paused));
-    EXPECT_EQ(m_scene.World()->getNumConstraints(), 0);
+    ASSERT_TRUE(m_document.PressAt(DownThrough(start), SimulationState::Paused));
+    EXPECT_EQ(m_document.World().getNumConstraints(), 0);
     std::vector<btTransform> before = Transforms();
 
     const btVector3 shift(2, 0, -1.5f);
-    m_scene.DragTo(DownThrough(start + shift));
+    m_document.DragTo(DownThrough(start + shift));
     EXPECT_LT((Origin(m_top) - (start + shift)).length(), 1e-4f) << "its depth kept";
     EXPECT_EQ(m_top->getLinearVelocity(), btVector3(0, 0, 0));
     btTransform drawn;
@@ -103,46 +99,46 @@ TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedAtRestAndNothingElseMoves)
         moved += !(after[i] == before[i]);
     EXPECT_EQ(moved, 1);
     // Picking finds it where it is now.
-    m_scene.Release();
-    ASSERT_TRUE(m_scene.PressAt(DownThrough(start + shift), SimulationState::Paused));
-    EXPECT_EQ(m_scene.Selection().Body(), m_top);
-    m_scene.Release();
+    m_document.Release();
+    ASSERT_TRUE(m_document.PressAt(DownThrough(start + shift), SimulationState::Paused));
+    EXPECT_EQ(m_document.Selection().Body(), m_top);
+    m_document.Release();
 
     // One edit per hold that moved it; Undo puts it back.
-    EXPECT_EQ(m_scene.History().Size(), 1u);
-    ASSERT_TRUE(m_scene.History().Undo());
+    EXPECT_EQ(m_document.History().Size(), 1u);
+    ASSERT_TRUE(m_document.History().Undo());
     EXPECT_EQ(m_top->getWorldTransform(), startTransform);
-    ASSERT_TRUE(m_scene.History().Redo());
+    ASSERT_TRUE(m_document.History().Redo());
     // Stop goes back to the start, which a paused move leaves as it was.
-    m_scene.ResetSimulation();
+    m_document.ResetSimulation();
     EXPECT_EQ(m_top->getWorldTransform(), startTransform);
 }
 
 TEST_F(BodyDragOnScene, StoppedTheMoveBecomesTheStartAndStaticBodiesStay)
 {
-    m_scene.ResetSimulation();
+    m_document.ResetSimulation();
     const btVector3 start = Origin(m_top);
     const btVector3 shift(-3, 0, 2);
-    ASSERT_TRUE(m_scene.PressAt(DownThrough(start), SimulationState::Stopped));
-    m_scene.DragTo(DownThrough(start + shift * 0.5f));
-    m_scene.DragTo(DownThrough(start + shift));
-    m_scene.Release();
+    ASSERT_TRUE(m_document.PressAt(DownThrough(start), SimulationState::Stopped));
+    m_document.DragTo(DownThrough(start + shift * 0.5f));
+    m_document.DragTo(DownThrough(start + shift));
+    m_document.Release();
     // It now starts in the air: Start lets it fall, Stop brings it back there.
     for (int i = 0; i < 60; ++i)
-        StepWorld(*m_scene.World());
+        StepWorld(m_document.World());
     EXPECT_LT(Origin(m_top).y(), start.y() - 1.0f);
-    m_scene.ResetSimulation();
+    m_document.ResetSimulation();
     EXPECT_LT((Origin(m_top) - (start + shift)).length(), 1e-4f);
 
     // The ground is selected, not moved.
-    btRigidBody* ground = btRigidBody::upcast(m_scene.World()->getCollisionObjectArray()[0]);
+    btRigidBody* ground = btRigidBody::upcast(m_document.World().getCollisionObjectArray()[0]);
     const btTransform groundAt = ground->getWorldTransform();
     const btVector3 onGround(15, 0, 15);
     for (SimulationState state : {SimulationState::Running, SimulationState::Paused, SimulationState::Stopped}) {
-        EXPECT_FALSE(m_scene.PressAt(DownThrough(onGround), state));
-        EXPECT_EQ(m_scene.Selection().Body(), ground);
-        m_scene.DragTo(DownThrough(onGround + btVector3(4, 0, 0)));
-        m_scene.Release();
+        EXPECT_FALSE(m_document.PressAt(DownThrough(onGround), state));
+        EXPECT_EQ(m_document.Selection().Body(), ground);
+        m_document.DragTo(DownThrough(onGround + btVector3(4, 0, 0)));
+        m_document.Release();
         EXPECT_EQ(ground->getWorldTransform(), groundAt);
     }
 }
@@ -152,16 +148,16 @@ TEST_F(BodyDragOnScene, AHeavyBodyOnTheSpringKeepsTheWorldFinite)
     btBoxShape shape(btVector3(1.5f, 1.5f, 1.5f));
     const btVector3 at(0, 14, 0);  // above the tower
     btRigidBody* heavy = CreateRigidBody(&shape, 1000.0f, at, 0.5f, 0.0f);
-    m_scene.World()->addRigidBody(heavy);
-    ASSERT_TRUE(m_scene.PressAt(DownThrough(at), SimulationState::Running));
-    ASSERT_EQ(m_scene.Drag().Body(), heavy);
+    m_document.World().addRigidBody(heavy);
+    ASSERT_TRUE(m_document.PressAt(DownThrough(at), SimulationState::Running));
+    ASSERT_EQ(m_document.Drag().Body(), heavy);
     // Yanked far away and back, into the tower.
     float fastest = 0.0f;
     for (int i = 0; i < 600; ++i) {
         const float swing = (i / 100) % 2 ? -60.0f : 60.0f;
-        m_scene.DragTo(DownThrough(at + btVector3(swing, -10, 0)));
-        StepWorld(*m_scene.World());
-        const btCollisionObjectArray& objects = m_scene.World()->getCollisionObjectArray();
+        m_document.DragTo(DownThrough(at + btVector3(swing, -10, 0)));
+        StepWorld(m_document.World());
+        const btCollisionObjectArray& objects = m_document.World().getCollisionObjectArray();
         for (int k = 0; k < objects.size(); ++k) {
             const btRigidBody* body = btRigidBody::upcast(objects[k]);
             const btVector3 p = body->getWorldTransform().getOrigin();
@@ -171,8 +167,8 @@ TEST_F(BodyDragOnScene, AHeavyBodyOnTheSpringKeepsTheWorldFinite)
     }
     EXPECT_LT(heavy->getLinearVelocity().length(), 20.0f);
     EXPECT_LT(fastest, 100.0f) << "nothing thrown off at any speed";
-    m_scene.Release();
-    m_scene.World()->removeRigidBody(heavy);
+    m_document.Release();
+    m_document.World().removeRigidBody(heavy);
     delete heavy->getMotionState();
     delete heavy;
 }

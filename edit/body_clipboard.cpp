@@ -1,11 +1,11 @@
-#include "view/body_clipboard.h"
+#include "edit/body_clipboard.h"
 
 #include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
-#include "view/body_edits.h"
-#include "view/scene.h"
+#include "edit/body_edits.h"
+#include "edit/world_document.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -105,7 +105,7 @@ std::string DescribeBody(const btRigidBody& body)
     return text;
 }
 
-CopiedBody CopyBody(const Scene& scene, const btRigidBody& body)
+CopiedBody CopyBody(const WorldDocument& document, const btRigidBody& body)
 {
     CopiedBody copied;
     copied.description = DescribeBody(body);
@@ -114,8 +114,7 @@ CopiedBody CopyBody(const Scene& scene, const btRigidBody& body)
     // a Save of it would write. The copy borrows the body's shape.
     std::unique_ptr<CDynamicsWorld> world = CreateDynamicsWorld();
     ApplyWorldSettings(*world);
-    if (const btDynamicsWorld* from = scene.World())
-        world->setGravity(from->getGravity());
+    world->setGravity(document.World().getGravity());
     const btTransform& where = body.getWorldTransform();
     btRigidBody* copy = CreateRigidBody(
         const_cast<btCollisionShape*>(body.getCollisionShape()), MassOf(body), where.getOrigin(),
@@ -131,7 +130,7 @@ CopiedBody CopyBody(const Scene& scene, const btRigidBody& body)
         copied.result = WorldFileResult::Failure(std::strerror(errno));
     } else {
         const std::string path = folder.Path() + "/body.bullet";
-        copied.result = SaveWorldFile(*world, path, scene.ShapeNamer());
+        copied.result = SaveWorldFile(*world, path, document.ShapeNamer());
         if (copied.result.ok) {
             std::ifstream file(path, std::ios::binary);
             copied.bytes.assign(std::istreambuf_iterator<char>(file), {});
@@ -172,21 +171,16 @@ btVector3 ClearPlacement(const btCollisionWorld& world, const btVector3& min, co
     return offset;
 }
 
-PastedBodies PasteBodies(Scene& scene, std::string_view bytes, const CameraPose& eye,
+PastedBodies PasteBodies(WorldDocument& document, std::string_view bytes, const CameraPose& eye,
                          SimulationState state, const WorldFileOpenOptions& options)
 {
     PastedBodies pasted;
-    if (scene.World() == nullptr) {
-        pasted.result = WorldFileResult::Failure("the 3D view could not be set up");
-        return pasted;
-    }
     MemoryFile file(bytes);
     if (!file.Ok()) {
         pasted.result = WorldFileResult::Failure(std::strerror(errno));
         return pasted;
     }
-    OpenedWorldFile opened = OpenWorldFile(
-        file.Path(), [&scene](std::string_view name) { return scene.ShapeNamed(name); }, options);
+    OpenedWorldFile opened = OpenWorldFile(file.Path(), document.ShapeLookup(), options);
     if (!opened.result.ok) {
         pasted.result = opened.result;
         return pasted;
@@ -211,13 +205,13 @@ PastedBodies PasteBodies(Scene& scene, std::string_view bytes, const CameraPose&
     if (extent.x() < kUnboundedExtent && extent.y() < kUnboundedExtent &&
         extent.z() < kUnboundedExtent) {
         const btVector3 target = -eye.camPos + ViewDirection(eye) * kPasteDistance;
-        offset = ClearPlacement(*scene.World(), min, max, target);
+        offset = ClearPlacement(document.World(), min, max, target);
     }
-    std::vector<btRigidBody*> added = scene.AddCopies(std::move(opened.world), offset, state);
+    std::vector<btRigidBody*> added = document.AddCopies(std::move(opened.world), offset, state);
     pasted.count = static_cast<int>(added.size());
     // As in any editor, what was pasted is what is selected.
-    scene.Selection().Select(added.front());
-    scene.History().Push(MakeAddEdit(scene, std::move(added), state, "Paste"));
+    document.Selection().Select(added.front());
+    document.History().Push(MakeAddEdit(document, std::move(added), state, "Paste"));
     pasted.result = opened.result;
     return pasted;
 }

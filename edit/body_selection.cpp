@@ -1,4 +1,4 @@
-#include "view/body_selection.h"
+#include "edit/body_selection.h"
 
 void BodySelection::Select(btRigidBody* body)
 {

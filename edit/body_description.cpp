@@ -1,4 +1,4 @@
-#include "view/body_description.h"
+#include "edit/body_description.h"
 
 #include "physics/body_kind.h"
 

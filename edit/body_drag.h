@@ -10,7 +10,7 @@
 // where that ray is at that depth.
 
 #include "physics/simulation_control.h"
-#include "view/picking.h"
+#include "edit/picking.h"
 
 #include <btBulletDynamicsCommon.h>
 

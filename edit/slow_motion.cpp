@@ -1,4 +1,4 @@
-#include "view/slow_motion.h"
+#include "edit/slow_motion.h"
 
 SimulationSpeed SpeedFromTicksPerStep(int ticks)
 {

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-class Scene;
+class WorldDocument;
 
 inline constexpr const char* kBulletMimeType = "application/x-bullet";
 
@@ -25,7 +25,7 @@ struct CopiedBody {
     std::string description;  // one line for the text beside it
 };
 
-CopiedBody CopyBody(const Scene& scene, const btRigidBody& body);
+CopiedBody CopyBody(const WorldDocument& document, const btRigidBody& body);
 
 // "Die, 2 kg, at (1.00, 0.50, -3.00)".
 std::string DescribeBody(const btRigidBody& body);
@@ -38,7 +38,7 @@ struct PastedBodies {
 // Adds the bodies at rest in front of the eye, raised until they are clear
 // of every body already there, and pushes the edit that undoes it. Made
 // while Stopped they are start bodies; while running, Stop removes them.
-PastedBodies PasteBodies(Scene& scene, std::string_view bytes, const CameraPose& eye,
+PastedBodies PasteBodies(WorldDocument& document, std::string_view bytes, const CameraPose& eye,
                          SimulationState state, const WorldFileOpenOptions& options = {});
 
 // Where a group of bodies whose bounds are [min, max] goes: centred at

@@ -1,14 +1,14 @@
 #pragma once
 // Undo and redo of the user's edits to the world: pasting, cutting, deleting
 // and moving bodies, and whatever else changes the world on purpose. Throws
-// and steps are not edits. Plain C++, owned by the scene, which clears it
+// and steps are not edits. Plain C++, owned by the world document, which clears it
 // when the world it refers to goes back or away (Stop, Open, New).
 //
 // How a piece pushes an edit: make the change first, then describe it as an
 // Edit that can take it back (Undo) and make it again (Redo), and hand that
 // to Push. For example, a drag that ends while Paused:
 //
-//     scene.History().Push(MakeMoveEdit(scene, body, before, after, state));
+//     document.History().Push(MakeMoveEdit(document.World(), body, before, after, state));
 //
 // An edit may point at bodies: every edit pushed after it undoes first, so a
 // body an edit names is in the world again by the time its Undo or Redo runs.

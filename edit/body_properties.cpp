@@ -1,8 +1,8 @@
-#include "view/body_properties.h"
+#include "edit/body_properties.h"
 
 #include "worlds/world_file_checks.h"
-#include "view/body_edits.h"
-#include "view/world_tree.h"
+#include "edit/body_edits.h"
+#include "edit/world_tree.h"
 
 #include <cmath>
 #include <cstdio>

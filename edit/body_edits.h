@@ -5,7 +5,7 @@
 // running world, and Stop goes back to the start as it was.
 
 #include "physics/simulation_control.h"
-#include "view/edit_history.h"
+#include "edit/edit_history.h"
 
 #include <btBulletDynamicsCommon.h>
 
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-class Scene;
+class WorldDocument;
 
 // Puts the body at the transform, at rest and awake; when moveStart, Stop
 // brings it back there too.
@@ -28,10 +28,10 @@ std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
 
 // Bodies that have just been added (a paste): Undo takes them out, Redo puts
 // them back. Made while Stopped, they are part of the start either way.
-std::unique_ptr<Edit> MakeAddEdit(Scene& scene, std::vector<btRigidBody*> added,
+std::unique_ptr<Edit> MakeAddEdit(WorldDocument& document, std::vector<btRigidBody*> added,
                                   SimulationState state, std::string_view name = "Paste");
 
 // Takes the body out of the world now (a delete or a cut) and returns the
 // edit that puts it back on Undo and takes it out again on Redo.
-std::unique_ptr<Edit> RemoveBody(Scene& scene, btRigidBody& body, SimulationState state,
+std::unique_ptr<Edit> RemoveBody(WorldDocument& document, btRigidBody& body, SimulationState state,
                                  std::string_view name = "Delete");

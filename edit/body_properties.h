@@ -5,7 +5,7 @@
 // in range is refused with the reason and changes nothing.
 
 #include "physics/dynamics_world.h"
-#include "view/edit_history.h"
+#include "edit/edit_history.h"
 
 #include <btBulletDynamicsCommon.h>
 

@@ -1,7 +1,7 @@
-#include "view/body_drag.h"
+#include "edit/body_drag.h"
 
 #include "common/kinetta_assert.h"
-#include "view/body_edits.h"
+#include "edit/body_edits.h"
 
 BodyDrag::~BodyDrag()
 {

@@ -1,23 +1,10 @@
 #pragma once
-// From a point of the view to the body drawn there: the ray through a pixel,
-// built from the camera and the projection the frame is drawn with, and the
-// nearest drawn body along it.
-
-#include "view/camera_control.h"
+// From a line of sight to the body drawn there: the nearest drawn body along
+// a ray. The view makes the ray through a pixel (view/pixel_ray.h).
 
 #include <btBulletDynamicsCommon.h>
 
 #include <optional>
-
-// The projection of a frame: the perspective and the viewport it was
-// applied with, in device pixels.
-struct ViewProjection {
-    float fovY = 30.0f;  // degrees
-    float zNear = 1.0f;
-    float zFar = 100.0f;
-    int width = 0;
-    int height = 0;
-};
 
 // The part of a pixel's line of sight that the frame shows: from the near
 // plane to the far plane, with the depths (distance along the eye's axis)
@@ -33,12 +20,6 @@ struct PickRay {
     // The depth of a point of the ray.
     float DepthOf(const btVector3& point) const;
 };
-
-// The ray through the centre of the pixel at (x, y), counted in device pixels
-// from the top-left corner of the view as a mouse event gives them. Nothing
-// for a projection with no area.
-std::optional<PickRay> RayThroughPixel(const CameraState& camera, const ViewProjection& projection,
-                                       float x, float y);
 
 struct PickHit {
     btRigidBody* body = nullptr;
