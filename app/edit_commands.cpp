@@ -1,6 +1,7 @@
 #include "app/edit_commands.h"
 
 #include "app/busy_cursor.h"
+#include "app/world_commands.h"
 
 #include "edit/body_clipboard.h"
 #include "edit/body_edits.h"
@@ -55,8 +56,21 @@ void CEditCommands::Say(const QString& text) const
         m_showMessage(text);
 }
 
+bool CEditCommands::RefuseWhileOpening() const
+{
+    // The open's world replaces this one when it ends: an edit made now
+    // would be lost without a word.
+    const QString refusal = StillOpeningText(m_view);
+    if (refusal.isEmpty())
+        return false;
+    Say(refusal);
+    return true;
+}
+
 void CEditCommands::Undo()
 {
+    if (RefuseWhileOpening())
+        return;
     WorldDocument* document = m_view.DocumentIfBuilt();
     if (document == nullptr)
         return;
@@ -68,6 +82,8 @@ void CEditCommands::Undo()
 
 void CEditCommands::Redo()
 {
+    if (RefuseWhileOpening())
+        return;
     WorldDocument* document = m_view.DocumentIfBuilt();
     if (document == nullptr)
         return;
@@ -112,6 +128,8 @@ void CEditCommands::Copy()
 
 void CEditCommands::Cut()
 {
+    if (RefuseWhileOpening())
+        return;
     WorldDocument* document = m_view.DocumentIfBuilt();
     btRigidBody* body = document ? document->Selection().Body() : nullptr;
     if (body == nullptr)
@@ -129,6 +147,8 @@ void CEditCommands::Cut()
 
 void CEditCommands::Delete()
 {
+    if (RefuseWhileOpening())
+        return;
     WorldDocument* document = m_view.DocumentIfBuilt();
     btRigidBody* body = document ? document->Selection().Body() : nullptr;
     if (body == nullptr)
@@ -143,6 +163,8 @@ void CEditCommands::Paste()
 
 bool CEditCommands::PasteFrom(const QMimeData* data)
 {
+    if (RefuseWhileOpening())
+        return false;
     const QString type = QString::fromLatin1(kBulletMimeType);
     if (data == nullptr || !data->hasFormat(type)) {
         Say(QStringLiteral("Nothing to paste: the clipboard holds no Bullet bodies"));

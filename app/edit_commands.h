@@ -39,6 +39,8 @@ public:
     bool PasteFrom(const QMimeData* data);
 
 private:
+    // While the view opens a file, says so and returns true.
+    bool RefuseWhileOpening() const;
     void Say(const QString& text) const;
 
     CKinettaView& m_view;

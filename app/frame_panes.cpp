@@ -3,6 +3,7 @@
 #include "app/properties_pane.h"
 #include "app/tools_pane.h"
 #include "app/tree_pane.h"
+#include "app/world_commands.h"
 #include "view/debug_drawing.h"
 #include "edit/body_properties.h"
 #include "view/kinetta_view.h"
@@ -44,6 +45,8 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
     CPropertiesPane::Handlers edits;
     // Each accepted edit is one step of the document's undo history.
     edits.editBody = [this](BodyField field, const FieldValue& value) -> std::optional<std::string> {
+        if (const QString refusal = StillOpeningText(m_view); !refusal.isEmpty())
+            return refusal.toStdString();
         btRigidBody* body = Selected();
         WorldDocument* document = m_view.DocumentIfBuilt();
         if (body == nullptr || document == nullptr)
@@ -61,6 +64,8 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
     };
     auto editWorld = [this](const std::function<std::optional<std::string>(CDynamicsWorld&)>& edit)
         -> std::optional<std::string> {
+        if (const QString refusal = StillOpeningText(m_view); !refusal.isEmpty())
+            return refusal.toStdString();
         WorldDocument* document = m_view.DocumentIfBuilt();
         if (document == nullptr)
             return std::string("There is no world");

@@ -292,12 +292,20 @@ bool CMainFrame::DoIdle()
 
 void CMainFrame::ShowEditStates()
 {
+    // While a file opens, what would change the world is greyed: the
+    // open's world replaces it when it ends.
+    const bool free = !m_world->Opening();
     const bool selected = m_edit->HasSelection();
-    m_ui.UIEnable(CommandId::EditCut, selected);
+    m_ui.UIEnable(CommandId::EditCut, free && selected);
     m_ui.UIEnable(CommandId::EditCopy, selected);
-    m_ui.UIEnable(CommandId::EditClear, selected);
-    m_ui.UIEnable(CommandId::EditUndo, m_edit->CanUndo());
-    m_ui.UIEnable(CommandId::EditRedo, m_edit->CanRedo());
+    m_ui.UIEnable(CommandId::EditClear, free && selected);
+    m_ui.UIEnable(CommandId::EditUndo, free && m_edit->CanUndo());
+    m_ui.UIEnable(CommandId::EditRedo, free && m_edit->CanRedo());
+    for (CommandId id : {CommandId::EditPaste, CommandId::FileOpen, CommandId::FileSave,
+                         CommandId::FileSaveAs, CommandId::SimulationStep})
+        m_ui.UIEnable(id, free);
+    for (int i = ToInt(CommandId::FileRecent1); i <= ToInt(CommandId::FileRecent4); ++i)
+        m_ui.UIEnable(static_cast<CommandId>(i), free);
 }
 
 void CMainFrame::OnMenuOpening(QMenu& menu)
@@ -375,10 +383,12 @@ void CMainFrame::dropEvent(QDropEvent* event)
     QMetaObject::invokeMethod(
         this,
         [this, path, count] {
-            if (m_world->OpenFile(QFile::encodeName(path).toStdString()) && count > 1)
-                m_bars->ShowMessage(QStringLiteral("Opened %1, the first of %2 dropped files")
-                                        .arg(QFileInfo(path).fileName())
-                                        .arg(count));
+            m_world->OpenFile(QFile::encodeName(path).toStdString(), [this, path, count](bool opened) {
+                if (opened && count > 1)
+                    m_bars->ShowMessage(QStringLiteral("Opened %1, the first of %2 dropped files")
+                                            .arg(QFileInfo(path).fileName())
+                                            .arg(count));
+            });
         },
         Qt::QueuedConnection);
 }
@@ -418,6 +428,8 @@ void CMainFrame::OnViewPane(CommandId id)
 
 void CMainFrame::OnSimulationStep(CommandId)
 {
+    if (m_world->RefuseWhileOpening())
+        return;
     // A step is taken paused: from Running or Stopped it pauses first.
     m_view.m_simulationState = SimulationState::Paused;
     m_view.StepOnce();

@@ -2,7 +2,6 @@
 
 #include "view/kinetta_view.h"
 
-#include <QtCore/QEventLoop>
 #include <QtCore/QFile>
 #include <QtCore/QTimer>
 #include <QtWidgets/QApplication>
@@ -32,7 +31,9 @@ QString OpeningText(const QString& name, const OpeningProgress& progress)
     return opening;
 }
 
-COpeningProgress::COpeningProgress(QStatusBar& bar) : QObject(&bar)
+COpeningProgress::COpeningProgress(QStatusBar& bar, CKinettaView& view,
+                                   std::function<void()> cancel)
+    : QObject(&bar), m_view(view)
 {
     m_text = new QLabel(&bar);
     m_text->setObjectName(QStringLiteral("openingProgress"));
@@ -47,41 +48,40 @@ COpeningProgress::COpeningProgress(QStatusBar& bar) : QObject(&bar)
     bar.addPermanentWidget(m_cancel);
     m_text->hide();
     m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, [cancel = std::move(cancel)] { cancel(); });
+    m_poll = new QTimer(this);
+    connect(m_poll, &QTimer::timeout, this, [this] { Look(); });
 }
 
-bool COpeningProgress::WaitFor(CKinettaView& view)
+void COpeningProgress::Show()
 {
-    const WorldFileOpening* opening = view.Opening();
-    if (opening == nullptr)
-        return false;
-    const QString name = QFile::decodeName(
+    const WorldFileOpening* opening = m_view.Opening();
+    if (opening == nullptr || m_shown)
+        return;
+    m_name = QFile::decodeName(
         QByteArray::fromStdString(std::filesystem::path(opening->Path()).filename().string()));
-    QEventLoop loop;
-    QTimer poll;
-    const auto look = [&] {
-        const WorldFileOpening* now = view.Opening();
-        if (now != opening || now->Finished()) {
-            loop.quit();
-            return;
-        }
-        m_text->setText(OpeningText(name, now->Progress()));
-    };
-    connect(&poll, &QTimer::timeout, &loop, look);
-    const QMetaObject::Connection cancel =
-        connect(m_cancel, &QPushButton::clicked, &loop, [&] { view.CancelOpening(); });
-    look();
+    m_shown = true;
+    Look();
     // Busy, yet everything answers: the arrow with a spinner.
     QApplication::setOverrideCursor(Qt::BusyCursor);
     m_text->show();
     m_cancel->show();
-    poll.start(kPollMilliseconds);
-    // Quit at once when finished or gone; otherwise the loop runs until then.
-    if (view.Opening() == opening && !opening->Finished())
-        loop.exec();
-    poll.stop();
-    disconnect(cancel);
+    m_poll->start(kPollMilliseconds);
+}
+
+void COpeningProgress::Look()
+{
+    if (const WorldFileOpening* opening = m_view.Opening())
+        m_text->setText(OpeningText(m_name, opening->Progress()));
+}
+
+void COpeningProgress::Hide()
+{
+    if (!m_shown)
+        return;
+    m_shown = false;
+    m_poll->stop();
     QApplication::restoreOverrideCursor();
     m_text->hide();
     m_cancel->hide();
-    return view.Opening() == opening && opening->Finished();
 }

@@ -19,6 +19,7 @@
 #include <QtWidgets/QStatusBar>
 
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -37,6 +38,15 @@ std::string SystemName(const QString& path)
 }
 
 }  // namespace
+
+QString StillOpeningText(const CKinettaView& view)
+{
+    const WorldFileOpening* running = view.Opening();
+    if (running == nullptr)
+        return {};
+    return QStringLiteral("Kinetta is still opening %1; Esc cancels it")
+        .arg(DisplayName(std::filesystem::path(running->Path()).filename().string()));
+}
 
 QString WorldTitle(const std::string& path)
 {
@@ -62,7 +72,10 @@ CWorldCommands::CWorldCommands(QMainWindow& frame, CKinettaView& view,
     m_note->setObjectName(QStringLiteral("worldNote"));
     m_note->hide();
     frame.statusBar()->addPermanentWidget(m_note);
-    m_progress = new COpeningProgress(*frame.statusBar());
+    m_progress = new COpeningProgress(*frame.statusBar(), view, [this] { CancelOpening(); });
+    m_view.OnOpeningEnded(
+        [this](const std::string& path, const WorldFileResult& result) { Ended(path, result); });
+    m_view.OnRefusedWhileOpening([this] { RefuseWhileOpening(); });
 }
 
 bool CWorldCommands::Opening() const
@@ -72,7 +85,32 @@ bool CWorldCommands::Opening() const
 
 void CWorldCommands::CancelOpening()
 {
+    if (const WorldFileOpening* running = m_view.Opening())
+        CancelSaying(QStringLiteral("Opening %1 cancelled; the world is as it was")
+                         .arg(DisplayName(std::filesystem::path(running->Path()).filename().string())));
+}
+
+void CWorldCommands::CancelSaying(const QString& text)
+{
     m_view.CancelOpening();
+    m_progress->Hide();
+    Say(text);
+    EndPending(false);
+}
+
+bool CWorldCommands::RefuseWhileOpening()
+{
+    const QString refusal = StillOpeningText(m_view);
+    if (refusal.isEmpty())
+        return false;
+    Say(refusal);
+    return true;
+}
+
+void CWorldCommands::EndPending(bool opened)
+{
+    if (std::function<void(bool)> ended = std::exchange(m_pendingEnded, {}))
+        ended(opened);
 }
 
 QString CWorldCommands::Note() const
@@ -84,7 +122,9 @@ void CWorldCommands::New()
 {
     // The user asked for the start scene: an open still running would
     // replace it a moment later.
-    CancelOpening();
+    if (const WorldFileOpening* running = m_view.Opening())
+        CancelSaying(QStringLiteral("Opening %1 cancelled for New")
+                         .arg(DisplayName(std::filesystem::path(running->Path()).filename().string())));
     m_view.NewWorld();
     m_leftOutPath.clear();
     SetFile({});
@@ -95,6 +135,9 @@ void CWorldCommands::New()
 
 void CWorldCommands::Open()
 {
+    // Refused before the dialog shows: a file chosen would only be refused.
+    if (RefuseWhileOpening())
+        return;
     if (const std::optional<QString> chosen =
             RunBulletFileDialog(&m_frame, QFileDialog::AcceptOpen))
         OpenFile(SystemName(*chosen));
@@ -102,53 +145,71 @@ void CWorldCommands::Open()
 
 void CWorldCommands::Save()
 {
+    if (RefuseWhileOpening())
+        return;
     if (const std::optional<QString> chosen =
             RunBulletFileDialog(&m_frame, QFileDialog::AcceptSave, DisplayName(m_path)))
         SaveFile(SystemName(*chosen));
 }
 
-bool CWorldCommands::OpenFile(const std::string& path)
+bool CWorldCommands::OpenFile(const std::string& path, std::function<void(bool)> ended)
 {
-    return Open(path, Failures::ShowAtOnce);
+    return Open(path, Failures::ShowAtOnce, std::move(ended));
 }
 
-bool CWorldCommands::Open(const std::string& path, Failures failures)
+bool CWorldCommands::Open(const std::string& path, Failures failures,
+                          std::function<void(bool)> ended)
 {
-    if (const WorldFileOpening* running = m_view.Opening()) {
-        // Refused rather than put in its place: a second file dropped or
-        // chosen by mistake must not throw away a long open near its end,
-        // and cancelling it is one key away.
-        Say(QStringLiteral("Kinetta is still opening %1; Esc cancels it")
-                .arg(DisplayName(std::filesystem::path(running->Path()).filename().string())));
+    // Refused rather than put in its place: a second file dropped or chosen
+    // by mistake must not throw away a long open near its end, and
+    // cancelling it is one key away.
+    if (RefuseWhileOpening() || !m_view.BeginOpening(path, m_openOptions)) {
+        if (!Opening())
+            ShowFailure("open", path, "the 3D view could not be set up");
+        if (ended)
+            ended(false);
         return false;
     }
-    if (!m_view.BeginOpening(path, m_openOptions)) {
-        ShowFailure("open", path, "the 3D view could not be set up");
-        return false;
+    m_pendingFailures = failures;
+    m_pendingEnded = std::move(ended);
+    m_progress->Show();
+    if (m_worldChanged)
+        m_worldChanged();  // the commands that change the world grey out
+    return true;
+}
+
+void CWorldCommands::Ended(const std::string& path, const WorldFileResult& result)
+{
+    m_progress->Hide();
+    if (result.ok) {
+        SetFile(path);
+        SetNote(result.note);
+        m_leftOutPath = result.note.empty() ? std::string() : m_path;
+        m_leftOut = result.note;
+        Remember(m_path);
+        if (m_worldChanged)
+            m_worldChanged();
+        EndPending(true);
+        return;
     }
-    if (!m_progress->WaitFor(m_view)) {
-        // Gone with the window, or cancelled: the world is as it was.
-        if (m_view.SceneIfBuilt() != nullptr)
-            Say(QStringLiteral("Opening %1 cancelled; the world is as it was")
-                    .arg(DisplayName(std::filesystem::path(path).filename().string())));
-        return false;
-    }
-    const WorldFileResult result = m_view.FinishOpening();
-    if (!result.ok) {
-        if (failures == Failures::ShowAtOnce)
-            ShowFailure("open", path, result.error);
-        else
-            ShowFailureOncePlaced(path, result.error);
-        return false;
-    }
-    SetFile(path);
-    SetNote(result.note);
-    m_leftOutPath = result.note.empty() ? std::string() : m_path;
-    m_leftOut = result.note;
-    Remember(m_path);
     if (m_worldChanged)
         m_worldChanged();
-    return true;
+    // Dropped with the window: nothing to say.
+    if (result.error == kWorldOpenCancelled) {
+        EndPending(false);
+        return;
+    }
+    if (m_pendingFailures == Failures::ShowOncePlaced) {
+        ShowFailureOncePlaced(path, result.error);
+        EndPending(false);
+        return;
+    }
+    // Not from inside the tick that found it: the box turns a loop of its
+    // own, and the tick's caller must not run again within it.
+    QTimer::singleShot(0, this, [this, path, error = result.error] {
+        ShowFailure("open", path, error);
+        EndPending(false);
+    });
 }
 
 bool CWorldCommands::MayOverwriteLeftOut(const std::string& path, bool* saved)
@@ -180,6 +241,8 @@ bool CWorldCommands::MayOverwriteLeftOut(const std::string& path, bool* saved)
 
 bool CWorldCommands::SaveFile(const std::string& path)
 {
+    if (RefuseWhileOpening())
+        return false;
     if (bool saved = false; !MayOverwriteLeftOut(path, &saved))
         return saved;
     WorldFileResult result;
@@ -202,6 +265,8 @@ bool CWorldCommands::SaveFile(const std::string& path)
 
 bool CWorldCommands::OpenRecent(int index)
 {
+    if (RefuseWhileOpening())
+        return false;
     if (index < 0 || index >= static_cast<int>(m_recent.Paths().size()))
         return false;
     const std::string path = m_recent.Paths()[static_cast<std::size_t>(index)];
@@ -244,9 +309,10 @@ void CWorldCommands::OpenAtStart(const std::string& path, std::function<void()> 
 {
     // Once the loop runs: the frame shows first, with the start scene.
     QTimer::singleShot(0, this, [this, path, then = std::move(then)] {
-        Open(path, Failures::ShowOncePlaced);
-        if (then)
-            then();
+        Open(path, Failures::ShowOncePlaced, [then](bool) {
+            if (then)
+                then();
+        });
     });
 }
 

@@ -23,11 +23,17 @@ class QMainWindow;
 // path is the file's name as the system holds it (bytes).
 QString WorldTitle(const std::string& path);
 
+// The status bar's refusal of a command that would change the world while
+// the view's open runs ("Kinetta is still opening big.bullet; Esc cancels
+// it"); empty when no open runs.
+QString StillOpeningText(const CKinettaView& view);
+
 class CWorldCommands : public QObject {
 public:
     // worldChanged runs after the world was replaced, for the frame to bring
     // its command states up to date; say puts a line in the status bar. The
-    // view must outlive this object.
+    // view calls back into this object when an open ends, also as its window
+    // goes: its window must go first (the frame's does, in OnDestroy).
     CWorldCommands(QMainWindow& frame, CKinettaView& view, std::function<void()> worldChanged,
                    std::function<void(const QString&)> say = {});
 
@@ -36,16 +42,22 @@ public:
     void Open();
     void Save();
 
-    // Without a dialog. The file is read on a thread of its own: the window
-    // stays live, the status bar shows the progress, and this returns once
-    // the open has ended. A failure shows its message box and returns false;
-    // so does a cancel (CancelOpening, Esc, the status bar's Cancel, New,
-    // closing the window), with a line in the status bar instead of a box.
-    // One open at a time: another one asked for meanwhile is refused with a
-    // line in the status bar.
-    bool OpenFile(const std::string& path);
+    // Without a dialog. The file is read on a thread of its own and this
+    // returns at once: the window's loop goes on, the status bar shows the
+    // progress, and the tick that finds it finished takes the world. ended
+    // then runs once with whether the world is the file's now: after the
+    // message box of a failure, or at once on a cancel (CancelOpening, Esc,
+    // the status bar's Cancel, New, closing the window), which puts a line
+    // in the status bar instead of a box. False when the open could not
+    // begin; ended has then run already. One open at a time: another one
+    // asked for meanwhile is refused with a line in the status bar.
+    bool OpenFile(const std::string& path, std::function<void(bool)> ended = {});
     bool Opening() const;
+    // Marks the open cancelled and returns at once.
     void CancelOpening();
+    // While an open runs, says so in the status bar and returns true: the
+    // commands that change the world ask this first.
+    bool RefuseWhileOpening();
     // The reader and its limits for later opens; the program's own by default.
     void SetOpenOptions(WorldFileOpenOptions options) { m_openOptions = std::move(options); }
     // Saving over a file that held more than the world took from it first
@@ -72,7 +84,12 @@ public:
 
 private:
     enum class Failures { ShowAtOnce, ShowOncePlaced };
-    bool Open(const std::string& path, Failures failures);
+    bool Open(const std::string& path, Failures failures, std::function<void(bool)> ended);
+    // The view's open has ended (the tick took its world) or was dropped
+    // with the window.
+    void Ended(const std::string& path, const WorldFileResult& result);
+    void CancelSaying(const QString& text);
+    void EndPending(bool opened);
     void ShowFailureOncePlaced(const std::string& path, const std::string& reason);
     void Say(const QString& text) const;
     void ShowFailure(const char* verb, const std::string& path, const std::string& reason);
@@ -91,6 +108,9 @@ private:
     QLabel* m_note = nullptr;  // a child of the status bar
     COpeningProgress* m_progress = nullptr;  // a child of the status bar
     WorldFileOpenOptions m_openOptions;
+    // The open running, as asked for.
+    Failures m_pendingFailures = Failures::ShowAtOnce;
+    std::function<void(bool)> m_pendingEnded;
     std::string m_path;
     // The file whose open left something out, and what: saving over it
     // would lose that. Empty when no such file is at stake.

@@ -33,7 +33,8 @@ void BodyShelf::PutBack(btRigidBody& body)
     m_out.erase(found);
     m_world.addRigidBody(&body);
     body.activate(true);
-    // In the order they were taken out, newest last, as the world had them.
+    // Back at the end of the world's list, in the order the world had them
+    // among themselves (they were taken from the last one down).
     for (auto joint = entry.joints.rbegin(); joint != entry.joints.rend(); ++joint)
         m_world.addConstraint(joint->constraint, joint->disableCollisions);
 }
@@ -48,6 +49,9 @@ void BodyShelf::Release(const btRigidBody* body)
 
 void BodyShelf::PutBackForStop()
 {
+    // In no particular order (the shelf is a hash map): each body goes to
+    // the end of the world's list, and Stop puts every body back where it
+    // started whatever its place in that list.
     std::vector<btRigidBody*> back;
     for (const auto& [key, entry] : m_out)
         if (entry.backAtStop)

@@ -100,6 +100,10 @@ private:
     std::vector<std::unique_ptr<btTriangleIndexVertexArray>> m_meshes;
     std::vector<std::unique_ptr<btCollisionShape>> m_shapes;
     std::vector<Body> m_bodies;
+    // What constraints to the world hold on to: this world's own, never
+    // Bullet's shared fixed body, which every call rewrites and which a
+    // world stepping on another thread reads.
+    std::unique_ptr<btRigidBody> m_fixedBody;
     std::vector<Constraint> m_constraints;
     std::vector<MultiBody> m_multiBodies;
     std::unordered_map<const btCollisionShape*, std::string> m_shapeNames;

@@ -49,9 +49,15 @@ bool CKinettaView::InitScene()
 
 void CKinettaView::DestroyScene()
 {
-    // An open still running reads the scene's shapes: stopped first.
+    // An open still running reads the scene's shapes: stopped first. This
+    // waits only until each thread next looks at its cancel.
+    const std::string dropped = m_opening ? m_opening->Path() : std::string();
+    const bool wasOpening = m_opening != nullptr;
     CancelOpening();
+    m_cancelledOpenings.clear();
     m_scene.Destroy();
+    if (wasOpening && m_openingEnded)
+        m_openingEnded(dropped, WorldFileResult::Failure(kWorldOpenCancelled));
 }
 
 void CKinettaView::Render()
@@ -88,7 +94,10 @@ void CKinettaView::LetGo()
 void CKinettaView::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && m_opening) {
+        if (m_refused)
+            m_refused();
+    } else if (event->button() == Qt::LeftButton) {
         m_leftHeld = true;
         m_cursor = event->position();
         WorldDocument* document = m_scene.Document();
@@ -208,17 +217,30 @@ bool CKinettaView::BeginOpening(const std::string& path, const WorldFileOpenOpti
     return true;
 }
 
-WorldFileResult CKinettaView::FinishOpening()
+void CKinettaView::CancelOpening()
 {
-    KINETTA_ASSERT(m_opening && m_opening->Finished(), "finish an opening once it has finished");
+    if (!m_opening)
+        return;
+    m_opening->Cancel();
+    m_cancelledOpenings.push_back(std::move(m_opening));
+}
+
+void CKinettaView::TakeFinishedOpening()
+{
+    // Cancelled opens whose threads have ended go without a wait.
+    std::erase_if(m_cancelledOpenings, [](const auto& opening) { return opening->Finished(); });
+    if (!m_opening || !m_opening->Finished())
+        return;
+    const std::string path = m_opening->Path();
     OpenedWorldFile opened = m_opening->Take();
     m_opening.reset();
-    if (!opened.result.ok)
-        return opened.result;
-    LetGo();
-    ForgetDrawnMotion();
-    m_scene.Document()->TakeWorld(std::move(opened.world));
-    return opened.result;
+    if (opened.result.ok) {
+        LetGo();
+        ForgetDrawnMotion();
+        m_scene.Document()->TakeWorld(std::move(opened.world));
+    }
+    if (m_openingEnded)
+        m_openingEnded(path, opened.result);
 }
 
 WorldFileResult CKinettaView::SaveWorld(const std::string& path)
@@ -240,6 +262,7 @@ void CKinettaView::NewWorld()
 bool CKinettaView::OnTick()
 {
     ++m_stats.ticks;
+    TakeFinishedOpening();
     // A hold belongs to the state it began in: Start or Pause lets go.
     WorldDocument* document = m_scene.Document();
     if (document && document->Drag().Active() && document->Drag().State() != m_simulationState)

@@ -19,9 +19,11 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CKinettaView : public COGLWindowImpl<CKinettaView> {
 public:
@@ -44,17 +46,27 @@ public:
     WorldFileResult OpenWorld(const std::string& path);
     WorldFileResult SaveWorld(const std::string& path);
     void NewWorld();
-    // Opening without blocking: the file is read and its world built on a
-    // thread of its own while the view draws and steps; FinishOpening then
-    // hands the world to the scene (or, on failure, changes nothing). One at
-    // a time: false while another runs or before the scene is built.
+    // Opening without blocking and without a loop of its own: the file is
+    // read and its world built on a thread of its own while the view draws
+    // and steps; the first tick that finds it finished hands the world to the
+    // document (or, on failure, changes nothing) and then calls the ended
+    // callback. One at a time: false while another runs or before the scene
+    // is built.
     bool BeginOpening(const std::string& path, const WorldFileOpenOptions& options = {});
+    // Runs on that tick, after the world changed hands, with the outcome.
+    // It must not start a loop of its own (a modal box): post that instead.
+    void OnOpeningEnded(std::function<void(const std::string& path, const WorldFileResult&)> ended)
+    {
+        m_openingEnded = std::move(ended);
+    }
     // Null when none runs.
     const WorldFileOpening* Opening() const { return m_opening.get(); }
-    // Kills the reader, waits for the thread and forgets the open.
-    void CancelOpening() { m_opening.reset(); }
-    // Once Opening()->Finished().
-    WorldFileResult FinishOpening();
+    // A press of the left button while an open runs picks and holds
+    // nothing (the world is about to be replaced): this says so instead.
+    void OnRefusedWhileOpening(std::function<void()> refused) { m_refused = std::move(refused); }
+    // Marks the open cancelled and forgets it at once, without waiting: its
+    // thread ends by itself and a later tick reaps it. No ended callback.
+    void CancelOpening();
 
     // One step while paused or stopped (the caller pauses first).
     void StepOnce();
@@ -103,11 +115,16 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void TakeFinishedOpening();
+
     const KeyState& m_keys;
     CameraState m_camera;
     Scene m_scene;
-    // Its thread reads the scene's shapes: it goes before the scene does.
+    // Their threads read the scene's shapes: they go before the scene does.
     std::unique_ptr<WorldFileOpening> m_opening;
+    std::vector<std::unique_ptr<WorldFileOpening>> m_cancelledOpenings;
+    std::function<void(const std::string&, const WorldFileResult&)> m_openingEnded;
+    std::function<void()> m_refused;
     FrameRenderer m_renderer;
     BodyThrower m_thrower;
     SlowMotion m_slowMotion;

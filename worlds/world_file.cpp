@@ -28,7 +28,12 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         opened.result = WorldFileResult::Failure("the file is damaged: " + error);
         return opened;
     }
-    if (const WorldFileResult checked = CheckWorldDescription(*description); !checked.ok) {
+    const std::atomic<bool>* cancel = watch != nullptr ? &watch->cancel : nullptr;
+    if (const WorldFileResult checked = CheckWorldDescription(*description, cancel); !checked.ok) {
+        if (cancelled()) {
+            opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
+            return opened;
+        }
         opened.result = WorldFileResult::Failure("the file is damaged: " + checked.error);
         return opened;
     }
@@ -36,7 +41,13 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
         return opened;
     }
-    opened.world = BuildCheckedWorld(*description, sceneShapes);
+    opened.world = BuildCheckedWorld(*description, sceneShapes, cancel);
+    if (opened.world == nullptr || cancelled()) {
+        // What was built goes here, on the opening's own thread.
+        opened.world.reset();
+        opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
+        return opened;
+    }
     std::string note;
     for (const std::string& skipped : description->skipped) {
         note += note.empty() ? "left out " : ", ";

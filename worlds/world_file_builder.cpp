@@ -239,7 +239,8 @@ std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, 
 class LoadedWorldBuilder {
 public:
     static std::unique_ptr<LoadedWorld> Build(const WorldDescription& description,
-                                              const SceneShapeLookup& sceneShapes);
+                                              const SceneShapeLookup& sceneShapes,
+                                              const std::atomic<bool>* cancel = nullptr);
 };
 
 std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& description,
@@ -251,13 +252,15 @@ std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& descriptio
 }
 
 std::unique_ptr<LoadedWorld> BuildCheckedWorld(const WorldDescription& description,
-                                               const SceneShapeLookup& sceneShapes)
+                                               const SceneShapeLookup& sceneShapes,
+                                               const std::atomic<bool>* cancel)
 {
-    return LoadedWorldBuilder::Build(description, sceneShapes);
+    return LoadedWorldBuilder::Build(description, sceneShapes, cancel);
 }
 
 std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& description,
-                                                       const SceneShapeLookup& sceneShapes)
+                                                       const SceneShapeLookup& sceneShapes,
+                                                       const std::atomic<bool>* cancel)
 {
     auto world = std::make_unique<LoadedWorld>();
     world->m_gravity = description.gravity;
@@ -267,7 +270,10 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
                          world->m_shapes);
     std::vector<btCollisionShape*> shapes;
     shapes.reserve(description.shapes.size());
-    for (const DescribedShape& shape : description.shapes) {
+    for (std::size_t i = 0; i < description.shapes.size(); ++i) {
+        if (StopNow(cancel, i))
+            return nullptr;
+        const DescribedShape& shape = description.shapes[i];
         btCollisionShape* scene = !shape.name.empty() && sceneShapes ? sceneShapes(shape.name) : nullptr;
         std::unique_ptr<btCollisionShape> made = builder.Build(shape, shapes);
         btCollisionShape* used = scene && SameShape(*scene, *made) ? scene : builder.Keep(std::move(made));
@@ -277,6 +283,8 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
 
     world->m_bodies.reserve(description.bodies.size());
     for (const DescribedBody& b : description.bodies) {
+        if (StopNow(cancel, world->m_bodies.size()))
+            return nullptr;
         btCollisionShape* shape = shapes[b.shape];
         float mass = shape->isNonMoving() ? 0.0f : b.mass;
         btVector3 inertia(0, 0, 0);
@@ -306,9 +314,19 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
 
     world->m_constraints.reserve(description.constraints.size());
     auto bodyOrWorld = [&](int index) -> btRigidBody& {
-        return index < 0 ? btTypedConstraint::getFixedBody() : *world->m_bodies[index].body;
+        if (index >= 0)
+            return *world->m_bodies[index].body;
+        if (!world->m_fixedBody) {
+            // As Bullet's own fixed body: no mass, no shape, in no world.
+            world->m_fixedBody = std::make_unique<btRigidBody>(0.0f, nullptr, nullptr);
+            world->m_fixedBody->setMassProps(0.0f, btVector3(0, 0, 0));
+        }
+        return *world->m_fixedBody;
     };
-    for (const DescribedConstraint& c : description.constraints) {
+    for (std::size_t i = 0; i < description.constraints.size(); ++i) {
+        if (StopNow(cancel, i))
+            return nullptr;
+        const DescribedConstraint& c = description.constraints[i];
         world->m_constraints.push_back(
             {MakeConstraint(c, bodyOrWorld(c.bodyA), bodyOrWorld(c.bodyB)),
              c.disableCollisionsBetweenBodies});

@@ -7,6 +7,7 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,6 +28,9 @@ std::unique_ptr<LoadedWorld> BuildLoadedWorld(const WorldDescription& descriptio
 
 // The same, for the one caller that has just had the description accepted
 // (OpenWorldFile): the checks that guard the data then run once per open,
-// in every build, rather than again as a contract check.
+// in every build, rather than again as a contract check. With a cancel
+// flag, it looks at it every few thousand records and, once set, throws
+// away what it built and returns null.
 std::unique_ptr<LoadedWorld> BuildCheckedWorld(const WorldDescription& description,
-                                               const SceneShapeLookup& sceneShapes);
+                                               const SceneShapeLookup& sceneShapes,
+                                               const std::atomic<bool>* cancel = nullptr);

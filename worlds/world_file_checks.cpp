@@ -1,6 +1,7 @@
 #include "worlds/world_file_checks.h"
 
 #include "physics/dynamics_world.h"
+#include "worlds/world_file_reader_process.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -415,8 +416,10 @@ void CheckMultiBody(Judge& judge, const WorldDescription& description, size_t in
 
 }  // namespace
 
-WorldFileResult CheckWorldDescription(const WorldDescription& description)
+WorldFileResult CheckWorldDescription(const WorldDescription& description,
+                                      const std::atomic<bool>* cancel)
 {
+    const auto cancelled = [] { return WorldFileResult::Failure(kWorldOpenCancelled); };
     Judge judge;
     if (!judge.VectorInRange("gravity", "gravity", description.gravity, kMaxGravity)) {
         return judge.Verdict();
@@ -429,12 +432,18 @@ WorldFileResult CheckWorldDescription(const WorldDescription& description)
     }
     std::vector<int> depth(description.shapes.size(), 0);
     for (size_t i = 0; i < description.shapes.size() && !judge.Failed(); ++i) {
+        if (StopNow(cancel, i))
+            return cancelled();
         CheckShape(judge, description, i, depth);
     }
     for (size_t i = 0; i < description.bodies.size() && !judge.Failed(); ++i) {
+        if (StopNow(cancel, i))
+            return cancelled();
         CheckBody(judge, description, i);
     }
     for (size_t i = 0; i < description.constraints.size() && !judge.Failed(); ++i) {
+        if (StopNow(cancel, i))
+            return cancelled();
         CheckConstraint(judge, description, i);
     }
     if (description.multiBodies.size() > static_cast<size_t>(kMaxDescribedMultiBodies)) {

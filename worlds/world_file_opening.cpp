@@ -16,11 +16,18 @@ WorldFileOpening::WorldFileOpening(std::string path, SceneShapeLookup sceneShape
 WorldFileOpening::~WorldFileOpening()
 {
     Cancel();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void WorldFileOpening::Run()
 {
     OpenedWorldFile opened = OpenWorldFile(m_path, m_sceneShapes, m_options, &m_watch);
+    if (Cancelled()) {
+        // Thrown away here, not on the thread that takes the outcome.
+        opened.world.reset();
+        opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
+    }
     m_opened = std::move(opened);
     m_finished = true;
 }
@@ -38,20 +45,15 @@ OpeningProgress WorldFileOpening::Progress() const
     return {OpeningPhase::Reading, size > 0 ? static_cast<int>(read * 100 / size) : 0};
 }
 
-void WorldFileOpening::Cancel()
-{
-    m_watch.cancel = true;
-    if (m_thread.joinable())
-        m_thread.join();
-    // What was built may use the scene's shapes, which may go next.
-    m_opened.world.reset();
-    m_opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
-}
-
 OpenedWorldFile WorldFileOpening::Take()
 {
-    KINETTA_ASSERT(Finished() || Cancelled(), "take an opening's outcome once it has finished");
+    KINETTA_ASSERT(Finished(), "take an opening's outcome once it has finished");
     if (m_thread.joinable())
         m_thread.join();
+    if (Cancelled()) {
+        // Cancelled after the thread had finished: what it built goes now.
+        m_opened.world.reset();
+        m_opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
+    }
     return std::move(m_opened);
 }

@@ -2,8 +2,10 @@
 // Opening a world file on a thread of its own, so that the thread that
 // started it (the window's) stays free to draw and step while the reader
 // runs: the reader process, the description's parsing, its checks and the
-// building of the Bullet objects all happen there. None of it touches a
-// live world; the caller hands the built world to the scene once Finished().
+// building of the Bullet objects all happen there. It builds a world of its
+// own, with its own fixed body for constraints to the world, and reads none
+// of Bullet's shared objects: the window's thread steps the live world
+// meanwhile. The caller hands the built world to the document once Finished().
 //
 // The thread reads the scene's shapes through the lookup (only to compare
 // and share them): whoever owns those shapes destroys this object first.
@@ -32,7 +34,8 @@ public:
     // Starts at once.
     WorldFileOpening(std::string path, SceneShapeLookup sceneShapes,
                      WorldFileOpenOptions options = {});
-    // Cancels whatever is left and waits for the thread.
+    // Cancels whatever is left and waits for the thread: at most until it
+    // next looks at the cancel, and for what it built to go.
     ~WorldFileOpening();
     WorldFileOpening(const WorldFileOpening&) = delete;
     WorldFileOpening& operator=(const WorldFileOpening&) = delete;
@@ -41,10 +44,11 @@ public:
     OpeningProgress Progress() const;
     bool Finished() const { return m_finished.load(); }
 
-    // Kills the reader with its whole process group and reaps it, or stops
-    // between the later steps; waits until the thread has ended, and drops
-    // whatever it built. The result is then a cancellation.
-    void Cancel();
+    // Marks the open cancelled and returns at once. The thread sees it soon:
+    // the reader is killed with its whole process group and reaped, the
+    // checks and the building stop within a few thousand records, and what
+    // was built goes on the thread; Finished() then, with a cancellation.
+    void Cancel() { m_watch.cancel = true; }
     bool Cancelled() const { return m_watch.cancel.load(); }
 
     // Once Finished(): the outcome, taken (the world moves out). Cancelled:

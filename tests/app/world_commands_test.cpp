@@ -140,6 +140,14 @@ protected:
 
     QString Shown() const { return m_frame->windowHandle()->title(); }
     CWorldCommands& World() { return m_frame->World(); }
+    // Opens as the user does, and lets the loop run until the open has ended.
+    bool OpenAndWait(const std::string& path)
+    {
+        auto outcome = std::make_shared<std::optional<bool>>();
+        World().OpenFile(path, [outcome](bool opened) { *outcome = opened; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return outcome->has_value(); }, 60000));
+        return outcome->value_or(false);
+    }
     QString In(const char* name) const { return m_folder.filePath(QString::fromUtf8(name)); }
     void Key(Qt::Key key) { QTest::keyClick(&m_frame->View(), key, Qt::ControlModifier); }
 
@@ -223,7 +231,7 @@ TEST_F(WorldCommandsTest, FailuresSayWhyInABoxAndChangeNothing)
     const std::vector<QString> unopenable = {missing, In("garbage.bullet"), In("folder.bullet")};
     for (const QString& path : unopenable) {
         SCOPED_TRACE(path.toStdString());
-        WithModals([&] { EXPECT_FALSE(World().OpenFile(QFile::encodeName(path).toStdString())); },
+        WithModals([&] { EXPECT_FALSE(OpenAndWait(QFile::encodeName(path).toStdString())); },
                    {[&](QWidget* modal) {
                        // The world keeps running under the box.
                        const auto steps = view.Stats().steps;
@@ -279,7 +287,7 @@ TEST_F(WorldCommandsTest, SavingOverAFileThatHeldMoreAsksFirst)
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     const QByteArray original = bytes(In("robot.bullet"));
-    ASSERT_TRUE(World().OpenFile(robot));
+    ASSERT_TRUE(OpenAndWait(robot));
     ASSERT_EQ(World().Note(), "left out 1 body of a shape Kinetta cannot simulate");
 
     // Asked; Enter takes the default, Save As, whose dialog saves a copy.
@@ -339,7 +347,7 @@ TEST_F(WorldCommandsTest, RecentFilesFollowOpensAndSavesAndAMissingOneGoesWithAM
 {
     for (const char* name : {"a.bullet", "b.bullet", "c.bullet", "d.bullet", "e.bullet"})
         ASSERT_TRUE(World().SaveFile(QFile::encodeName(In(name)).toStdString()));
-    ASSERT_TRUE(World().OpenFile(QFile::encodeName(In("c.bullet")).toStdString()));
+    ASSERT_TRUE(OpenAndWait(QFile::encodeName(In("c.bullet")).toStdString()));
     EXPECT_EQ(RecentItems(*m_frame),
               (QStringList{"-", "&1 c.bullet", "&2 e.bullet", "&3 d.bullet", "&4 b.bullet", "-"}));
     // A new frame reads the same list from the settings file.
@@ -359,7 +367,8 @@ TEST_F(WorldCommandsTest, RecentFilesFollowOpensAndSavesAndAMissingOneGoesWithAM
     EXPECT_EQ(m_frame->View().BodyCount(), bodies);
     WithModals([&] { m_frame->OnCommand(CommandId::FileRecent4); }, {});  // no 4th: nothing
     m_frame->OnCommand(static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 2));
-    EXPECT_EQ(Shown(), "b.bullet \u2013 Kinetta");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Shown() == "b.bullet \u2013 Kinetta"; }, 10000))
+        << Shown().toStdString();
 }
 
 TEST_F(WorldCommandsTest, ADroppedWorldFileOpensTheFirstOfSeveralAndAnythingElseIsRefused)
@@ -467,6 +476,8 @@ TEST_F(WorldCommandsTest, OpeningLeavesTheWindowLiveAndEscCancelsItKillingTheRea
         EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000)) << "no menu";
         QTest::qWait(500);
         file->close();
+        // The bar says Ready once the menu has closed: before the next line.
+        QTest::qWait(50);
         EXPECT_GE(view.Stats().steps - before.steps, 3u) << "the simulation stood still";
         EXPECT_GE(view.Stats().frames - before.frames, 3u) << "the window stopped drawing";
 
@@ -480,10 +491,12 @@ TEST_F(WorldCommandsTest, OpeningLeavesTheWindowLiveAndEscCancelsItKillingTheRea
         EXPECT_TRUE(QTest::qWaitFor([&] { return !World().Opening(); }, 2000)) << "Esc went unheard";
         World().CancelOpening();
     });
-    EXPECT_FALSE(World().OpenFile(path));
+    EXPECT_FALSE(OpenAndWait(path));
 
     ASSERT_NE(reader, 0);
-    EXPECT_TRUE(ProcessGone(reader)) << "the reader was left running or unreaped";
+    // Esc returned at once; the open's thread kills and reaps the reader.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ProcessGone(reader); }, 3000))
+        << "the reader was left running or unreaped";
     // Its child is killed with the group; its new parent reaps it.
     EXPECT_TRUE(QTest::qWaitFor([&] { return ProcessGone(child); }, 3000));
     EXPECT_TRUE(::kill(-reader, 0) != 0 && errno == ESRCH) << "a process is left in its group";

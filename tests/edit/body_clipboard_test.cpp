@@ -2,10 +2,16 @@
 // the reader process reads back into a paste in front of the eye, clear of
 // what is there; damaged bytes change nothing.
 #include "edit/body_clipboard.h"
+#include "physics/dynamics_world.h"
+#include "physics/rigid_body.h"
+#include "worlds/world_file_scratch.h"
 #include "edit/document_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 
 namespace {
@@ -76,6 +82,35 @@ TEST_F(BodyClipboard, ACopiedCanPastesAsACanInFrontOfTheEyeClearOfTheRestAndUndo
     while (m_document.History().Undo()) {
     }
     EXPECT_EQ(m_document.BodyCount(), before);
+}
+
+// A body whose own shape carries a kind's name is that kind only when the
+// shape is the kind's: a 2 x 4 x 0.6 box named as a domino is no Domino
+// (which would draw the domino's mesh at its own, smaller size).
+TEST_F(BodyClipboard, AKindsNameOnAShapeOfOtherSizeMakesNoBodyOfThatKind)
+{
+    std::unique_ptr<CDynamicsWorld> world = CreateDynamicsWorld();
+    btBoxShape slab(btVector3(1.0f, 2.0f, 0.3f));
+    btRigidBody* body = CreateRigidBody(&slab, 3.0f, btVector3(0, 2, 0),
+                                        btQuaternion::getIdentity(), 0.0f, 0.0f);
+    world->addRigidBody(body);
+    ScratchFolder folder;
+    const std::string path = folder.Path("slab.bullet");
+    const WorldFileResult saved = SaveWorldFile(*world, path, [&](const btCollisionShape& shape) {
+        return &shape == &slab ? std::string("kinetta.domino") : std::string();
+    });
+    DestroyCollisionObject(*world, body);
+    ASSERT_TRUE(saved.ok) << saved.error;
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+
+    const PastedBodies pasted =
+        PasteBodies(m_document, bytes, m_eye, SimulationState::Stopped, m_options);
+    ASSERT_TRUE(pasted.result.ok) << pasted.result.error;
+    const btRigidBody* copy = m_document.Selection().Body();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->getCollisionShape(), m_shapes.Domino());
+    EXPECT_EQ(KindOf(*copy), BodyKind::Other);
 }
 
 TEST_F(BodyClipboard, DamagedBytesSayWhyAndChangeNothing)

@@ -121,3 +121,27 @@ TEST_F(SceneTick, AStepOnceAdvancesTheWorldByExactlyOneFixedStep)
     EXPECT_EQ(drawn.getOrigin(), ball->getWorldTransform().getOrigin())
         << "a single step is drawn where it leaves the body";
 }
+
+namespace {
+
+// A step taken by hand between slow ticks: the next tick that takes no step
+// must not draw the ball part way from where an earlier step found it.
+TEST_F(SceneTick, AStepOnceBetweenSlowTicksLeavesNothingToDrawBehindTheBody)
+{
+    m_keys = KeyState();
+    btRigidBody* ball =
+        ThrowSphere(*m_scene.World(), m_scene.BallModel(), CameraPose{m_camera.camPos, 0, 20});
+    SlowMotion slow;
+    slow.SetSpeed(SimulationSpeed::Quarter);
+    ASSERT_TRUE(TickScene(m_scene, m_keys, SimulationState::Running, m_camera, m_thrower, &slow)
+                    .stepped);
+    ASSERT_TRUE(StepSceneOnce(m_scene, &slow).stepped);
+    ASSERT_FALSE(TickScene(m_scene, m_keys, SimulationState::Running, m_camera, m_thrower, &slow)
+                     .stepped);
+    btTransform drawn;
+    ball->getMotionState()->getWorldTransform(drawn);
+    EXPECT_EQ(drawn.getOrigin(), ball->getWorldTransform().getOrigin())
+        << "drawn where the ball no longer is";
+}
+
+}  // namespace
