@@ -11,6 +11,8 @@
 #include <BulletDynamics/Featherstone/btMultiBodyConstraintSolver.h>
 #include <BulletDynamics/Featherstone/btMultiBodyDynamicsWorld.h>
 
+#include "edit/body_edits.h"
+#include <QtGui/QClipboard>
 #include <gtest/gtest.h>
 #include <QtCore/QDir>
 #include <QtCore/QFile>
@@ -506,6 +508,69 @@ TEST_F(WorldCommandsTest, OpeningLeavesTheWindowLiveAndEscCancelsItKillingTheRea
     EXPECT_EQ(view.m_simulationState, SimulationState::Running) << "Esc stopped the world too";
     EXPECT_EQ(Shown(), "Kinetta");
     EXPECT_EQ(World().FilePath(), "");
+}
+
+// While a file opens, what would change the world is refused with the line
+// Open gives, and greyed in the menus: the opened world would replace the
+// change without a word. Open refuses before its dialog shows. The camera,
+// Run and Pause stay; New cancels the open and says so.
+TEST_F(WorldCommandsTest, WhileOpeningWhatChangesTheWorldIsRefusedAndNewSaysItCancelled)
+{
+    const std::string path = QFile::encodeName(In("slow.bullet")).toStdString();
+    ASSERT_TRUE(World().SaveFile(path));
+    WorldFileOpenOptions stuck;
+    stuck.readerPath = WriteStuckReader(m_folder.path(), QFileInfo(In("slow.bullet")).size());
+    World().SetOpenOptions(stuck);
+    CKinettaView& view = m_frame->View();
+    WorldDocument& document = *view.DocumentIfBuilt();
+    btRigidBody* can = btRigidBody::upcast(document.World().getCollisionObjectArray()[9]);
+    document.History().Push(RemoveBody(document, *can, SimulationState::Running, "Delete"));
+    ASSERT_TRUE(document.History().Undo());
+    document.Selection().Select(can);
+    QApplication::clipboard()->setMimeData(m_frame->Edit().CopySelection(nullptr));
+    const int bodies = view.BodyCount();
+
+    ASSERT_TRUE(World().OpenFile(path));
+    ASSERT_TRUE(World().Opening());
+    const QString refusal = QStringLiteral("Kinetta is still opening slow.bullet; Esc cancels it");
+    const std::pair<CommandId, const char*> refused[] = {
+        {CommandId::EditPaste, "Paste"}, {CommandId::EditCut, "Cut"},
+        {CommandId::EditClear, "Delete"}, {CommandId::EditRedo, "Redo"},
+        {CommandId::SimulationStep, "Step"}, {CommandId::FileOpen, "Open"},
+        {CommandId::FileSave, "Save"}, {CommandId::FileRecent1, "a recent file"}};
+    for (const auto& [id, name] : refused) {
+        SCOPED_TRACE(name);
+        m_frame->Bars().ShowMessage(QString());
+        // No dialog may show: an unexpected one fails the test.
+        WithModals([&] { m_frame->OnCommand(id); }, {});
+        EXPECT_EQ(m_frame->Bars().StatusText(), refusal);
+        EXPECT_EQ(view.BodyCount(), bodies);
+        EXPECT_EQ(document.Selection().Body(), can);
+    }
+    EXPECT_TRUE(document.History().CanRedo()) << "Redo ran";
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running) << "Step paused the world";
+    m_frame->OnCommand(CommandId::SimulationPause);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Paused) << "Pause stays live";
+    m_frame->OnCommand(CommandId::SimulationStart);
+
+    QMenu* edit = m_frame->Bars().Menus().at(1);
+    edit->popup(m_frame->mapToGlobal(QPoint(60, 20)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit->isVisible(); }, 2000));
+    for (QAction* action : edit->actions()) {
+        const int id = CommandOf(*action);
+        if (id == ToInt(CommandId::EditPaste) || id == ToInt(CommandId::EditClear))
+            EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+        if (id == ToInt(CommandId::EditCopy))
+            EXPECT_TRUE(action->isEnabled()) << "Copy changes nothing";
+    }
+    edit->close();
+    QTest::qWait(50);
+
+    World().New();
+    EXPECT_FALSE(World().Opening());
+    EXPECT_EQ(m_frame->Bars().StatusText(), "Opening slow.bullet cancelled for New");
+    EXPECT_EQ(view.BodyCount(), kStartBodyCount);
+    EXPECT_EQ(Shown(), "Kinetta");
 }
 
 // The file named on the command line opens once the window is up, with the
