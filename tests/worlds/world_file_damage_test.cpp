@@ -201,7 +201,7 @@ TEST_F(WorldFileDamage, MisbehavingReadersAreStopped)
               "the file is damaged: Kinetta's file reader stopped on it (Segmentation fault)");
     EXPECT_EQ(openWith(Reader("babbles", "echo hello")),
               "the file is damaged: its reader's answer is garbled");
-    EXPECT_EQ(openWith(Reader("lies", "printf 'kinetta-world-description 4\\ngravity 0 nan 0\\nend\\n'")),
+    EXPECT_EQ(openWith(Reader("lies", "printf 'kinetta-world-description 5\\ngravity 0 nan 0\\nend\\n'")),
               "the file is damaged: gravity: gravity is not a finite number");
     EXPECT_EQ(openWith(folder.Path("no-such-reader")),
               "Kinetta's file reader (kinetta-world-reader) is missing; reinstall Kinetta");

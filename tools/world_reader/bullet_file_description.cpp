@@ -25,10 +25,10 @@ class DescribingImporter : public btBulletWorldImporter {
 public:
     DescribingImporter() : btBulletWorldImporter(nullptr) {}
 
-    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo& solverInfo) override
+    // The solver's settings are read from their record, all of them.
+    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo&) override
     {
         m_gravity = gravity;
-        m_solverIterations = solverInfo.m_numIterations;
     }
 
     btRigidBody* BodyMadeFrom(const void* record)
@@ -70,8 +70,37 @@ public:
     }
 
     btVector3 m_gravity{0, -10, 0};
-    std::optional<int> m_solverIterations;
 };
+
+// The world's solver record, of either precision, as the file holds it.
+template <typename WorldRecord>
+DescribedSolver SolverFromRecord(const WorldRecord& world)
+{
+    const auto& r = world.m_solverInfo;
+    DescribedSolver d{};
+    d.m_tau = float(r.m_tau);
+    d.m_damping = float(r.m_damping);
+    d.m_friction = float(r.m_friction);
+    d.m_timeStep = float(r.m_timeStep);
+    d.m_restitution = float(r.m_restitution);
+    d.m_maxErrorReduction = float(r.m_maxErrorReduction);
+    d.m_sor = float(r.m_sor);
+    d.m_erp = float(r.m_erp);
+    d.m_erp2 = float(r.m_erp2);
+    d.m_globalCfm = float(r.m_globalCfm);
+    d.m_splitImpulsePenetrationThreshold = float(r.m_splitImpulsePenetrationThreshold);
+    d.m_splitImpulseTurnErp = float(r.m_splitImpulseTurnErp);
+    d.m_linearSlop = float(r.m_linearSlop);
+    d.m_warmstartingFactor = float(r.m_warmstartingFactor);
+    d.m_maxGyroscopicForce = float(r.m_maxGyroscopicForce);
+    d.m_singleAxisRollingFrictionThreshold = float(r.m_singleAxisRollingFrictionThreshold);
+    d.m_numIterations = r.m_numIterations;
+    d.m_solverMode = r.m_solverMode;
+    d.m_restingContactRestitutionThreshold = r.m_restingContactRestitutionThreshold;
+    d.m_minimumSolverBatchSize = r.m_minimumSolverBatchSize;
+    d.m_splitImpulse = r.m_splitImpulse;
+    return d;
+}
 
 // Counts of what was left out, worded for the user ("1 soft body").
 class SkipNotes {
@@ -362,8 +391,9 @@ void DescribeSixDofFramesAndLimits(SixDof& d6, DescribedConstraint* d)
 bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
 {
     d->enabled = c.isEnabled();
-    // A double-precision file's "never breaks" is beyond any float.
-    d->breakingImpulseThreshold = std::min(c.getBreakingImpulseThreshold(), std::numeric_limits<btScalar>::max());
+    // As the file has it: the largest float, or (from a double file, or a
+    // writer that used one) an infinity.
+    d->breakingImpulseThreshold = c.getBreakingImpulseThreshold();
     d->solverIterations = c.getOverrideNumSolverIterations();
     switch (c.getConstraintType()) {
     case POINT2POINT_CONSTRAINT_TYPE: {
@@ -748,7 +778,11 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
 
     WorldDescription description;
     description.gravity = importer.m_gravity;
-    description.solverIterations = importer.m_solverIterations;
+    if (file.m_dynamicsWorldInfo.size() > 0) {
+        const void* world = file.m_dynamicsWorldInfo[0];
+        description.solver = doubleRecords ? SolverFromRecord(*static_cast<const btDynamicsWorldDoubleData*>(world))
+                                           : SolverFromRecord(*static_cast<const btDynamicsWorldFloatData*>(world));
+    }
     skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
     skipped.Add("collision object that is not a rigid body",
                 "collision objects that are not rigid bodies", file.m_collisionObjects.size());
@@ -818,6 +852,8 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         d.disableCollisionsBetweenBodies = currentDouble
                                                ? DisablesCollisions<btTypedConstraintDoubleData>(record)
                                                : DisablesCollisions<btTypedConstraintFloatData>(record);
+        d.debugDrawSize = currentDouble ? float(static_cast<const btTypedConstraintDoubleData*>(record)->m_dbgDrawSize)
+                                        : static_cast<const btTypedConstraintFloatData*>(record)->m_dbgDrawSize;
         if (head.objectType == D6_SPRING_2_CONSTRAINT_TYPE &&
             d.type == DescribedConstraintType::Generic6DofSpring2) {
             if (currentDouble) {
