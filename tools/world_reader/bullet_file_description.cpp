@@ -1,6 +1,7 @@
 #include "tools/world_reader/bullet_file_description.h"
 
 #include "tools/world_reader/bounded_bullet_file.h"
+#include "tools/world_reader/bullet_file_layout.h"
 
 #include <BulletDynamics/Featherstone/btMultiBody.h>
 #include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
@@ -50,12 +51,16 @@ public:
     // A body the importer did not make is the world, as Bullet's own loop
     // has it; the world as body A becomes Bullet's fixed body, which the
     // importer would otherwise dereference.
-    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA, void* rbB)
+    // A slider alone is made from body B, which the importer reads even
+    // when only body A is in the file: the world there is the fixed body too.
+    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA, void* rbB,
+                                          int type)
     {
         btRigidBody* a = BodyMadeFrom(rbA);
         btRigidBody* b = BodyMadeFrom(rbB);
         if (a == nullptr && b == nullptr) return nullptr;
         if (a == nullptr) a = &getFixedBody();
+        if (b == nullptr && type == SLIDER_CONSTRAINT_TYPE) b = &getFixedBody();
         const int before = m_allocatedConstraints.size();
         const int version = file.getVersion();
         if ((file.getFlags() & bParse::FD_DOUBLE_PRECISION) == 0) {
@@ -754,6 +759,10 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         *error = "the file is too large";
         return std::nullopt;
     }
+    if (std::optional<std::string> damage = FindLayoutDamage(contents.data(), contents.size())) {
+        *error = "the file is damaged: " + *damage;
+        return std::nullopt;
+    }
     BoundedBulletFile file(contents.data(), static_cast<int>(contents.size()));
     if (!(file.getFlags() & bParse::FD_OK)) {
         *error = "the file is damaged: its header is not that of a Bullet file";
@@ -831,7 +840,7 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         };
         const bool lostBody = lost(head.rbA) || lost(head.rbB);
         btTypedConstraint* constraint =
-            lostBody ? nullptr : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB);
+            lostBody ? nullptr : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB, head.objectType);
         if (constraint == nullptr) {
             skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
