@@ -142,7 +142,7 @@ bool CWorldCommands::Open(const std::string& path, Failures failures)
         return false;
     }
     SetFile(path);
-    SetNote(result.note);
+    SetNote(result.StatusNote());
     m_leftOutPath = result.note.empty() ? std::string() : m_path;
     m_leftOut = result.note;
     Remember(m_path);

@@ -2,6 +2,7 @@
 
 #include "worlds/world_file_checks.h"
 #include "worlds/world_file_description.h"
+#include "worlds/world_file_mending.h"
 
 OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes,
                               const WorldFileOpenOptions& options, WorldReaderWatch* watch)
@@ -28,6 +29,7 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         opened.result = WorldFileResult::Failure("the file is damaged: " + error);
         return opened;
     }
+    std::string mended = MendReadRotations(*description);
     if (const WorldFileResult checked = CheckWorldDescription(*description); !checked.ok) {
         opened.result = WorldFileResult::Failure("the file is damaged: " + checked.error);
         return opened;
@@ -42,6 +44,6 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         note += note.empty() ? "left out " : ", ";
         note += skipped;
     }
-    opened.result = WorldFileResult::Success(note);
+    opened.result = WorldFileResult::Success(note, mended);
     return opened;
 }

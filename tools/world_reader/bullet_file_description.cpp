@@ -554,6 +554,7 @@ struct MultiBodyRecordNames<btMultiBodyFloatData> {
     static constexpr const char* kMultiBody = "btMultiBodyFloatData";
     static constexpr const char* kLink = "btMultiBodyLinkFloatData";
     static constexpr const char* kCollider = "btMultiBodyLinkColliderFloatData";
+    static constexpr const char* kObject = "btCollisionObjectFloatData";
 };
 
 template <>
@@ -561,6 +562,7 @@ struct MultiBodyRecordNames<btMultiBodyDoubleData> {
     static constexpr const char* kMultiBody = "btMultiBodyDoubleData";
     static constexpr const char* kLink = "btMultiBodyLinkDoubleData";
     static constexpr const char* kCollider = "btMultiBodyLinkColliderDoubleData";
+    static constexpr const char* kObject = "btCollisionObjectDoubleData";
 };
 
 // Describes the file's multibodies from their records, of either precision:
@@ -583,7 +585,7 @@ public:
         std::unordered_set<const void*> shapeRecords;
         for (int i = 0; i < m_file.m_collisionShapes.size(); ++i) shapeRecords.insert(m_file.m_collisionShapes[i]);
         // Each multibody's colliders, by the link they name.
-        std::vector<std::vector<std::pair<int, const ColliderRecord*>>> colliders(indices.size());
+        std::vector<std::vector<std::pair<int, const ObjectRecord*>>> colliders(indices.size());
         for (int i = 0; i < m_file.m_multiBodyLinkColliders.size(); ++i) {
             const void* block = m_file.m_multiBodyLinkColliders[i];
             const std::string subject = "link collider " + std::to_string(i + 1);
@@ -603,20 +605,23 @@ public:
                               "collision objects that are not rigid bodies");
                 continue;
             }
-            colliders[owner->second].emplace_back(collider->m_link, collider);
+            colliders[owner->second].emplace_back(collider->m_link, &collider->m_colObjData);
         }
         for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
             const void* block = m_file.m_multiBodies[i];
-            const std::string subject = "multibody " + std::to_string(i + 1);
             if (m_file.StoredRecords(block, Names::kMultiBody, sizeof(MultiBodyRecord)) < 1) {
-                *error = "the file is damaged: " + subject + " is not a whole multibody record";
+                *error = "the file is damaged: multibody " + std::to_string(i + 1) + " is not a whole multibody record";
                 return false;
             }
-            const auto& record = *static_cast<const MultiBodyRecord*>(block);
-            if (std::optional<std::string> damage = Damage(record, subject)) {
+            if (std::optional<std::string> damage = Damage(*static_cast<const MultiBodyRecord*>(block),
+                                                           "multibody " + std::to_string(i + 1))) {
                 *error = "the file is damaged: " + *damage;
                 return false;
             }
+        }
+        AttachPlainColliders(shapeRecords, colliders);
+        for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
+            const auto& record = *static_cast<const MultiBodyRecord*>(static_cast<const void*>(m_file.m_multiBodies[i]));
             DescribedMultiBody d;
             d.record = i;
             if (!Fill(record, colliders[i], &d)) {
@@ -628,9 +633,49 @@ public:
         return true;
     }
 
+    // Plain collision objects of the file that became some link's collider.
+    int AttachedObjects() const { return m_attached; }
+
 private:
     using LinkRecord = std::remove_pointer_t<decltype(MultiBodyRecord::m_links)>;
+    using ObjectRecord = decltype(ColliderRecord::m_colObjData);
     using Names = MultiBodyRecordNames<MultiBodyRecord>;
+    using Colliders = std::vector<std::vector<std::pair<int, const ObjectRecord*>>>;
+
+    // Some writers store a link's collider as a plain collision object named
+    // after its link (or the base). Each one whose name belongs to exactly
+    // one part without a collider of its own becomes that part's collider.
+    void AttachPlainColliders(const std::unordered_set<const void*>& shapeRecords, Colliders& colliders)
+    {
+        std::map<std::string, std::vector<std::pair<int, int>>> parts;  // name: multibody, link
+        for (int m = 0; m < m_file.m_multiBodies.size(); ++m) {
+            const auto& record = *static_cast<const MultiBodyRecord*>(static_cast<const void*>(m_file.m_multiBodies[m]));
+            std::vector<bool> taken(size_t(record.m_numLinks) + 1, false);
+            for (const auto& [link, object] : colliders[size_t(m)])
+                if (link >= -1 && link < record.m_numLinks) taken[size_t(link + 1)] = true;
+            for (int link = -1; link < record.m_numLinks; ++link) {
+                const std::string name = Name(link < 0 ? record.m_baseName : record.m_links[link].m_linkName).value_or("");
+                if (!name.empty()) parts[name].emplace_back(taken[size_t(link + 1)] ? -1 : m, link);
+            }
+        }
+        std::map<std::pair<int, int>, int> claims;
+        std::vector<std::pair<std::pair<int, int>, const ObjectRecord*>> found;
+        for (int i = 0; i < m_file.m_collisionObjects.size(); ++i) {
+            const void* block = m_file.m_collisionObjects[i];
+            if (m_file.StoredRecords(block, Names::kObject, sizeof(ObjectRecord)) < 1) continue;
+            const auto* object = static_cast<const ObjectRecord*>(block);
+            if (object->m_collisionShape == nullptr || shapeRecords.count(object->m_collisionShape) == 0) continue;
+            const auto named = parts.find(Name(object->m_name).value_or(""));
+            if (named == parts.end() || named->second.size() != 1 || named->second[0].first < 0) continue;
+            ++claims[named->second[0]];
+            found.emplace_back(named->second[0], object);
+        }
+        for (const auto& [part, object] : found) {
+            if (claims[part] != 1) continue;
+            colliders[size_t(part.first)].emplace_back(part.second, object);
+            ++m_attached;
+        }
+    }
 
     // What makes a multibody's record unreadable: a list of links the file
     // does not hold whole, or a name without its end.
@@ -669,7 +714,7 @@ private:
     }
 
     bool Fill(const MultiBodyRecord& record,
-              const std::vector<std::pair<int, const ColliderRecord*>>& colliders,
+              const std::vector<std::pair<int, const ObjectRecord*>>& colliders,
               DescribedMultiBody* d)
     {
         d->baseMass = btScalar(record.m_baseMass);
@@ -691,7 +736,7 @@ private:
             if (link < -1 || link >= record.m_numLinks || taken[link + 1]) return false;
             taken[link + 1] = true;
             DescribedCollider& c = link < 0 ? d->baseCollider : d->links[link].collider;
-            const auto& object = collider->m_colObjData;
+            const ObjectRecord& object = *collider;
             c.shape = m_shapes.Index(static_cast<btCollisionShapeData*>(object.m_collisionShape));
             if (c.shape < 0) return false;
             c.friction = btScalar(object.m_friction);
@@ -745,6 +790,7 @@ private:
     const BoundedBulletFile& m_file;
     ShapeDescriber& m_shapes;
     SkipNotes& m_skipped;
+    int m_attached = 0;
 };
 
 }  // namespace
@@ -793,8 +839,6 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
                                            : SolverFromRecord(*static_cast<const btDynamicsWorldFloatData*>(world));
     }
     skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
-    skipped.Add("collision object that is not a rigid body",
-                "collision objects that are not rigid bodies", file.m_collisionObjects.size());
 
     ShapeDescriber shapes(importer, file, description);
     std::unordered_set<const void*> bodyRecords;
@@ -873,13 +917,19 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         }
         description.constraints.push_back(d);
     }
+    int attached = 0;
+    auto describeMultiBodies = [&](auto&& describer) {
+        const bool described = describer.Describe(description, error);
+        attached = describer.AttachedObjects();
+        return described;
+    };
     const bool described =
         doubleRecords
-            ? MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(file, shapes, skipped)
-                  .Describe(description, error)
-            : MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(file, shapes, skipped)
-                  .Describe(description, error);
+            ? describeMultiBodies(MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(file, shapes, skipped))
+            : describeMultiBodies(MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(file, shapes, skipped));
     if (!described) return std::nullopt;
+    skipped.Add("collision object that is not a rigid body", "collision objects that are not rigid bodies",
+                file.m_collisionObjects.size() - attached);
     description.skipped = skipped.Words();
     return description;
 }
