@@ -427,32 +427,35 @@ bool CheckSolver(Judge& judge, const DescribedSolver& solver)
         const char* field;
         float value;
         float max;
-    } factors[] = {{"tau", solver.m_tau, 10},
-                   {"damping", solver.m_damping, 10},
-                   {"friction", solver.m_friction, kMaxFriction},
-                   {"time step", solver.m_timeStep, 10},
-                   {"restitution", solver.m_restitution, kMaxRestitution},
-                   {"largest error reduction", solver.m_maxErrorReduction, FLT_MAX},
-                   {"over-relaxation", solver.m_sor, 10},
-                   {"ERP", solver.m_erp, 10},
-                   {"ERP2", solver.m_erp2, 10},
-                   {"CFM", solver.m_globalCfm, FLT_MAX},
-                   {"split impulse turn ERP", solver.m_splitImpulseTurnErp, 10},
-                   {"linear slop", solver.m_linearSlop, kMaxShapeExtent},
-                   {"warm starting factor", solver.m_warmstartingFactor, 10},
-                   {"largest gyroscopic force", solver.m_maxGyroscopicForce, FLT_MAX},
-                   {"rolling friction threshold", solver.m_singleAxisRollingFrictionThreshold, FLT_MAX}};
+    } factors[] = {
+        {"tau", solver.m_tau, 10},
+        {"damping", solver.m_damping, 10},
+        {"friction", solver.m_friction, kMaxFriction},
+        {"time step", solver.m_timeStep, 10},
+        {"restitution", solver.m_restitution, kMaxRestitution},
+        {"largest error reduction", solver.m_maxErrorReduction, FLT_MAX},
+        {"over-relaxation", solver.m_sor, 10},
+        {"ERP", solver.m_erp, 10},
+        {"ERP2", solver.m_erp2, 10},
+        {"CFM", solver.m_globalCfm, FLT_MAX},
+        {"split impulse turn ERP", solver.m_splitImpulseTurnErp, 10},
+        {"linear slop", solver.m_linearSlop, kMaxShapeExtent},
+        {"warm starting factor", solver.m_warmstartingFactor, 10},
+        {"largest gyroscopic force", solver.m_maxGyroscopicForce, FLT_MAX},
+        {"rolling friction threshold", solver.m_singleAxisRollingFrictionThreshold, FLT_MAX}};
     for (const auto& [field, value, max] : factors) {
-        if (!judge.InRange(s, field, value, 0, max)) return false;
+        if (!judge.InRange(s, field, value, 0, max))
+            return false;
     }
     // Bullet compares the penetration with it: any finite number does.
     return judge.Finite(s, "split impulse threshold", solver.m_splitImpulsePenetrationThreshold) &&
            judge.InRange(s, "solver iterations", static_cast<float>(solver.m_numIterations),
                          kMinWorldSolverIterations, kMaxWorldSolverIterations) &&
            judge.InRange(s, "resting contact restitution threshold",
-                         static_cast<float>(solver.m_restingContactRestitutionThreshold), 0, 1e6f) &&
-           judge.InRange(s, "smallest solver batch", static_cast<float>(solver.m_minimumSolverBatchSize),
-                         0, 1e6f);
+                         static_cast<float>(solver.m_restingContactRestitutionThreshold), 0,
+                         1e6f) &&
+           judge.InRange(s, "smallest solver batch",
+                         static_cast<float>(solver.m_minimumSolverBatchSize), 0, 1e6f);
 }
 
 }  // namespace
@@ -463,7 +466,8 @@ WorldFileResult CheckWorldDescription(const WorldDescription& description)
     if (!judge.VectorInRange("gravity", "gravity", description.gravity, kMaxGravity)) {
         return judge.Verdict();
     }
-    if (description.solver && !CheckSolver(judge, *description.solver)) return judge.Verdict();
+    if (description.solver && !CheckSolver(judge, *description.solver))
+        return judge.Verdict();
     std::vector<int> depth(description.shapes.size(), 0);
     for (size_t i = 0; i < description.shapes.size() && !judge.Failed(); ++i) {
         CheckShape(judge, description, i, depth);

@@ -46,14 +46,25 @@ struct SolverIntField {
     int DescribedSolver::*record;
     int btContactSolverInfoData::*setting;
 };
-#define KINETTA_SOLVER_FIELD(name) {&DescribedSolver::name, &btContactSolverInfoData::name}
+#define KINETTA_SOLVER_FIELD(name)                             \
+    {                                                          \
+        &DescribedSolver::name, &btContactSolverInfoData::name \
+    }
 constexpr SolverFloatField kSolverFloats[] = {
-    KINETTA_SOLVER_FIELD(m_tau), KINETTA_SOLVER_FIELD(m_damping), KINETTA_SOLVER_FIELD(m_friction),
-    KINETTA_SOLVER_FIELD(m_timeStep), KINETTA_SOLVER_FIELD(m_restitution),
-    KINETTA_SOLVER_FIELD(m_maxErrorReduction), KINETTA_SOLVER_FIELD(m_sor), KINETTA_SOLVER_FIELD(m_erp),
-    KINETTA_SOLVER_FIELD(m_erp2), KINETTA_SOLVER_FIELD(m_globalCfm),
-    KINETTA_SOLVER_FIELD(m_splitImpulsePenetrationThreshold), KINETTA_SOLVER_FIELD(m_splitImpulseTurnErp),
-    KINETTA_SOLVER_FIELD(m_linearSlop), KINETTA_SOLVER_FIELD(m_warmstartingFactor),
+    KINETTA_SOLVER_FIELD(m_tau),
+    KINETTA_SOLVER_FIELD(m_damping),
+    KINETTA_SOLVER_FIELD(m_friction),
+    KINETTA_SOLVER_FIELD(m_timeStep),
+    KINETTA_SOLVER_FIELD(m_restitution),
+    KINETTA_SOLVER_FIELD(m_maxErrorReduction),
+    KINETTA_SOLVER_FIELD(m_sor),
+    KINETTA_SOLVER_FIELD(m_erp),
+    KINETTA_SOLVER_FIELD(m_erp2),
+    KINETTA_SOLVER_FIELD(m_globalCfm),
+    KINETTA_SOLVER_FIELD(m_splitImpulsePenetrationThreshold),
+    KINETTA_SOLVER_FIELD(m_splitImpulseTurnErp),
+    KINETTA_SOLVER_FIELD(m_linearSlop),
+    KINETTA_SOLVER_FIELD(m_warmstartingFactor),
     KINETTA_SOLVER_FIELD(m_maxGyroscopicForce),
     KINETTA_SOLVER_FIELD(m_singleAxisRollingFrictionThreshold)};
 constexpr SolverIntField kSolverInts[] = {
@@ -688,15 +699,19 @@ std::string_view JointTypeName(DescribedJointType type)
 DescribedSolver DescribeSolver(const btContactSolverInfo& info)
 {
     DescribedSolver d{};
-    for (const auto& [record, setting] : kSolverFloats) d.*record = float(info.*setting);
-    for (const auto& [record, setting] : kSolverInts) d.*record = info.*setting;
+    for (const auto& [record, setting] : kSolverFloats)
+        d.*record = float(info.*setting);
+    for (const auto& [record, setting] : kSolverInts)
+        d.*record = info.*setting;
     return d;
 }
 
 void ApplySolver(const DescribedSolver& described, btContactSolverInfo* info)
 {
-    for (const auto& [record, setting] : kSolverFloats) info->*setting = btScalar(described.*record);
-    for (const auto& [record, setting] : kSolverInts) info->*setting = described.*record;
+    for (const auto& [record, setting] : kSolverFloats)
+        info->*setting = btScalar(described.*record);
+    for (const auto& [record, setting] : kSolverInts)
+        info->*setting = described.*record;
 }
 
 std::string FormatWorldDescription(const WorldDescription& description)
@@ -709,8 +724,10 @@ std::string FormatWorldDescription(const WorldDescription& description)
     w.EndLine();
     if (description.solver) {
         w.Word("solver");
-        for (const auto& field : kSolverFloats) w.Float((*description.solver).*field.record);
-        for (const auto& field : kSolverInts) w.Int((*description.solver).*field.record);
+        for (const auto& field : kSolverFloats)
+            w.Float((*description.solver).*field.record);
+        for (const auto& field : kSolverInts)
+            w.Int((*description.solver).*field.record);
         w.EndLine();
     }
     for (const std::string& note : description.skipped) {
@@ -899,10 +916,13 @@ std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std
             sawGravity = true;
             record = "the gravity";
         } else if (keyword == "solver") {
-            if (description.solver) return fail(garbled);
+            if (description.solver)
+                return fail(garbled);
             DescribedSolver& solver = description.solver.emplace();
-            for (const auto& field : kSolverFloats) ok = ok && r.Float(&(solver.*field.record));
-            for (const auto& field : kSolverInts) ok = ok && r.Int(INT_MIN, INT_MAX, &(solver.*field.record));
+            for (const auto& field : kSolverFloats)
+                ok = ok && r.Float(&(solver.*field.record));
+            for (const auto& field : kSolverInts)
+                ok = ok && r.Int(INT_MIN, INT_MAX, &(solver.*field.record));
             record = "the solver settings";
         } else if (keyword == "skipped") {
             if (description.skipped.size() >= static_cast<size_t>(kMaxSkippedNotes)) return fail(garbled);

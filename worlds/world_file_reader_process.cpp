@@ -128,7 +128,8 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         const int error = errno;
         const bool special = ::stat(filePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
                              !S_ISDIR(info.st_mode);
-        out.result = WorldFileResult::Failure(special ? "it is not a regular file" : std::strerror(error));
+        out.result =
+            WorldFileResult::Failure(special ? "it is not a regular file" : std::strerror(error));
         return out;
     }
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -136,9 +137,9 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         return out;
     }
     if (info.st_size > limits.maxFileBytes) {
-        out.result = WorldFileResult::Failure(
-            "it is too big: " + ByteSizeText(info.st_size) + ", and Kinetta opens files of up to " +
-            ByteSizeText(limits.maxFileBytes));
+        out.result = WorldFileResult::Failure("it is too big: " + ByteSizeText(info.st_size) +
+                                              ", and Kinetta opens files of up to " +
+                                              ByteSizeText(limits.maxFileBytes));
         return out;
     }
     if (watch != nullptr)
@@ -178,8 +179,8 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         return out;
     }
     if (pid == 0) {
-        StartReaderInChild(parent, file.Get(), writeEnd.Get(), devNull.Get(), readerPath.c_str(), argv,
-                           limits, cpuSeconds);
+        StartReaderInChild(parent, file.Get(), writeEnd.Get(), devNull.Get(), readerPath.c_str(),
+                           argv, limits, cpuSeconds);
     }
     // Also here: the group must exist before any kill of it, whichever runs first.
     ::setpgid(pid, pid);
@@ -289,7 +290,8 @@ std::string FindWorldReader(const std::string& programPath)
 std::string ByteSizeText(std::int64_t bytes)
 {
     static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
-    if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    if (bytes < 1024)
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
     double size = static_cast<double>(bytes) / 1024;
     size_t unit = 0;
     while (size >= 1024 && unit + 1 < std::size(kUnits)) {

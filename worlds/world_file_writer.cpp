@@ -131,7 +131,8 @@ bool HoldsAnUnfinishedSave(const std::filesystem::path& path, off_t size)
 // The path still names the file open as fd: nobody removed or replaced it.
 bool StillNamed(int fd, const std::filesystem::path& path)
 {
-    struct stat opened {}, named {};
+    struct stat opened {
+    }, named{};
     return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
@@ -142,7 +143,8 @@ bool StillNamed(int fd, const std::filesystem::path& path)
 void RemoveIfAbandoned(const std::filesystem::path& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0)
+        return;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
         ::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path)) {
@@ -165,7 +167,8 @@ void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
             RemoveIfAbandoned(entry.path());
             continue;
         }
-        if (!IsEarlierTemporaryName(name)) continue;
+        if (!IsEarlierTemporaryName(name))
+            continue;
         struct stat info {};
         if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
             info.st_uid != ::geteuid() || !HoldsAnUnfinishedSave(entry.path(), info.st_size)) {
@@ -189,11 +192,14 @@ int CreateTemporaryNextTo(const std::filesystem::path& target, std::string* temp
         std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(random()));
         *temporaryPath = (target.parent_path() / (std::string(kTemporaryPrefix) + digits)).string();
         int fd = ::open(temporaryPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return fd;
-        if (fd < 0) continue;
+        if (fd < 0 && errno != EEXIST)
+            return fd;
+        if (fd < 0)
+            continue;
         // Between the creation and the lock, another save may have taken the
         // new, unlocked file for an abandoned one and removed it.
-        if (::flock(fd, LOCK_EX) == 0 && StillNamed(fd, *temporaryPath)) return fd;
+        if (::flock(fd, LOCK_EX) == 0 && StillNamed(fd, *temporaryPath))
+            return fd;
         ::close(fd);
     }
     errno = EEXIST;

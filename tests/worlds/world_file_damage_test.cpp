@@ -128,8 +128,8 @@ TEST_F(WorldFileDamage, FilesThatAreNotWorlds)
     WorldFileOpenOptions small = options;
     small.limits.maxFileBytes = std::int64_t(good.size()) - 1;
     EXPECT_EQ(OpenWorldFile(folder.Path("good.bullet"), {}, small).result.error,
-              "it is too big: " + ByteSizeText(std::int64_t(good.size())) + ", and Kinetta opens files of up to " +
-                  ByteSizeText(small.limits.maxFileBytes));
+              "it is too big: " + ByteSizeText(std::int64_t(good.size())) +
+                  ", and Kinetta opens files of up to " + ByteSizeText(small.limits.maxFileBytes));
     small.limits.maxFileBytes = std::int64_t(good.size());
     EXPECT_TRUE(OpenWorldFile(folder.Path("good.bullet"), {}, small).result.ok);
     EXPECT_EQ(ByteSizeText(1), "1 byte");
@@ -143,8 +143,8 @@ TEST_F(WorldFileDamage, FilesThatAreNotWorlds)
 TEST_F(WorldFileDamage, ReaderDiesWithKinetta)
 {
     const std::string pidFile = folder.Path("reader.pid");
-    const std::string reader =
-        Reader("waits", "echo $$ > " + pidFile + ".part && mv " + pidFile + ".part " + pidFile + "\nexec sleep 60");
+    const std::string reader = Reader("waits", "echo $$ > " + pidFile + ".part && mv " + pidFile +
+                                                   ".part " + pidFile + "\nexec sleep 60");
     const pid_t kinetta = ::fork();
     ASSERT_GE(kinetta, 0);
     if (kinetta == 0) {
@@ -173,7 +173,8 @@ TEST_F(WorldFileDamage, ReaderDiesWithKinetta)
     while (running() && std::chrono::steady_clock::now() - killed < std::chrono::seconds(5))
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(running()) << "the reader outlived Kinetta";
-    if (running()) ::kill(readerPid, SIGKILL);
+    if (running())
+        ::kill(readerPid, SIGKILL);
 }
 
 // Fake readers stand in for a reader that a file drove into a hang, a flood
@@ -201,8 +202,9 @@ TEST_F(WorldFileDamage, MisbehavingReadersAreStopped)
               "the file is damaged: Kinetta's file reader stopped on it (Segmentation fault)");
     EXPECT_EQ(openWith(Reader("babbles", "echo hello")),
               "the file is damaged: its reader's answer is garbled");
-    EXPECT_EQ(openWith(Reader("lies", "printf 'kinetta-world-description 5\\ngravity 0 nan 0\\nend\\n'")),
-              "the file is damaged: gravity: gravity is not a finite number");
+    EXPECT_EQ(
+        openWith(Reader("lies", "printf 'kinetta-world-description 5\\ngravity 0 nan 0\\nend\\n'")),
+        "the file is damaged: gravity: gravity is not a finite number");
     EXPECT_EQ(openWith(folder.Path("no-such-reader")),
               "Kinetta's file reader (kinetta-world-reader) is missing; reinstall Kinetta");
 }

@@ -142,9 +142,10 @@ struct StandingRobotSample {
         ground->setWorldTransform(btTransform(btQuaternion::getIdentity(), btVector3(0, -0.5, 0)));
         world.addRigidBody(ground.get());
 
-        names = {"base_link", "right_leg", "right_base", "right_front_wheel", "right_back_wheel",
-                 "left_leg", "left_base", "left_front_wheel", "left_back_wheel", "gripper_pole",
-                 "left_gripper", "left_tip", "right_gripper", "right_tip", "head", "box"};
+        names = {"base_link",        "right_leg",    "right_base",   "right_front_wheel",
+                 "right_back_wheel", "left_leg",     "left_base",    "left_front_wheel",
+                 "left_back_wheel",  "gripper_pole", "left_gripper", "left_tip",
+                 "right_gripper",    "right_tip",    "head",         "box"};
         robot = std::make_unique<btMultiBody>(kLinks, 10, Inertia(body, 10), false, false);
         robot->setBaseName(names[0].c_str());
         robot->setBasePos(btVector3(0, 1.0, 0));
@@ -157,20 +158,23 @@ struct StandingRobotSample {
             const int footLink = link;
             Fixed(link++, foot, 0.5, legLink, btVector3(0, -0.4, 0), btVector3(0, -0.05, 0));
             for (const btScalar end : {btScalar(0.2), btScalar(-0.2)})
-                Turning(link++, wheel, 0.5, footLink, across, btVector3(0, -0.05, end), btVector3(0, 0, 0));
+                Turning(link++, wheel, 0.5, footLink, across, btVector3(0, -0.05, end),
+                        btVector3(0, 0, 0));
         }
         const int poleLink = link;
-        robot->setupPrismatic(link++, 0.2, Inertia(pole, 0.2), -1, none, forward, btVector3(0, 0.1, 0.2),
-                              btVector3(0, 0, 0.1), true);
+        robot->setupPrismatic(link++, 0.2, Inertia(pole, 0.2), -1, none, forward,
+                              btVector3(0, 0.1, 0.2), btVector3(0, 0, 0.1), true);
         for (const btScalar side : {btScalar(0.03), btScalar(-0.03)}) {
             const int fingerLink = link;
-            Turning(link++, finger, 0.05, poleLink, up, btVector3(side, 0, 0.1), btVector3(0, 0, 0.05));
+            Turning(link++, finger, 0.05, poleLink, up, btVector3(side, 0, 0.1),
+                    btVector3(0, 0, 0.05));
             Fixed(link++, finger, 0.02, fingerLink, btVector3(0, 0, 0.05), btVector3(0, 0, 0.05));
         }
         const int headLink = link;
         Turning(link++, head, 1, -1, up, btVector3(0, 0.3, 0), btVector3(0, 0.15, 0));
         Fixed(link++, eye, 0.1, headLink, btVector3(0, 0.05, 0.15), btVector3(0, 0, 0.04));
-        for (int i = 0; i < kLinks; ++i) robot->getLink(i).m_linkName = names[size_t(i + 1)].c_str();
+        for (int i = 0; i < kLinks; ++i)
+            robot->getLink(i).m_linkName = names[size_t(i + 1)].c_str();
         robot->finalizeMultiDof();
         world.addMultiBody(robot.get());
 
@@ -178,8 +182,9 @@ struct StandingRobotSample {
         btAlignedObjectArray<btQuaternion> turns;
         btAlignedObjectArray<btVector3> places;
         robot->forwardKinematics(turns, places);
-        btCollisionShape* shapes[kLinks + 1] = {&body, &leg, &foot, &wheel, &wheel, &leg, &foot, &wheel,
-                                                &wheel, &pole, &finger, &finger, &finger, &finger, &head, &eye};
+        btCollisionShape* shapes[kLinks + 1] = {&body,   &leg,    &foot,  &wheel, &wheel,  &leg,
+                                                &foot,   &wheel,  &wheel, &pole,  &finger, &finger,
+                                                &finger, &finger, &head,  &eye};
         for (int part = -1; part < kLinks; ++part) {
             auto object = std::make_unique<btCollisionObject>();
             object->setCollisionShape(shapes[part + 1]);
@@ -193,7 +198,8 @@ struct StandingRobotSample {
 
     ~StandingRobotSample()
     {
-        for (auto& c : colliders) world.removeCollisionObject(c.get());
+        for (auto& c : colliders)
+            world.removeCollisionObject(c.get());
         world.removeMultiBody(robot.get());
         world.removeRigidBody(ground.get());
     }
@@ -205,18 +211,18 @@ struct StandingRobotSample {
         return inertia;
     }
 
-    void Fixed(int link, const btCollisionShape& shape, btScalar mass, int parent, const btVector3& toJoint,
-               const btVector3& fromJoint)
+    void Fixed(int link, const btCollisionShape& shape, btScalar mass, int parent,
+               const btVector3& toJoint, const btVector3& fromJoint)
     {
-        robot->setupFixed(link, mass, Inertia(shape, mass), parent, btQuaternion::getIdentity(), toJoint,
-                          fromJoint);
+        robot->setupFixed(link, mass, Inertia(shape, mass), parent, btQuaternion::getIdentity(),
+                          toJoint, fromJoint);
     }
 
-    void Turning(int link, const btCollisionShape& shape, btScalar mass, int parent, const btVector3& axis,
-                 const btVector3& toJoint, const btVector3& fromJoint)
+    void Turning(int link, const btCollisionShape& shape, btScalar mass, int parent,
+                 const btVector3& axis, const btVector3& toJoint, const btVector3& fromJoint)
     {
-        robot->setupRevolute(link, mass, Inertia(shape, mass), parent, btQuaternion::getIdentity(), axis,
-                             toJoint, fromJoint, true);
+        robot->setupRevolute(link, mass, Inertia(shape, mass), parent, btQuaternion::getIdentity(),
+                             axis, toJoint, fromJoint, true);
     }
 
     // The file's bytes, the base's rotation stored as given.
@@ -225,7 +231,8 @@ struct StandingRobotSample {
         btDefaultSerializer serializer;
         serializer.registerNameForPointer(robot->getBaseName(), robot->getBaseName());
         for (int i = 0; i < kLinks; ++i)
-            serializer.registerNameForPointer(robot->getLink(i).m_linkName, robot->getLink(i).m_linkName);
+            serializer.registerNameForPointer(robot->getLink(i).m_linkName,
+                                              robot->getLink(i).m_linkName);
         for (size_t i = 0; i < colliders.size(); ++i)
             serializer.registerNameForPointer(colliders[i].get(), names[i].c_str());
         world.serialize(&serializer);
@@ -236,7 +243,8 @@ struct StandingRobotSample {
             btChunk head;
             std::memcpy(&head, &bytes[at], sizeof head);
             if (head.m_chunkCode == BT_MULTIBODY_CODE) {
-                const size_t rotation = at + sizeof head + offsetof(btMultiBodyData, m_baseWorldOrientation);
+                const size_t rotation =
+                    at + sizeof head + offsetof(btMultiBodyData, m_baseWorldOrientation);
                 std::memcpy(&bytes[rotation], storedRotation, sizeof storedRotation);
             }
             at += sizeof head + size_t(head.m_length);

@@ -316,8 +316,10 @@ TEST_F(WorldFileRoundTrip, SolverSettingsAndConstraintDetailsAreTheFiles)
         EXPECT_FLOAT_EQ(world->getSolverInfo().m_erp2, 0.8f);
         EXPECT_FLOAT_EQ(opened.world->ConstraintAt(1).getDbgDrawSize(), 0.3f);
         EXPECT_FLOAT_EQ(opened.world->ConstraintAt(0).getDbgDrawSize(), 0.05f);
-        EXPECT_EQ(opened.world->ConstraintAt(2).getBreakingImpulseThreshold(), std::numeric_limits<float>::infinity());
-        EXPECT_EQ(opened.world->ConstraintAt(3).getBreakingImpulseThreshold(), std::numeric_limits<float>::max());
+        EXPECT_EQ(opened.world->ConstraintAt(2).getBreakingImpulseThreshold(),
+                  std::numeric_limits<float>::infinity());
+        EXPECT_EQ(opened.world->ConstraintAt(3).getBreakingImpulseThreshold(),
+                  std::numeric_limits<float>::max());
         EXPECT_EQ(opened.world->ConstraintAt(4).getBreakingImpulseThreshold(), 12.5f);
         path = folder.Path("again.bullet");
         ASSERT_TRUE(SaveWorldFile(*world, path).ok);

@@ -139,14 +139,16 @@ TEST_F(WorldFileSave, LongNamesDanglingLinksSetIdBitsAndStaleTemporaryFiles)
     std::string earlierEmpty = folder.Path("old.bullet.saving-7");
     std::string usersOwn = folder.Path("notes.saving-2024");
     std::string tooManyDigits = folder.Path("old.bullet.saving-1234567");
-    for (const std::string& path : {stale, fresh, held, notOurs, usersOwn}) std::ofstream(path) << "left over";
+    for (const std::string& path : {stale, fresh, held, notOurs, usersOwn})
+        std::ofstream(path) << "left over";
     const int writer = ::open(held.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(writer, LOCK_EX), 0);
     std::ofstream(earlierStale) << "BULLET-v324 half written";
     std::ofstream(earlierEmpty).close();
     std::ofstream(tooManyDigits).close();
     const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
-    for (const std::string& path : {stale, held, notOurs, earlierStale, earlierEmpty, usersOwn, tooManyDigits}) {
+    for (const std::string& path :
+         {stale, held, notOurs, earlierStale, earlierEmpty, usersOwn, tooManyDigits}) {
         fs::last_write_time(path, twoHoursAgo);
     }
     ASSERT_TRUE(SaveWorldFile(sample.world, old).ok);

@@ -33,7 +33,10 @@ std::vector<char> Serialized(btDefaultSerializer& serializer)
     return {bytes, bytes + serializer.getCurrentBufferSize()};
 }
 
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 TEST(WorldReaderMutants, ChangedBytesNeverCrashTheReader)
 {
@@ -42,7 +45,9 @@ TEST(WorldReaderMutants, ChangedBytesNeverCrashTheReader)
     {
         SampleWorld sample;
         const std::string path = folder.Path("sample.bullet");
-        ASSERT_TRUE(SaveWorldFile(sample.world, path, [&](const btCollisionShape& s) { return sample.NameOf(&s); }).ok);
+        ASSERT_TRUE(SaveWorldFile(sample.world, path, [&](const btCollisionShape& s) {
+                        return sample.NameOf(&s);
+                    }).ok);
         samples.push_back(ReadBytes(path));
     }
     {
@@ -53,7 +58,8 @@ TEST(WorldReaderMutants, ChangedBytesNeverCrashTheReader)
     }
     samples.push_back(ReadBytes(KINETTA_DOUBLE_SAMPLE_PATH));
     samples.push_back(ReadBytes(KINETTA_DOUBLE_MULTIBODIES_PATH));
-    for (const auto& sample : samples) ASSERT_GT(sample.size(), 1000u);
+    for (const auto& sample : samples)
+        ASSERT_GT(sample.size(), 1000u);
 
     WorldFileOpenOptions options = ReaderOptions();
     options.limits.time = std::chrono::milliseconds(5000);
@@ -63,7 +69,8 @@ TEST(WorldReaderMutants, ChangedBytesNeverCrashTheReader)
     for (int i = 0; i < 400; ++i) {
         std::vector<char> mutant = samples[size_t(i) % samples.size()];
         const int changes = 1 + int(random() % 8);
-        for (int c = 0; c < changes; ++c) mutant[random() % mutant.size()] = char(random() % 256);
+        for (int c = 0; c < changes; ++c)
+            mutant[random() % mutant.size()] = char(random() % 256);
         WriteBytes(path, mutant);
         const OpenedWorldFile result = OpenWorldFile(path, {}, options);
         const std::string& error = result.result.error;
@@ -79,8 +86,8 @@ TEST(WorldReaderMutants, ChangedBytesNeverCrashTheReader)
             ++refused;
         }
     }
-    std::cout << "400 mutants: " << crashed << " crashed the reader, " << hung << " hung it, " << refused
-              << " refused, " << opened << " opened\n";
+    std::cout << "400 mutants: " << crashed << " crashed the reader, " << hung << " hung it, "
+              << refused << " refused, " << opened << " opened\n";
 }
 
 }  // namespace

@@ -53,14 +53,15 @@ public:
     // importer would otherwise dereference.
     // A slider alone is made from body B, which the importer reads even
     // when only body A is in the file: the world there is the fixed body too.
-    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA, void* rbB,
-                                          int type)
+    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA,
+                                          void* rbB, int type)
     {
         btRigidBody* a = BodyMadeFrom(rbA);
         btRigidBody* b = BodyMadeFrom(rbB);
         if (a == nullptr && b == nullptr) return nullptr;
         if (a == nullptr) a = &getFixedBody();
-        if (b == nullptr && type == SLIDER_CONSTRAINT_TYPE) b = &getFixedBody();
+        if (b == nullptr && type == SLIDER_CONSTRAINT_TYPE)
+            b = &getFixedBody();
         const int before = m_allocatedConstraints.size();
         const int version = file.getVersion();
         if ((file.getFlags() & bParse::FD_DOUBLE_PRECISION) == 0) {
@@ -610,18 +611,21 @@ public:
         for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
             const void* block = m_file.m_multiBodies[i];
             if (m_file.StoredRecords(block, Names::kMultiBody, sizeof(MultiBodyRecord)) < 1) {
-                *error = "the file is damaged: multibody " + std::to_string(i + 1) + " is not a whole multibody record";
+                *error = "the file is damaged: multibody " + std::to_string(i + 1) +
+                         " is not a whole multibody record";
                 return false;
             }
-            if (std::optional<std::string> damage = Damage(*static_cast<const MultiBodyRecord*>(block),
-                                                           "multibody " + std::to_string(i + 1))) {
+            if (std::optional<std::string> damage =
+                    Damage(*static_cast<const MultiBodyRecord*>(block),
+                           "multibody " + std::to_string(i + 1))) {
                 *error = "the file is damaged: " + *damage;
                 return false;
             }
         }
         AttachPlainColliders(shapeRecords, colliders);
         for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
-            const auto& record = *static_cast<const MultiBodyRecord*>(static_cast<const void*>(m_file.m_multiBodies[i]));
+            const auto& record = *static_cast<const MultiBodyRecord*>(
+                static_cast<const void*>(m_file.m_multiBodies[i]));
             DescribedMultiBody d;
             d.record = i;
             if (!Fill(record, colliders[i], &d)) {
@@ -645,33 +649,44 @@ private:
     // Some writers store a link's collider as a plain collision object named
     // after its link (or the base). Each one whose name belongs to exactly
     // one part without a collider of its own becomes that part's collider.
-    void AttachPlainColliders(const std::unordered_set<const void*>& shapeRecords, Colliders& colliders)
+    void AttachPlainColliders(const std::unordered_set<const void*>& shapeRecords,
+                              Colliders& colliders)
     {
         std::map<std::string, std::vector<std::pair<int, int>>> parts;  // name: multibody, link
         for (int m = 0; m < m_file.m_multiBodies.size(); ++m) {
-            const auto& record = *static_cast<const MultiBodyRecord*>(static_cast<const void*>(m_file.m_multiBodies[m]));
+            const auto& record = *static_cast<const MultiBodyRecord*>(
+                static_cast<const void*>(m_file.m_multiBodies[m]));
             std::vector<bool> taken(size_t(record.m_numLinks) + 1, false);
             for (const auto& [link, object] : colliders[size_t(m)])
-                if (link >= -1 && link < record.m_numLinks) taken[size_t(link + 1)] = true;
+                if (link >= -1 && link < record.m_numLinks)
+                    taken[size_t(link + 1)] = true;
             for (int link = -1; link < record.m_numLinks; ++link) {
-                const std::string name = Name(link < 0 ? record.m_baseName : record.m_links[link].m_linkName).value_or("");
-                if (!name.empty()) parts[name].emplace_back(taken[size_t(link + 1)] ? -1 : m, link);
+                const std::string name =
+                    Name(link < 0 ? record.m_baseName : record.m_links[link].m_linkName)
+                        .value_or("");
+                if (!name.empty())
+                    parts[name].emplace_back(taken[size_t(link + 1)] ? -1 : m, link);
             }
         }
         std::map<std::pair<int, int>, int> claims;
         std::vector<std::pair<std::pair<int, int>, const ObjectRecord*>> found;
         for (int i = 0; i < m_file.m_collisionObjects.size(); ++i) {
             const void* block = m_file.m_collisionObjects[i];
-            if (m_file.StoredRecords(block, Names::kObject, sizeof(ObjectRecord)) < 1) continue;
+            if (m_file.StoredRecords(block, Names::kObject, sizeof(ObjectRecord)) < 1)
+                continue;
             const auto* object = static_cast<const ObjectRecord*>(block);
-            if (object->m_collisionShape == nullptr || shapeRecords.count(object->m_collisionShape) == 0) continue;
+            if (object->m_collisionShape == nullptr ||
+                shapeRecords.count(object->m_collisionShape) == 0)
+                continue;
             const auto named = parts.find(Name(object->m_name).value_or(""));
-            if (named == parts.end() || named->second.size() != 1 || named->second[0].first < 0) continue;
+            if (named == parts.end() || named->second.size() != 1 || named->second[0].first < 0)
+                continue;
             ++claims[named->second[0]];
             found.emplace_back(named->second[0], object);
         }
         for (const auto& [part, object] : found) {
-            if (claims[part] != 1) continue;
+            if (claims[part] != 1)
+                continue;
             colliders[size_t(part.first)].emplace_back(part.second, object);
             ++m_attached;
         }
@@ -835,8 +850,9 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
     description.gravity = importer.m_gravity;
     if (file.m_dynamicsWorldInfo.size() > 0) {
         const void* world = file.m_dynamicsWorldInfo[0];
-        description.solver = doubleRecords ? SolverFromRecord(*static_cast<const btDynamicsWorldDoubleData*>(world))
-                                           : SolverFromRecord(*static_cast<const btDynamicsWorldFloatData*>(world));
+        description.solver =
+            doubleRecords ? SolverFromRecord(*static_cast<const btDynamicsWorldDoubleData*>(world))
+                          : SolverFromRecord(*static_cast<const btDynamicsWorldFloatData*>(world));
     }
     skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
 
@@ -884,7 +900,9 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         };
         const bool lostBody = lost(head.rbA) || lost(head.rbB);
         btTypedConstraint* constraint =
-            lostBody ? nullptr : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB, head.objectType);
+            lostBody
+                ? nullptr
+                : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB, head.objectType);
         if (constraint == nullptr) {
             skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
@@ -905,8 +923,10 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         d.disableCollisionsBetweenBodies = currentDouble
                                                ? DisablesCollisions<btTypedConstraintDoubleData>(record)
                                                : DisablesCollisions<btTypedConstraintFloatData>(record);
-        d.debugDrawSize = currentDouble ? float(static_cast<const btTypedConstraintDoubleData*>(record)->m_dbgDrawSize)
-                                        : static_cast<const btTypedConstraintFloatData*>(record)->m_dbgDrawSize;
+        d.debugDrawSize =
+            currentDouble
+                ? float(static_cast<const btTypedConstraintDoubleData*>(record)->m_dbgDrawSize)
+                : static_cast<const btTypedConstraintFloatData*>(record)->m_dbgDrawSize;
         if (head.objectType == D6_SPRING_2_CONSTRAINT_TYPE &&
             d.type == DescribedConstraintType::Generic6DofSpring2) {
             if (currentDouble) {
@@ -925,10 +945,15 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
     };
     const bool described =
         doubleRecords
-            ? describeMultiBodies(MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(file, shapes, skipped))
-            : describeMultiBodies(MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(file, shapes, skipped));
+            ? describeMultiBodies(
+                  MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(
+                      file, shapes, skipped))
+            : describeMultiBodies(
+                  MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(
+                      file, shapes, skipped));
     if (!described) return std::nullopt;
-    skipped.Add("collision object that is not a rigid body", "collision objects that are not rigid bodies",
+    skipped.Add("collision object that is not a rigid body",
+                "collision objects that are not rigid bodies",
                 file.m_collisionObjects.size() - attached);
     description.skipped = skipped.Words();
     return description;
