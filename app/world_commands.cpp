@@ -183,7 +183,7 @@ void CWorldCommands::Ended(const std::string& path, const WorldFileResult& resul
     m_progress->Hide();
     if (result.ok) {
         SetFile(path);
-        SetNote(result.note);
+        SetNote(result.StatusNote());
         m_leftOutPath = result.note.empty() ? std::string() : m_path;
         m_leftOut = result.note;
         Remember(m_path);

@@ -134,10 +134,18 @@ std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld()
                                             std::move(configuration), std::move(dispatcher));
 }
 
+btContactSolverInfo KinettaSolverInfo()
+{
+    btContactSolverInfo info;
+    info.m_solverMode &= ~SOLVER_USE_2_FRICTION_DIRECTIONS;
+    info.m_splitImpulse = 1;
+    info.m_numIterations = 10;
+    return info;
+}
+
 void ApplyWorldSettings(btDiscreteDynamicsWorld& world)
 {
-    world.getSolverInfo().m_splitImpulse = 1;
-    world.getSolverInfo().m_numIterations = 10;
+    world.getSolverInfo() = KinettaSolverInfo();
     world.getDispatchInfo().m_useContinuous = true;
     world.setGravity(btVector3(0, -10, 0));
 }

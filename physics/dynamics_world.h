@@ -81,8 +81,12 @@ std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld();
 inline constexpr int kMinWorldSolverIterations = 1;
 inline constexpr int kMaxWorldSolverIterations = 100;
 
-// Split impulse on, 10 solver iterations, continuous collision detection on,
-// gravity (0, -10, 0).
+// Bullet's solver settings but for split impulse on, 10 iterations and
+// friction in one direction (see CDynamicsWorld).
+btContactSolverInfo KinettaSolverInfo();
+
+// Kinetta's solver settings, all of them, whatever a file had set;
+// continuous collision detection on, gravity (0, -10, 0).
 void ApplyWorldSettings(btDiscreteDynamicsWorld& world);
 
 // Advances the world by exactly one fixed step, however much real time has

@@ -89,7 +89,7 @@ btTypedConstraint& LoadedWorld::ConstraintAt(int index) const
 void LoadedWorld::AddTo(btDiscreteDynamicsWorld& world)
 {
     world.setGravity(m_gravity);
-    if (m_solverIterations) world.getSolverInfo().m_numIterations = *m_solverIterations;
+    if (m_solverInfo) world.getSolverInfo() = *m_solverInfo;
     for (Body& body : m_bodies) world.addRigidBody(body.body.get());
     auto* multiBodyWorld = dynamic_cast<btMultiBodyDynamicsWorld*>(&world);
     KINETTA_ASSERT(multiBodyWorld != nullptr || m_multiBodies.empty(),

@@ -60,7 +60,11 @@ public:
 
     const btVector3& Gravity() const { return m_gravity; }
     // None: the file stored no world settings and the scene keeps its own.
-    std::optional<int> SolverIterations() const { return m_solverIterations; }
+    const std::optional<btContactSolverInfo>& SolverInfo() const { return m_solverInfo; }
+    std::optional<int> SolverIterations() const
+    {
+        return m_solverInfo ? std::optional<int>(m_solverInfo->m_numIterations) : std::nullopt;
+    }
     int BodyCount() const { return static_cast<int>(m_bodies.size()); }
     btRigidBody& BodyAt(int index) const;
     const std::string& ShapeNameAt(int index) const;
@@ -82,7 +86,7 @@ public:
 
     // Adds every body, every multibody's colliders, every multibody, every
     // constraint, then every joint limit to the world; sets its gravity and,
-    // when the file gave them, its solver iterations. Multibodies need a
+    // when the file gave them, its solver settings. Multibodies need a
     // multibody world (checked).
     void AddTo(btDiscreteDynamicsWorld& world);
     // Takes out what AddTo put in, in the reverse order.
@@ -93,7 +97,7 @@ private:
     friend class LoadedWorldBuilder;
 
     btVector3 m_gravity{0, -10, 0};
-    std::optional<int> m_solverIterations;
+    std::optional<btContactSolverInfo> m_solverInfo;
     // Vertex and index storage that the triangle meshes point into.
     std::vector<std::vector<btVector3>> m_meshVertices;
     std::vector<std::vector<int>> m_meshIndices;

@@ -2,6 +2,7 @@
 
 #include "worlds/world_file_checks.h"
 #include "worlds/world_file_description.h"
+#include "worlds/world_file_mending.h"
 
 OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes,
                               const WorldFileOpenOptions& options, WorldReaderWatch* watch)
@@ -28,6 +29,7 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         opened.result = WorldFileResult::Failure("the file is damaged: " + error);
         return opened;
     }
+    std::string mended = MendReadRotations(*description);
     const std::atomic<bool>* cancel = watch != nullptr ? &watch->cancel : nullptr;
     if (const WorldFileResult checked = CheckWorldDescription(*description, cancel); !checked.ok) {
         if (cancelled()) {
@@ -53,6 +55,6 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
         note += note.empty() ? "left out " : ", ";
         note += skipped;
     }
-    opened.result = WorldFileResult::Success(note);
+    opened.result = WorldFileResult::Success(note, mended);
     return opened;
 }

@@ -2,6 +2,7 @@
 
 #include "common/kinetta_assert.h"
 #include "physics/body_name.h"
+#include "physics/dynamics_world.h"
 #include "worlds/multibody_builder.h"
 #include "worlds/world_file_checks.h"
 
@@ -229,6 +230,7 @@ std::unique_ptr<btTypedConstraint> MakeConstraint(const DescribedConstraint& c, 
     std::unique_ptr<btTypedConstraint> made = MakeConstraintOfType(c, a, b);
     made->setEnabled(c.enabled);
     made->setBreakingImpulseThreshold(c.breakingImpulseThreshold);
+    made->setDbgDrawSize(c.debugDrawSize);
     made->setOverrideNumSolverIterations(c.solverIterations);
     return made;
 }
@@ -264,7 +266,12 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
 {
     auto world = std::make_unique<LoadedWorld>();
     world->m_gravity = description.gravity;
-    world->m_solverIterations = description.solverIterations;
+    // What the record does not hold stays as Kinetta has it.
+    if (description.solver) {
+        btContactSolverInfo solver = KinettaSolverInfo();
+        ApplySolver(*description.solver, &solver);
+        world->m_solverInfo = solver;
+    }
 
     ShapeBuilder builder(world->m_meshVertices, world->m_meshIndices, world->m_meshes,
                          world->m_shapes);

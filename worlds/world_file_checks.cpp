@@ -260,7 +260,12 @@ void CheckConstraint(Judge& judge, const WorldDescription& description, size_t i
             if (!judge.Finite(s, "limit", (*limit)[i])) return;
         }
     }
-    if (!judge.InRange(s, "breaking impulse", c.breakingImpulseThreshold, 0, FLT_MAX) ||
+    // An infinite breaking impulse is one way Bullet writes "never breaks".
+    if (std::isnan(c.breakingImpulseThreshold) || c.breakingImpulseThreshold < 0) {
+        judge.Fail(s, "breaking impulse is not a number from 0 up");
+        return;
+    }
+    if (!judge.InRange(s, "debug drawing size", c.debugDrawSize, 0, kMaxShapeExtent) ||
         !judge.Finite(s, "limit softness", c.limitSoftness) ||
         !judge.Finite(s, "limit bias", c.limitBias) ||
         !judge.Finite(s, "limit relaxation", c.limitRelaxation) ||
@@ -414,6 +419,46 @@ void CheckMultiBody(Judge& judge, const WorldDescription& description, size_t in
     }
 }
 
+// The solver's settings are the file's own: only those that would stall
+// or blow up the solver are refused, the iterations as the pane bounds them.
+bool CheckSolver(Judge& judge, const DescribedSolver& solver)
+{
+    const std::string s = "the solver settings";
+    const struct {
+        const char* field;
+        float value;
+        float max;
+    } factors[] = {
+        {"tau", solver.m_tau, 10},
+        {"damping", solver.m_damping, 10},
+        {"friction", solver.m_friction, kMaxFriction},
+        {"time step", solver.m_timeStep, 10},
+        {"restitution", solver.m_restitution, kMaxRestitution},
+        {"largest error reduction", solver.m_maxErrorReduction, FLT_MAX},
+        {"over-relaxation", solver.m_sor, 10},
+        {"ERP", solver.m_erp, 10},
+        {"ERP2", solver.m_erp2, 10},
+        {"CFM", solver.m_globalCfm, FLT_MAX},
+        {"split impulse turn ERP", solver.m_splitImpulseTurnErp, 10},
+        {"linear slop", solver.m_linearSlop, kMaxShapeExtent},
+        {"warm starting factor", solver.m_warmstartingFactor, 10},
+        {"largest gyroscopic force", solver.m_maxGyroscopicForce, FLT_MAX},
+        {"rolling friction threshold", solver.m_singleAxisRollingFrictionThreshold, FLT_MAX}};
+    for (const auto& [field, value, max] : factors) {
+        if (!judge.InRange(s, field, value, 0, max))
+            return false;
+    }
+    // Bullet compares the penetration with it: any finite number does.
+    return judge.Finite(s, "split impulse threshold", solver.m_splitImpulsePenetrationThreshold) &&
+           judge.InRange(s, "solver iterations", static_cast<float>(solver.m_numIterations),
+                         kMinWorldSolverIterations, kMaxWorldSolverIterations) &&
+           judge.InRange(s, "resting contact restitution threshold",
+                         static_cast<float>(solver.m_restingContactRestitutionThreshold), 0,
+                         1e6f) &&
+           judge.InRange(s, "smallest solver batch",
+                         static_cast<float>(solver.m_minimumSolverBatchSize), 0, 1e6f);
+}
+
 }  // namespace
 
 WorldFileResult CheckWorldDescription(const WorldDescription& description,
@@ -424,12 +469,8 @@ WorldFileResult CheckWorldDescription(const WorldDescription& description,
     if (!judge.VectorInRange("gravity", "gravity", description.gravity, kMaxGravity)) {
         return judge.Verdict();
     }
-    if (description.solverIterations &&
-        !judge.InRange("the solver settings", "solver iterations",
-                       static_cast<float>(*description.solverIterations),
-                       kMinWorldSolverIterations, kMaxWorldSolverIterations)) {
+    if (description.solver && !CheckSolver(judge, *description.solver))
         return judge.Verdict();
-    }
     std::vector<int> depth(description.shapes.size(), 0);
     for (size_t i = 0; i < description.shapes.size() && !judge.Failed(); ++i) {
         if (StopNow(cancel, i))

@@ -35,6 +35,44 @@ constexpr std::array<std::pair<DescribedConstraintType, std::string_view>, 9> kC
     {DescribedConstraintType::Gear, "GEAR_CONSTRAINT_TYPE"},
 }};
 
+// The solver record's fields in the order of the "solver" line, each with
+// the setting it stands for. Bullet's serializer writes the articulated
+// warm-starting factor as 0 whatever it was: it is left out.
+struct SolverFloatField {
+    float DescribedSolver::*record;
+    btScalar btContactSolverInfoData::*setting;
+};
+struct SolverIntField {
+    int DescribedSolver::*record;
+    int btContactSolverInfoData::*setting;
+};
+#define KINETTA_SOLVER_FIELD(name)                             \
+    {                                                          \
+        &DescribedSolver::name, &btContactSolverInfoData::name \
+    }
+constexpr SolverFloatField kSolverFloats[] = {
+    KINETTA_SOLVER_FIELD(m_tau),
+    KINETTA_SOLVER_FIELD(m_damping),
+    KINETTA_SOLVER_FIELD(m_friction),
+    KINETTA_SOLVER_FIELD(m_timeStep),
+    KINETTA_SOLVER_FIELD(m_restitution),
+    KINETTA_SOLVER_FIELD(m_maxErrorReduction),
+    KINETTA_SOLVER_FIELD(m_sor),
+    KINETTA_SOLVER_FIELD(m_erp),
+    KINETTA_SOLVER_FIELD(m_erp2),
+    KINETTA_SOLVER_FIELD(m_globalCfm),
+    KINETTA_SOLVER_FIELD(m_splitImpulsePenetrationThreshold),
+    KINETTA_SOLVER_FIELD(m_splitImpulseTurnErp),
+    KINETTA_SOLVER_FIELD(m_linearSlop),
+    KINETTA_SOLVER_FIELD(m_warmstartingFactor),
+    KINETTA_SOLVER_FIELD(m_maxGyroscopicForce),
+    KINETTA_SOLVER_FIELD(m_singleAxisRollingFrictionThreshold)};
+constexpr SolverIntField kSolverInts[] = {
+    KINETTA_SOLVER_FIELD(m_numIterations), KINETTA_SOLVER_FIELD(m_solverMode),
+    KINETTA_SOLVER_FIELD(m_restingContactRestitutionThreshold),
+    KINETTA_SOLVER_FIELD(m_minimumSolverBatchSize), KINETTA_SOLVER_FIELD(m_splitImpulse)};
+#undef KINETTA_SOLVER_FIELD
+
 constexpr std::array<std::pair<DescribedJointType, std::string_view>, 4> kJointNames{{
     {DescribedJointType::Revolute, "eRevolute"},
     {DescribedJointType::Prismatic, "ePrismatic"},
@@ -544,7 +582,7 @@ bool ReadConstraint(Reader& r, DescribedConstraint* constraint)
         !r.Transform(&c.frameA) || !r.Transform(&c.frameB) || !r.Vector(&c.linearLower) ||
         !r.Vector(&c.linearUpper) || !r.Vector(&c.angularLower) || !r.Vector(&c.angularUpper) ||
         !r.Bool(&c.enabled) || !r.Float(&c.breakingImpulseThreshold) ||
-        !r.Int(-1, kMaxSolverIterations, &c.solverIterations)) {
+        !r.Int(-1, kMaxSolverIterations, &c.solverIterations) || !r.Float(&c.debugDrawSize)) {
         return false;
     }
     switch (c.type) {
@@ -658,6 +696,24 @@ std::string_view JointTypeName(DescribedJointType type)
     return "?";
 }
 
+DescribedSolver DescribeSolver(const btContactSolverInfo& info)
+{
+    DescribedSolver d{};
+    for (const auto& [record, setting] : kSolverFloats)
+        d.*record = float(info.*setting);
+    for (const auto& [record, setting] : kSolverInts)
+        d.*record = info.*setting;
+    return d;
+}
+
+void ApplySolver(const DescribedSolver& described, btContactSolverInfo* info)
+{
+    for (const auto& [record, setting] : kSolverFloats)
+        info->*setting = btScalar(described.*record);
+    for (const auto& [record, setting] : kSolverInts)
+        info->*setting = described.*record;
+}
+
 std::string FormatWorldDescription(const WorldDescription& description)
 {
     Writer w;
@@ -666,9 +722,12 @@ std::string FormatWorldDescription(const WorldDescription& description)
     w.Word("gravity");
     w.Vector(description.gravity);
     w.EndLine();
-    if (description.solverIterations) {
+    if (description.solver) {
         w.Word("solver");
-        w.Int(*description.solverIterations);
+        for (const auto& field : kSolverFloats)
+            w.Float((*description.solver).*field.record);
+        for (const auto& field : kSolverInts)
+            w.Int((*description.solver).*field.record);
         w.EndLine();
     }
     for (const std::string& note : description.skipped) {
@@ -712,6 +771,7 @@ std::string FormatWorldDescription(const WorldDescription& description)
         w.Bool(c.enabled);
         w.Float(c.breakingImpulseThreshold);
         w.Int(c.solverIterations);
+        w.Float(c.debugDrawSize);
         WriteConstraintDetails(w, c);
         w.EndLine();
     }
@@ -856,8 +916,13 @@ std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std
             sawGravity = true;
             record = "the gravity";
         } else if (keyword == "solver") {
-            if (description.solverIterations) return fail(garbled);
-            ok = r.Int(INT_MIN, INT_MAX, &description.solverIterations.emplace());
+            if (description.solver)
+                return fail(garbled);
+            DescribedSolver& solver = description.solver.emplace();
+            for (const auto& field : kSolverFloats)
+                ok = ok && r.Float(&(solver.*field.record));
+            for (const auto& field : kSolverInts)
+                ok = ok && r.Int(INT_MIN, INT_MAX, &(solver.*field.record));
             record = "the solver settings";
         } else if (keyword == "skipped") {
             if (description.skipped.size() >= static_cast<size_t>(kMaxSkippedNotes)) return fail(garbled);

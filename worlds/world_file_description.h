@@ -134,8 +134,10 @@ struct DescribedConstraint {
     DescribedTransform frameA;  // point-to-point: only the origins, the pivots;
     DescribedTransform frameB;  // gear: only the origins, the axes
     bool enabled = true;
-    // The impulse that breaks the constraint; Bullet's default is the largest float.
+    // The impulse that breaks the constraint: Bullet's "never" is the
+    // largest float, or an infinity (a double file's largest number).
     float breakingImpulseThreshold = 3.40282347e+38f;
+    float debugDrawSize = 0.05f;  // how large Bullet's debug drawer draws its frames
     int solverIterations = -1;  // -1: the world's own number
     // Hinge: frames relative to A; 6-dof and slider: linear frame of A.
     bool useReferenceFrameA = false;
@@ -221,10 +223,15 @@ struct DescribedMultiBody {
     std::string name;
 };
 
+// The world's solver settings as Bullet's record of them holds them
+// (iterations, ERP, ERP2, CFM, solver mode, split impulse and the rest; not
+// the articulated warm-starting factor, which Bullet does not write).
+using DescribedSolver = btContactSolverInfoFloatData;
+
 struct WorldDescription {
     btVector3 gravity{0, -10, 0};
-    // The world's solver iterations; none when the file stores no world settings.
-    std::optional<int> solverIterations;
+    // None when the file stores no world settings.
+    std::optional<DescribedSolver> solver;
     std::vector<DescribedShape> shapes;
     std::vector<DescribedBody> bodies;  // in the file's order
     std::vector<DescribedConstraint> constraints;
@@ -234,7 +241,7 @@ struct WorldDescription {
 };
 
 // The first line of every description; a new layout gets a new number.
-inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 4";
+inline constexpr std::string_view kWorldDescriptionHeader = "kinetta-world-description 5";
 
 // Limits on what a description may hold at all, so that parsing a hostile
 // text cannot ask for unbounded memory. The checks narrow the numbers further.
@@ -269,6 +276,11 @@ std::string ConstraintRecordName(const DescribedConstraint& constraint);
 // "multibody 2, base" for an index past the links.
 std::string MultiBodyRecordName(const DescribedMultiBody& multiBody);
 std::string LinkRecordName(const DescribedMultiBody& multiBody, size_t link);
+
+// Bullet's solver settings to their record and back; what the record does
+// not hold is left as it was.
+DescribedSolver DescribeSolver(const btContactSolverInfo& info);
+void ApplySolver(const DescribedSolver& described, btContactSolverInfo* info);
 
 std::string FormatWorldDescription(const WorldDescription& description);
 

@@ -12,6 +12,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
 #include <filesystem>
 #include <thread>
 
@@ -53,10 +56,15 @@ std::string ReaderMessage(const std::string& output)
 }
 
 // Only calls that are safe between fork and exec: the parent may have threads.
-[[noreturn]] void StartReaderInChild(int fileFd, int outputFd, int nullFd, const char* readerPath,
-                                     char* const argv[], const WorldReaderLimits& limits,
-                                     rlim_t cpuSeconds)
+[[noreturn]] void StartReaderInChild(pid_t parent, int fileFd, int outputFd, int nullFd,
+                                     const char* readerPath, char* const argv[],
+                                     const WorldReaderLimits& limits, rlim_t cpuSeconds)
 {
+    // Killed with Kinetta. The signal follows the thread that forked, which
+    // waits for the reader to end anyway. A parent that died before the
+    // setting took hold is seen by the reader's new parent id.
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0 || ::getppid() != parent)
+        ::_exit(127);
     if (::dup2(fileFd, STDIN_FILENO) < 0 || ::dup2(outputFd, STDOUT_FILENO) < 0 ||
         ::dup2(nullFd, STDERR_FILENO) < 0) {
         ::_exit(127);
@@ -114,13 +122,24 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
     // could do anything. Only a regular file is read, and then with blocking
     // reads, as the reader expects.
     FileDescriptor file(::open(filePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
     if (file.Get() < 0) {
-        out.result = WorldFileResult::Failure(std::strerror(errno));
+        // A socket cannot be opened at all (ENXIO); say what it is.
+        const int error = errno;
+        const bool special = ::stat(filePath.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+                             !S_ISDIR(info.st_mode);
+        out.result =
+            WorldFileResult::Failure(special ? "it is not a regular file" : std::strerror(error));
         return out;
     }
-    struct stat info {};
     if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         out.result = WorldFileResult::Failure("it is not a regular file");
+        return out;
+    }
+    if (info.st_size > limits.maxFileBytes) {
+        out.result = WorldFileResult::Failure("it is too big: " + ByteSizeText(info.st_size) +
+                                              ", and Kinetta opens files of up to " +
+                                              ByteSizeText(limits.maxFileBytes));
         return out;
     }
     if (watch != nullptr)
@@ -152,6 +171,7 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
     rlim_t cpuSeconds = static_cast<rlim_t>(seconds) + 1;
 
     Clock::time_point deadline = Clock::now() + limits.time;
+    const pid_t parent = ::getpid();
     pid_t pid = ::fork();
     if (pid < 0) {
         out.result = WorldFileResult::Failure(std::string("Kinetta's file reader could not start: ") +
@@ -159,8 +179,8 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
         return out;
     }
     if (pid == 0) {
-        StartReaderInChild(file.Get(), writeEnd.Get(), devNull.Get(), readerPath.c_str(), argv,
-                           limits, cpuSeconds);
+        StartReaderInChild(parent, file.Get(), writeEnd.Get(), devNull.Get(), readerPath.c_str(),
+                           argv, limits, cpuSeconds);
     }
     // Also here: the group must exist before any kill of it, whichever runs first.
     ::setpgid(pid, pid);
@@ -265,6 +285,25 @@ std::string FindWorldReader(const std::string& programPath)
         if (::access(candidate.c_str(), X_OK) == 0) return candidate.lexically_normal().string();
     }
     return {};
+}
+
+std::string ByteSizeText(std::int64_t bytes)
+{
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    if (bytes < 1024)
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    double size = static_cast<double>(bytes) / 1024;
+    size_t unit = 0;
+    while (size >= 1024 && unit + 1 < std::size(kUnits)) {
+        size /= 1024;
+        ++unit;
+    }
+    char text[32];
+    // One decimal only where it says something: "1.5 GB", "256 MB".
+    const double tenths = std::round(size * 10) / 10;
+    std::snprintf(text, sizeof text, tenths == std::floor(tenths) ? "%.0f %s" : "%.1f %s", tenths,
+                  kUnits[unit]);
+    return text;
 }
 
 std::string OwnProgramPath()

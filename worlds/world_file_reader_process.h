@@ -28,6 +28,10 @@ inline constexpr int kReaderExitNoSandbox = 4;   // it read nothing
 struct WorldReaderLimits {
     std::size_t addressSpaceBytes = std::size_t{1} << 30;
     std::chrono::milliseconds time{30000};
+    // A larger file is refused before the reader starts: the reader holds
+    // the file and Bullet's copy of most of it, about four times its size
+    // at the peak, within addressSpaceBytes.
+    std::int64_t maxFileBytes = std::int64_t{256} << 20;
     // The parent stops reading (and stops the reader) beyond this.
     std::size_t maxDescriptionBytes = std::size_t{256} << 20;
 };
@@ -56,7 +60,8 @@ struct WorldReaderOutput {
 // too much gives a Failure that says so, and is killed and reaped. With a
 // watch, it reports progress, and a cancel kills and reaps the reader (with
 // its group) within a few milliseconds. The time limit counts from the
-// reader's start.
+// reader's start. The reader dies with the thread that started it, so a
+// Kinetta that is killed leaves no reader behind.
 WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::string& filePath,
                                  const WorldReaderLimits& limits = {},
                                  WorldReaderWatch* watch = nullptr);
@@ -65,6 +70,9 @@ WorldReaderOutput RunWorldReader(const std::string& readerPath, const std::strin
 // build tree) or in ../libexec/kinetta/ (an installation). Empty when neither
 // exists.
 std::string FindWorldReader(const std::string& programPath);
+
+// A size for messages: "1 TB", "3.5 MB", "512 bytes".
+std::string ByteSizeText(std::int64_t bytes);
 
 // The path of the running program, for FindWorldReader; empty if unknown.
 std::string OwnProgramPath();

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,11 +87,13 @@ bool WriteAll(int fd, const unsigned char* data, size_t size)
 
 // Temporary files are named for what they are, not after the target, so that
 // any name the file system accepts can be saved: ".kinetta-saving-" and eight
-// random hexadecimal digits.
+// random hexadecimal digits. Its writer holds a lock on it (flock) from its
+// creation to its rename, so one that nobody holds was left by a save that
+// was killed, and goes at once.
 constexpr std::string_view kTemporaryPrefix = ".kinetta-saving-";
 constexpr size_t kTemporaryDigits = 8;
-// No save takes this long: a temporary file older than this was left by a
-// save that was killed before it could rename it.
+// Earlier versions locked nothing: their temporary files go once no save
+// could still be writing them.
 constexpr auto kStaleTemporaryAge = std::chrono::hours(1);
 
 bool IsOurTemporaryName(const std::string& name)
@@ -125,8 +128,34 @@ bool HoldsAnUnfinishedSave(const std::filesystem::path& path, off_t size)
     return file.read(header, sizeof header) && std::string_view(header, sizeof header) == "BULLET";
 }
 
-// Removes what killed saves left in the folder: our temporary files only,
-// plain files of this user, untouched for an hour.
+// The path still names the file open as fd: nobody removed or replaced it.
+bool StillNamed(int fd, const std::filesystem::path& path)
+{
+    struct stat opened {
+    }, named{};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+// Removes one of our temporary files when no writer holds its lock. The lock
+// is taken (and kept until the file is gone) so that its writer, should it
+// only now have created the file, finds it gone and makes another.
+void RemoveIfAbandoned(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path)) {
+        ::unlink(path.c_str());
+    }
+    ::close(fd);
+}
+
+// Removes what killed saves left in the folder: our temporary files that no
+// writer holds, and earlier versions' untouched for an hour; plain files of
+// this user only.
 void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
 {
     namespace fs = std::filesystem;
@@ -134,14 +163,17 @@ void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
     const auto staleBefore = fs::file_time_type::clock::now() - kStaleTemporaryAge;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
         const std::string name = entry.path().filename().string();
-        const bool current = IsOurTemporaryName(name);
-        if (!current && !IsEarlierTemporaryName(name)) continue;
-        struct stat info {};
-        if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            info.st_uid != ::geteuid()) {
+        if (IsOurTemporaryName(name)) {
+            RemoveIfAbandoned(entry.path());
             continue;
         }
-        if (!current && !HoldsAnUnfinishedSave(entry.path(), info.st_size)) continue;
+        if (!IsEarlierTemporaryName(name))
+            continue;
+        struct stat info {};
+        if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || !HoldsAnUnfinishedSave(entry.path(), info.st_size)) {
+            continue;
+        }
         std::error_code ignored;
         if (fs::last_write_time(entry.path(), ignored) < staleBefore && !ignored) {
             fs::remove(entry.path(), ignored);
@@ -150,7 +182,8 @@ void RemoveStaleTemporaryFiles(const std::filesystem::path& folder)
 }
 
 // Creates a new file next to the target with the usual permissions (0666
-// less the umask). Returns its descriptor, or -1 with errno set.
+// less the umask), locked for as long as it stays open. Returns its
+// descriptor, or -1 with errno set.
 int CreateTemporaryNextTo(const std::filesystem::path& target, std::string* temporaryPath)
 {
     std::random_device random;
@@ -159,7 +192,15 @@ int CreateTemporaryNextTo(const std::filesystem::path& target, std::string* temp
         std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(random()));
         *temporaryPath = (target.parent_path() / (std::string(kTemporaryPrefix) + digits)).string();
         int fd = ::open(temporaryPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        if (fd < 0 && errno != EEXIST)
+            return fd;
+        if (fd < 0)
+            continue;
+        // Between the creation and the lock, another save may have taken the
+        // new, unlocked file for an abandoned one and removed it.
+        if (::flock(fd, LOCK_EX) == 0 && StillNamed(fd, *temporaryPath))
+            return fd;
+        ::close(fd);
     }
     errno = EEXIST;
     return -1;
@@ -218,14 +259,14 @@ WorldFileResult SaveWorldFile(btDynamicsWorld& world, const std::string& path,
     if (written && oldExists) ::fchmod(fd, old.st_mode & 07777 & ~(S_ISUID | S_ISGID));
     written = written && ::fsync(fd) == 0;
     int error = errno;
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
+    // Renamed while still locked: unlocked, it would look abandoned.
     if (written && ::rename(temporary.c_str(), target.c_str()) != 0) {
         written = false;
         error = errno;
     }
+    // Once renamed, the target holds what fsync made safe: a failed close
+    // changes nothing about that.
+    ::close(fd);
     if (!written) {
         ::unlink(temporary.c_str());
         return WorldFileResult::Failure(SaveError(error));

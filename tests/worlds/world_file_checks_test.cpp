@@ -79,6 +79,10 @@ TEST(WorldFileDescription, TextReadsBackExactly)
 {
     WorldDescription original = ValidDescription();
     original.bodies[3].transform.origin.setX(0.1f + 1e-7f);  // needs all of its digits
+    original.solver = DescribeSolver(btContactSolverInfo());
+    original.solver->m_erp2 = 0.8f;
+    original.constraints[0].breakingImpulseThreshold = std::numeric_limits<float>::infinity();
+    original.constraints[0].debugDrawSize = 0.3f;
     std::string text = FormatWorldDescription(original);
     std::string error;
     std::optional<WorldDescription> parsed = ParseWorldDescription(text, &error);
@@ -87,6 +91,8 @@ TEST(WorldFileDescription, TextReadsBackExactly)
     EXPECT_EQ(parsed->bodies[3].transform.origin.x(), original.bodies[3].transform.origin.x());
     EXPECT_EQ(parsed->shapes[9].name, original.shapes[9].name);
     EXPECT_EQ(parsed->skipped, original.skipped);
+    EXPECT_EQ(parsed->solver->m_erp2, 0.8f);
+    EXPECT_EQ(parsed->constraints[0].breakingImpulseThreshold, std::numeric_limits<float>::infinity());
     EXPECT_TRUE(CheckWorldDescription(*parsed).ok);
     std::unique_ptr<LoadedWorld> world = BuildLoadedWorld(*parsed);
     EXPECT_EQ(world->BodyCount(), 10);
@@ -195,7 +201,15 @@ TEST(WorldFileChecks, CatchEveryBadNumber)
         {[&](auto& d) { d.constraints[0].bodyB = 1; }, "joins a body to itself"},
         {[&](auto& d) { d.constraints[0].frameB.origin.setX(nan); }, "constraint 3 (HINGE_CONSTRAINT_TYPE): frame"},
         {[&](auto& d) { d.constraints[0].angularUpper.setX(inf); }, "constraint 3 (HINGE_CONSTRAINT_TYPE): limit"},
-        {[&](auto& d) { d.constraints[0].breakingImpulseThreshold = -1; }, "breaking impulse -1 is outside"},
+        {[&](auto& d) { d.constraints[0].breakingImpulseThreshold = -1; }, "breaking impulse is not a number from 0 up"},
+        {[&](auto& d) { d.constraints[0].breakingImpulseThreshold = nan; }, "breaking impulse is not a number from 0 up"},
+        {[&](auto& d) { d.constraints[0].debugDrawSize = -0.3f; }, "debug drawing size -0.3 is outside"},
+        {[&](auto& d) { d.solver = DescribeSolver(btContactSolverInfo()); d.solver->m_erp2 = nan; },
+         "the solver settings: ERP2 is not a finite"},
+        {[&](auto& d) { d.solver = DescribeSolver(btContactSolverInfo()); d.solver->m_globalCfm = -1; },
+         "the solver settings: CFM -1 is outside"},
+        {[&](auto& d) { d.solver = DescribeSolver(btContactSolverInfo()); d.solver->m_splitImpulsePenetrationThreshold = inf; },
+         "the solver settings: split impulse threshold is not a finite"},
         {[&](auto& d) { d.constraints[0].axes[3].maxMotorForce = nan; }, "motor force is not a finite"},
         {[&](auto& d) { d.constraints[0].axes[1].stiffness = -2; }, "spring stiffness -2"},
         {[&](auto& d) {

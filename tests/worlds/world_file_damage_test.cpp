@@ -11,6 +11,11 @@
 #include <iterator>
 #include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
 
 namespace {
 
@@ -112,6 +117,64 @@ TEST_F(WorldFileDamage, FilesThatAreNotWorlds)
     EXPECT_EQ(OpenWorldFile(folder.Path("absent.bullet"), {}, options).result.error,
               "No such file or directory");
     EXPECT_EQ(OpenWorldFile(folder.Root().string(), {}, options).result.error, "it is not a regular file");
+
+    // A file larger than the reader could hold is refused by its size before
+    // the reader starts: a sparse terabyte, and one byte over the limit.
+    const std::string huge = folder.Path("huge.bullet");
+    WriteBytes(huge, good);
+    std::filesystem::resize_file(huge, std::uintmax_t{1} << 40);
+    EXPECT_EQ(OpenWorldFile(huge, {}, options).result.error,
+              "it is too big: 1 TB, and Kinetta opens files of up to 256 MB");
+    WorldFileOpenOptions small = options;
+    small.limits.maxFileBytes = std::int64_t(good.size()) - 1;
+    EXPECT_EQ(OpenWorldFile(folder.Path("good.bullet"), {}, small).result.error,
+              "it is too big: " + ByteSizeText(std::int64_t(good.size())) +
+                  ", and Kinetta opens files of up to " + ByteSizeText(small.limits.maxFileBytes));
+    small.limits.maxFileBytes = std::int64_t(good.size());
+    EXPECT_TRUE(OpenWorldFile(folder.Path("good.bullet"), {}, small).result.ok);
+    EXPECT_EQ(ByteSizeText(1), "1 byte");
+    EXPECT_EQ(ByteSizeText(1536), "1.5 KB");
+    EXPECT_EQ(ByteSizeText(std::int64_t{3} << 30), "3 GB");
+}
+
+// A Kinetta killed while it opens a file takes its reader with it: here a
+// reader that would sleep for a minute, started by a child process that is
+// then killed.
+TEST_F(WorldFileDamage, ReaderDiesWithKinetta)
+{
+    const std::string pidFile = folder.Path("reader.pid");
+    const std::string reader = Reader("waits", "echo $$ > " + pidFile + ".part && mv " + pidFile +
+                                                   ".part " + pidFile + "\nexec sleep 60");
+    const pid_t kinetta = ::fork();
+    ASSERT_GE(kinetta, 0);
+    if (kinetta == 0) {
+        WorldFileOpenOptions o = options;
+        o.readerPath = reader;
+        o.limits.time = std::chrono::seconds(60);
+        OpenWorldFile(folder.Path("good.bullet"), {}, o);
+        ::_exit(0);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    pid_t readerPid = 0;
+    while (readerPid == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10)) {
+        std::ifstream(pidFile) >> readerPid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(kinetta, SIGKILL);
+    ::waitpid(kinetta, nullptr, 0);
+    ASSERT_GT(readerPid, 0) << "the reader never started";
+    // Gone, or a zombie its new parent has yet to reap.
+    auto running = [readerPid] {
+        std::ifstream stat("/proc/" + std::to_string(readerPid) + "/stat");
+        std::string pid, name, state;
+        return stat >> pid >> name >> state && state != "Z";
+    };
+    const auto killed = std::chrono::steady_clock::now();
+    while (running() && std::chrono::steady_clock::now() - killed < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(running()) << "the reader outlived Kinetta";
+    if (running())
+        ::kill(readerPid, SIGKILL);
 }
 
 // Fake readers stand in for a reader that a file drove into a hang, a flood
@@ -139,8 +202,9 @@ TEST_F(WorldFileDamage, MisbehavingReadersAreStopped)
               "the file is damaged: Kinetta's file reader stopped on it (Segmentation fault)");
     EXPECT_EQ(openWith(Reader("babbles", "echo hello")),
               "the file is damaged: its reader's answer is garbled");
-    EXPECT_EQ(openWith(Reader("lies", "printf 'kinetta-world-description 4\\ngravity 0 nan 0\\nend\\n'")),
-              "the file is damaged: gravity: gravity is not a finite number");
+    EXPECT_EQ(
+        openWith(Reader("lies", "printf 'kinetta-world-description 5\\ngravity 0 nan 0\\nend\\n'")),
+        "the file is damaged: gravity: gravity is not a finite number");
     EXPECT_EQ(openWith(folder.Path("no-such-reader")),
               "Kinetta's file reader (kinetta-world-reader) is missing; reinstall Kinetta");
 }

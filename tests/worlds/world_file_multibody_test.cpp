@@ -1,6 +1,7 @@
 // Multibodies in world files: what the real reader describes of each joint
 // type, in files of both precisions, and damaged multibodies refused.
 
+#include "physics/dynamics_world.h"
 #include "worlds/world_file_checks.h"
 #include "worlds/world_file_description.h"
 #include "worlds/world_file_multibody_sample.h"
@@ -174,11 +175,12 @@ TEST(WorldFileMultiBodies, DamagedFilesAreRefusedOrLeftOut)
         {patched(robot, 1, 7), "the file is damaged: multibody 1: its record says 7 links but holds 4"},
         {patchedIn(goodDouble, doubleRobot, 2, 6),
          "the file is damaged: multibody 1: its record says 6 links but holds 4"},
-        {patched(robot, 4, 12345), "the file is damaged: multibody 1 has no list of its links"},
+        {patched(robot, 4, 12345), "the file is damaged: multibody 1: its m_links points to nothing the file holds"},
         {patched(collider, 5, 0), "the file is damaged: link collider 1 is not a whole collider record"},
-        {patched(collider, 8, 12345), "the file is damaged: link collider 1 names a shape the file does not hold"},
+        {patched(collider, 8, 12345),
+         "the file is damaged: link collider 1: its m_collisionShape points to nothing the file holds"},
         {patched(armName, 0, text("armX")),
-         "the file is damaged: multibody 1, link 1: its name is missing or has no end"},
+         "the file is damaged: array 2 of btMultiBodyLinkFloatData, item 1: its m_linkName is a text without an end"},
         {patched(link, 2, 5), "the file is damaged: multibody 1, link 2: its parent, link 6, is not"},
         {patched(link, 2, 1), "the file is damaged: multibody 1, link 2: its parent, link 2, is not"},
         {patched(link, 2, 2), "the file is damaged: multibody 1, link 2: its parent, link 3, is not"},
@@ -194,6 +196,55 @@ TEST(WorldFileMultiBodies, DamagedFilesAreRefusedOrLeftOut)
         EXPECT_EQ(said.rfind(c.outcome, 0), 0u) << "'" << said << "' is not '" << c.outcome << "'";
         EXPECT_EQ(opened.result.ok, opened.world != nullptr) << c.outcome;
     }
+}
+
+// A robot as one of Bullet's own example files stores it: its base's
+// rotation (0, 0, 0, 0) is read as no rotation and said so, its colliders,
+// plain collision objects named after their links, go on those links, and
+// it stands on its wheels for 300 steps. A rotation that is clearly wrong
+// is still refused.
+TEST(WorldFileMultiBodies, RobotWithAZeroRotationAndPlainCollidersStands)
+{
+    ScratchFolder folder;
+    StandingRobotSample sample;
+    const std::string path = Write(folder, "robot.bullet", sample.Bytes());
+    OpenedWorldFile opened = OpenWorldFile(path, {}, ReaderOptions());
+    ASSERT_TRUE(opened.result.ok) << opened.result.error;
+    EXPECT_EQ(opened.result.note, "");
+    EXPECT_EQ(opened.result.mended, "1 rotation of length 0 read as no rotation");
+    EXPECT_EQ(opened.result.StatusNote(), "1 rotation of length 0 read as no rotation");
+    ASSERT_EQ(opened.world->MultiBodyCount(), 1);
+    ASSERT_EQ(opened.world->LinkCount(), StandingRobotSample::kLinks);
+    EXPECT_EQ(opened.world->Colliders().size(), size_t(StandingRobotSample::kLinks + 1));
+    EXPECT_EQ(opened.world->BodyCount(), 1);
+
+    std::unique_ptr<CDynamicsWorld> world = CreateDynamicsWorld();
+    ApplyWorldSettings(*world);
+    opened.world->AddTo(*world);
+    const btMultiBody& robot = opened.world->MultiBodyAt(0);
+    for (int step = 0; step < 300; ++step) StepWorld(*world);
+    const btVector3 base = robot.getBasePos();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(std::isfinite(base[i])) << "base " << i;
+    for (int i = 0; i < robot.getNumLinks(); ++i) {
+        ASSERT_TRUE(std::isfinite(robot.getJointPos(i))) << "link " << i;
+        const btVector3& at = robot.getLink(i).m_collider->getWorldTransform().getOrigin();
+        EXPECT_GT(at.y(), -0.05f) << "link " << i << " sank into the ground";
+    }
+    // Standing: the body's centre where the wheels hold it, not on the ground.
+    EXPECT_GT(base.y(), 0.8f);
+    opened.world->RemoveFrom(*world);
+
+    // Half a rotation's length is no rounding: refused, as before; one a
+    // little off unit length opens, silently.
+    const OpenedWorldFile refused =
+        OpenWorldFile(Write(folder, "wrong.bullet", sample.Bytes({0, 0, 0, 0.5f})), {}, ReaderOptions());
+    EXPECT_EQ(refused.result.error,
+              "the file is damaged: multibody 1, base: transform has a rotation that is not a rotation");
+    const OpenedWorldFile near =
+        OpenWorldFile(Write(folder, "near.bullet", sample.Bytes({0, 0, 0, 1.0005f})), {}, ReaderOptions());
+    ASSERT_TRUE(near.result.ok) << near.result.error;
+    EXPECT_EQ(near.result.mended, "");
+    EXPECT_EQ(near.world->MultiBodyAt(0).getWorldToBaseRot().length(), 1.0f);
 }
 
 }  // namespace

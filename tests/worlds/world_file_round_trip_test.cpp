@@ -1,6 +1,7 @@
 // Saving a world and opening it again through the real reader process.
 
 #include "physics/body_name.h"
+#include "physics/dynamics_world.h"
 #include "worlds/world_file.h"
 #include "worlds/world_file_samples.h"
 #include "worlds/world_file_scratch.h"
@@ -11,7 +12,9 @@
 #include <BulletWorldImporter/btBulletWorldImporter.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <limits>
 #include <map>
 
 namespace {
@@ -77,6 +80,14 @@ void ExpectSameBody(const btRigidBody& e, const btRigidBody& a, const std::strin
     EXPECT_FLOAT_EQ(e.getCcdMotionThreshold(), a.getCcdMotionThreshold()) << what;
     EXPECT_FLOAT_EQ(e.getCcdSweptSphereRadius(), a.getCcdSweptSphereRadius()) << what;
     ExpectSameShape(*e.getCollisionShape(), *a.getCollisionShape(), what);
+}
+
+// The solver's settings as a description's text has them, to compare.
+std::string FormatSolver(const DescribedSolver& solver)
+{
+    WorldDescription d;
+    d.solver = solver;
+    return FormatWorldDescription(d);
 }
 
 class WorldFileRoundTrip : public ::testing::Test {
@@ -263,6 +274,62 @@ TEST_F(WorldFileRoundTrip, SolverIterationsAndBodyNamesAreTakenWithCare)
     ASSERT_TRUE(opened.result.ok) << opened.result.error;
     ASSERT_EQ(opened.world->BodyCount(), 1);
     EXPECT_FALSE(opened.world->SolverIterations());
+}
+
+// An opened world runs with the solver settings its file holds, all of
+// Bullet's record, and a Save writes them back, as it does each constraint's
+// debug drawing size and "never breaks" as either float Bullet writes it.
+// A new world has Kinetta's own again.
+TEST_F(WorldFileRoundTrip, SolverSettingsAndConstraintDetailsAreTheFiles)
+{
+    SampleWorld sample;
+    btContactSolverInfo& theirs = sample.world.getSolverInfo();
+    theirs.m_numIterations = 37;
+    theirs.m_erp = 0.35f;
+    theirs.m_erp2 = 0.8f;
+    theirs.m_globalCfm = 0.001f;
+    theirs.m_solverMode |= SOLVER_USE_2_FRICTION_DIRECTIONS;
+    theirs.m_splitImpulse = 0;
+    theirs.m_splitImpulsePenetrationThreshold = -0.02f;
+    theirs.m_linearSlop = 0.005f;
+    theirs.m_warmstartingFactor = 0.7f;
+    theirs.m_minimumSolverBatchSize = 64;
+    sample.constraints[1]->setDbgDrawSize(0.3f);
+    sample.constraints[2]->setBreakingImpulseThreshold(std::numeric_limits<float>::infinity());
+    sample.constraints[3]->setBreakingImpulseThreshold(std::numeric_limits<float>::max());
+    sample.constraints[4]->setBreakingImpulseThreshold(12.5f);
+    const DescribedSolver expected = DescribeSolver(theirs);
+
+    std::unique_ptr<CDynamicsWorld> world = CreateDynamicsWorld();
+    const DescribedSolver kinetta = [&] {
+        ApplyWorldSettings(*world);
+        return DescribeSolver(world->getSolverInfo());
+    }();
+    std::string path = Save(sample);
+    for (int round = 0; round < 2; ++round) {
+        OpenedWorldFile opened = OpenWorldFile(path, {}, ReaderOptions());
+        ASSERT_TRUE(opened.result.ok) << opened.result.error;
+        opened.world->AddTo(*world);
+        const DescribedSolver running = DescribeSolver(world->getSolverInfo());
+        EXPECT_EQ(FormatSolver(running), FormatSolver(expected)) << "round " << round;
+        EXPECT_EQ(world->getSolverInfo().m_solverMode, theirs.m_solverMode);
+        EXPECT_FLOAT_EQ(world->getSolverInfo().m_erp2, 0.8f);
+        EXPECT_FLOAT_EQ(opened.world->ConstraintAt(1).getDbgDrawSize(), 0.3f);
+        EXPECT_FLOAT_EQ(opened.world->ConstraintAt(0).getDbgDrawSize(), 0.05f);
+        EXPECT_EQ(opened.world->ConstraintAt(2).getBreakingImpulseThreshold(),
+                  std::numeric_limits<float>::infinity());
+        EXPECT_EQ(opened.world->ConstraintAt(3).getBreakingImpulseThreshold(),
+                  std::numeric_limits<float>::max());
+        EXPECT_EQ(opened.world->ConstraintAt(4).getBreakingImpulseThreshold(), 12.5f);
+        path = folder.Path("again.bullet");
+        ASSERT_TRUE(SaveWorldFile(*world, path).ok);
+        opened.world->RemoveFrom(*world);
+        ApplyWorldSettings(*world);
+        const DescribedSolver reset = DescribeSolver(world->getSolverInfo());
+        EXPECT_EQ(FormatSolver(reset), FormatSolver(kinetta)) << "round " << round;
+    }
+    EXPECT_EQ(kinetta.m_solverMode & SOLVER_USE_2_FRICTION_DIRECTIONS, 0);
+    EXPECT_EQ(kinetta.m_numIterations, 10);
 }
 
 // What Kinetta cannot simulate is left out with a note: a body of a shape

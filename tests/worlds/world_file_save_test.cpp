@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -144,19 +146,26 @@ TEST_F(WorldFileSave, LongNamesDanglingLinksSetIdBitsAndStaleTemporaryFiles)
 
     ::chmod(old.c_str(), 06750);
     std::string stale = folder.Path(".kinetta-saving-0123abcd");
+    // Left a moment ago by a save that was killed: nobody holds its lock.
     std::string fresh = folder.Path(".kinetta-saving-4567cdef");
+    // Being written by another Kinetta, which holds its lock, even if old.
+    std::string held = folder.Path(".kinetta-saving-89abcdef");
     std::string notOurs = folder.Path(".kinetta-saving-mine");
     // Named as earlier versions named them: removed only when unfinished saves.
     std::string earlierStale = folder.Path("old.bullet.saving-123456");
     std::string earlierEmpty = folder.Path("old.bullet.saving-7");
     std::string usersOwn = folder.Path("notes.saving-2024");
     std::string tooManyDigits = folder.Path("old.bullet.saving-1234567");
-    for (const std::string& path : {stale, fresh, notOurs, usersOwn}) std::ofstream(path) << "left over";
+    for (const std::string& path : {stale, fresh, held, notOurs, usersOwn})
+        std::ofstream(path) << "left over";
+    const int writer = ::open(held.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
     std::ofstream(earlierStale) << "BULLET-v324 half written";
     std::ofstream(earlierEmpty).close();
     std::ofstream(tooManyDigits).close();
     const auto twoHoursAgo = fs::file_time_type::clock::now() - std::chrono::hours(2);
-    for (const std::string& path : {stale, notOurs, earlierStale, earlierEmpty, usersOwn, tooManyDigits}) {
+    for (const std::string& path :
+         {stale, held, notOurs, earlierStale, earlierEmpty, usersOwn, tooManyDigits}) {
         fs::last_write_time(path, twoHoursAgo);
     }
     ASSERT_TRUE(SaveWorldFile(sample.world, old).ok);
@@ -164,10 +173,15 @@ TEST_F(WorldFileSave, LongNamesDanglingLinksSetIdBitsAndStaleTemporaryFiles)
     ::stat(old.c_str(), &info);
     EXPECT_EQ(info.st_mode & 07777, 0750u);
     EXPECT_FALSE(fs::exists(stale));
-    EXPECT_TRUE(fs::exists(fresh));
+    EXPECT_FALSE(fs::exists(fresh));
+    EXPECT_TRUE(fs::exists(held));
     EXPECT_TRUE(fs::exists(notOurs));
     EXPECT_FALSE(fs::exists(earlierStale));
     EXPECT_FALSE(fs::exists(earlierEmpty));
     EXPECT_TRUE(fs::exists(usersOwn));
     EXPECT_TRUE(fs::exists(tooManyDigits));
+    // Its writer done, the next save takes it.
+    ::close(writer);
+    ASSERT_TRUE(SaveWorldFile(sample.world, old).ok);
+    EXPECT_FALSE(fs::exists(held));
 }

@@ -1,6 +1,7 @@
 #include "tools/world_reader/bullet_file_description.h"
 
 #include "tools/world_reader/bounded_bullet_file.h"
+#include "tools/world_reader/bullet_file_layout.h"
 
 #include <BulletDynamics/Featherstone/btMultiBody.h>
 #include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
@@ -25,10 +26,10 @@ class DescribingImporter : public btBulletWorldImporter {
 public:
     DescribingImporter() : btBulletWorldImporter(nullptr) {}
 
-    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo& solverInfo) override
+    // The solver's settings are read from their record, all of them.
+    void setDynamicsWorldInfo(const btVector3& gravity, const btContactSolverInfo&) override
     {
         m_gravity = gravity;
-        m_solverIterations = solverInfo.m_numIterations;
     }
 
     btRigidBody* BodyMadeFrom(const void* record)
@@ -50,12 +51,17 @@ public:
     // A body the importer did not make is the world, as Bullet's own loop
     // has it; the world as body A becomes Bullet's fixed body, which the
     // importer would otherwise dereference.
-    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA, void* rbB)
+    // A slider alone is made from body B, which the importer reads even
+    // when only body A is in the file: the world there is the fixed body too.
+    btTypedConstraint* ConstraintMadeFrom(bParse::btBulletFile& file, void* record, void* rbA,
+                                          void* rbB, int type)
     {
         btRigidBody* a = BodyMadeFrom(rbA);
         btRigidBody* b = BodyMadeFrom(rbB);
         if (a == nullptr && b == nullptr) return nullptr;
         if (a == nullptr) a = &getFixedBody();
+        if (b == nullptr && type == SLIDER_CONSTRAINT_TYPE)
+            b = &getFixedBody();
         const int before = m_allocatedConstraints.size();
         const int version = file.getVersion();
         if ((file.getFlags() & bParse::FD_DOUBLE_PRECISION) == 0) {
@@ -70,8 +76,37 @@ public:
     }
 
     btVector3 m_gravity{0, -10, 0};
-    std::optional<int> m_solverIterations;
 };
+
+// The world's solver record, of either precision, as the file holds it.
+template <typename WorldRecord>
+DescribedSolver SolverFromRecord(const WorldRecord& world)
+{
+    const auto& r = world.m_solverInfo;
+    DescribedSolver d{};
+    d.m_tau = float(r.m_tau);
+    d.m_damping = float(r.m_damping);
+    d.m_friction = float(r.m_friction);
+    d.m_timeStep = float(r.m_timeStep);
+    d.m_restitution = float(r.m_restitution);
+    d.m_maxErrorReduction = float(r.m_maxErrorReduction);
+    d.m_sor = float(r.m_sor);
+    d.m_erp = float(r.m_erp);
+    d.m_erp2 = float(r.m_erp2);
+    d.m_globalCfm = float(r.m_globalCfm);
+    d.m_splitImpulsePenetrationThreshold = float(r.m_splitImpulsePenetrationThreshold);
+    d.m_splitImpulseTurnErp = float(r.m_splitImpulseTurnErp);
+    d.m_linearSlop = float(r.m_linearSlop);
+    d.m_warmstartingFactor = float(r.m_warmstartingFactor);
+    d.m_maxGyroscopicForce = float(r.m_maxGyroscopicForce);
+    d.m_singleAxisRollingFrictionThreshold = float(r.m_singleAxisRollingFrictionThreshold);
+    d.m_numIterations = r.m_numIterations;
+    d.m_solverMode = r.m_solverMode;
+    d.m_restingContactRestitutionThreshold = r.m_restingContactRestitutionThreshold;
+    d.m_minimumSolverBatchSize = r.m_minimumSolverBatchSize;
+    d.m_splitImpulse = r.m_splitImpulse;
+    return d;
+}
 
 // Counts of what was left out, worded for the user ("1 soft body").
 class SkipNotes {
@@ -362,8 +397,9 @@ void DescribeSixDofFramesAndLimits(SixDof& d6, DescribedConstraint* d)
 bool FillConstraint(btTypedConstraint& c, DescribedConstraint* d)
 {
     d->enabled = c.isEnabled();
-    // A double-precision file's "never breaks" is beyond any float.
-    d->breakingImpulseThreshold = std::min(c.getBreakingImpulseThreshold(), std::numeric_limits<btScalar>::max());
+    // As the file has it: the largest float, or (from a double file, or a
+    // writer that used one) an infinity.
+    d->breakingImpulseThreshold = c.getBreakingImpulseThreshold();
     d->solverIterations = c.getOverrideNumSolverIterations();
     switch (c.getConstraintType()) {
     case POINT2POINT_CONSTRAINT_TYPE: {
@@ -519,6 +555,7 @@ struct MultiBodyRecordNames<btMultiBodyFloatData> {
     static constexpr const char* kMultiBody = "btMultiBodyFloatData";
     static constexpr const char* kLink = "btMultiBodyLinkFloatData";
     static constexpr const char* kCollider = "btMultiBodyLinkColliderFloatData";
+    static constexpr const char* kObject = "btCollisionObjectFloatData";
 };
 
 template <>
@@ -526,6 +563,7 @@ struct MultiBodyRecordNames<btMultiBodyDoubleData> {
     static constexpr const char* kMultiBody = "btMultiBodyDoubleData";
     static constexpr const char* kLink = "btMultiBodyLinkDoubleData";
     static constexpr const char* kCollider = "btMultiBodyLinkColliderDoubleData";
+    static constexpr const char* kObject = "btCollisionObjectDoubleData";
 };
 
 // Describes the file's multibodies from their records, of either precision:
@@ -548,7 +586,7 @@ public:
         std::unordered_set<const void*> shapeRecords;
         for (int i = 0; i < m_file.m_collisionShapes.size(); ++i) shapeRecords.insert(m_file.m_collisionShapes[i]);
         // Each multibody's colliders, by the link they name.
-        std::vector<std::vector<std::pair<int, const ColliderRecord*>>> colliders(indices.size());
+        std::vector<std::vector<std::pair<int, const ObjectRecord*>>> colliders(indices.size());
         for (int i = 0; i < m_file.m_multiBodyLinkColliders.size(); ++i) {
             const void* block = m_file.m_multiBodyLinkColliders[i];
             const std::string subject = "link collider " + std::to_string(i + 1);
@@ -568,20 +606,26 @@ public:
                               "collision objects that are not rigid bodies");
                 continue;
             }
-            colliders[owner->second].emplace_back(collider->m_link, collider);
+            colliders[owner->second].emplace_back(collider->m_link, &collider->m_colObjData);
         }
         for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
             const void* block = m_file.m_multiBodies[i];
-            const std::string subject = "multibody " + std::to_string(i + 1);
             if (m_file.StoredRecords(block, Names::kMultiBody, sizeof(MultiBodyRecord)) < 1) {
-                *error = "the file is damaged: " + subject + " is not a whole multibody record";
+                *error = "the file is damaged: multibody " + std::to_string(i + 1) +
+                         " is not a whole multibody record";
                 return false;
             }
-            const auto& record = *static_cast<const MultiBodyRecord*>(block);
-            if (std::optional<std::string> damage = Damage(record, subject)) {
+            if (std::optional<std::string> damage =
+                    Damage(*static_cast<const MultiBodyRecord*>(block),
+                           "multibody " + std::to_string(i + 1))) {
                 *error = "the file is damaged: " + *damage;
                 return false;
             }
+        }
+        AttachPlainColliders(shapeRecords, colliders);
+        for (int i = 0; i < m_file.m_multiBodies.size(); ++i) {
+            const auto& record = *static_cast<const MultiBodyRecord*>(
+                static_cast<const void*>(m_file.m_multiBodies[i]));
             DescribedMultiBody d;
             d.record = i;
             if (!Fill(record, colliders[i], &d)) {
@@ -593,9 +637,60 @@ public:
         return true;
     }
 
+    // Plain collision objects of the file that became some link's collider.
+    int AttachedObjects() const { return m_attached; }
+
 private:
     using LinkRecord = std::remove_pointer_t<decltype(MultiBodyRecord::m_links)>;
+    using ObjectRecord = decltype(ColliderRecord::m_colObjData);
     using Names = MultiBodyRecordNames<MultiBodyRecord>;
+    using Colliders = std::vector<std::vector<std::pair<int, const ObjectRecord*>>>;
+
+    // Some writers store a link's collider as a plain collision object named
+    // after its link (or the base). Each one whose name belongs to exactly
+    // one part without a collider of its own becomes that part's collider.
+    void AttachPlainColliders(const std::unordered_set<const void*>& shapeRecords,
+                              Colliders& colliders)
+    {
+        std::map<std::string, std::vector<std::pair<int, int>>> parts;  // name: multibody, link
+        for (int m = 0; m < m_file.m_multiBodies.size(); ++m) {
+            const auto& record = *static_cast<const MultiBodyRecord*>(
+                static_cast<const void*>(m_file.m_multiBodies[m]));
+            std::vector<bool> taken(size_t(record.m_numLinks) + 1, false);
+            for (const auto& [link, object] : colliders[size_t(m)])
+                if (link >= -1 && link < record.m_numLinks)
+                    taken[size_t(link + 1)] = true;
+            for (int link = -1; link < record.m_numLinks; ++link) {
+                const std::string name =
+                    Name(link < 0 ? record.m_baseName : record.m_links[link].m_linkName)
+                        .value_or("");
+                if (!name.empty())
+                    parts[name].emplace_back(taken[size_t(link + 1)] ? -1 : m, link);
+            }
+        }
+        std::map<std::pair<int, int>, int> claims;
+        std::vector<std::pair<std::pair<int, int>, const ObjectRecord*>> found;
+        for (int i = 0; i < m_file.m_collisionObjects.size(); ++i) {
+            const void* block = m_file.m_collisionObjects[i];
+            if (m_file.StoredRecords(block, Names::kObject, sizeof(ObjectRecord)) < 1)
+                continue;
+            const auto* object = static_cast<const ObjectRecord*>(block);
+            if (object->m_collisionShape == nullptr ||
+                shapeRecords.count(object->m_collisionShape) == 0)
+                continue;
+            const auto named = parts.find(Name(object->m_name).value_or(""));
+            if (named == parts.end() || named->second.size() != 1 || named->second[0].first < 0)
+                continue;
+            ++claims[named->second[0]];
+            found.emplace_back(named->second[0], object);
+        }
+        for (const auto& [part, object] : found) {
+            if (claims[part] != 1)
+                continue;
+            colliders[size_t(part.first)].emplace_back(part.second, object);
+            ++m_attached;
+        }
+    }
 
     // What makes a multibody's record unreadable: a list of links the file
     // does not hold whole, or a name without its end.
@@ -634,7 +729,7 @@ private:
     }
 
     bool Fill(const MultiBodyRecord& record,
-              const std::vector<std::pair<int, const ColliderRecord*>>& colliders,
+              const std::vector<std::pair<int, const ObjectRecord*>>& colliders,
               DescribedMultiBody* d)
     {
         d->baseMass = btScalar(record.m_baseMass);
@@ -656,7 +751,7 @@ private:
             if (link < -1 || link >= record.m_numLinks || taken[link + 1]) return false;
             taken[link + 1] = true;
             DescribedCollider& c = link < 0 ? d->baseCollider : d->links[link].collider;
-            const auto& object = collider->m_colObjData;
+            const ObjectRecord& object = *collider;
             c.shape = m_shapes.Index(static_cast<btCollisionShapeData*>(object.m_collisionShape));
             if (c.shape < 0) return false;
             c.friction = btScalar(object.m_friction);
@@ -710,6 +805,7 @@ private:
     const BoundedBulletFile& m_file;
     ShapeDescriber& m_shapes;
     SkipNotes& m_skipped;
+    int m_attached = 0;
 };
 
 }  // namespace
@@ -722,6 +818,10 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
     }
     if (contents.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
         *error = "the file is too large";
+        return std::nullopt;
+    }
+    if (std::optional<std::string> damage = FindLayoutDamage(contents.data(), contents.size())) {
+        *error = "the file is damaged: " + *damage;
         return std::nullopt;
     }
     BoundedBulletFile file(contents.data(), static_cast<int>(contents.size()));
@@ -748,10 +848,13 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
 
     WorldDescription description;
     description.gravity = importer.m_gravity;
-    description.solverIterations = importer.m_solverIterations;
+    if (file.m_dynamicsWorldInfo.size() > 0) {
+        const void* world = file.m_dynamicsWorldInfo[0];
+        description.solver =
+            doubleRecords ? SolverFromRecord(*static_cast<const btDynamicsWorldDoubleData*>(world))
+                          : SolverFromRecord(*static_cast<const btDynamicsWorldFloatData*>(world));
+    }
     skipped.Add("soft body", "soft bodies", file.m_softBodies.size());
-    skipped.Add("collision object that is not a rigid body",
-                "collision objects that are not rigid bodies", file.m_collisionObjects.size());
 
     ShapeDescriber shapes(importer, file, description);
     std::unordered_set<const void*> bodyRecords;
@@ -797,7 +900,9 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         };
         const bool lostBody = lost(head.rbA) || lost(head.rbB);
         btTypedConstraint* constraint =
-            lostBody ? nullptr : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB);
+            lostBody
+                ? nullptr
+                : importer.ConstraintMadeFrom(file, record, head.rbA, head.rbB, head.objectType);
         if (constraint == nullptr) {
             skipped.Add("constraint Kinetta cannot simulate", "constraints Kinetta cannot simulate");
             continue;
@@ -818,6 +923,10 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         d.disableCollisionsBetweenBodies = currentDouble
                                                ? DisablesCollisions<btTypedConstraintDoubleData>(record)
                                                : DisablesCollisions<btTypedConstraintFloatData>(record);
+        d.debugDrawSize =
+            currentDouble
+                ? float(static_cast<const btTypedConstraintDoubleData*>(record)->m_dbgDrawSize)
+                : static_cast<const btTypedConstraintFloatData*>(record)->m_dbgDrawSize;
         if (head.objectType == D6_SPRING_2_CONSTRAINT_TYPE &&
             d.type == DescribedConstraintType::Generic6DofSpring2) {
             if (currentDouble) {
@@ -828,13 +937,24 @@ std::optional<WorldDescription> DescribeBulletFile(std::vector<char>& contents, 
         }
         description.constraints.push_back(d);
     }
+    int attached = 0;
+    auto describeMultiBodies = [&](auto&& describer) {
+        const bool described = describer.Describe(description, error);
+        attached = describer.AttachedObjects();
+        return described;
+    };
     const bool described =
         doubleRecords
-            ? MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(file, shapes, skipped)
-                  .Describe(description, error)
-            : MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(file, shapes, skipped)
-                  .Describe(description, error);
+            ? describeMultiBodies(
+                  MultiBodyDescriber<btMultiBodyDoubleData, btMultiBodyLinkColliderDoubleData>(
+                      file, shapes, skipped))
+            : describeMultiBodies(
+                  MultiBodyDescriber<btMultiBodyFloatData, btMultiBodyLinkColliderFloatData>(
+                      file, shapes, skipped));
     if (!described) return std::nullopt;
+    skipped.Add("collision object that is not a rigid body",
+                "collision objects that are not rigid bodies",
+                file.m_collisionObjects.size() - attached);
     description.skipped = skipped.Words();
     return description;
 }
