@@ -54,6 +54,11 @@ CDynamicsWorld::CDynamicsWorld(std::unique_ptr<btMultiBodyConstraintSolver> solv
     // contact; rigid bodies keep the discrete world's one, which lets a pile
     // of thousands come to rest and sleep.
     getSolverInfo().m_solverMode &= ~SOLVER_USE_2_FRICTION_DIRECTIONS;
+    // Pairs sorted every step, so that their order, and with it the order the
+    // solver meets contacts in, follows from the bodies alone and not from the
+    // broadphase tree's history: a world put back into a kept state
+    // (physics/world_step_state.h) then steps on exactly as it did.
+    getDispatchInfo().m_deterministicOverlappingPairs = true;
 }
 
 CDynamicsWorld::~CDynamicsWorld()
