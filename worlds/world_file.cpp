@@ -22,15 +22,20 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
                                          : output.result;
         return opened;
     }
+    const std::atomic<bool>* cancel = watch != nullptr ? &watch->cancel : nullptr;
     std::string error;
-    std::optional<WorldDescription> description = ParseWorldDescription(output.description, &error);
+    std::optional<WorldDescription> description =
+        ParseWorldDescription(output.description, &error, cancel);
     output.description = std::string();  // the text can be large: gone before the world is built
+    if (cancelled()) {
+        opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
+        return opened;
+    }
     if (!description) {
         opened.result = WorldFileResult::Failure("the file is damaged: " + error);
         return opened;
     }
     std::string mended = MendReadRotations(*description);
-    const std::atomic<bool>* cancel = watch != nullptr ? &watch->cancel : nullptr;
     if (const WorldFileResult checked = CheckWorldDescription(*description, cancel); !checked.ok) {
         if (cancelled()) {
             opened.result = WorldFileResult::Failure(kWorldOpenCancelled);

@@ -1,5 +1,8 @@
 #include "worlds/world_file_description.h"
 
+#include "worlds/world_file_checks.h"
+#include "worlds/world_file_reader_process.h"
+
 #include <array>
 #include <charconv>
 #include <climits>
@@ -883,7 +886,8 @@ std::string LinkRecordName(const DescribedMultiBody& multiBody, size_t link)
     return name;
 }
 
-std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error)
+std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error,
+                                                      const std::atomic<bool>* cancel)
 {
     Reader r(text);
     WorldDescription description;
@@ -904,7 +908,9 @@ std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std
     bool sawGravity = false;
     // Link lines belong to the multibody line just above them.
     bool inMultiBody = false;
+    std::size_t lines = 0;
     while (r.NextLine()) {
+        if (StopNow(cancel, ++lines)) return fail(kWorldOpenCancelled);
         if (ended) return fail(garbled);
         std::string_view keyword = r.Token();
         if (keyword != "link") inMultiBody = false;

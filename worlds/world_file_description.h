@@ -11,6 +11,7 @@
 // grammar and bounds every count by what is left of the text; whether the
 // numbers make sense is the job of world_file_checks.h.
 
+#include <atomic>
 #include <btBulletDynamicsCommon.h>
 
 #include <optional>
@@ -286,4 +287,7 @@ std::string FormatWorldDescription(const WorldDescription& description);
 
 // The description, or std::nullopt with the reason in *error, in the file's
 // terms ("rigid body 4 cannot be read (expected a number)").
-std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error);
+// With a cancel flag, it looks at it every few thousand lines and, once it
+// is set, stops with kWorldOpenCancelled as the error.
+std::optional<WorldDescription> ParseWorldDescription(std::string_view text, std::string* error,
+                                                      const std::atomic<bool>* cancel = nullptr);
