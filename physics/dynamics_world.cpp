@@ -139,15 +139,6 @@ std::unique_ptr<CDynamicsWorld> CreateDynamicsWorld()
                                             std::move(configuration), std::move(dispatcher));
 }
 
-btContactSolverInfo KinettaSolverInfo()
-{
-    btContactSolverInfo info;
-    info.m_solverMode &= ~SOLVER_USE_2_FRICTION_DIRECTIONS;
-    info.m_splitImpulse = 1;
-    info.m_numIterations = 10;
-    return info;
-}
-
 void ApplyWorldSettings(btDiscreteDynamicsWorld& world)
 {
     world.getSolverInfo() = KinettaSolverInfo();

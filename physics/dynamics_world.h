@@ -82,8 +82,16 @@ inline constexpr int kMinWorldSolverIterations = 1;
 inline constexpr int kMaxWorldSolverIterations = 100;
 
 // Bullet's solver settings but for split impulse on, 10 iterations and
-// friction in one direction (see CDynamicsWorld).
-btContactSolverInfo KinettaSolverInfo();
+// friction in one direction (see CDynamicsWorld). Inline: a world file's
+// builder starts from it without the rest of this file.
+inline btContactSolverInfo KinettaSolverInfo()
+{
+    btContactSolverInfo info;
+    info.m_solverMode &= ~SOLVER_USE_2_FRICTION_DIRECTIONS;
+    info.m_splitImpulse = 1;
+    info.m_numIterations = 10;
+    return info;
+}
 
 // Kinetta's solver settings, all of them, whatever a file had set;
 // continuous collision detection on, gravity (0, -10, 0).
