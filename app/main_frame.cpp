@@ -126,6 +126,8 @@ bool CMainFrame::OnCreate()
                                  [this](const QString& text) { m_bars->ShowMessage(text); });
     m_world->ShowRecentWith([this](const QStringList& texts) { m_bars->SetRecentFiles(texts); });
     setAcceptDrops(true);
+    m_view.TakeDropsWith({[](const QMimeData& data) { return !DroppedWorld(data).isEmpty(); },
+                          [this](const QMimeData& data) { OpenDropped(data); }});
     m_edit = new CEditCommands(*this, m_view,
                                [this](const QString& text) { m_bars->ShowMessage(text); });
     m_panes = new CFramePanes(
@@ -373,11 +375,18 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-    const QString path = DroppedWorld(*event->mimeData());
-    if (path.isEmpty())
+    if (DroppedWorld(*event->mimeData()).isEmpty())
         return;
     event->acceptProposedAction();
-    const qsizetype count = event->mimeData()->urls().size();
+    OpenDropped(*event->mimeData());
+}
+
+void CMainFrame::OpenDropped(const QMimeData& data)
+{
+    const QString path = DroppedWorld(data);
+    if (path.isEmpty())
+        return;
+    const qsizetype count = data.urls().size();
     // Opened once the drag has ended: the source waits for the answer.
     QMetaObject::invokeMethod(
         this,
@@ -437,6 +446,8 @@ void CMainFrame::OnSimulation(CommandId id)
     const SimulationCommand command = id == CommandId::SimulationStart   ? SimulationCommand::Start
                                       : id == CommandId::SimulationPause ? SimulationCommand::Pause
                                                                          : SimulationCommand::Stop;
+    if (command == SimulationCommand::Start)
+        m_view.RunOnAfterSlowSteps();
     const auto transition = NextSimulationState(m_view.m_simulationState, command);
     m_view.m_simulationState = transition.next;
     if (transition.resetDue) {
@@ -485,6 +496,19 @@ void CMainFrame::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_tickTimer.timerId()) {
         m_view.OnTick();
+        if (const int fallen = m_view.TakeFallenCount()) {
+            m_bars->ShowMessage(
+                fallen == 1 ? QStringLiteral("A body fell off the world and left it; Stop brings "
+                                             "back a body the world started with")
+                            : QStringLiteral("%1 bodies fell off the world and left it; Stop "
+                                             "brings back the bodies the world started with")
+                                  .arg(fallen));
+            m_panes->RefreshNow();
+        }
+        if (const auto seconds = m_view.TakeSlowStepPause()) {
+            m_bars->ShowMessage(QString::fromStdString(SlowStepMessage(*seconds)));
+            DoIdle();
+        }
         ShowSelection();
         return;
     }

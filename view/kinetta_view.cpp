@@ -3,7 +3,10 @@
 
 #include "common/kinetta_assert.h"
 
+#include <QtGui/QDropEvent>
+
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -25,7 +28,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start)
 
 }  // namespace
 
-CKinettaView::CKinettaView(const KeyState& keys) : m_keys(keys) {}
+CKinettaView::CKinettaView(KeyState& keys) : m_keys(keys) {}
 
 CKinettaView::~CKinettaView()
 {
@@ -142,6 +145,44 @@ void CKinettaView::hideEvent(QHideEvent* event)
     COGLWindowImpl::hideEvent(event);
 }
 
+bool CKinettaView::event(QEvent* event)
+{
+    switch (event->type()) {
+        // A desktop's drag source finds the view's own native window under
+        // the pointer and talks to it, not to the frame around it.
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QMimeData* data = drop->mimeData();
+            // X11 hands the files over while the drag moves; the drop that
+            // comes through the view's container may carry none of them.
+            if (event->type() != QEvent::Drop)
+                m_draggedUrls = data != nullptr ? data->urls() : QList<QUrl>();
+            QMimeData remembered;
+            if (event->type() == QEvent::Drop && (data == nullptr || data->urls().isEmpty())) {
+                remembered.setUrls(m_draggedUrls);
+                data = &remembered;
+            }
+            // Anything unwanted keeps the no-drop cursor.
+            if (!m_drops.wanted || !m_drops.wanted(*data)) {
+                drop->ignore();
+                return true;
+            }
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop && m_drops.take)
+                m_drops.take(*data);
+            return true;
+        }
+        case QEvent::DragLeave:
+            m_draggedUrls.clear();
+            return true;
+        default:
+            break;
+    }
+    return COGLWindowImpl::event(event);
+}
+
 void CKinettaView::ForgetDrawnMotion()
 {
     if (CDynamicsWorld* world = m_scene.World())
@@ -157,12 +198,18 @@ void CKinettaView::ResetSimulation()
 
 void CKinettaView::StepOnce()
 {
-    const TickOutcome outcome = StepSceneOnce(m_scene, &m_slowMotion);
+    const TickOutcome outcome = StepSceneOnce(m_scene, &m_slowMotion, m_stepClock);
     if (outcome.stepped) {
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
         m_stats.lastStepMilliseconds = outcome.stepMilliseconds;
         ++m_stats.steps;
+        m_fallen += m_scene.TakeOutFallen();
     }
+}
+
+std::optional<double> CKinettaView::TakeSlowStepPause()
+{
+    return std::exchange(m_slowStepPause, std::nullopt);
 }
 
 void CKinettaView::SetSpeed(SimulationSpeed speed)
@@ -180,6 +227,7 @@ WorldFileResult CKinettaView::OpenWorld(const std::string& path)
 {
     LetGo();
     ForgetDrawnMotion();
+    m_slowSteps.Forget();
     return m_scene.OpenWorld(path);
 }
 
@@ -200,6 +248,7 @@ WorldFileResult CKinettaView::FinishOpening()
         return opened.result;
     LetGo();
     ForgetDrawnMotion();
+    m_slowSteps.Forget();
     m_scene.TakeWorld(std::move(opened.world));
     return opened.result;
 }
@@ -213,6 +262,7 @@ void CKinettaView::NewWorld()
 {
     LetGo();
     ForgetDrawnMotion();
+    m_slowSteps.Forget();
     m_scene.NewWorld();
 }
 
@@ -224,7 +274,7 @@ bool CKinettaView::OnTick()
         LetGo();
     const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,
-                                              &m_slowMotion);
+                                              &m_slowMotion, m_stepClock);
     // Walking or turning with a body held carries it along.
     if (m_leftHeld && m_scene.Drag().Active() &&
         (m_camera.camPos != cameraBefore.camPos || m_camera.yaw != cameraBefore.yaw ||
@@ -236,6 +286,12 @@ bool CKinettaView::OnTick()
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
         m_stats.lastStepMilliseconds = outcome.stepMilliseconds;
         ++m_stats.steps;
+        m_fallen += m_scene.TakeOutFallen();
+        // Paused before the next tick: the window answers between slow steps.
+        if (const auto seconds = m_slowSteps.AfterStep(outcome.stepMilliseconds / 1000.0)) {
+            m_simulationState = SimulationState::Paused;
+            m_slowStepPause = seconds;
+        }
     }
     // Without a context the scene was never built: nothing to draw.
     if (m_scene.Built()) {

@@ -12,20 +12,26 @@
 #include "view/ogl_window.h"
 #include "view/scene.h"
 #include "view/scene_tick.h"
+#include "view/slow_step_guard.h"
 #include "view/view_stats.h"
 
+#include <QtCore/QMimeData>
+#include <QtCore/QUrl>
 #include <QtGui/QFocusEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 class CKinettaView : public COGLWindowImpl<CKinettaView> {
 public:
-    // keys is polled on every tick and must outlive the view.
-    explicit CKinettaView(const KeyState& keys);
+    // keys is polled on every tick, which forgets the taps it read; it must
+    // outlive the view.
+    explicit CKinettaView(KeyState& keys);
     ~CKinettaView() override;
 
     // The window-base hooks.
@@ -55,6 +61,18 @@ public:
     // Once Opening()->Finished().
     WorldFileResult FinishOpening();
 
+    // A step of the running world took so long that the view paused it: the
+    // step's length in seconds, once; nothing otherwise.
+    std::optional<double> TakeSlowStepPause();
+    // The user runs the world on after that pause: no such pause again
+    // until another world comes.
+    void RunOnAfterSlowSteps() { m_slowSteps.RunOn(); }
+    // What steps are timed with (tests).
+    void SetStepClock(StepClock clock) { m_stepClock = std::move(clock); }
+
+    // How many bodies fell out of the running world since last asked.
+    int TakeFallenCount() { return std::exchange(m_fallen, 0); }
+
     // One step while paused or stopped (the caller pauses first).
     void StepOnce();
     SimulationSpeed Speed() const { return m_slowMotion.Speed(); }
@@ -81,6 +99,13 @@ public:
     std::optional<PickRay> RayAt(QPointF point) const;
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
+    // Files dragged onto the view are the frame's to take: wanted says
+    // whether a drag's data would be taken, take takes the dropped data.
+    struct DropHandlers {
+        std::function<bool(const QMimeData&)> wanted;
+        std::function<void(const QMimeData&)> take;
+    };
+    void TakeDropsWith(DropHandlers handlers) { m_drops = std::move(handlers); }
     // The scene the Edit commands work on, and the eye they paste in front of.
     Scene& GetScene() { return m_scene; }
     CameraPose Eye() const { return {m_camera.camPos, m_camera.yaw, m_camera.pitch}; }
@@ -99,9 +124,10 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
-    const KeyState& m_keys;
+    KeyState& m_keys;
     CameraState m_camera;
     Scene m_scene;
     // Its thread reads the scene's shapes: it goes before the scene does.
@@ -109,6 +135,12 @@ private:
     FrameRenderer m_renderer;
     BodyThrower m_thrower;
     SlowMotion m_slowMotion;
+    SlowStepGuard m_slowSteps;
+    std::optional<double> m_slowStepPause;
+    int m_fallen = 0;
+    DropHandlers m_drops;
+    QList<QUrl> m_draggedUrls;  // of the drag over the view, as it last moved
+    StepClock m_stepClock;
     ViewStats m_stats;
     bool m_leftHeld = false;
     QPointF m_cursor;  // where the left button last was, while held

@@ -7,6 +7,7 @@
 #include "glw/lwo_decoder.h"
 #include "glw/texture_loader.h"
 #include "physics/body_thrower.h"
+#include "physics/fallen_bodies.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
 #include "physics/simulation_control.h"
@@ -329,6 +330,23 @@ void Scene::ResetSimulation()
     m_content->shelf->PutBackForStop();
     ::ResetSimulation(*m_content->world);
     m_content->bodies->RestoreConstraints();
+}
+
+int Scene::TakeOutFallen()
+{
+    if (!m_content)
+        return 0;
+    const std::vector<btRigidBody*> fallen = FallenBodies(*m_content->world);
+    if (fallen.empty())
+        return 0;
+    m_history.Clear();
+    for (btRigidBody* body : fallen) {
+        const bool thrown = WasThrown(*body);
+        TakeOut(*body, SimulationState::Running);
+        if (thrown)
+            ReleaseOut(body);
+    }
+    return static_cast<int>(fallen.size());
 }
 
 bool Scene::PressAt(const PickRay& ray, SimulationState state)

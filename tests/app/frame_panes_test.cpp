@@ -10,6 +10,7 @@
 #include "app/ui_state_table.h"
 
 #include <gtest/gtest.h>
+#include <chrono>
 #include <QtGui/QAction>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
@@ -229,6 +230,42 @@ TEST_F(FramePanesTest, StepPausesThenAdvancesExactlyOneStepPerCommand)
     QTest::mouseClick(Panes().Tools()->StepButton(), Qt::LeftButton);
     EXPECT_EQ(view.Stats().steps, steps + 4);
     EXPECT_EQ(view.m_simulationState, SimulationState::Paused);
+}
+
+// Steps timed by a clock the test drives: 7.4 s between its readings, so
+// each step of the running world seems to take 7.4 s.
+TEST_F(FramePanesTest, AWorldTooSlowToStepPausesAfterAStepAndRunsOnAtTheUsersWord)
+{
+    CKinettaView& view = m_frame->View();
+    bool slow = true;
+    view.SetStepClock([&slow, t = std::chrono::steady_clock::time_point()]() mutable {
+        t += slow ? std::chrono::milliseconds(7400) : std::chrono::milliseconds(1);
+        return t;
+    });
+    ASSERT_EQ(view.m_simulationState, SimulationState::Running);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.m_simulationState == SimulationState::Paused; }))
+        << "a 7.4 s step did not pause the world";
+    EXPECT_EQ(m_frame->Bars().StatusText().toStdString(),
+              "Paused: one step of this world takes 7.4 s; F8 steps once, Enter runs on");
+    const auto steps = view.Stats().steps;
+    QTest::qWait(100);
+    EXPECT_EQ(view.Stats().steps, steps) << "stepped on while paused";
+    m_frame->OnCommand(SimulationStep);
+    EXPECT_EQ(view.Stats().steps, steps + 1);
+
+    // Run on: the user's word holds, however slow the steps.
+    m_frame->OnCommand(SimulationStart);
+    ASSERT_EQ(view.m_simulationState, SimulationState::Running);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.Stats().steps > steps + 3; }));
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running);
+    // Fast steps never pause; a new world is measured afresh.
+    slow = false;
+    m_frame->OnCommand(FileNew);
+    QTest::qWait(100);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running);
+    slow = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.m_simulationState == SimulationState::Paused; }));
+    view.SetStepClock({});
 }
 
 TEST_F(FramePanesTest, TreeCountsFollowThrowsAndStopAndSelectsBothWays)
