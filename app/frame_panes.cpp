@@ -1,5 +1,6 @@
 #include "app/frame_panes.h"
 
+#include "app/field_keys.h"
 #include "app/properties_pane.h"
 #include "app/tools_pane.h"
 #include "app/tree_pane.h"
@@ -8,12 +9,14 @@
 #include "edit/body_properties.h"
 #include "view/kinetta_view.h"
 
+#include <QtGui/QKeyEvent>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDockWidget>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QAbstractSpinBox>
 #include <QtWidgets/QMainWindow>
+#include <QtWidgets/QScrollArea>
 #include <QtWidgets/QStatusBar>
 
 namespace {
@@ -116,7 +119,15 @@ QDockWidget* CFramePanes::NewDock(const QString& title, const QString& name, QWi
                           Qt::BottomDockWidgetArea);
     dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                       QDockWidget::DockWidgetFloatable);
-    dock->setWidget(content);
+    // A pane's contents scroll rather than set the frame's least size: a
+    // pane taller than the window would otherwise grow the window as it
+    // shows (and a refusal's line below the fields would grow it again),
+    // and a small window would have no room left for the view.
+    auto* scroller = new QScrollArea(dock);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(content);
+    dock->setWidget(scroller);
     m_frame.addDockWidget(area, dock);
     dock->hide();
     connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
@@ -164,6 +175,24 @@ bool CFramePanes::EditingField() const
     const QWidget* focus = QApplication::focusWidget();
     return HasFocus() && (qobject_cast<const QLineEdit*>(focus) != nullptr ||
                           qobject_cast<const QAbstractSpinBox*>(focus) != nullptr);
+}
+
+bool CFramePanes::FieldKeeps(const QKeyEvent& key) const
+{
+    if (!EditingField())
+        return false;
+    const auto* edit = qobject_cast<const QLineEdit*>(QApplication::focusWidget());
+    // A spin box's text has no changed mark: its undo keys are taken as its own.
+    const bool changed = edit == nullptr || edit->isModified();
+    return IsFieldEditingKey(key.key(), key.modifiers(), key.text(), changed);
+}
+
+bool CFramePanes::IsPaneWindow(const QObject* window) const
+{
+    for (const QDockWidget* dock : m_docks)
+        if (dock->isFloating() && window != nullptr && window == dock->windowHandle())
+            return true;
+    return false;
 }
 
 btRigidBody* CFramePanes::Selected() const
@@ -218,7 +247,7 @@ void CFramePanes::Refresh()
     }
     if (!m_docks[1]->isHidden()) {
         if (selected != nullptr)
-            m_properties->ShowBody(ReadBodyProperties(world, *selected));
+            m_properties->ShowBody(ReadBodyProperties(world, *selected), selected);
         else
             m_properties->ShowWorld(ReadWorldProperties(world), m_view.Stats().lastStepMilliseconds,
                                     m_view.Stats().lastRenderMilliseconds);

@@ -22,6 +22,7 @@ class CPropertiesPane;
 class CToolsPane;
 class CTreePane;
 class QDockWidget;
+class QKeyEvent;
 class QLabel;
 class QMainWindow;
 
@@ -39,8 +40,13 @@ public:
 
     // Keys typed in a pane are the pane's, not the view's.
     bool HasFocus() const;
-    // A text field of a pane has the keyboard: even the accelerators are its.
+    // A text field of a pane has the keyboard.
     bool EditingField() const;
+    // The key is one that field keeps: its own editing keys, never the
+    // frame's other shortcuts.
+    bool FieldKeeps(const QKeyEvent& key) const;
+    // A floated pane's own window, whose keys are the frame's too.
+    bool IsPaneWindow(const QObject* window) const;
 
     // The world changed at once (Stop, Open, New): the panes follow now.
     void RefreshNow();

@@ -5,6 +5,7 @@
 #include "app/frame_images.h"
 #include "app/first_frame_size.h"
 #include "app/frame_resources.h"
+#include "app/properties_pane.h"
 #include "app/sstate/qt_window_layout.h"
 #include "edit/body_description.h"
 
@@ -29,6 +30,7 @@
 
 namespace {
 constexpr int kTickMilliseconds = 10;
+constexpr QSize kLeastViewSize{160, 120};
 
 // The local .bullet file that a drop would open (the first one dropped);
 // empty when it holds none.
@@ -114,7 +116,9 @@ bool CMainFrame::OnCreate()
     m_view.setTitle(QStringLiteral("3D view"));
     m_viewContainer = QWidget::createWindowContainer(&m_view, this);
     m_viewContainer->setFocusPolicy(Qt::StrongFocus);
-    m_viewContainer->setMinimumSize(1, 1);
+    // However small the window is made, the view keeps room to be seen:
+    // the panes give theirs up first.
+    m_viewContainer->setMinimumSize(kLeastViewSize);
     setCentralWidget(m_viewContainer);
     m_view.CreateWindowAndScene();
     m_viewContainer->setFocus();
@@ -122,6 +126,8 @@ bool CMainFrame::OnCreate()
                                  [this](const QString& text) { m_bars->ShowMessage(text); });
     m_world->ShowRecentWith([this](const QStringList& texts) { m_bars->SetRecentFiles(texts); });
     setAcceptDrops(true);
+    m_view.TakeDropsWith({[](const QMimeData& data) { return !DroppedWorld(data).isEmpty(); },
+                          [this](const QMimeData& data) { OpenDropped(data); }});
     m_edit = new CEditCommands(*this, m_view,
                                [this](const QString& text) { m_bars->ShowMessage(text); });
     m_panes = new CFramePanes(
@@ -195,7 +201,8 @@ bool CMainFrame::IsFrameKey(const Message& msg) const
     // Keys reach a window first, then its focus widget: translating at the
     // window alone runs each command once. Windows of dialogs and menus are
     // not ours, so their keys are left to them.
-    return msg.receiver == &m_view || msg.receiver == windowHandle();
+    return msg.receiver == &m_view || msg.receiver == windowHandle() ||
+           (m_panes != nullptr && m_panes->IsPaneWindow(msg.receiver));
 }
 
 bool CMainFrame::TranslateMenuKey(const Message& msg)
@@ -219,9 +226,11 @@ bool CMainFrame::TranslateAccelerator(const Message& msg)
     if (!IsFrameKey(msg))
         return false;
     // After Alt the menu bar has the keyboard, and an open menu has it: Enter
-    // and Esc are theirs, as they are a pane's field's while it is edited.
+    // and Esc are theirs. A pane's field keeps its editing keys (Enter and
+    // Esc among them), and the frame's other shortcuts still work there.
     if (QApplication::focusWidget() == m_bars->MenuBar() ||
-        QApplication::activePopupWidget() != nullptr || m_panes->EditingField())
+        QApplication::activePopupWidget() != nullptr ||
+        m_panes->FieldKeeps(*static_cast<const QKeyEvent*>(msg.event)))
         return false;
     QAction* accelerator = m_bars->AcceleratorFor(*static_cast<const QKeyEvent*>(msg.event));
     if (accelerator == nullptr)
@@ -374,11 +383,18 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-    const QString path = DroppedWorld(*event->mimeData());
-    if (path.isEmpty())
+    if (DroppedWorld(*event->mimeData()).isEmpty())
         return;
     event->acceptProposedAction();
-    const qsizetype count = event->mimeData()->urls().size();
+    OpenDropped(*event->mimeData());
+}
+
+void CMainFrame::OpenDropped(const QMimeData& data)
+{
+    const QString path = DroppedWorld(data);
+    if (path.isEmpty())
+        return;
+    const qsizetype count = data.urls().size();
     // Opened once the drag has ended: the source waits for the answer.
     QMetaObject::invokeMethod(
         this,
@@ -442,6 +458,8 @@ void CMainFrame::OnSimulation(CommandId id)
     const SimulationCommand command = id == CommandId::SimulationStart   ? SimulationCommand::Start
                                       : id == CommandId::SimulationPause ? SimulationCommand::Pause
                                                                          : SimulationCommand::Stop;
+    if (command == SimulationCommand::Start)
+        m_view.RunOnAfterSlowSteps();
     const auto transition = NextSimulationState(m_view.m_simulationState, command);
     m_view.m_simulationState = transition.next;
     if (transition.resetDue) {
@@ -456,9 +474,13 @@ void CMainFrame::OnEdit(CommandId id)
     switch (id) {
         case CommandId::EditUndo:
             m_edit->Undo();
+            m_panes->Properties()->ShowUndone();
+            m_panes->RefreshNow();
             break;
         case CommandId::EditRedo:
             m_edit->Redo();
+            m_panes->Properties()->ShowUndone();
+            m_panes->RefreshNow();
             break;
         case CommandId::EditCut:
             m_edit->Cut();
@@ -486,6 +508,19 @@ void CMainFrame::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_tickTimer.timerId()) {
         m_view.OnTick();
+        if (const int fallen = m_view.TakeFallenCount()) {
+            m_bars->ShowMessage(
+                fallen == 1 ? QStringLiteral("A body fell off the world and left it; Stop brings "
+                                             "back a body the world started with")
+                            : QStringLiteral("%1 bodies fell off the world and left it; Stop "
+                                             "brings back the bodies the world started with")
+                                  .arg(fallen));
+            m_panes->RefreshNow();
+        }
+        if (const auto seconds = m_view.TakeSlowStepPause()) {
+            m_bars->ShowMessage(QString::fromStdString(SlowStepMessage(*seconds)));
+            DoIdle();
+        }
         ShowSelection();
         return;
     }

@@ -66,6 +66,8 @@ private:
     void ShowEditStates();
     void LayoutNow();
     void ShowSelection();
+    // Opens the first world file of a drop on the frame or on its view.
+    void OpenDropped(const QMimeData& data);
 
     // Command handlers, by the command table in main_frame.cpp.
     void OnFileNew(CommandId id);

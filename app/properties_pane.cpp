@@ -25,10 +25,14 @@ void SetIfChanged(QLabel* label, const QString& text)
         label->setText(text);
 }
 
-// A field the user is in, or one holding a refused value, keeps its text.
-void SetIfIdle(QLineEdit* edit, const QString& text, const QLineEdit* refused)
+// A field the user is in, or one holding a refused value, keeps its text;
+// after an undo the one the user is in shows the value too, unless it has
+// been typed in.
+void SetIfIdle(QLineEdit* edit, const QString& text, const QLineEdit* refused,
+               bool undone = false)
 {
-    if (edit->hasFocus() || edit == refused || edit->text() == text)
+    const bool typing = edit->hasFocus() && (!undone || edit->isModified());
+    if (typing || edit == refused || edit->text() == text)
         return;
     edit->setText(text);
     edit->setCursorPosition(0);
@@ -144,10 +148,6 @@ QLineEdit* CPropertiesPane::AddEdit(
         if (edit->isModified())
             Commit(*edit, vector, apply);
     });
-    connect(edit, &QLineEdit::textEdited, this, [this, edit] {
-        if (edit == m_refused)
-            m_refused = nullptr;
-    });
     return edit;
 }
 
@@ -194,12 +194,14 @@ bool CPropertiesPane::ShowsBody() const
     return m_pages->currentWidget() == m_bodyPage;
 }
 
-void CPropertiesPane::ShowBody(const BodyProperties& body)
+void CPropertiesPane::ShowBody(const BodyProperties& body, const void* subject)
 {
-    if (!ShowsBody()) {
+    const bool otherBody = !ShowsBody() || subject != m_subject;
+    m_subject = subject;
+    if (otherBody)
         ShowRefusal(nullptr, {});
+    if (!ShowsBody())
         m_pages->setCurrentWidget(m_bodyPage);
-    }
     SetIfChanged(m_name, QString::fromStdString(body.name));
     SetIfChanged(m_shape, QString::fromStdString(body.shape));
     SetIfChanged(m_sizes, QString::fromStdString(body.sizes));
@@ -216,8 +218,16 @@ void CPropertiesPane::ShowBody(const BodyProperties& body)
         {BodyField::LinearDamping, Scalar(body.linearDamping)},
         {BodyField::AngularDamping, Scalar(body.angularDamping)},
     };
-    for (const auto& [field, text] : values)
-        SetIfIdle(m_bodyEdits.at(field), text, m_refused);
+    for (const auto& [field, text] : values) {
+        QLineEdit* edit = m_bodyEdits.at(field);
+        // Text typed for the body shown before is not this body's.
+        if (otherBody && edit->text() != text) {
+            edit->setText(text);
+            edit->setCursorPosition(0);
+        }
+        SetIfIdle(edit, text, m_refused, m_undone);
+    }
+    m_undone = false;
 }
 
 void CPropertiesPane::ShowWorld(const WorldProperties& world, double stepMilliseconds,
@@ -227,8 +237,9 @@ void CPropertiesPane::ShowWorld(const WorldProperties& world, double stepMillise
         ShowRefusal(nullptr, {});
         m_pages->setCurrentWidget(m_worldPage);
     }
-    SetIfIdle(m_gravity, Vector(world.gravity), m_refused);
-    SetIfIdle(m_iterations, QString::number(world.solverIterations), m_refused);
+    SetIfIdle(m_gravity, Vector(world.gravity), m_refused, m_undone);
+    SetIfIdle(m_iterations, QString::number(world.solverIterations), m_refused, m_undone);
+    m_undone = false;
     SetIfChanged(m_bodies, QString::number(world.bodies));
     SetIfChanged(m_awake, QString::number(world.awakeBodies));
     SetIfChanged(m_constraints, QString::number(world.constraints));

@@ -29,9 +29,15 @@ public:
 
     CPropertiesPane(Handlers handlers, QWidget* parent);
 
-    // Fields being edited keep what the user typed.
-    void ShowBody(const BodyProperties& body);
+    // Fields being edited keep what the user typed, for as long as the
+    // same body (subject) shows: a refused value belongs to the body it was
+    // typed for, and goes with its mark when another body shows.
+    void ShowBody(const BodyProperties& body, const void* subject);
     void ShowWorld(const WorldProperties& world, double stepMilliseconds, double frameMilliseconds);
+
+    // An undo or redo changed the values: the next Show puts them in the
+    // field that has the keyboard too, unless it has been typed in.
+    void ShowUndone() { m_undone = true; }
 
     bool ShowsBody() const;
     // The editable field of a body's property, or of the world's gravity
@@ -69,6 +75,8 @@ private:
     QLabel* m_frameCost = nullptr;
     QLabel* m_refusal = nullptr;
     QLineEdit* m_refused = nullptr;  // the field that holds a refused value
+    const void* m_subject = nullptr;  // the body shown
+    bool m_undone = false;
 };
 
 // "1.5, -2, 0" (commas or spaces between) into three numbers; one number for

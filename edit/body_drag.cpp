@@ -31,8 +31,6 @@ bool BodyDrag::Begin(btDiscreteDynamicsWorld& world, const PickHit& hit, Simulat
         m_spring->m_setting.m_impulseClamp = kImpulseClamp;
         world.addConstraint(m_spring.get(), true);
         m_springAttached = true;
-    } else {
-        Carry(m_begin);
     }
     return true;
 }
@@ -54,7 +52,8 @@ void BodyDrag::MoveTo(const PickRay& ray)
 void BodyDrag::Carry(const btTransform& transform)
 {
     // While stopped, where Stop puts the body back moves with it.
-    PlaceBody(*m_world, *m_body, transform, m_state == SimulationState::Stopped);
+    PlaceBody(*m_world, *m_body, transform, m_state == SimulationState::Stopped,
+              PlacedMotion::Keep);
 }
 
 void BodyDrag::End()

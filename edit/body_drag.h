@@ -3,8 +3,10 @@
 // hangs on a spring (a point-to-point constraint whose impulse is clamped,
 // so that no body, however heavy, is flung off at any speed) and the world
 // moves it. While it is paused or stopped the body is carried: it follows
-// the cursor at rest and nothing else moves; while stopped the move also
-// becomes where the body starts, which Stop then restores.
+// the cursor, keeping the motion it had (the world is paused, the user moves
+// the body, not its motion), and nothing else moves; a press that does not
+// move the cursor changes nothing. While stopped the move also becomes where
+// the body starts, which Stop then restores.
 //
 // The held point keeps its depth from the eye: each cursor ray takes it to
 // where that ray is at that depth.

@@ -5,7 +5,8 @@
 #include <string>
 #include <utility>
 
-void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& where, bool moveStart)
+void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& where, bool moveStart,
+               PlacedMotion motion)
 {
     body.setCenterOfMassTransform(where);
     body.setInterpolationWorldTransform(where);
@@ -14,13 +15,14 @@ void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& wh
         if (moveStart)
             motionState->m_startWorldTrans = where;
     }
-    if (!body.isStaticObject()) {
+    if (!body.isStaticObject() && motion == PlacedMotion::Stop) {
         body.setLinearVelocity(btVector3(0, 0, 0));
         body.setAngularVelocity(btVector3(0, 0, 0));
         body.setInterpolationLinearVelocity(btVector3(0, 0, 0));
         body.setInterpolationAngularVelocity(btVector3(0, 0, 0));
-        body.activate(true);
     }
+    if (!body.isStaticObject())
+        body.activate(true);
     // A sleeping or static body's bounds are not refreshed by a step: picking
     // and contacts must find it where it now is.
     if (body.getBroadphaseHandle() != nullptr)
@@ -37,8 +39,8 @@ public:
     {
     }
     std::string_view Name() const override { return "Move"; }
-    void Undo() override { PlaceBody(m_world, m_body, m_before, m_moveStart); }
-    void Redo() override { PlaceBody(m_world, m_body, m_after, m_moveStart); }
+    void Undo() override { PlaceBody(m_world, m_body, m_before, m_moveStart, PlacedMotion::Keep); }
+    void Redo() override { PlaceBody(m_world, m_body, m_after, m_moveStart, PlacedMotion::Keep); }
 
 private:
     btCollisionWorld& m_world;

@@ -15,13 +15,17 @@
 
 class WorldDocument;
 
-// Puts the body at the transform, at rest and awake; when moveStart, Stop
-// brings it back there too.
+// What a body placed by hand does with the motion it had.
+enum class PlacedMotion { Stop, Keep };
+
+// Puts the body at the transform, awake, and at rest unless its motion is
+// kept; when moveStart, Stop brings it back there too.
 void PlaceBody(btCollisionWorld& world, btRigidBody& body, const btTransform& where,
-               bool moveStart);
+               bool moveStart, PlacedMotion motion = PlacedMotion::Stop);
 
 // A body moved from one place to another (a drag that has ended): the move
-// has been made already; Undo puts it back, Redo moves it again.
+// has been made already; Undo puts it back, Redo moves it again. Its motion
+// is the world's, not the move's: neither touches its velocities.
 std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
                                    const btTransform& before, const btTransform& after,
                                    SimulationState state);

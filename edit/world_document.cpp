@@ -4,6 +4,7 @@
 #include "common/kinetta_assert.h"
 #include "edit/body_edits.h"
 #include "physics/body_thrower.h"
+#include "physics/fallen_bodies.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
 
@@ -75,6 +76,21 @@ void WorldDocument::ResetSimulation()
     m_shelf.PutBackForStop();
     ::ResetSimulation(*m_world);
     m_bodies.RestoreConstraints();
+}
+
+int WorldDocument::TakeOutFallen()
+{
+    const std::vector<btRigidBody*> fallen = FallenBodies(*m_world);
+    if (fallen.empty())
+        return 0;
+    m_history.Clear();
+    for (btRigidBody* body : fallen) {
+        const bool thrown = WasThrown(*body);
+        TakeOut(*body, SimulationState::Running);
+        if (thrown)
+            ReleaseOut(body);
+    }
+    return static_cast<int>(fallen.size());
 }
 
 bool WorldDocument::PressAt(const PickRay& ray, SimulationState state)

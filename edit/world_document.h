@@ -95,6 +95,11 @@ public:
 
     // Stop: every body back where it started, thrown bodies gone.
     void ResetSimulation();
+    // Bodies that fell far below the world (physics/fallen_bodies.h) leave
+    // the running world as Stop takes thrown ones: a thrown body goes, a
+    // start body comes back at Stop. The edit history goes with them, as
+    // its edits may name them. Answers how many left.
+    int TakeOutFallen();
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);
     // Back to the built-in start scene: whatever the world holds goes, the

@@ -27,47 +27,47 @@ void ApplyCameraKeys(const KeyState& keys, CameraState& camera, LightRecord& lig
     // Each walk key reads the yaw as it is when that key is handled.
     auto yaw = [&camera] { return camera.yaw * kDegreesToRadians; };
 
-    if (keys.IsDown(ViewKey::W)) {
+    if (keys.Pressed(ViewKey::W)) {
         p.setX(p.x() + kWalkStep * std::sin(-yaw()));
         p.setZ(p.z() + kWalkStep * std::cos(yaw()));
     }
-    if (keys.IsDown(ViewKey::S)) {
+    if (keys.Pressed(ViewKey::S)) {
         p.setX(p.x() - kWalkStep * std::sin(-yaw()));
         p.setZ(p.z() - kWalkStep * std::cos(yaw()));
     }
-    if (keys.IsDown(ViewKey::A)) {
+    if (keys.Pressed(ViewKey::A)) {
         p.setX(p.x() + kWalkStep * std::cos(yaw()));
         p.setZ(p.z() + kWalkStep * std::sin(yaw()));
     }
-    if (keys.IsDown(ViewKey::D)) {
+    if (keys.Pressed(ViewKey::D)) {
         p.setX(p.x() - kWalkStep * std::cos(yaw()));
         p.setZ(p.z() - kWalkStep * std::sin(yaw()));
     }
-    if (keys.IsDown(ViewKey::Left))
+    if (keys.Pressed(ViewKey::Left))
         camera.yaw -= kTurnStep;
-    if (keys.IsDown(ViewKey::Right))
+    if (keys.Pressed(ViewKey::Right))
         camera.yaw += kTurnStep;
-    if (keys.IsDown(ViewKey::Up))
+    if (keys.Pressed(ViewKey::Up))
         camera.pitch -= kTurnStep;
-    if (keys.IsDown(ViewKey::Down))
+    if (keys.Pressed(ViewKey::Down))
         camera.pitch += kTurnStep;
-    if (keys.IsDown(ViewKey::PageUp))
+    if (keys.Pressed(ViewKey::PageUp))
         p.setY(p.y() - kRiseStep);
-    if (keys.IsDown(ViewKey::PageDown))
+    if (keys.Pressed(ViewKey::PageDown))
         p.setY(p.y() + kRiseStep);
 
     float* l = light.position;
-    if (keys.IsDown(ViewKey::Z))
+    if (keys.Pressed(ViewKey::Z))
         l[0] -= kLightStep;
-    if (keys.IsDown(ViewKey::X))
+    if (keys.Pressed(ViewKey::X))
         l[0] += kLightStep;
-    if (keys.IsDown(ViewKey::C))
+    if (keys.Pressed(ViewKey::C))
         l[1] -= kLightStep;
-    if (keys.IsDown(ViewKey::V))
+    if (keys.Pressed(ViewKey::V))
         l[1] += kLightStep;
-    if (keys.IsDown(ViewKey::B))
+    if (keys.Pressed(ViewKey::B))
         l[2] -= kLightStep;
-    if (keys.IsDown(ViewKey::N))
+    if (keys.Pressed(ViewKey::N))
         l[2] += kLightStep;
 }
 

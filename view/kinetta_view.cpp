@@ -5,7 +5,10 @@
 #include "drawer/gl_debug_drawer.h"
 #include "view/debug_drawing.h"
 
+#include <QtGui/QDropEvent>
+
 #include <chrono>
+#include <utility>
 
 // The panes choose the drawer's parts through view/debug_drawing.h.
 static_assert(debug_drawing::kWireframe == GL_DebugDrawer::kWireframe &&
@@ -34,7 +37,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start)
 
 }  // namespace
 
-CKinettaView::CKinettaView(const KeyState& keys) : m_keys(keys) {}
+CKinettaView::CKinettaView(KeyState& keys) : m_keys(keys) {}
 
 CKinettaView::~CKinettaView()
 {
@@ -164,6 +167,44 @@ void CKinettaView::hideEvent(QHideEvent* event)
     COGLWindowImpl::hideEvent(event);
 }
 
+bool CKinettaView::event(QEvent* event)
+{
+    switch (event->type()) {
+        // A desktop's drag source finds the view's own native window under
+        // the pointer and talks to it, not to the frame around it.
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QMimeData* data = drop->mimeData();
+            // X11 hands the files over while the drag moves; the drop that
+            // comes through the view's container may carry none of them.
+            if (event->type() != QEvent::Drop)
+                m_draggedUrls = data != nullptr ? data->urls() : QList<QUrl>();
+            QMimeData remembered;
+            if (event->type() == QEvent::Drop && (data == nullptr || data->urls().isEmpty())) {
+                remembered.setUrls(m_draggedUrls);
+                data = &remembered;
+            }
+            // Anything unwanted keeps the no-drop cursor.
+            if (!m_drops.wanted || !m_drops.wanted(*data)) {
+                drop->ignore();
+                return true;
+            }
+            drop->acceptProposedAction();
+            if (event->type() == QEvent::Drop && m_drops.take)
+                m_drops.take(*data);
+            return true;
+        }
+        case QEvent::DragLeave:
+            m_draggedUrls.clear();
+            return true;
+        default:
+            break;
+    }
+    return COGLWindowImpl::event(event);
+}
+
 void CKinettaView::ForgetDrawnMotion()
 {
     if (CDynamicsWorld* world = m_scene.World())
@@ -180,12 +221,18 @@ void CKinettaView::ResetSimulation()
 
 void CKinettaView::StepOnce()
 {
-    const TickOutcome outcome = StepSceneOnce(m_scene, &m_slowMotion);
+    const TickOutcome outcome = StepSceneOnce(m_scene, &m_slowMotion, m_stepClock);
     if (outcome.stepped) {
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
         m_stats.lastStepMilliseconds = outcome.stepMilliseconds;
         ++m_stats.steps;
+        m_fallen += m_scene.Document()->TakeOutFallen();
     }
+}
+
+std::optional<double> CKinettaView::TakeSlowStepPause()
+{
+    return std::exchange(m_slowStepPause, std::nullopt);
 }
 
 void CKinettaView::SetSpeed(SimulationSpeed speed)
@@ -206,6 +253,7 @@ WorldFileResult CKinettaView::OpenWorld(const std::string& path)
         return WorldFileResult::Failure("the 3D view could not be set up");
     LetGo();
     ForgetDrawnMotion();
+    m_slowSteps.Forget();
     return document->OpenWorld(path);
 }
 
@@ -237,6 +285,7 @@ void CKinettaView::TakeFinishedOpening()
     if (opened.result.ok) {
         LetGo();
         ForgetDrawnMotion();
+        m_slowSteps.Forget();
         m_scene.Document()->TakeWorld(std::move(opened.world));
     }
     if (m_openingEnded)
@@ -255,6 +304,7 @@ void CKinettaView::NewWorld()
 {
     LetGo();
     ForgetDrawnMotion();
+    m_slowSteps.Forget();
     if (WorldDocument* document = m_scene.Document())
         document->NewWorld();
 }
@@ -269,7 +319,7 @@ bool CKinettaView::OnTick()
         LetGo();
     const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,
-                                              &m_slowMotion);
+                                              &m_slowMotion, m_stepClock);
     // Walking or turning with a body held carries it along.
     if (m_leftHeld && document && document->Drag().Active() &&
         (m_camera.camPos != cameraBefore.camPos || m_camera.yaw != cameraBefore.yaw ||
@@ -281,6 +331,12 @@ bool CKinettaView::OnTick()
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
         m_stats.lastStepMilliseconds = outcome.stepMilliseconds;
         ++m_stats.steps;
+        m_fallen += m_scene.Document()->TakeOutFallen();
+        // Paused before the next tick: the window answers between slow steps.
+        if (const auto seconds = m_slowSteps.AfterStep(outcome.stepMilliseconds / 1000.0)) {
+            m_simulationState = SimulationState::Paused;
+            m_slowStepPause = seconds;
+        }
     }
     // Without a context the scene was never built: nothing to draw.
     if (m_scene.Built()) {

@@ -13,8 +13,11 @@
 #include "view/pixel_ray.h"
 #include "view/scene.h"
 #include "view/scene_tick.h"
+#include "view/slow_step_guard.h"
 #include "view/view_stats.h"
 
+#include <QtCore/QMimeData>
+#include <QtCore/QUrl>
 #include <QtGui/QFocusEvent>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
@@ -23,12 +26,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CKinettaView : public COGLWindowImpl<CKinettaView> {
 public:
-    // keys is polled on every tick and must outlive the view.
-    explicit CKinettaView(const KeyState& keys);
+    // keys is polled on every tick, which forgets the taps it read; it must
+    // outlive the view.
+    explicit CKinettaView(KeyState& keys);
     ~CKinettaView() override;
 
     // The window-base hooks.
@@ -68,6 +73,18 @@ public:
     // thread ends by itself and a later tick reaps it. No ended callback.
     void CancelOpening();
 
+    // A step of the running world took so long that the view paused it: the
+    // step's length in seconds, once; nothing otherwise.
+    std::optional<double> TakeSlowStepPause();
+    // The user runs the world on after that pause: no such pause again
+    // until another world comes.
+    void RunOnAfterSlowSteps() { m_slowSteps.RunOn(); }
+    // What steps are timed with (tests).
+    void SetStepClock(StepClock clock) { m_stepClock = std::move(clock); }
+
+    // How many bodies fell out of the running world since last asked.
+    int TakeFallenCount() { return std::exchange(m_fallen, 0); }
+
     // One step while paused or stopped (the caller pauses first).
     void StepOnce();
     SimulationSpeed Speed() const { return m_slowMotion.Speed(); }
@@ -97,6 +114,13 @@ public:
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
     // The eye the Edit commands paste in front of.
+    // Files dragged onto the view are the frame's to take: wanted says
+    // whether a drag's data would be taken, take takes the dropped data.
+    struct DropHandlers {
+        std::function<bool(const QMimeData&)> wanted;
+        std::function<void(const QMimeData&)> take;
+    };
+    void TakeDropsWith(DropHandlers handlers) { m_drops = std::move(handlers); }
     CameraPose Eye() const { return {m_camera.camPos, m_camera.yaw, m_camera.pitch}; }
     const ViewStats& Stats() const { return m_stats; }
 
@@ -113,11 +137,12 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void TakeFinishedOpening();
 
-    const KeyState& m_keys;
+    KeyState& m_keys;
     CameraState m_camera;
     Scene m_scene;
     // Their threads read the scene's shapes: they go before the scene does.
@@ -128,6 +153,12 @@ private:
     FrameRenderer m_renderer;
     BodyThrower m_thrower;
     SlowMotion m_slowMotion;
+    SlowStepGuard m_slowSteps;
+    std::optional<double> m_slowStepPause;
+    int m_fallen = 0;
+    DropHandlers m_drops;
+    QList<QUrl> m_draggedUrls;  // of the drag over the view, as it last moved
+    StepClock m_stepClock;
     ViewStats m_stats;
     bool m_leftHeld = false;
     QPointF m_cursor;  // where the left button last was, while held

@@ -4,21 +4,22 @@
 
 namespace {
 
-TickOutcome TimedStep(CDynamicsWorld& world)
+TickOutcome TimedStep(CDynamicsWorld& world, const StepClock& clock)
 {
+    auto now = [&clock] { return clock ? clock() : std::chrono::steady_clock::now(); };
     TickOutcome outcome;
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = now();
     StepWorld(world);
     outcome.stepped = true;
-    outcome.stepMilliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    outcome.stepMilliseconds = std::chrono::duration<double, std::milli>(now() - start).count();
     return outcome;
 }
 
 }  // namespace
 
-TickOutcome TickScene(Scene& scene, const KeyState& keys, SimulationState state,
-                      CameraState& camera, BodyThrower& thrower, SlowMotion* slowMotion)
+TickOutcome TickScene(Scene& scene, KeyState& keys, SimulationState state,
+                      CameraState& camera, BodyThrower& thrower, SlowMotion* slowMotion,
+                      const StepClock& clock)
 {
     TickOutcome outcome;
     LightRecord* light = scene.MovableLight();
@@ -27,33 +28,42 @@ TickOutcome TickScene(Scene& scene, const KeyState& keys, SimulationState state,
         return outcome;
 
     ApplyCameraKeys(keys, camera, *light);
-    if (state != SimulationState::Running)
+    for (int key = 0; key < static_cast<int>(ViewKey::Count); ++key)
+        if (key != static_cast<int>(ViewKey::Space) && key != static_cast<int>(ViewKey::T))
+            keys.ForgetTap(static_cast<ViewKey>(key));
+    // Paused or Stopped, a throw key does nothing, not even later.
+    if (state != SimulationState::Running) {
+        keys.ForgetTap(ViewKey::Space);
+        keys.ForgetTap(ViewKey::T);
         return outcome;
+    }
     if (slowMotion != nullptr && !slowMotion->StepDue()) {
         slowMotion->Interpolate(*world);
         return outcome;
     }
 
     const CameraPose pose{camera.camPos, camera.yaw, camera.pitch};
-    if (keys.IsDown(ViewKey::Space))
+    if (keys.Pressed(ViewKey::Space))
         thrower.TryThrowSphere(*world, scene.BallModel(), pose);
-    if (keys.IsDown(ViewKey::T))
+    if (keys.Pressed(ViewKey::T))
         thrower.TryThrowDice(*world, scene.DieModel(), pose);
+    keys.ForgetTap(ViewKey::Space);
+    keys.ForgetTap(ViewKey::T);
 
     if (slowMotion != nullptr)
         slowMotion->BeforeStep(*world);
-    outcome = TimedStep(*world);
+    outcome = TimedStep(*world, clock);
     if (slowMotion != nullptr)
         slowMotion->Interpolate(*world);
     return outcome;
 }
 
-TickOutcome StepSceneOnce(Scene& scene, SlowMotion* slowMotion)
+TickOutcome StepSceneOnce(Scene& scene, SlowMotion* slowMotion, const StepClock& clock)
 {
     CDynamicsWorld* world = scene.World();
     if (world == nullptr)
         return {};
     if (slowMotion != nullptr)
         slowMotion->Forget(*world);
-    return TimedStep(*world);
+    return TimedStep(*world, clock);
 }

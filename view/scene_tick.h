@@ -11,6 +11,13 @@
 #include "view/scene.h"
 #include "edit/slow_motion.h"
 
+#include <chrono>
+#include <functional>
+
+// What a step's length is measured with: the steady clock when empty; tests
+// pass their own.
+using StepClock = std::function<std::chrono::steady_clock::time_point()>;
+
 struct TickOutcome {
     bool stepped = false;
     double stepMilliseconds = 0.0;  // the step alone, when there was one
@@ -18,9 +25,12 @@ struct TickOutcome {
 
 // An unbuilt scene is left alone: nothing moves. With slow motion, only
 // the ticks it says take the step (and throw); the others move what is drawn.
-TickOutcome TickScene(Scene& scene, const KeyState& keys, SimulationState state,
+// The presses it acted on are forgotten; a throw key tapped between the
+// steps of slow motion waits for the next step.
+TickOutcome TickScene(Scene& scene, KeyState& keys, SimulationState state,
                       CameraState& camera, BodyThrower& thrower,
-                      SlowMotion* slowMotion = nullptr);
+                      SlowMotion* slowMotion = nullptr, const StepClock& clock = {});
 
 // One fixed step, whatever the state, with the bodies drawn where it leaves them.
-TickOutcome StepSceneOnce(Scene& scene, SlowMotion* slowMotion = nullptr);
+TickOutcome StepSceneOnce(Scene& scene, SlowMotion* slowMotion = nullptr,
+                          const StepClock& clock = {});

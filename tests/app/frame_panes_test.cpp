@@ -10,6 +10,7 @@
 #include "app/ui_state_table.h"
 
 #include <gtest/gtest.h>
+#include <chrono>
 #include <QtGui/QAction>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
@@ -129,6 +130,85 @@ TEST_F(FramePanesTest, AFieldBeingEditedKeepsTheKeysFromTheViewAndTheAccelerator
     EXPECT_FLOAT_EQ(m_frame->View().SceneIfBuilt()->World()->getGravity().y(), -3.0f);
 }
 
+// Keys as the window system delivers them, to the frame's window, with a
+// pane's field holding the keyboard: the field keeps its editing keys, the
+// frame gets its shortcuts, and after Enter Ctrl+Z undoes the edit.
+TEST_F(FramePanesTest, AFieldKeepsItsEditingKeysAndTheFrameItsShortcutsAndUndo)
+{
+    CKinettaView& view = m_frame->View();
+    m_frame->OnCommand(ViewProperties);
+    QLineEdit* gravity = Panes().Properties()->GravityField();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gravity->isVisible(); }));
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
+    QWindow* window = m_frame->windowHandle();
+    const btVector3 g0 = view.SceneIfBuilt()->World()->getGravity();
+    // Showing the pane hands the keyboard back to the view once: after that.
+    QTest::qWait(100);
+
+    TypeInto(gravity, "0, -3, 0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == gravity; }));
+    ASSERT_FLOAT_EQ(view.SceneIfBuilt()->World()->getGravity().y(), -3.0f);
+    // F8 steps, whatever has the keyboard.
+    const auto steps = view.Stats().steps;
+    QTest::keyClick(window, Qt::Key_F8);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Paused) << "F8 stayed in the field";
+    EXPECT_EQ(view.Stats().steps, steps + 1);
+    // Nothing left to undo in the field: Ctrl+Z undoes the gravity edit.
+    QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view.SceneIfBuilt()->World()->getGravity(), g0) << "Ctrl+Z did not undo the edit";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gravity->text() == "0, -10, 0"; }))
+        << gravity->text().toStdString();
+    QTest::keyClick(window, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(view.SceneIfBuilt()->World()->getGravity().y(), -3.0f);
+
+    // Typing in it makes Ctrl+Z the field's own again, and Enter and Esc
+    // stay with it.
+    ASSERT_EQ(QApplication::focusWidget(), gravity);
+    QTest::keyClick(window, Qt::Key_End);
+    QTest::keyClick(window, Qt::Key_5);
+    EXPECT_TRUE(gravity->text().endsWith("05")) << gravity->text().toStdString();
+    QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(gravity->text().endsWith("05")) << "the field's own undo was taken";
+    EXPECT_FLOAT_EQ(view.SceneIfBuilt()->World()->getGravity().y(), -3.0f);
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Paused) << "Esc stopped from the field";
+    EXPECT_EQ(QApplication::focusWidget(), gravity);
+}
+
+// Showing and hiding panes and bars keeps the size the user gave the window,
+// and a window made tiny still has a view to see, the panes giving way first.
+TEST_F(FramePanesTest, PanesNeverResizeTheWindowAndATinyWindowKeepsAView)
+{
+    const QSize chosen(1024, 768);
+    m_frame->resize(chosen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_frame->size() == chosen; }));
+    // The tallest the Properties pane gets: a body's page with a refusal.
+    m_frame->OnCommand(SimulationPause);
+    btCollisionObject* can = m_frame->View().SceneIfBuilt()->World()->getCollisionObjectArray()[5];
+    Panes().Select(can);
+    m_frame->OnCommand(ViewProperties);
+    TypeInto(Panes().Properties()->BodyField(BodyField::Mass), "-1");
+    ASSERT_FALSE(Panes().Properties()->Refusal().isEmpty());
+    m_frame->OnCommand(ViewProperties);
+    for (int round = 0; round < 3; ++round) {
+        for (CommandId id : {ViewTree, ViewProperties, ViewTools, ViewToolbar, ViewStatusBar}) {
+            m_frame->OnCommand(id);
+            QTest::qWait(30);
+            EXPECT_EQ(m_frame->size(), chosen) << "after command " << ToInt(id) << ", round "
+                                               << round;
+        }
+    }
+    ASSERT_TRUE(Panes().IsShown(ViewProperties) && Panes().IsShown(ViewTools));
+
+    m_frame->resize(80, 60);
+    QTest::qWait(300);
+    const QSize view = m_frame->ViewContainer()->size();
+    EXPECT_GE(view.width(), 160) << "view " << view.width() << " x " << view.height();
+    EXPECT_GE(view.height(), 120) << "view " << view.width() << " x " << view.height();
+    EXPECT_TRUE(Panes().IsShown(ViewTree) && Panes().IsShown(ViewProperties));
+}
+
 TEST_F(FramePanesTest, StepPausesThenAdvancesExactlyOneStepPerCommand)
 {
     CKinettaView& view = m_frame->View();
@@ -150,6 +230,42 @@ TEST_F(FramePanesTest, StepPausesThenAdvancesExactlyOneStepPerCommand)
     QTest::mouseClick(Panes().Tools()->StepButton(), Qt::LeftButton);
     EXPECT_EQ(view.Stats().steps, steps + 4);
     EXPECT_EQ(view.m_simulationState, SimulationState::Paused);
+}
+
+// Steps timed by a clock the test drives: 7.4 s between its readings, so
+// each step of the running world seems to take 7.4 s.
+TEST_F(FramePanesTest, AWorldTooSlowToStepPausesAfterAStepAndRunsOnAtTheUsersWord)
+{
+    CKinettaView& view = m_frame->View();
+    bool slow = true;
+    view.SetStepClock([&slow, t = std::chrono::steady_clock::time_point()]() mutable {
+        t += slow ? std::chrono::milliseconds(7400) : std::chrono::milliseconds(1);
+        return t;
+    });
+    ASSERT_EQ(view.m_simulationState, SimulationState::Running);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.m_simulationState == SimulationState::Paused; }))
+        << "a 7.4 s step did not pause the world";
+    EXPECT_EQ(m_frame->Bars().StatusText().toStdString(),
+              "Paused: one step of this world takes 7.4 s; F8 steps once, Enter runs on");
+    const auto steps = view.Stats().steps;
+    QTest::qWait(100);
+    EXPECT_EQ(view.Stats().steps, steps) << "stepped on while paused";
+    m_frame->OnCommand(SimulationStep);
+    EXPECT_EQ(view.Stats().steps, steps + 1);
+
+    // Run on: the user's word holds, however slow the steps.
+    m_frame->OnCommand(SimulationStart);
+    ASSERT_EQ(view.m_simulationState, SimulationState::Running);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.Stats().steps > steps + 3; }));
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running);
+    // Fast steps never pause; a new world is measured afresh.
+    slow = false;
+    m_frame->OnCommand(FileNew);
+    QTest::qWait(100);
+    EXPECT_EQ(view.m_simulationState, SimulationState::Running);
+    slow = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view.m_simulationState == SimulationState::Paused; }));
+    view.SetStepClock({});
 }
 
 TEST_F(FramePanesTest, TreeCountsFollowThrowsAndStopAndSelectsBothWays)
@@ -199,6 +315,41 @@ TEST_F(FramePanesTest, TreeCountsFollowThrowsAndStopAndSelectsBothWays)
     EXPECT_EQ(groupText(5), "Balls (0)");
     EXPECT_EQ(Panes().Selected(), nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Panes().Properties()->ShowsBody(); }));
+}
+
+TEST_F(FramePanesTest, ARefusedValueBelongsToTheFieldAndTheBodyItWasTypedFor)
+{
+    m_frame->OnCommand(SimulationPause);
+    m_frame->OnCommand(ViewProperties);
+    btDiscreteDynamicsWorld& world = *m_frame->View().SceneIfBuilt()->World();
+    auto* can = btRigidBody::upcast(world.getCollisionObjectArray()[5]);
+    auto* ground = btRigidBody::upcast(world.getCollisionObjectArray()[0]);
+    ASSERT_EQ(KindOf(*can), BodyKind::Can);
+    ASSERT_EQ(KindOf(*ground), BodyKind::Ground);
+    CPropertiesPane& pane = *Panes().Properties();
+    QLineEdit* mass = pane.BodyField(BodyField::Mass);
+    auto* reason = pane.findChild<QLabel*>("refusal");
+    ASSERT_NE(reason, nullptr);
+    auto marked = [&] { return !mass->styleSheet().isEmpty() || !reason->isHidden(); };
+
+    Panes().Select(can);
+    TypeInto(mass, "-1");
+    ASSERT_FALSE(pane.Refusal().isEmpty());
+    ASSERT_TRUE(marked());
+    // Another body shows its own mass, with no refusal nor mark.
+    Panes().Select(ground);
+    EXPECT_EQ(mass->text(), "0") << "the can's refused mass shows for the ground";
+    EXPECT_TRUE(pane.Refusal().isEmpty());
+    EXPECT_FALSE(marked());
+
+    // A valid value after a refused one takes the mark away.
+    Panes().Select(can);
+    TypeInto(mass, "-1");
+    ASSERT_TRUE(marked());
+    TypeInto(mass, "2");
+    EXPECT_FLOAT_EQ(1 / can->getInvMass(), 2.0f);
+    EXPECT_TRUE(pane.Refusal().isEmpty());
+    EXPECT_FALSE(marked()) << "the red border stayed after a valid value";
 }
 
 TEST_F(FramePanesTest, PropertyEditsApplyOrAreRefusedWithTheReasonLeavingTheBodyUnchanged)

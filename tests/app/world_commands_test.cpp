@@ -376,30 +376,39 @@ TEST_F(WorldCommandsTest, RecentFilesFollowOpensAndSavesAndAMissingOneGoesWithAM
 TEST_F(WorldCommandsTest, ADroppedWorldFileOpensTheFirstOfSeveralAndAnythingElseIsRefused)
 {
     ASSERT_TRUE(World().SaveFile(QFile::encodeName(In("dropped.bullet")).toStdString()));
-    World().New();
-    const auto drag = [&](const QMimeData& data) {
-        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QApplication::sendEvent(m_frame.get(), &enter);
-        return enter.isAccepted();
-    };
-    QMimeData text;
-    text.setText(QStringLiteral("just words"));
-    QMimeData notAWorld;
-    notAWorld.setUrls({QUrl::fromLocalFile(In("notes.txt"))});
-    QMimeData remote;
-    remote.setUrls({QUrl(QStringLiteral("https://example.org/x.bullet"))});
-    for (const QMimeData* refused : {&text, &notAWorld, &remote})
-        EXPECT_FALSE(drag(*refused));
+    // The frame, and the view's own native window, which a desktop's drag
+    // source finds under the pointer over the view.
+    for (QObject* target : {static_cast<QObject*>(m_frame.get()),
+                            static_cast<QObject*>(&m_frame->View())}) {
+        SCOPED_TRACE(target == m_frame.get() ? "on the frame" : "on the view");
+        World().New();
+        ASSERT_EQ(Shown(), "Kinetta");
+        const auto drag = [&](const QMimeData& data) {
+            QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QApplication::sendEvent(target, &enter);
+            return enter.isAccepted();
+        };
+        QMimeData text;
+        text.setText(QStringLiteral("just words"));
+        QMimeData notAWorld;
+        notAWorld.setUrls({QUrl::fromLocalFile(In("notes.txt"))});
+        QMimeData remote;
+        remote.setUrls({QUrl(QStringLiteral("https://example.org/x.bullet"))});
+        for (const QMimeData* refused : {&text, &notAWorld, &remote})
+            EXPECT_FALSE(drag(*refused));
 
-    QMimeData two;
-    two.setUrls(
-        {QUrl::fromLocalFile(In("dropped.bullet")), QUrl::fromLocalFile(In("other.bullet"))});
-    ASSERT_TRUE(drag(two));
-    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(m_frame.get(), &drop);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Shown() == "dropped.bullet \u2013 Kinetta"; }, 5000));
-    EXPECT_EQ(m_frame->Bars().StatusText(), "Opened dropped.bullet, the first of 2 dropped files");
+        QMimeData two;
+        two.setUrls(
+            {QUrl::fromLocalFile(In("dropped.bullet")), QUrl::fromLocalFile(In("other.bullet"))});
+        ASSERT_TRUE(drag(two));
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &two, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return Shown() == "dropped.bullet \u2013 Kinetta"; }, 5000));
+        EXPECT_EQ(m_frame->Bars().StatusText(),
+                  "Opened dropped.bullet, the first of 2 dropped files");
+    }
 }
 
 namespace {

@@ -77,11 +77,24 @@ TEST_F(BodyDragOnScene, RunningTheSpringPullsTheBodyAndReleaseKeepsItsVelocity)
     EXPECT_EQ(m_document.World().getNumConstraints(), 0);
 }
 
-TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedAtRestAndNothingElseMoves)
+TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedWithItsMotionAndNothingElseMoves)
 {
     const btVector3 start = Origin(m_top);
     const btTransform startTransform = m_top->getWorldTransform();
-    m_top->setLinearVelocity(btVector3(1, 2, 3));
+    const btVector3 velocity(1, 2, 3), spin(0.5f, -1, 2);
+    m_top->setLinearVelocity(velocity);
+    m_top->setAngularVelocity(spin);
+    auto motionKept = [&] {
+        return m_top->getLinearVelocity() == velocity && m_top->getAngularVelocity() == spin;
+    };
+    // A press without a move only selects: no edit, the motion untouched.
+    ASSERT_TRUE(m_document.PressAt(DownThrough(start), SimulationState::Paused));
+    m_document.Release();
+    EXPECT_EQ(m_document.Selection().Body(), m_top);
+    EXPECT_TRUE(motionKept()) << "a click wiped the body's motion";
+    EXPECT_EQ(m_document.History().Size(), 0u);
+    EXPECT_EQ(m_top->getWorldTransform(), startTransform);
+
     ASSERT_TRUE(m_document.PressAt(DownThrough(start), SimulationState::Paused));
     EXPECT_EQ(m_document.World().getNumConstraints(), 0);
     std::vector<btTransform> before = Transforms();
@@ -89,7 +102,7 @@ TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedAtRestAndNothingElseMoves)
     const btVector3 shift(2, 0, -1.5f);
     m_document.DragTo(DownThrough(start + shift));
     EXPECT_LT((Origin(m_top) - (start + shift)).length(), 1e-4f) << "its depth kept";
-    EXPECT_EQ(m_top->getLinearVelocity(), btVector3(0, 0, 0));
+    EXPECT_TRUE(motionKept()) << "carrying wiped the body's motion";
     btTransform drawn;
     m_top->getMotionState()->getWorldTransform(drawn);
     EXPECT_EQ(drawn.getOrigin(), Origin(m_top)) << "drawn where it is";
@@ -108,7 +121,9 @@ TEST_F(BodyDragOnScene, PausedTheBodyIsCarriedAtRestAndNothingElseMoves)
     EXPECT_EQ(m_document.History().Size(), 1u);
     ASSERT_TRUE(m_document.History().Undo());
     EXPECT_EQ(m_top->getWorldTransform(), startTransform);
+    EXPECT_TRUE(motionKept()) << "undoing the carry wiped the body's motion";
     ASSERT_TRUE(m_document.History().Redo());
+    EXPECT_TRUE(motionKept());
     // Stop goes back to the start, which a paused move leaves as it was.
     m_document.ResetSimulation();
     EXPECT_EQ(m_top->getWorldTransform(), startTransform);

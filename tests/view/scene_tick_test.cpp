@@ -1,9 +1,12 @@
 // The view's tick without a window: keys, camera, throws and the step, on the
 // scene built in an off-screen context.
 #include "view/scene_tick.h"
+#include "physics/fallen_bodies.h"
 #include "view/scene_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -142,6 +145,95 @@ TEST_F(SceneTick, AStepOnceBetweenSlowTicksLeavesNothingToDrawBehindTheBody)
     ball->getMotionState()->getWorldTransform(drawn);
     EXPECT_EQ(drawn.getOrigin(), ball->getWorldTransform().getOrigin())
         << "drawn where the ball no longer is";
+}
+
+// A key pressed and released between two ticks acts once, at the next tick
+// that can act on it: a tap is never lost, nor counted twice.
+TEST_F(SceneTick, AKeyTappedBetweenTicksActsOnceAtTheNextTickThatReadsIt)
+{
+    m_keys = KeyState();
+    auto tap = [&](ViewKey key) {
+        m_keys.SetDown(key, true);
+        m_keys.SetDown(key, false);
+    };
+    const int bodies = m_scene.BodyCount();
+    tap(ViewKey::Space);
+    tap(ViewKey::W);
+    const float z = m_camera.camPos.z();
+    EXPECT_TRUE(Tick(SimulationState::Running).stepped);
+    EXPECT_EQ(m_scene.BodyCount(), bodies + 1) << "a tapped Space threw nothing";
+    EXPECT_FLOAT_EQ(m_camera.camPos.z(), z + 0.5f) << "a tapped W walked nowhere";
+    Tick(SimulationState::Running);
+    EXPECT_EQ(m_scene.BodyCount(), bodies + 1) << "one tap threw twice";
+    EXPECT_FLOAT_EQ(m_camera.camPos.z(), z + 0.5f);
+
+    // Paused, a tap throws nothing, neither now nor once running again.
+    tap(ViewKey::T);
+    Tick(SimulationState::Paused);
+    Tick(SimulationState::Running);
+    EXPECT_EQ(m_scene.BodyCount(), bodies + 1);
+
+    // In slow motion a tap between two steps waits for the next step.
+    SlowMotion slow;
+    slow.SetSpeed(SimulationSpeed::Quarter);
+    int ticks = 0;
+    while (!TickScene(m_scene, m_keys, SimulationState::Running, m_camera, m_thrower, &slow)
+                .stepped)
+        ASSERT_LT(++ticks, 8);
+    tap(ViewKey::T);
+    EXPECT_FALSE(
+        TickScene(m_scene, m_keys, SimulationState::Running, m_camera, m_thrower, &slow).stepped);
+    EXPECT_EQ(m_scene.BodyCount(), bodies + 1);
+    ticks = 0;
+    while (!TickScene(m_scene, m_keys, SimulationState::Running, m_camera, m_thrower, &slow)
+                .stepped)
+        ASSERT_LT(++ticks, 8);
+    EXPECT_EQ(m_scene.BodyCount(), bodies + 2) << "a tap between slow steps was lost";
+}
+
+// A body flung off the world falls for ever unless it is taken out once it
+// is far below everything static: a thrown one for good, a start body until
+// Stop brings it back.
+TEST_F(SceneTick, BodiesFallenFarBelowTheWorldLeaveItAndStartBodiesComeBackAtStop)
+{
+    CDynamicsWorld& world = *m_scene.World();
+    const int startBodies = m_scene.BodyCount();
+    btScalar floor = BT_LARGE_FLOAT;
+    const btCollisionObjectArray& objects = world.getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i) {
+        btVector3 low, high;
+        objects[i]->getCollisionShape()->getAabb(objects[i]->getWorldTransform(), low, high);
+        if (objects[i]->isStaticObject())
+            floor = std::min(floor, low.y());
+    }
+    btRigidBody* ball =
+        ThrowSphere(world, m_scene.BallModel(), CameraPose{m_camera.camPos, 0, 20});
+    btRigidBody* can = btRigidBody::upcast(objects[startBodies - 1]);
+    btRigidBody* justAbove = btRigidBody::upcast(objects[startBodies - 2]);
+    const btTransform canStart = can->getWorldTransform();
+    // Puts a body's top this far below the lowest static point.
+    auto sink = [&](btRigidBody* body, btScalar below) {
+        btVector3 low, high;
+        body->getAabb(low, high);
+        btTransform moved = body->getWorldTransform();
+        moved.getOrigin().setY(moved.getOrigin().y() - (high.y() - floor) - below);
+        body->setWorldTransform(moved);
+    };
+    sink(ball, kFallenDepth + 1);
+    sink(can, kFallenDepth + 1);
+    sink(justAbove, kFallenDepth - 1);
+    m_scene.Document()->Selection().Select(ball);
+
+    EXPECT_EQ(m_scene.Document()->TakeOutFallen(), 2);
+    EXPECT_EQ(m_scene.BodyCount(), startBodies - 1);
+    EXPECT_EQ(m_scene.Selection().Body(), nullptr);
+    EXPECT_EQ(justAbove->getBroadphaseHandle() != nullptr, true) << "taken out 499 m down";
+    EXPECT_EQ(m_scene.Document()->TakeOutFallen(), 0);
+    // Stop: the start body is back where it started, the thrown one gone.
+    m_scene.Document()->ResetSimulation();
+    EXPECT_EQ(m_scene.BodyCount(), startBodies);
+    EXPECT_NE(can->getBroadphaseHandle(), nullptr);
+    EXPECT_EQ(can->getWorldTransform(), canStart);
 }
 
 }  // namespace
