@@ -18,6 +18,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QWheelEvent>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -85,6 +86,9 @@ public:
     Scene& GetScene() { return m_scene; }
     CameraPose Eye() const { return {m_camera.camPos, m_camera.yaw, m_camera.pitch}; }
     const ViewStats& Stats() const { return m_stats; }
+    // Runs after every frame is drawn, before it is shown, with the context
+    // current: for reading the frame back. Empty for none.
+    void SetFrameTap(std::function<void()> tap) { m_frameTap = std::move(tap); }
 
     // Read and written by the frame's Simulation commands.
     SimulationState m_simulationState = SimulationState::Running;
@@ -110,6 +114,7 @@ private:
     BodyThrower m_thrower;
     SlowMotion m_slowMotion;
     ViewStats m_stats;
+    std::function<void()> m_frameTap;
     bool m_leftHeld = false;
     QPointF m_cursor;  // where the left button last was, while held
     std::optional<QPointF> m_turnFrom;  // while the right button turns the view
