@@ -77,7 +77,7 @@ constexpr AcceleratorResource kAccelerators[] = {
 constexpr std::optional<CommandId> kToolbar[] = {
     FileNew,         FileOpen,       FileSave,     FilePrint,    std::nullopt,
     EditCut,         EditCopy,       EditPaste,    std::nullopt, SimulationStart,
-    SimulationPause, SimulationStop, SimulationStep, std::nullopt, AppAbout,
+    SimulationPause, SimulationStop, SimulationStep, SimulationRecord, std::nullopt, AppAbout,
 };
 
 struct StringResource {

@@ -215,7 +215,7 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
     // Toolbar: ids, separators and an image of its own for every button,
     // which the menu item of the same command shows too.
     const std::vector<int> toolbar = {57600, 57601, 57603, 57607, 0,     57635, 57634, 57637,
-                                      0,     32781, 32782, 32783, 32784, 0,     57664};
+                                      0,     32781, 32782, 32783, 32784, 32791, 0,     57664};
     const QList<QAction*> buttons = Bars().ToolActions();
     ASSERT_EQ(buttons.size(), static_cast<qsizetype>(toolbar.size()));
     std::vector<QImage> images;
@@ -285,7 +285,7 @@ TEST_F(MainFrameTest, ToolbarTooltipsAreTheTextAfterTheLineBreak)
     const std::vector<std::pair<CommandId, QString>> tips = {
         {FileNew, "New"},      {FileOpen, "Open"},    {FileSave, "Save"},   {FilePrint, "Print"},
         {EditCut, "Cut"},      {EditCopy, "Copy"},    {EditPaste, "Paste"}, {AppAbout, "About"},
-        {SimulationStart, ""}, {SimulationPause, ""}, {SimulationStop, ""},
+        {SimulationStart, ""}, {SimulationPause, ""}, {SimulationStop, ""}, {SimulationRecord, "Record"},
     };
     for (const auto& [id, tip] : tips) {
         SCOPED_TRACE(ToInt(id));

@@ -89,4 +89,68 @@ TEST(PictureCommands, ExportsTheViewAndPrintsItWholeOnOnePdfPage)
     frame.reset();
 }
 
+// Codec, size and the frames a player decodes, as ffprobe reads them.
+QString Probe(const QString& path)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
+                 QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+                 QStringLiteral("-show_entries"),
+                 QStringLiteral("stream=codec_name,width,height,nb_read_frames"),
+                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+    probe.waitForFinished(60000);
+    return QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
+}
+
+TEST(RecordingCommands, RecordsAFramePerStepUntilRecordAgainOrNewEndsIt)
+{
+    const QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    std::unique_ptr<CMainFrame> frame = CMainFrame::Create();
+    ASSERT_NE(frame, nullptr);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    CKinettaView& view = frame->View();
+    view.m_simulationState = SimulationState::Running;
+
+    const QString first = folder.filePath(QStringLiteral("first.mp4"));
+    std::string error;
+    ASSERT_TRUE(frame->Recording().StartTo(first.toStdString(), &error)) << error;
+    const int width = view.ViewportWidth() & ~1, height = view.ViewportHeight() & ~1;
+    const std::uint64_t startSteps = view.Stats().steps;
+    QTest::qWait(2000);
+    // A pause adds no frames: the video holds moments of the world.
+    view.m_simulationState = SimulationState::Paused;
+    QTest::qWait(300);
+    const std::uint64_t steps = view.Stats().steps - startSteps;
+    ASSERT_GT(steps, 10u);
+    EXPECT_TRUE(frame->OnCommand(CommandId::SimulationRecord));
+    EXPECT_FALSE(frame->Recording().Recording());
+    const QStringList fields = Probe(first).split(QLatin1Char(','));
+    ASSERT_EQ(fields.size(), 4) << Probe(first).toStdString();
+    EXPECT_TRUE(fields[0] == QLatin1String("h264") || fields[0] == QLatin1String("vp9"));
+    EXPECT_EQ(fields[1].toInt(), width);
+    EXPECT_EQ(fields[2].toInt(), height);
+    EXPECT_EQ(fields[3].toULongLong(), steps);
+
+    // New ends a recording too, and what it wrote plays.
+    const QString second = folder.filePath(QStringLiteral("second.mp4"));
+    view.m_simulationState = SimulationState::Running;
+    ASSERT_TRUE(frame->Recording().StartTo(second.toStdString(), &error)) << error;
+    const std::uint64_t secondStart = view.Stats().steps;
+    for (int wait = 0; wait < 200 && view.Stats().steps < secondStart + 5; ++wait)
+        QTest::qWait(50);
+    EXPECT_TRUE(frame->OnCommand(CommandId::FileNew));
+    EXPECT_FALSE(frame->Recording().Recording());
+    EXPECT_GE(Probe(second).section(QLatin1Char(','), 3).toInt(), 5);
+
+    // A folder that is not there: refused at once, nothing recording.
+    EXPECT_FALSE(frame->Recording().StartTo(
+        folder.filePath(QStringLiteral("none/v.mp4")).toStdString(), &error));
+    EXPECT_FALSE(frame->Recording().Recording());
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    frame.reset();
+}
+
 }  // namespace
