@@ -51,6 +51,7 @@ constexpr KeyDoc kKeys[] = {
     {"Ctrl+N", "back to the start scene"},
     {"Ctrl+O", "open a Bullet world file in place of the current world"},
     {"Ctrl+S", "save the world as a Bullet file"},
+    {"Ctrl+P", "print the view's picture"},
     {"F10", "open the menus at File; Esc twice leaves them"},
 };
 

@@ -391,6 +391,7 @@ void CMainFrame::dropEvent(QDropEvent* event)
     QMetaObject::invokeMethod(
         this,
         [this, path, count] {
+            m_recording->Stop();
             if (m_world->OpenFile(QFile::encodeName(path).toStdString()) && count > 1)
                 m_bars->ShowMessage(QStringLiteral("Opened %1, the first of %2 dropped files")
                                         .arg(QFileInfo(path).fileName())

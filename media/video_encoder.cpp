@@ -47,11 +47,11 @@ struct ScaleDeleter {
 
 }  // namespace
 
-std::optional<VideoFormat> ChooseVideoFormat()
+std::optional<VideoFormat> ChooseVideoFormat(bool allowH264)
 {
     // H.264 first: every player plays it. Debian's FFmpeg links libx264, but
     // a build without it (or a system that left it out) still has VP9.
-    if (avcodec_find_encoder_by_name("libx264") != nullptr)
+    if (allowH264 && avcodec_find_encoder_by_name("libx264") != nullptr)
         return VideoFormat{"libx264", "mp4", ".mp4", "H.264 in MP4"};
     if (avcodec_find_encoder_by_name("libvpx-vp9") != nullptr)
         return VideoFormat{"libvpx-vp9", "webm", ".webm", "VP9 in WebM"};
@@ -206,7 +206,7 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Open(const VideoSettings& settings,
     // The encoders' notes (x264's statistics) are not for Kinetta's users;
     // failures come back as results.
     av_log_set_level(AV_LOG_ERROR);
-    const std::optional<VideoFormat> format = ChooseVideoFormat();
+    const std::optional<VideoFormat> format = ChooseVideoFormat(settings.allowH264);
     if (!format)
         return fail("this system's FFmpeg has no H.264 or VP9 encoder (install libavcodec59)");
     state->format = *format;

@@ -25,7 +25,8 @@ struct VideoFormat {
     std::string extension;  // ".mp4" or ".webm"
     std::string description;  // "H.264 in MP4", for people
 };
-std::optional<VideoFormat> ChooseVideoFormat();
+// Without allowH264, VP9 in WebM whatever is installed: the other path.
+std::optional<VideoFormat> ChooseVideoFormat(bool allowH264 = true);
 
 struct VideoSettings {
     std::string path;
@@ -35,6 +36,7 @@ struct VideoSettings {
     // Frames waiting for the encoder at most; Push waits beyond it, which
     // only a machine far too slow to encode at all ever sees.
     int queueFrames = 48;
+    bool allowH264 = true;
 };
 
 // One picture to encode: RGBA rows of any size (it is scaled to the video's).
