@@ -8,10 +8,16 @@
 #include <QtCore/QProcess>
 #include <QtCore/QTemporaryDir>
 #include <QtGui/QImage>
+#include <QtCore/QTimer>
+#include <QtPrintSupport/QPageSetupDialog>
+#include <QtPrintSupport/QPrintDialog>
+#include <QtPrintSupport/QPrintPreviewDialog>
 #include <QtPrintSupport/QPrinter>
+#include <QtWidgets/QApplication>
 #include <QtTest/QTest>
 
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -86,6 +92,41 @@ TEST(PictureCommands, ExportsTheViewAndPrintsItWholeOnOnePdfPage)
     QImage paper(expected.size(), QImage::Format_RGB32);
     paper.fill(Qt::white);
     EXPECT_GT(MeanDifference(paper, expected), 60.0);
+    frame.reset();
+}
+
+// Print, Print Preview and Print Setup each open their own modal dialog, which
+// a cancel closes with nothing printed; Ctrl+P is Print.
+TEST(PictureCommands, PrintCommandsOpenTheirDialogs)
+{
+    std::unique_ptr<CMainFrame> frame = CMainFrame::Create();
+    ASSERT_NE(frame, nullptr);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    const auto modalDuring = [](const std::function<void()>& run) {
+        QString seen;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                seen = QString::fromLatin1(modal->metaObject()->className());
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->reject();
+            }
+        });
+        poll.start(50);
+        run();
+        return seen;
+    };
+    EXPECT_EQ(modalDuring([&] { frame->OnCommand(CommandId::FilePrint); }),
+              QStringLiteral("QPrintDialog"));
+    EXPECT_EQ(modalDuring([&] { frame->OnCommand(CommandId::FilePrintPreview); }),
+              QStringLiteral("QPrintPreviewDialog"));
+    EXPECT_EQ(modalDuring([&] { frame->OnCommand(CommandId::FilePrintSetup); }),
+              QStringLiteral("QPageSetupDialog"));
+    EXPECT_EQ(modalDuring([&] {
+                  QTest::keyClick(&frame->View(), Qt::Key_P, Qt::ControlModifier);
+              }),
+              QStringLiteral("QPrintDialog"));
     frame.reset();
 }
 
