@@ -25,8 +25,8 @@ constexpr OptionDoc kOptions[] = {
      "world for the time --at gives, and exit"},
     {nullptr, "--at", "SECONDS", "simulated seconds to run before --picture draws (default 0)"},
     {nullptr, "--record", "FILE",
-     "record a video of the view to FILE (H.264 in MP4, or VP9 in WebM where no H.264 encoder "
-     "is installed) without opening the window, and exit; needs --seconds"},
+     "record a video of the view to FILE (H.264 in MP4; VP9 in WebM when FILE ends in .webm or "
+     "no H.264 encoder is installed) without opening the window, and exit; needs --seconds"},
     {nullptr, "--seconds", "N",
      "simulated seconds --record records, 60 frames to the second (more than 0, up to 3600)"},
     {nullptr, "--size", "WxH",

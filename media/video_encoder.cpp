@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <condition_variable>
+#include <strings.h>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -206,7 +207,10 @@ std::unique_ptr<VideoEncoder> VideoEncoder::Open(const VideoSettings& settings,
     // The encoders' notes (x264's statistics) are not for Kinetta's users;
     // failures come back as results.
     av_log_set_level(AV_LOG_ERROR);
-    const std::optional<VideoFormat> format = ChooseVideoFormat(settings.allowH264);
+    // A name that ends in .webm gets a WebM file, never MP4 under that name.
+    const std::string& name = settings.path;
+    const bool webmName = name.size() >= 5 && strcasecmp(name.c_str() + name.size() - 5, ".webm") == 0;
+    const std::optional<VideoFormat> format = ChooseVideoFormat(settings.allowH264 && !webmName);
     if (!format)
         return fail("this system's FFmpeg has no H.264 or VP9 encoder (install libavcodec59)");
     state->format = *format;

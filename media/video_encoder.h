@@ -29,7 +29,7 @@ struct VideoFormat {
 std::optional<VideoFormat> ChooseVideoFormat(bool allowH264 = true);
 
 struct VideoSettings {
-    std::string path;
+    std::string path;  // ending in .webm: VP9 in WebM whatever else is installed
     int width = 0;   // of the video; odd sizes lose their last column or row
     int height = 0;
     int framesPerSecond = 60;

@@ -137,6 +137,12 @@ TEST_P(VideoEncoderFormats, WritesAFrameForEveryStepAtTheSizeAndCodecChosen)
     EXPECT_EQ(probe.frames, 90);
     EXPECT_EQ(probe.errors, "");
 
+    // A name ending in .webm is a WebM file whatever comes first.
+    auto named = VideoEncoder::Open({(folder.path / "named.WebM").string(), 64, 64}, &error);
+    ASSERT_NE(named, nullptr) << error;
+    EXPECT_EQ(named->Format().container, "webm");
+    named->Finish();
+
     // A folder that is not there fails at once, saying so.
     EXPECT_EQ(VideoEncoder::Open({(folder.path / "none" / "v.mp4").string(), 64, 64}, &error),
               nullptr);
