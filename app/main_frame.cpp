@@ -348,12 +348,14 @@ void CMainFrame::ShowSelection()
 void CMainFrame::OnFileNew(CommandId)
 {
     m_recording->Stop();
+    m_pictures->RestartClock();
     m_world->New();
 }
 
 void CMainFrame::OnFileOpen(CommandId)
 {
     m_recording->Stop();
+    m_pictures->RestartClock();
     m_world->Open();
 }
 
@@ -370,6 +372,7 @@ void CMainFrame::OnFileSave(CommandId id)
 void CMainFrame::OnFileRecent(CommandId id)
 {
     m_recording->Stop();
+    m_pictures->RestartClock();
     m_world->OpenRecent(ToInt(id) - ToInt(CommandId::FileRecent1));
 }
 
@@ -392,6 +395,7 @@ void CMainFrame::dropEvent(QDropEvent* event)
         this,
         [this, path, count] {
             m_recording->Stop();
+            m_pictures->RestartClock();
             if (m_world->OpenFile(QFile::encodeName(path).toStdString()) && count > 1)
                 m_bars->ShowMessage(QStringLiteral("Opened %1, the first of %2 dropped files")
                                         .arg(QFileInfo(path).fileName())
@@ -447,8 +451,10 @@ void CMainFrame::OnSimulation(CommandId id)
     const SimulationCommand command = id == CommandId::SimulationStart   ? SimulationCommand::Start
                                       : id == CommandId::SimulationPause ? SimulationCommand::Pause
                                                                          : SimulationCommand::Stop;
-    if (command == SimulationCommand::Stop)
+    if (command == SimulationCommand::Stop) {
         m_recording->Stop();
+        m_pictures->RestartClock();
+    }
     const auto transition = NextSimulationState(m_view.m_simulationState, command);
     m_view.m_simulationState = transition.next;
     if (transition.resetDue) {

@@ -137,6 +137,11 @@ CPictureCommands::CPictureCommands(QMainWindow& frame, CKinettaView& view,
 
 CPictureCommands::~CPictureCommands() = default;
 
+void CPictureCommands::RestartClock()
+{
+    m_clockStart = m_view.Stats().steps;
+}
+
 QPrinter& CPictureCommands::Printer()
 {
     if (!m_printer)
@@ -157,7 +162,7 @@ bool CPictureCommands::ExportPictureTo(const std::string& path, int width, int h
     const std::optional<RgbaPicture> picture = DrawViewPicture(m_view, width, height, &problem);
     if (picture) {
         const std::string world = m_worldPath();
-        const double seconds = double(m_view.Stats().steps) * kFixedTimeStep;
+        const double seconds = double(m_view.Stats().steps - m_clockStart) * kFixedTimeStep;
         const PngWriteResult written = WritePngFile(
             path, *picture,
             {{"Title", world.empty() ? "Kinetta start scene" : world},

@@ -10,6 +10,7 @@
 #include <QtCore/QString>
 #include <QtGui/QImage>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -59,6 +60,9 @@ public:
     // when it could not be drawn.
     std::optional<QRectF> PrintTo(QPrinter& printer, std::string* error);
 
+    // The world starts again (Stop, New, Open): its simulated time is 0.
+    void RestartClock();
+
     // The printer that Print Setup and the print dialog set up, kept for
     // the next print.
     QPrinter& Printer();
@@ -71,4 +75,5 @@ private:
     std::function<std::string()> m_worldPath;
     std::function<void(const QString&)> m_say;
     std::unique_ptr<QPrinter> m_printer;
+    std::uint64_t m_clockStart = 0;  // the view's step count when the world started
 };

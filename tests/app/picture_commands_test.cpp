@@ -3,6 +3,7 @@
 // ended by Stop is a video of one frame per step.
 #include "app/main_frame.h"
 #include "app/picture_commands.h"
+#include "media/png_picture.h"
 
 #include <gtest/gtest.h>
 #include <QtCore/QProcess>
@@ -42,7 +43,8 @@ TEST(PictureCommands, ExportsTheViewAndPrintsItWholeOnOnePdfPage)
     ASSERT_NE(frame, nullptr);
     frame->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-    QTest::qWait(200);
+    for (int wait = 0; wait < 200 && frame->View().Stats().steps < 3; ++wait)
+        QTest::qWait(50);
     frame->View().m_simulationState = SimulationState::Paused;
 
     // The view's shape, which print keeps.
@@ -92,6 +94,19 @@ TEST(PictureCommands, ExportsTheViewAndPrintsItWholeOnOnePdfPage)
     QImage paper(expected.size(), QImage::Format_RGB32);
     paper.fill(Qt::white);
     EXPECT_GT(MeanDifference(paper, expected), 60.0);
+
+    // The simulated time since the world started: Stop starts it again.
+    const auto timeOf = [](const std::string& path) {
+        for (const PngText& text : ReadPngTexts(path))
+            if (text.key == "Simulated time")
+                return text.value;
+        return std::string("none");
+    };
+    EXPECT_NE(timeOf(png), "0.00 s");
+    EXPECT_TRUE(frame->OnCommand(CommandId::SimulationStop));
+    const std::string stopped = folder.filePath(QStringLiteral("stopped.png")).toStdString();
+    ASSERT_TRUE(frame->Pictures().ExportPictureTo(stopped, 40, 30, &error)) << error;
+    EXPECT_EQ(timeOf(stopped), "0.00 s");
     frame.reset();
 }
 
