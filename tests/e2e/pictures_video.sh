@@ -5,6 +5,11 @@
 # videos cut short by a killed program and by a full disk still playing.
 set -u
 kinetta=$1
+# One private X server for every run below: servers started and stopped in
+# quick turns raced one another.
+if [ -z "${KINETTA_PICTURES_X:-}" ]; then
+    KINETTA_PICTURES_X=1 exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
+fi
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d)
 mnt=""
@@ -13,7 +18,7 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-run() { xvfb-run -a -s "-screen 0 640x480x24" "$kinetta" "$@"; }
+run() { "$kinetta" "$@"; }
 
 # Frames ffprobe decodes, as a player would; empty when it cannot read it.
 frames() {
@@ -40,15 +45,13 @@ mae=$(compare -metric MAE "$tmp/start.png" "$tmp/first.png" null: 2>&1 | sed 's/
 awk -v e="$mae" 'BEGIN { exit !(e < 0.03) }' || fail "first frame differs from the picture: $mae"
 
 # Killed while recording: what was written plays.
-xvfb-run -a -s "-screen 0 640x480x24" "$kinetta" --record "$tmp/killed.mp4" --seconds 600 \
-    --size 320x240 &
+"$kinetta" --record "$tmp/killed.mp4" --seconds 600 --size 320x240 &
 recorder=$!
 for _ in $(seq 1 120); do
     [ "$(stat -c %s "$tmp/killed.mp4" 2>/dev/null || echo 0)" -gt 200000 ] && break
     sleep 0.5
 done
-# The program itself, by the unique name of its file, not its xvfb-run.
-kill -KILL $(pgrep -f -- "--record $tmp/killed.mp4" | grep -vx "$recorder") 2>/dev/null
+kill -KILL "$recorder"
 wait "$recorder" 2>/dev/null
 n=$(frames "$tmp/killed.mp4")
 [ -n "$n" ] && [ "$n" -ge 60 ] || fail "a killed recording plays $n frames"
@@ -59,7 +62,7 @@ mkdir -p "$mnt"
 mount -t tmpfs -o size=300k tmpfs "$mnt" || fail "cannot mount a small tmpfs (run as root)"
 run --record "$mnt/full.mp4" --seconds 60 --size 320x240 2>"$tmp/full.err"
 rc=$?
-[ "$rc" -eq 1 ] || fail "full disk: exit code $rc"
+[ "$rc" -eq 1 ] || fail "full disk: exit code $rc: $(cat "$tmp/full.err")"
 grep -q 'No space left' "$tmp/full.err" || fail "full disk: said '$(cat "$tmp/full.err")'"
 n=$(frames "$mnt/full.mp4")
 [ -n "$n" ] && [ "$n" -ge 60 ] || fail "a recording on a full disk plays $n frames"
