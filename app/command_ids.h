@@ -32,6 +32,8 @@ enum class CommandId : int {
     SimulationPause = 32782,
     SimulationStop = 32783,
     SimulationStep = 32784,
+    FileExportPicture = 32790,
+    SimulationRecord = 32791,
 };
 
 constexpr int ToInt(CommandId id)

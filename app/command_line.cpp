@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "media/picture.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -18,6 +20,17 @@ constexpr OptionDoc kOptions[] = {
     {nullptr, "--throw", "N",
      "put N balls and dice (0 to 100000) around the tower at start, for measuring the frame rate "
      "with a busy scene"},
+    {nullptr, "--picture", "FILE",
+     "write a PNG picture of the view to FILE without opening the window, after running the "
+     "world for the time --at gives, and exit"},
+    {nullptr, "--at", "SECONDS", "simulated seconds to run before --picture draws (default 0)"},
+    {nullptr, "--record", "FILE",
+     "record a video of the view to FILE (H.264 in MP4; VP9 in WebM when FILE ends in .webm or "
+     "no H.264 encoder is installed) without opening the window, and exit; needs --seconds"},
+    {nullptr, "--seconds", "N",
+     "simulated seconds --record records, 60 frames to the second (more than 0, up to 3600)"},
+    {nullptr, "--size", "WxH",
+     "the size of --picture and --record in pixels, each side 1 to 8192 (default 1024x768)"},
     {"-h", "--help", nullptr, "display this help and exit"},
     {nullptr, "--version", nullptr, "output version information and exit"},
 };
@@ -38,6 +51,7 @@ constexpr KeyDoc kKeys[] = {
     {"Ctrl+N", "back to the start scene"},
     {"Ctrl+O", "open a Bullet world file in place of the current world"},
     {"Ctrl+S", "save the world as a Bullet file"},
+    {"Ctrl+P", "print the view's picture"},
     {"F10", "open the menus at File; Esc twice leaves them"},
 };
 
@@ -59,6 +73,59 @@ bool ParseThrowCount(std::string_view text, int& count)
         return false;
     count = value;
     return true;
+}
+
+// A decimal number of seconds, digits only, from 0 to kMaxScriptSeconds.
+bool ParseSeconds(std::string_view text, double& seconds)
+{
+    double value = 0.0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value,
+                                               std::chars_format::fixed);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size() ||
+        !(value >= 0.0) || value > kMaxScriptSeconds)
+        return false;
+    seconds = value;
+    return true;
+}
+
+bool ParseSide(std::string_view text, int& side)
+{
+    int value = 0;
+    const auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > kMaxPictureSide)
+        return false;
+    side = value;
+    return true;
+}
+
+// "1024x768".
+bool ParseSize(std::string_view text, int& width, int& height)
+{
+    const std::size_t x = text.find('x');
+    return x != std::string_view::npos && ParseSide(text.substr(0, x), width) &&
+           ParseSide(text.substr(x + 1), height);
+}
+
+// The rules between options, once the line is read.
+std::string CheckScriptOptions(const CommandLine& line, bool sizeGiven, bool atGiven,
+                               bool secondsGiven)
+{
+    if (line.picture && line.record)
+        return "options '--picture' and '--record' cannot be given together";
+    if (line.record && !secondsGiven)
+        return "option '--record' needs '--seconds'";
+    if (line.record && line.seconds <= 0.0)
+        return "option '--seconds' must be more than 0";
+    if (secondsGiven && !line.record)
+        return "option '--seconds' goes with '--record'";
+    if (atGiven && !line.picture)
+        return "option '--at' goes with '--picture'";
+    if (sizeGiven && !line.picture && !line.record)
+        return "option '--size' goes with '--picture' or '--record'";
+    if ((line.picture && line.picture->empty()) || (line.record && line.record->empty()))
+        return "an empty file name cannot be written";
+    return {};
 }
 
 // "  -h, --help" or "      --throw N": GNU's layout, long options aligned.
@@ -118,6 +185,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
 {
     CommandLine result;
     bool optionsEnded = false;
+    bool sizeGiven = false;
+    bool atGiven = false;
+    bool secondsGiven = false;
     for (int i = 1; i < argc && result.error.empty(); ++i) {
         if (argv[i] == nullptr)
             continue;
@@ -150,16 +220,40 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
         const bool attached = equals != std::string_view::npos;
-        if (name == "--throw") {
-            std::string_view value;
+        const bool takesValue = name == "--throw" || name == "--picture" || name == "--record" ||
+                                name == "--seconds" || name == "--size" || name == "--at";
+        std::string_view value;
+        if (takesValue) {
             if (attached)
                 value = arg.substr(equals + 1);
             else if (i + 1 < argc && argv[i + 1] != nullptr)
                 value = argv[++i];
             else {
-                result.error = "option '--throw' requires an argument";
+                result.error = "option " + Quoted(name) + " requires an argument";
                 break;
             }
+        }
+        if (name == "--picture" || name == "--record") {
+            (name == "--picture" ? result.picture : result.record) = std::string(value);
+            continue;
+        }
+        if (name == "--seconds" || name == "--at") {
+            secondsGiven = secondsGiven || name == "--seconds";
+            atGiven = atGiven || name == "--at";
+            if (!ParseSeconds(value, name == "--at" ? result.at : result.seconds))
+                result.error = "invalid number of seconds: " + Quoted(value) +
+                               " (expected a decimal number from 0 to " +
+                               std::to_string(int(kMaxScriptSeconds)) + ")";
+            continue;
+        }
+        if (name == "--size") {
+            sizeGiven = true;
+            if (!ParseSize(value, result.width, result.height))
+                result.error = "invalid size: " + Quoted(value) + " (expected WIDTHxHEIGHT, each 1 to " +
+                               std::to_string(kMaxPictureSide) + ")";
+            continue;
+        }
+        if (name == "--throw") {
             if (!ParseThrowCount(value, result.throwCount))
                 result.error = "invalid number of bodies to throw: " + Quoted(value) +
                                " (expected a whole number from 0 to " +
@@ -177,6 +271,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv)
         else
             *flag = true;
     }
+    if (result.error.empty())
+        result.error = CheckScriptOptions(result, sizeGiven, atGiven, secondsGiven);
     return result;
 }
 
@@ -197,9 +293,12 @@ std::string HelpText(const char* programName)
     text +=
         "\n"
         "Kinetta needs a display: set WAYLAND_DISPLAY or DISPLAY, or run it under\n"
-        "xvfb-run.\n"
+        "xvfb-run. --picture and --record open no window but draw with the display's\n"
+        "OpenGL, so they run under xvfb-run too.\n"
         "Exit status: 1 when the window is closed, 2 for a usage error or no usable\n"
-        "display, 0 after --help or --version or when the window cannot be created.\n";
+        "display, 0 after --help or --version or when the window cannot be created.\n"
+        "--picture and --record exit with 0 once their file is written, 1 when it\n"
+        "could not be.\n";
     return text;
 }
 

@@ -18,10 +18,20 @@ struct CommandLine {
     // A world file to open at start; none for the start scene. An empty name
     // is a name that cannot be opened, not the absence of one.
     std::optional<std::string> file;
+    // Without a window: one picture after `at` simulated seconds, or a video
+    // of `seconds` simulated seconds, at width x height.
+    std::optional<std::string> picture;
+    std::optional<std::string> record;
+    double seconds = 0.0;
+    double at = 0.0;
+    int width = 1024;
+    int height = 768;
     std::string error;  // the first usage error; empty when the line is good
 };
 
 constexpr int kMaxThrowCount = 100000;
+// An hour of simulated time: 216,000 steps, far more than a script needs.
+constexpr double kMaxScriptSeconds = 3600.0;
 
 // Exit status for a usage error or an unusable display, as GNU tools use it.
 constexpr int kUsageExitCode = 2;

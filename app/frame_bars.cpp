@@ -277,11 +277,11 @@ void CFrameBars::SetRecentFiles(const QStringList& texts)
     m_recentItems.clear();
     if (texts.isEmpty())
         return;
-    // Between separators below Save As.
+    // Between separators below Save As and Export Picture.
     const QList<QAction*> items = file->actions();
     QAction* before = nullptr;
     for (qsizetype i = 0; i + 1 < items.size(); ++i)
-        if (CommandOf(*items[i]) == ToInt(CommandId::FileSaveAs))
+        if (CommandOf(*items[i]) == ToInt(CommandId::FileExportPicture))
             before = items[i + 1];
     m_recentItems.append(file->insertSeparator(before));
     const int count = ToInt(CommandId::FileRecent4) - ToInt(CommandId::FileRecent1) + 1;

@@ -89,7 +89,8 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
     m_properties = new CPropertiesPane(std::move(edits), nullptr);
     m_tools = new CToolsPane({[command] { command(CommandId::SimulationStep); },
                               [this](SimulationSpeed speed) { SetSpeed(speed); },
-                              [this](int mode) { SetDebugMode(mode); }},
+                              [this](int mode) { SetDebugMode(mode); },
+                              [command] { command(CommandId::SimulationRecord); }},
                              nullptr);
 
     m_docks[0] = NewDock(QStringLiteral("Tree"), QStringLiteral("treePane"), m_tree,

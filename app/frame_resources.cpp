@@ -11,6 +11,7 @@ constexpr MenuItemResource kFileItems[] = {
     {FileOpen, "&Open...\tCtrl+O"},
     {FileSave, "&Save\tCtrl+S"},
     {FileSaveAs, "Save &As..."},
+    {FileExportPicture, "Export Pic&ture..."},
     {std::nullopt, ""},
     {FilePrint, "&Print...\tCtrl+P"},
     {FilePrintPreview, "Print Pre&view"},
@@ -32,6 +33,8 @@ constexpr MenuItemResource kSimulationItems[] = {
     {SimulationPause, "&Pause"},
     {SimulationStop, "S&top"},
     {SimulationStep, "St&ep\tF8"},
+    {std::nullopt, ""},
+    {SimulationRecord, "&Record..."},
 };
 constexpr MenuItemResource kHelpItems[] = {
     {AppAbout, "&About Kinetta"},
@@ -74,7 +77,7 @@ constexpr AcceleratorResource kAccelerators[] = {
 constexpr std::optional<CommandId> kToolbar[] = {
     FileNew,         FileOpen,       FileSave,     FilePrint,    std::nullopt,
     EditCut,         EditCopy,       EditPaste,    std::nullopt, SimulationStart,
-    SimulationPause, SimulationStop, SimulationStep, std::nullopt, AppAbout,
+    SimulationPause, SimulationStop, SimulationStep, SimulationRecord, std::nullopt, AppAbout,
 };
 
 struct StringResource {
@@ -88,6 +91,7 @@ constexpr StringResource kStrings[] = {
     {FileOpen, "Open an existing document\nOpen"},
     {FileSave, "Save the active document\nSave"},
     {FileSaveAs, "Save the active document with a new name\nSave As"},
+    {FileExportPicture, "Save the view as a PNG picture at a size you choose\nExport Picture"},
     {FilePrintSetup, "Change the printer and printing options\nPrint Setup"},
     {FilePrint, "Print the active document\nPrint"},
     {FilePrintPreview, "Display full pages\nPrint Preview"},
@@ -106,6 +110,8 @@ constexpr StringResource kStrings[] = {
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {SimulationStep, "Advance the simulation by one step\nStep"},
+    {SimulationRecord, "Record a video of the view, 60 frames per simulated second; choose again "
+                       "to stop\nRecord"},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/main_frame.h"
 #include "app/qt_environment.h"
 #include "app/run.h"
+#include "app/script_run.h"
 #include "app/stats_report.h"
 
 #include <QtWidgets/QApplication>
@@ -35,6 +36,9 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(KINETTA_APP_ID));
     // The frame decides the exit code when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    if (options.picture || options.record)
+        return RunScript(options, stderr);
 
     g_module.Init();
     std::unique_ptr<CStatsReport> stats;

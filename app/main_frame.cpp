@@ -47,13 +47,17 @@ constexpr std::uint32_t kMenuBandId = 60160;
 constexpr std::uint32_t kToolBandId = 60161;
 }  // namespace
 
-// Commands missing here (Print, the pane keys) have no handler: choosing
+// Commands missing here (the pane keys) have no handler: choosing
 // them does nothing.
 const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::FileNew, &CMainFrame::OnFileNew},
     {CommandId::FileOpen, &CMainFrame::OnFileOpen},
     {CommandId::FileSave, &CMainFrame::OnFileSave},
     {CommandId::FileSaveAs, &CMainFrame::OnFileSave},
+    {CommandId::FileExportPicture, &CMainFrame::OnPicture},
+    {CommandId::FilePrint, &CMainFrame::OnPicture},
+    {CommandId::FilePrintPreview, &CMainFrame::OnPicture},
+    {CommandId::FilePrintSetup, &CMainFrame::OnPicture},
     {CommandId::FileRecent1, &CMainFrame::OnFileRecent},
     {static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 1), &CMainFrame::OnFileRecent},
     {static_cast<CommandId>(ToInt(CommandId::FileRecent1) + 2), &CMainFrame::OnFileRecent},
@@ -74,6 +78,7 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::SimulationPause, &CMainFrame::OnSimulation},
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
     {CommandId::SimulationStep, &CMainFrame::OnSimulationStep},
+    {CommandId::SimulationRecord, &CMainFrame::OnRecord},
     {CommandId::AppAbout, &CMainFrame::OnAppAbout},
 };
 
@@ -130,6 +135,12 @@ bool CMainFrame::OnCreate()
                           [this](const QMimeData& data) { OpenDropped(data); }});
     m_edit = new CEditCommands(*this, m_view,
                                [this](const QString& text) { m_bars->ShowMessage(text); });
+    m_pictures = new CPictureCommands(
+        *this, m_view, [this] { return m_world->FilePath(); },
+        [this](const QString& text) { m_bars->ShowMessage(text); });
+    m_recording = new CRecordingCommands(
+        *this, m_view, [this](const QString& text) { m_bars->ShowMessage(text); },
+        [this] { DoIdle(); });
     m_panes = new CFramePanes(
         *this, m_view, [this](CommandId id) { OnCommand(id); }, [this] { ShowBarChecks(); });
 
@@ -168,6 +179,8 @@ void CMainFrame::OnDestroy()
         return;
     m_destroyed = true;
     m_tickTimer.stop();
+    // The video reads the view's frames: it ends while the view is there.
+    m_recording->Stop();
     m_view.DestroyWindow();
     if (CMessageLoop* loop = g_module.GetLoop()) {
         loop->RemoveFilter(&m_keyFilter);
@@ -351,11 +364,15 @@ void CMainFrame::ShowSelection()
 
 void CMainFrame::OnFileNew(CommandId)
 {
+    m_recording->Stop();
+    m_pictures->RestartClock();
     m_world->New();
 }
 
 void CMainFrame::OnFileOpen(CommandId)
 {
+    m_recording->Stop();
+    m_pictures->RestartClock();
     m_world->Open();
 }
 
@@ -371,6 +388,8 @@ void CMainFrame::OnFileSave(CommandId id)
 
 void CMainFrame::OnFileRecent(CommandId id)
 {
+    m_recording->Stop();
+    m_pictures->RestartClock();
     m_world->OpenRecent(ToInt(id) - ToInt(CommandId::FileRecent1));
 }
 
@@ -400,7 +419,11 @@ void CMainFrame::OpenDropped(const QMimeData& data)
         this,
         [this, path, count] {
             m_world->OpenFile(QFile::encodeName(path).toStdString(), [this, path, count](bool opened) {
-                if (opened && count > 1)
+                if (!opened)
+                    return;
+                m_recording->Stop();
+                m_pictures->RestartClock();
+                if (count > 1)
                     m_bars->ShowMessage(QStringLiteral("Opened %1, the first of %2 dropped files")
                                             .arg(QFileInfo(path).fileName())
                                             .arg(count));
@@ -460,6 +483,10 @@ void CMainFrame::OnSimulation(CommandId id)
                                                                          : SimulationCommand::Stop;
     if (command == SimulationCommand::Start)
         m_view.RunOnAfterSlowSteps();
+    if (command == SimulationCommand::Stop) {
+        m_recording->Stop();
+        m_pictures->RestartClock();
+    }
     const auto transition = NextSimulationState(m_view.m_simulationState, command);
     m_view.m_simulationState = transition.next;
     if (transition.resetDue) {
@@ -496,6 +523,21 @@ void CMainFrame::OnEdit(CommandId id)
             break;
     }
     DoIdle();
+}
+
+void CMainFrame::OnPicture(CommandId id)
+{
+    switch (id) {
+    case CommandId::FileExportPicture: m_pictures->ExportPicture(); break;
+    case CommandId::FilePrint: m_pictures->Print(); break;
+    case CommandId::FilePrintPreview: m_pictures->PrintPreview(); break;
+    default: m_pictures->PrintSetup(); break;
+    }
+}
+
+void CMainFrame::OnRecord(CommandId)
+{
+    m_recording->Toggle();
 }
 
 void CMainFrame::OnAppAbout(CommandId)

@@ -11,6 +11,8 @@
 #include "app/key_state_filter.h"
 #include "app/keyboard_popups.h"
 #include "app/message_loop.h"
+#include "app/picture_commands.h"
+#include "app/recording_commands.h"
 #include "app/sstate/window_state_mgr.h"
 #include "app/ui_state_table.h"
 #include "app/world_commands.h"
@@ -43,6 +45,8 @@ public:
     CWorldCommands& World() { return *m_world; }
     CEditCommands& Edit() { return *m_edit; }
     CFramePanes& Panes() { return *m_panes; }
+    CPictureCommands& Pictures() { return *m_pictures; }
+    CRecordingCommands& Recording() { return *m_recording; }
     // The saved layout has been put back (it comes just after creation).
     bool LayoutRestored() const { return m_layoutRestored; }
 
@@ -82,6 +86,8 @@ private:
     void OnEdit(CommandId id);
     void OnSimulationStep(CommandId id);
     void OnAppAbout(CommandId id);
+    void OnPicture(CommandId id);
+    void OnRecord(CommandId id);
 
     struct CommandEntry {
         CommandId id;
@@ -100,6 +106,8 @@ private:
     CEditCommands* m_edit = nullptr;    // a child QObject of the frame
     CKeyboardPopups* m_keyboardPopups = nullptr;  // a child QObject of the frame
     CFramePanes* m_panes = nullptr;     // a child QObject of the frame
+    CPictureCommands* m_pictures = nullptr;  // a child QObject of the frame
+    CRecordingCommands* m_recording = nullptr;  // a child QObject of the frame
     CUpdateUI m_ui;
     // The saved layout: restored once just after creation, saved on close.
     sstate::CWindowStateMgr m_layoutState;

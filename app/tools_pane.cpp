@@ -47,6 +47,14 @@ CToolsPane::CToolsPane(Handlers handlers, QWidget* parent)
             m_handlers.step();
     });
     timeLayout->addRow(m_step);
+    m_record = new QPushButton(QStringLiteral("&Record..."), time);
+    m_record->setObjectName(QStringLiteral("recordButton"));
+    m_record->setToolTip(QStringLiteral("Record a video of the view; again to stop"));
+    connect(m_record, &QPushButton::clicked, this, [this] {
+        if (m_handlers.record)
+            m_handlers.record();
+    });
+    timeLayout->addRow(m_record);
     m_speed = new QComboBox(time);
     m_speed->setObjectName(QStringLiteral("speedBox"));
     for (SimulationSpeed speed : kSimulationSpeeds)

@@ -19,6 +19,7 @@ public:
         std::function<void()> step;
         std::function<void(SimulationSpeed)> speed;
         std::function<void(int)> debugMode;  // the parts of view/debug_drawing.h
+        std::function<void()> record;        // starts or ends a recording
     };
 
     CToolsPane(Handlers handlers, QWidget* parent);
@@ -28,6 +29,7 @@ public:
     void ShowDebugMode(int mode);
 
     QPushButton* StepButton() const { return m_step; }
+    QPushButton* RecordButton() const { return m_record; }
     QComboBox* SpeedBox() const { return m_speed; }
     // Wireframe, bounding boxes, contact points, constraints.
     const std::array<QCheckBox*, 4>& DrawingBoxes() const { return m_drawing; }
@@ -37,6 +39,7 @@ private:
 
     Handlers m_handlers;
     QPushButton* m_step = nullptr;
+    QPushButton* m_record = nullptr;
     QComboBox* m_speed = nullptr;
     std::array<QCheckBox*, 4> m_drawing{};
     bool m_showing = false;  // while true, changes come from ShowSpeed/ShowDebugMode

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins fonts-dejavu-core
   libx11-dev libgl-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev
   libpng-dev libseccomp-dev
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev ffmpeg poppler-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick openbox

@@ -67,6 +67,8 @@ void CKinettaView::Render()
 {
     const auto start = std::chrono::steady_clock::now();
     m_renderer.Render(m_scene, m_camera);
+    if (m_frameTap)
+        m_frameTap();
     m_stats.lastRenderMilliseconds = MillisecondsSince(start);
     m_stats.renderMilliseconds += m_stats.lastRenderMilliseconds;
     ++m_stats.frames;

@@ -123,6 +123,9 @@ public:
     void TakeDropsWith(DropHandlers handlers) { m_drops = std::move(handlers); }
     CameraPose Eye() const { return {m_camera.camPos, m_camera.yaw, m_camera.pitch}; }
     const ViewStats& Stats() const { return m_stats; }
+    // Runs after every frame is drawn, before it is shown, with the context
+    // current: for reading the frame back. Empty for none.
+    void SetFrameTap(std::function<void()> tap) { m_frameTap = std::move(tap); }
 
     // Read and written by the frame's Simulation commands.
     SimulationState m_simulationState = SimulationState::Running;
@@ -160,6 +163,7 @@ private:
     QList<QUrl> m_draggedUrls;  // of the drag over the view, as it last moved
     StepClock m_stepClock;
     ViewStats m_stats;
+    std::function<void()> m_frameTap;
     bool m_leftHeld = false;
     QPointF m_cursor;  // where the left button last was, while held
     std::optional<QPointF> m_turnFrom;  // while the right button turns the view

@@ -125,6 +125,18 @@ public:
         m_context->doneCurrent();
     }
 
+    // Runs work with the view's context current, for drawing off the window
+    // (pictures, print); false, without running it, before the scene is built.
+    template <class Work>
+    bool WithContext(Work&& work)
+    {
+        if (!m_sceneBuilt || !m_context->makeCurrent(this))
+            return false;
+        work();
+        m_context->doneCurrent();
+        return true;
+    }
+
     bool SceneBuilt() const { return m_sceneBuilt; }
     const ProjectionRecord& Projection() const { return m_projection; }
     // The viewport the last frame was drawn with, in device pixels; 0 x 0

@@ -99,6 +99,48 @@ TEST(CommandLine, RejectsWhatItDoesNotKnowAsGnuToolsDo)
     EXPECT_EQ(AnswerInformationalOptions(Parse({"--stats"}), stdout, stderr), std::nullopt);
 }
 
+TEST(CommandLine, ScriptOptionsReadTheirValuesAndRefuseWhatDoesNotGoTogether)
+{
+    const CommandLine record =
+        Parse({"--record", "out.mp4", "--seconds=2.5", "--size", "640x480", "w.bullet"});
+    EXPECT_TRUE(record.error.empty()) << record.error;
+    EXPECT_EQ(record.record, "out.mp4");
+    EXPECT_DOUBLE_EQ(record.seconds, 2.5);
+    EXPECT_EQ(std::pair(record.width, record.height), std::pair(640, 480));
+    EXPECT_EQ(record.file, "w.bullet");
+
+    const CommandLine picture = Parse({"--picture=a.png", "--at", "0", "--size=8192x1"});
+    EXPECT_TRUE(picture.error.empty()) << picture.error;
+    EXPECT_EQ(picture.picture, "a.png");
+    EXPECT_EQ(std::pair(picture.width, picture.height), std::pair(8192, 1));
+    // The default size.
+    const CommandLine plain = Parse({"--picture", "b.png"});
+    EXPECT_EQ(std::pair(plain.width, plain.height), std::pair(1024, 768));
+
+    const std::pair<std::vector<const char*>, const char*> bad[] = {
+        {{"--record", "a.mp4"}, "needs '--seconds'"},
+        {{"--record", "a.mp4", "--seconds", "0"}, "more than 0"},
+        {{"--record", "a.mp4", "--seconds", "3600.5"}, "invalid number of seconds"},
+        {{"--record", "a.mp4", "--seconds", "1e3"}, "invalid number of seconds"},
+        {{"--record", "a.mp4", "--seconds", "-1"}, "invalid number of seconds"},
+        {{"--picture", "a.png", "--record", "b.mp4", "--seconds", "1"}, "together"},
+        {{"--picture", "a.png", "--seconds", "1"}, "goes with '--record'"},
+        {{"--record", "a.mp4", "--seconds", "1", "--at", "1"}, "goes with '--picture'"},
+        {{"--size", "10x10"}, "goes with"},
+        {{"--picture", "a.png", "--size", "8193x10"}, "invalid size"},
+        {{"--picture", "a.png", "--size", "0x10"}, "invalid size"},
+        {{"--picture", "a.png", "--size", "640"}, "invalid size"},
+        {{"--picture", "a.png", "--size", "64x48x2"}, "invalid size"},
+        {{"--picture", ""}, "empty file name"},
+        {{"--record"}, "requires an argument"},
+    };
+    for (const auto& [args, message] : bad) {
+        const CommandLine cl = Parse(args);
+        EXPECT_NE(cl.error.find(message), std::string::npos)
+            << args.front() << " gives '" << cl.error << "'";
+    }
+}
+
 TEST(CommandLine, HelpListsEveryOptionAndKeyOfTheTables)
 {
     const std::string help = HelpText("kinetta");

@@ -164,6 +164,7 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {57601, "&Open...\tCtrl+O"},
           {57603, "&Save\tCtrl+S"},
           {57604, "Save &As..."},
+          {32790, "Export Pic&ture..."},
           {0, ""},
           {57607, "&Print...\tCtrl+P"},
           {57609, "Print Pre&view"},
@@ -186,7 +187,12 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {32778, "&Properties"},
           {32779, "&Tools"}}},
         {"&Simulation",
-         {{32781, "Start"}, {32782, "&Pause"}, {32783, "S&top"}, {32784, "St&ep\tF8"}}},
+         {{32781, "Start"},
+          {32782, "&Pause"},
+          {32783, "S&top"},
+          {32784, "St&ep\tF8"},
+          {0, ""},
+          {32791, "&Record..."}}},
         {"&Help", {{57664, "&About Kinetta"}}},
     };
     const QList<QAction*> titles = Bars().MenuBar()->actions();
@@ -209,7 +215,7 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
     // Toolbar: ids, separators and an image of its own for every button,
     // which the menu item of the same command shows too.
     const std::vector<int> toolbar = {57600, 57601, 57603, 57607, 0,     57635, 57634, 57637,
-                                      0,     32781, 32782, 32783, 32784, 0,     57664};
+                                      0,     32781, 32782, 32783, 32784, 32791, 0,     57664};
     const QList<QAction*> buttons = Bars().ToolActions();
     ASSERT_EQ(buttons.size(), static_cast<qsizetype>(toolbar.size()));
     std::vector<QImage> images;
@@ -279,7 +285,7 @@ TEST_F(MainFrameTest, ToolbarTooltipsAreTheTextAfterTheLineBreak)
     const std::vector<std::pair<CommandId, QString>> tips = {
         {FileNew, "New"},      {FileOpen, "Open"},    {FileSave, "Save"},   {FilePrint, "Print"},
         {EditCut, "Cut"},      {EditCopy, "Copy"},    {EditPaste, "Paste"}, {AppAbout, "About"},
-        {SimulationStart, ""}, {SimulationPause, ""}, {SimulationStop, ""},
+        {SimulationStart, ""}, {SimulationPause, ""}, {SimulationStop, ""}, {SimulationRecord, "Record"},
     };
     for (const auto& [id, tip] : tips) {
         SCOPED_TRACE(ToInt(id));
@@ -407,7 +413,7 @@ TEST_F(MainFrameTest, CommandsWithoutHandlerChangeNothingFromMenuIdOrKey)
                      [&] { modalSeen |= QApplication::activeModalWidget() != nullptr; });
     watch.start(5);
 
-    const CommandId inert[] = {FilePrint, FilePrintPreview, FilePrintSetup, NextPane, PrevPane};
+    const CommandId inert[] = {NextPane, PrevPane};
     for (CommandId id : inert)
         EXPECT_FALSE(m_frame->OnCommand(id)) << ToInt(id) << " has a handler";
     for (CommandId id : inert)
@@ -422,8 +428,7 @@ TEST_F(MainFrameTest, CommandsWithoutHandlerChangeNothingFromMenuIdOrKey)
         {Qt::Key_Delete, Qt::ShiftModifier},  {Qt::Key_X, Qt::ControlModifier},
         {Qt::Key_Delete, Qt::NoModifier},     {Qt::Key_Y, Qt::ControlModifier},
         {Qt::Key_Backspace, Qt::AltModifier}, {Qt::Key_Z, Qt::ControlModifier},
-        {Qt::Key_P, Qt::ControlModifier},     {Qt::Key_F6, Qt::NoModifier},
-        {Qt::Key_F6, Qt::ShiftModifier},
+        {Qt::Key_F6, Qt::NoModifier},         {Qt::Key_F6, Qt::ShiftModifier},
     };
     for (const auto& [key, modifiers] : keys) {
         QTest::keyPress(&view, key, modifiers);

@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kCellWidth = 16;
 constexpr int kCellHeight = 15;
-constexpr int kButtonImages = 12;
+constexpr int kButtonImages = 13;
 
 // The embedded toolbar strip drawn for scale, straight from the resources.
 QImage EmbeddedStrip(int scale)

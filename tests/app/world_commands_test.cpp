@@ -328,7 +328,7 @@ TEST_F(WorldCommandsTest, SavingOverAFileThatHeldMoreAsksFirst)
 
 namespace {
 
-// The texts of the File menu's items between Save As and Print.
+// The texts of the File menu's items between Export Picture and Print.
 QStringList RecentItems(CMainFrame& frame)
 {
     QStringList texts;
@@ -338,7 +338,7 @@ QStringList RecentItems(CMainFrame& frame)
             break;
         if (below)
             texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
-        below = below || CommandOf(*item) == ToInt(CommandId::FileSaveAs);
+        below = below || CommandOf(*item) == ToInt(CommandId::FileExportPicture);
     }
     return texts;
 }

@@ -159,6 +159,17 @@ Picture StepForward()
     return p;
 }
 
+// A red dot with a light spot: a camera's record lamp.
+Picture RecordDot()
+{
+    const Rgba red{214, 36, 36}, edge{110, 10, 10}, shine{250, 150, 150};
+    Picture p{kButtonWidth, kButtonHeight, {}};
+    p.layers.push_back(Solid(Ellipse{8, 7.5, 6.5, 6.5}, edge));
+    p.layers.push_back(Solid(Ellipse{8, 7.5, 5.5, 5.5}, red));
+    p.layers.push_back(Solid(Ellipse{6.2, 5.7, 1.6, 1.6}, shine));
+    return p;
+}
+
 Picture QuestionMark()
 {
     const Rgba blue{50, 110, 210}, edge{20, 50, 120};
@@ -190,7 +201,8 @@ RgbaCanvas MakeToolbarStrip(int scale)
 {
     const Picture buttons[] = {NewPage(),  OpenFolder(), FloppyDisk(),  Printer(),
                                Scissors(), Copy(),       Clipboard(),   Play(),
-                               Pause(),    Stop(),       StepForward(), QuestionMark()};
+                               Pause(),    Stop(),       StepForward(), RecordDot(),
+                               QuestionMark()};
     RgbaCanvas strip(kButtonWidth * static_cast<int>(std::size(buttons)) * scale, kButtonHeight * scale);
     int left = 0;
     for (const Picture& button : buttons) {
