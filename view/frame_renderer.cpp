@@ -12,6 +12,14 @@ const GLfloat kCylinderColour[3] = {0.0f, 0.6f, 1.0f};
 const GLfloat kSelectionColour[3] = {1.0f, 0.0f, 1.0f};
 constexpr float kSelectionAir = 0.05f;  // between a body and its outline
 
+std::size_t TrianglesOf(const glw::Model& model)
+{
+    std::size_t triangles = 0;
+    for (const glw::Surface& surface : model.surfaces)
+        triangles += surface.primitive == 0 ? surface.indices.size() / 3 : 0;
+    return triangles;
+}
+
 }  // namespace
 
 FrameRenderer::FrameRenderer(RenderOptions options)
@@ -42,9 +50,27 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     m_state.Disable(GL_TEXTURE_2D);
 
     DrawLights(scene);
+    m_meshTriangles = 0;
+    m_levels = nullptr;
+    if (m_options.detailLevels && scene.Batches() != nullptr) {
+        m_levels = &scene.Batches()->Levels(scene);
+        GLfloat projection[16], modelview[16];
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        m_pixelsPerUnit = 0.5f * float(viewport[3]) * projection[5];
+        m_depthScale = {-projection[11], projection[15]};
+        // Minus the camera's translation, turned back.
+        for (int i = 0; i < 3; ++i)
+            m_eye[i] = -(modelview[i * 4] * modelview[12] + modelview[i * 4 + 1] * modelview[13] +
+                         modelview[i * 4 + 2] * modelview[14]);
+    }
 
     if (const CDynamicsWorld* world = scene.World()) {
         const btCollisionObjectArray& objects = world->getCollisionObjectArray();
+        if (m_levelOf.size() > 2 * std::size_t(objects.size()) + 64)
+            m_levelOf.clear();
         // The selected body is drawn on its own, with its highlight.
         const btCollisionObject* selected = scene.Selection().Body();
         RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
@@ -52,8 +78,9 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
         // the rasteriser then skips most of what lies behind them.
         if (batches != nullptr) {
             batches->Update(scene, objects, selected);
-            batches->Cull();
+            batches->Cull(m_options.detailLevels);
             DrawRestingBatches(scene);
+            m_meshTriangles += batches->TrianglesDrawn();
         }
         const int flushEvery = m_options.flushEvery;
         int drawn = 0;
@@ -136,10 +163,10 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
         case BodyKind::Wall:
             return;
         case BodyKind::Domino:
-            DrawMeshRow(scene, BodyKind::Domino, scene.DominoModel(), m);
+            DrawMeshRow(scene, BodyKind::Domino, MeshFor(scene, object, BodyKind::Domino, m), m);
             return;
         case BodyKind::Die:
-            DrawMeshRow(scene, BodyKind::Die, scene.DieModel(), m);
+            DrawMeshRow(scene, BodyKind::Die, MeshFor(scene, object, BodyKind::Die, m), m);
             return;
         case BodyKind::Ground: {
             // Always the scene's own ground box.
@@ -154,17 +181,38 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
             return;
         }
         case BodyKind::Can:
-            DrawMeshRow(scene, BodyKind::Can, scene.CanModel(), m);
+            DrawMeshRow(scene, BodyKind::Can, MeshFor(scene, object, BodyKind::Can, m), m);
             return;
         case BodyKind::Ball:
             // Every ball is drawn with the ball mesh, whatever its radius.
-            DrawMeshRow(scene, BodyKind::Ball, scene.BallModel(), m);
+            DrawMeshRow(scene, BodyKind::Ball, MeshFor(scene, object, BodyKind::Ball, m), m);
             return;
         case BodyKind::Other:
             if (scene.ShapeDrawer() != nullptr && shape != nullptr)
                 DrawWithShapeDrawer(scene, m, *shape, index);
             return;
     }
+}
+
+const glw::Model* FrameRenderer::MeshFor(const Scene& scene, const btCollisionObject& object,
+                                         BodyKind kind, const btScalar* m)
+{
+    const glw::Model* mesh = nullptr;
+    if (m_levels == nullptr || m_levels->LevelCount(kind) <= 1) {
+        mesh = detail_levels::SceneMesh(scene, kind);
+    } else {
+        // Sized as its resting chunk would be (view/resting_batches.h).
+        const float distance = RestingBatches::DistanceToCell(m_eye, btVector3(m[12], m[13], m[14]));
+        const float pixels = detail_levels::PixelsAcross(
+            m_levels->Radius(kind), m_depthScale[0] * distance + m_depthScale[1], m_pixelsPerUnit);
+        const auto [known, added] = m_levelOf.try_emplace(&object, -1);
+        known->second = detail_levels::ChooseLevel(pixels, m_levels->LevelCount(kind),
+                                                   added ? -1 : known->second);
+        mesh = m_levels->Mesh(scene, kind, known->second);
+    }
+    if (mesh != nullptr)
+        m_meshTriangles += TrianglesOf(*mesh);
+    return mesh;
 }
 
 void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
@@ -247,7 +295,7 @@ void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Mo
     }
     if (model != nullptr)
         model->Draw(m_state);
-    else
+    else if (m == nullptr)
         scene.Batches()->Draw(kind, m_state);
     glPopMatrix();
     switch (kind) {

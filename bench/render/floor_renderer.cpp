@@ -53,9 +53,18 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
         glEnable(GL_LIGHTING);
     }
 
-    m_cylinders.clear();
-    m_balls.clear();
-    m_dice.clear();
+    for (auto& kind : m_runs)
+        for (auto& run : kind)
+            run.clear();
+    const DetailLevels& levels = scene.Batches()->Levels(scene);
+    GLfloat projection[16];
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const float pixelsPerUnit = 0.5f * float(viewport[3]) * projection[5];
+    btVector3 eye;
+    for (int i = 0; i < 3; ++i)
+        eye[i] = -(view[i * 4] * view[12] + view[i * 4 + 1] * view[13] + view[i * 4 + 2] * view[14]);
     const btCollisionObjectArray& objects = scene.World()->getCollisionObjectArray();
     RestingBatches* batches = m_restingBatches ? scene.Batches() : nullptr;
     // Resting bodies first, nearest first and only what the view shows, as
@@ -94,35 +103,49 @@ void FloorRenderer::Render(const Scene& scene, const CameraState& camera)
                 break;
             }
             case BodyKind::Can:
-                m_cylinders.push_back(Multiply(view, m));
-                break;
             case BodyKind::Ball:
-                m_balls.push_back(Multiply(view, m));
+            case BodyKind::Die: {
+                const BodyKind kind = KindOf(*body);
+                const float distance =
+                    RestingBatches::DistanceToCell(eye, btVector3(m[12], m[13], m[14]));
+                const int level = detail_levels::ChooseLevel(
+                    detail_levels::PixelsAcross(levels.Radius(kind),
+                                                -projection[11] * distance + projection[15],
+                                                pixelsPerUnit),
+                    levels.LevelCount(kind), -1);
+                m_runs[std::size_t(kind)][std::size_t(level)].push_back(Multiply(view, m));
                 break;
-            case BodyKind::Die:
-                m_dice.push_back(Multiply(view, m));
-                break;
+            }
             default:
                 break;
         }
     }
 
-    DrawRun(*scene.CanModel(), m_cylinders, scene.Procs());
+    DrawKind(scene, BodyKind::Can);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);
-    DrawRun(*scene.BallModel(), m_balls, scene.Procs());
-    DrawRun(*scene.DieModel(), m_dice, scene.Procs());
+    DrawKind(scene, BodyKind::Ball);
+    DrawKind(scene, BodyKind::Die);
     glDisable(GL_TEXTURE_2D);
     glLoadMatrixf(view);
     glFlush();
 }
 
-void FloorRenderer::DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies,
+void FloorRenderer::DrawKind(const Scene& scene, BodyKind kind)
+{
+    const DetailLevels& levels = scene.Batches()->Levels(scene);
+    for (int level = 0; level < levels.LevelCount(kind); ++level)
+        DrawRun(levels.Mesh(scene, kind, level), m_runs[std::size_t(kind)][std::size_t(level)],
+                scene.Procs());
+}
+
+void FloorRenderer::DrawRun(const glw::Model* mesh, const std::vector<Matrix>& bodies,
                             const glw::GlProcs& procs)
 {
-    if (bodies.empty())
+    if (bodies.empty() || mesh == nullptr)
         return;
+    const glw::Model& model = *mesh;
     for (const glw::Surface& surface : model.surfaces) {
         surface.material.Apply(procs);
         if (!glw::BindBuffersFor(surface, procs))

@@ -22,11 +22,14 @@ public:
 
 private:
     using Matrix = std::array<float, 16>;
-    void DrawRun(const glw::Model& model, const std::vector<Matrix>& bodies,
+    void DrawRun(const glw::Model* model, const std::vector<Matrix>& bodies,
                  const glw::GlProcs& procs);
+    // Draws every level's run of a kind.
+    void DrawKind(const Scene& scene, BodyKind kind);
 
-    // Kept between frames so that a steady frame allocates nothing.
-    std::vector<Matrix> m_cylinders, m_balls, m_dice;
+    // The run of each kind at each level of detail, for this frame; kept
+    // between frames so that a steady frame allocates nothing.
+    std::array<std::array<std::vector<Matrix>, detail_levels::kMaxLevels>, kBodyKindCount> m_runs;
     int m_sinceFlush = 0;
     bool m_restingBatches;
 };

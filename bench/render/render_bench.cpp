@@ -165,6 +165,7 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     FrameRenderer economy(RenderOptions{true, 0, true, false});
     FrameRenderer staged(RenderOptions{true, 100, true, false});
     FrameRenderer program;
+    FrameRenderer noDetail(RenderOptions{true, 100, true, true, false});
     FloorRenderer oldFloor(false);
     FloorRenderer floor;
     meshesIn(0);
@@ -176,6 +177,7 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     const Result economyResult = Time(context, frames, [&] { economy.Render(scene, camera); });
     const Result stagedResult = Time(context, frames, [&] { staged.Render(scene, camera); });
     const Result programResult = Time(context, frames, [&] { program.Render(scene, camera); });
+    const Result noDetailResult = Time(context, frames, [&] { noDetail.Render(scene, camera); });
     const Result oldFloorResult = Time(context, frames, [&] { oldFloor.Render(scene, camera); });
     const Result floorResult = Time(context, frames, [&] { floor.Render(scene, camera); });
     FrameRenderer debugDrawing;
@@ -196,7 +198,8 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     row("+ welded vertices", weldedResult);
     row("+ state economy", economyResult);
     row("+ staged flushes", stagedResult);
-    row("+ resting batches: the program", programResult);
+    row("+ resting batches", noDetailResult);
+    row("+ simpler meshes far away: the program", programResult);
     row("old floor (grouped by material, one run a kind)", oldFloorResult);
     row("floor (the same, resting bodies from batches)", floorResult);
     std::printf("  program / floor: %.2f   program / old floor: %.2f"
@@ -205,6 +208,8 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
                 programResult.msPerFrame / oldFloorResult.msPerFrame,
                 programResult.cpuMsPerFrame / floorResult.cpuMsPerFrame,
                 programResult.cpuMsPerFrame / oldFloorResult.cpuMsPerFrame);
+    std::printf("  mesh triangles a frame: %zu with simpler meshes far away, %zu without\n",
+                program.MeshTriangles(), noDetail.MeshTriangles());
     row("the program with all debug drawing on", debugResult);
     std::printf("  debug drawing: %d lines a frame, %.2f times the program's frame\n",
                 debugDrawing.DebugDrawer().drawnLineCount(),
