@@ -39,7 +39,6 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     // assumed about the scene's context.
     m_state = glw::GlState(scene.Procs(), m_options.stateEconomy);
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     LoadCameraTransform(camera);
     // No texture on either unit: a die drawn last in the previous frame
     // leaves its texture on the first unit, which would tint the markers.
@@ -48,8 +47,8 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     m_state.Disable(GL_TEXTURE_2D);
     m_state.ActiveTexture(1);
     m_state.Disable(GL_TEXTURE_2D);
+    SetLights(scene);
 
-    DrawLights(scene);
     m_meshTriangles = 0;
     m_levels = nullptr;
     if (m_options.detailLevels && scene.Batches() != nullptr) {
@@ -67,36 +66,109 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
                          modelview[i * 4 + 2] * modelview[14]);
     }
 
-    if (const CDynamicsWorld* world = scene.World()) {
-        const btCollisionObjectArray& objects = world->getCollisionObjectArray();
-        if (m_levelOf.size() > 2 * std::size_t(objects.size()) + 64)
-            m_levelOf.clear();
-        // The selected body is drawn on its own, with its highlight.
-        const btCollisionObject* selected = scene.Selection().Body();
-        RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
+    const CDynamicsWorld* world = scene.World();
+    if (world == nullptr) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawLightMarkers(scene);
+        m_state.Commit();
+        glFlush();
+        return;
+    }
+    const btCollisionObjectArray& objects = world->getCollisionObjectArray();
+    if (m_levelOf.size() > 2 * std::size_t(objects.size()) + 64)
+        m_levelOf.clear();
+    // The selected body is drawn on its own, with its highlight.
+    const btCollisionObject* selected = scene.Selection().Body();
+    RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
+    if (batches != nullptr)
+        batches->Update(scene, objects, selected);
+
+    // Debug drawing goes over everything, still or not: no layer under it,
+    // and a new one after it. Feedback and selection must see every body.
+    GLint renderMode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &renderMode);
+    const bool layered = batches != nullptr && m_options.stillLayer != StillLayerKeeping::Off &&
+                         renderMode == GL_RENDER;
+    if (layered && m_debug.getDebugMode() != 0)
+        batches->Layer().Forget();
+    StillLayer* layer = layered && m_debug.getDebugMode() == 0 ? &batches->Layer() : nullptr;
+    bool kept = false;
+    if (layer != nullptr) {
+        FillStillKey(scene, objects, selected);
+        kept = layer->Begin(m_key, m_options.stillLayer);
+    }
+    const int flushEvery = m_options.flushEvery;
+    int drawn = 0;
+    const auto draw = [&](int i) {
+        DrawBody(scene, *objects[i], i);
+        if (flushEvery > 0 && ++drawn % flushEvery == 0)
+            glFlush();
+    };
+    if (!kept) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawLightMarkers(scene);
         // Resting bodies first, nearest first, and only what the view shows:
         // the rasteriser then skips most of what lies behind them.
         if (batches != nullptr) {
-            batches->Update(scene, objects, selected);
             batches->Cull(m_options.detailLevels);
             DrawRestingBatches(scene);
             m_meshTriangles += batches->TrianglesDrawn();
         }
-        const int flushEvery = m_options.flushEvery;
-        int drawn = 0;
-        for (int i = 0; i < objects.size(); ++i) {
-            if (batches != nullptr && RestingBatches::Batches(*objects[i], selected))
-                continue;
-            DrawBody(scene, *objects[i], i);
-            if (flushEvery > 0 && ++drawn % flushEvery == 0)
-                glFlush();
+        if (layer != nullptr) {
+            // The rest of the still part: the ground, bodies at rest that no
+            // batch holds.
+            for (int i = 0; i < objects.size(); ++i) {
+                if (StillLayer::Holds(*objects[i], selected) &&
+                    !RestingBatches::Batches(*objects[i], selected))
+                    draw(i);
+            }
+            m_state.Commit();
+            layer->End();
         }
-        if (const btRigidBody* selectedBody = scene.Selection().Body())
-            DrawSelectionOutline(*selectedBody);
-        DrawDebugLines(*scene.World());
     }
+    for (int i = 0; i < objects.size(); ++i) {
+        if (batches != nullptr && RestingBatches::Batches(*objects[i], selected))
+            continue;
+        if (layer != nullptr && StillLayer::Holds(*objects[i], selected))
+            continue;
+        draw(i);
+    }
+    if (const btRigidBody* selectedBody = scene.Selection().Body())
+        DrawSelectionOutline(*selectedBody);
+    DrawDebugLines(*scene.World());
     m_state.Commit();
     glFlush();
+}
+
+void FrameRenderer::FillStillKey(const Scene& scene, const btCollisionObjectArray& objects,
+                                 const btCollisionObject* selected)
+{
+    m_key.drawnBy = this;
+    m_key.style = (m_options.detailLevels ? 1 : 0) | (m_options.markerList ? 2 : 0);
+    glGetIntegerv(GL_VIEWPORT, m_key.viewport.data());
+    glGetFloatv(GL_PROJECTION_MATRIX, m_key.projection.data());
+    glGetFloatv(GL_MODELVIEW_MATRIX, m_key.modelview.data());
+    m_key.lights.clear();
+    for (const auto& light : scene.Lights()) {
+        const float* p = light->position;
+        const float* d = light->diffuse;
+        m_key.lights.push_back({light->enabled ? 1.0f : 0.0f, p[0], p[1], p[2], p[3], d[0], d[1],
+                                d[2], d[3]});
+    }
+    m_key.restingChanges = scene.Batches()->Changes();
+    m_key.bodies.clear();
+    for (int i = 0; i < objects.size(); ++i) {
+        const btCollisionObject& object = *objects[i];
+        if (!StillLayer::Holds(object, selected) || RestingBatches::Batches(object, selected))
+            continue;
+        StillLayer::Body body{&object, object.getCollisionShape(), i, {}};
+        btTransform transform = object.getWorldTransform();
+        if (const btRigidBody* rigid = btRigidBody::upcast(&object);
+            rigid != nullptr && rigid->getMotionState() != nullptr)
+            rigid->getMotionState()->getWorldTransform(transform);
+        transform.getOpenGLMatrix(body.matrix);
+        m_key.bodies.push_back(body);
+    }
 }
 
 void FrameRenderer::DrawDebugLines(CDynamicsWorld& world)
@@ -115,7 +187,7 @@ void FrameRenderer::DrawDebugLines(CDynamicsWorld& world)
     m_state.Forget();
 }
 
-void FrameRenderer::DrawLights(const Scene& scene)
+void FrameRenderer::SetLights(const Scene& scene)
 {
     // After the camera transform, so light positions are in world coordinates.
     for (const auto& light : scene.Lights()) {
@@ -126,7 +198,13 @@ void FrameRenderer::DrawLights(const Scene& scene)
         } else {
             glDisable(light->lightId);
         }
-        // A marker where the light comes from, lit or not.
+    }
+}
+
+void FrameRenderer::DrawLightMarkers(const Scene& scene)
+{
+    // A marker where each light comes from, lit or not.
+    for (const auto& light : scene.Lights()) {
         m_state.Disable(GL_LIGHTING);
         glPushMatrix();
         glTranslatef(light->position[0], light->position[1], light->position[2]);

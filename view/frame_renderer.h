@@ -34,6 +34,9 @@ struct RenderOptions {
     // resting ones chunk by chunk, moving ones body by body. Changes the
     // picture of small bodies only.
     bool detailLevels = true;
+    // What stands still kept between frames (view/still_layer.h): a frame
+    // where nothing of it changed draws only what moves.
+    StillLayerKeeping stillLayer = StillLayerKeeping::Framebuffer;
 };
 
 class FrameRenderer {
@@ -58,7 +61,12 @@ public:
     std::size_t MeshTriangles() const { return m_meshTriangles; }
 
 private:
-    void DrawLights(const Scene& scene);
+    // The lights themselves every frame; their markers with the still part.
+    void SetLights(const Scene& scene);
+    void DrawLightMarkers(const Scene& scene);
+    // What the still layer depends on this frame, into m_key.
+    void FillStillKey(const Scene& scene, const btCollisionObjectArray& objects,
+                      const btCollisionObject* selected);
     void DrawDebugLines(CDynamicsWorld& world);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
     void DrawSelectionOutline(const btRigidBody& body);
@@ -88,4 +96,5 @@ private:
     // hysteresis; bodies that went are dropped now and then.
     std::unordered_map<const btCollisionObject*, int> m_levelOf;
     std::size_t m_meshTriangles = 0;
+    StillLayer::Key m_key;  // kept so that a steady frame allocates nothing
 };

@@ -202,6 +202,7 @@ const DetailLevels& RestingBatches::Levels(const Scene& scene)
 void RestingBatches::Rebuild(KindBatch& batch, const Scene& scene, BodyKind kind)
 {
     ++m_rebuilds;
+    ++m_changes;
     const DetailLevels& levels = Levels(scene);
     // A chunk that stays keeps its level, and so its hysteresis.
     std::map<Cell, int> levelOf;
@@ -438,6 +439,8 @@ int RestingBatches::PickedAtLevel(BodyKind kind, int level) const
 
 void RestingBatches::Release(KindBatch& batch)
 {
+    if (batch.built)
+        ++m_changes;
     for (glw::Model& model : batch.models) {
         if (batch.built)
             model.ReleaseBuffers(m_procs);

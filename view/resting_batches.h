@@ -25,6 +25,7 @@
 #include "glw/model.h"
 #include "physics/body_kind.h"
 #include "view/detail_levels.h"
+#include "view/still_layer.h"
 
 #include <btBulletDynamicsCommon.h>
 
@@ -38,7 +39,10 @@ class RestingBatches {
 public:
     // procs belong to the current context and outlive this object, which must
     // be destroyed with that context current (its buffers go then).
-    explicit RestingBatches(const glw::GlProcs& procs) : m_procs(procs), m_levels(procs) {}
+    explicit RestingBatches(const glw::GlProcs& procs)
+        : m_procs(procs), m_levels(procs), m_layer(procs)
+    {
+    }
     ~RestingBatches();
     RestingBatches(const RestingBatches&) = delete;
     RestingBatches& operator=(const RestingBatches&) = delete;
@@ -57,9 +61,14 @@ public:
     // of its bodies rests.
     const glw::Model* Batch(BodyKind kind) const;
 
-    // The simpler meshes of the scene's kinds, built on first use; they live
-    // here because they belong to the scene's context as the batches do.
+    // The simpler meshes of the scene's kinds, built on first use, and the
+    // kept picture of what rests (view/still_layer.h): they live here
+    // because they belong to the scene's context as the batches do.
     const DetailLevels& Levels(const Scene& scene);
+    StillLayer& Layer() { return m_layer; }
+    // Counts every change of any batch: a body that joined or left one, or
+    // moved in one.
+    std::uint64_t Changes() const { return m_changes; }
 
     // Picks the chunks that the current projection and modelview matrices
     // can show, nearest to the eye first, and the level each is drawn at
@@ -121,6 +130,7 @@ private:
 
     const glw::GlProcs& m_procs;
     DetailLevels m_levels;
+    StillLayer m_layer;
     std::array<KindBatch, kBodyKindCount> m_batches;
     // Where each kind's resting bodies are this frame; kept between frames so
     // that a steady frame allocates nothing.
@@ -128,5 +138,6 @@ private:
     // Chunk and squared distance, for Cull's ordering.
     std::vector<std::pair<float, int>> m_order;
     int m_rebuilds = 0;
+    std::uint64_t m_changes = 0;
     mutable std::size_t m_triangles = 0;
 };

@@ -16,7 +16,13 @@ public:
     // With restingBatches, sleeping bodies come from the scene's batches of
     // resting bodies, as in the program: first, nearest first, only the
     // chunks in view.
-    explicit FloorRenderer(bool restingBatches = true) : m_restingBatches(restingBatches) {}
+    // With a keeping other than Off (and resting batches), the markers, the
+    // resting bodies and the ground are kept in the scene's still layer.
+    explicit FloorRenderer(bool restingBatches = true,
+                           StillLayerKeeping keeping = StillLayerKeeping::Framebuffer)
+        : m_restingBatches(restingBatches), m_keeping(keeping)
+    {
+    }
 
     void Render(const Scene& scene, const CameraState& camera);
 
@@ -32,4 +38,6 @@ private:
     std::array<std::array<std::vector<Matrix>, detail_levels::kMaxLevels>, kBodyKindCount> m_runs;
     int m_sinceFlush = 0;
     bool m_restingBatches;
+    StillLayerKeeping m_keeping;
+    StillLayer::Key m_key;
 };
