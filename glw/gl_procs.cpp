@@ -31,6 +31,28 @@ GlProcs GlProcs::Load(GlProcLookup lookup)
         procs.bindBuffer = nullptr;
         procs.bufferData = nullptr;
     }
+    Find(lookup, procs.genFramebuffers, "glGenFramebuffers");
+    Find(lookup, procs.deleteFramebuffers, "glDeleteFramebuffers");
+    Find(lookup, procs.bindFramebuffer, "glBindFramebuffer");
+    Find(lookup, procs.framebufferRenderbuffer, "glFramebufferRenderbuffer");
+    Find(lookup, procs.checkFramebufferStatus, "glCheckFramebufferStatus");
+    Find(lookup, procs.genRenderbuffers, "glGenRenderbuffers");
+    Find(lookup, procs.deleteRenderbuffers, "glDeleteRenderbuffers");
+    Find(lookup, procs.bindRenderbuffer, "glBindRenderbuffer");
+    Find(lookup, procs.renderbufferStorage, "glRenderbufferStorage");
+    Find(lookup, procs.blitFramebuffer, "glBlitFramebuffer");
+    if (!procs.HasFramebuffers()) {
+        procs.genFramebuffers = nullptr;
+        procs.deleteFramebuffers = nullptr;
+        procs.bindFramebuffer = nullptr;
+        procs.framebufferRenderbuffer = nullptr;
+        procs.checkFramebufferStatus = nullptr;
+        procs.genRenderbuffers = nullptr;
+        procs.deleteRenderbuffers = nullptr;
+        procs.bindRenderbuffer = nullptr;
+        procs.renderbufferStorage = nullptr;
+        procs.blitFramebuffer = nullptr;
+    }
     return procs;
 }
 

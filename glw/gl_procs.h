@@ -27,6 +27,23 @@ struct GlProcs {
     void(APIENTRY* bufferData)(GLenum target, std::ptrdiff_t size, const void* data,
                                GLenum usage) = nullptr;
 
+    // Framebuffer objects with blits (OpenGL 3.0 or ARB_framebuffer_object).
+    // All or none, as the buffer objects.
+    void(APIENTRY* genFramebuffers)(GLsizei n, GLuint* names) = nullptr;
+    void(APIENTRY* deleteFramebuffers)(GLsizei n, const GLuint* names) = nullptr;
+    void(APIENTRY* bindFramebuffer)(GLenum target, GLuint name) = nullptr;
+    void(APIENTRY* framebufferRenderbuffer)(GLenum target, GLenum attachment,
+                                            GLenum renderbufferTarget, GLuint name) = nullptr;
+    GLenum(APIENTRY* checkFramebufferStatus)(GLenum target) = nullptr;
+    void(APIENTRY* genRenderbuffers)(GLsizei n, GLuint* names) = nullptr;
+    void(APIENTRY* deleteRenderbuffers)(GLsizei n, const GLuint* names) = nullptr;
+    void(APIENTRY* bindRenderbuffer)(GLenum target, GLuint name) = nullptr;
+    void(APIENTRY* renderbufferStorage)(GLenum target, GLenum format, GLsizei width,
+                                        GLsizei height) = nullptr;
+    void(APIENTRY* blitFramebuffer)(GLint srcX0, GLint srcY0, GLint srcX1, GLint srcY1,
+                                    GLint dstX0, GLint dstY0, GLint dstX1, GLint dstY1,
+                                    GLbitfield mask, GLenum filter) = nullptr;
+
     // Asks lookup for every entry point of the context that is current now.
     static GlProcs Load(GlProcLookup lookup);
 
@@ -34,6 +51,12 @@ struct GlProcs {
     bool HasBufferObjects() const
     {
         return genBuffers && deleteBuffers && bindBuffer && bufferData;
+    }
+    bool HasFramebuffers() const
+    {
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer &&
+               framebufferRenderbuffer && checkFramebufferStatus && genRenderbuffers &&
+               deleteRenderbuffers && bindRenderbuffer && renderbufferStorage && blitFramebuffer;
     }
 };
 

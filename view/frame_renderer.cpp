@@ -12,6 +12,14 @@ const GLfloat kCylinderColour[3] = {0.0f, 0.6f, 1.0f};
 const GLfloat kSelectionColour[3] = {1.0f, 0.0f, 1.0f};
 constexpr float kSelectionAir = 0.05f;  // between a body and its outline
 
+std::size_t TrianglesOf(const glw::Model& model)
+{
+    std::size_t triangles = 0;
+    for (const glw::Surface& surface : model.surfaces)
+        triangles += surface.primitive == 0 ? surface.indices.size() / 3 : 0;
+    return triangles;
+}
+
 }  // namespace
 
 FrameRenderer::FrameRenderer(RenderOptions options)
@@ -31,7 +39,6 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     // assumed about the scene's context.
     m_state = glw::GlState(scene.Procs(), m_options.stateEconomy);
 
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     LoadCameraTransform(camera);
     // No texture on either unit: a die drawn last in the previous frame
     // leaves its texture on the first unit, which would tint the markers.
@@ -40,36 +47,128 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
     m_state.Disable(GL_TEXTURE_2D);
     m_state.ActiveTexture(1);
     m_state.Disable(GL_TEXTURE_2D);
+    SetLights(scene);
 
-    DrawLights(scene);
+    m_meshTriangles = 0;
+    m_levels = nullptr;
+    if (m_options.detailLevels && scene.Batches() != nullptr) {
+        m_levels = &scene.Batches()->Levels(scene);
+        GLfloat projection[16], modelview[16];
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        m_pixelsPerUnit = 0.5f * float(viewport[3]) * projection[5];
+        m_depthScale = {-projection[11], projection[15]};
+        // Minus the camera's translation, turned back.
+        for (int i = 0; i < 3; ++i)
+            m_eye[i] = -(modelview[i * 4] * modelview[12] + modelview[i * 4 + 1] * modelview[13] +
+                         modelview[i * 4 + 2] * modelview[14]);
+    }
 
-    if (const CDynamicsWorld* world = scene.World()) {
-        const btCollisionObjectArray& objects = world->getCollisionObjectArray();
-        // The selected body is drawn on its own, with its highlight.
-        const btCollisionObject* selected = scene.Selection().Body();
-        RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
+    const CDynamicsWorld* world = scene.World();
+    if (world == nullptr) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawLightMarkers(scene);
+        m_state.Commit();
+        glFlush();
+        return;
+    }
+    const btCollisionObjectArray& objects = world->getCollisionObjectArray();
+    if (m_levelOf.size() > 2 * std::size_t(objects.size()) + 64)
+        m_levelOf.clear();
+    // The selected body is drawn on its own, with its highlight.
+    const btCollisionObject* selected = scene.Selection().Body();
+    RestingBatches* batches = m_options.restingBatches ? scene.Batches() : nullptr;
+    if (batches != nullptr)
+        batches->Update(scene, objects, selected);
+
+    // Debug drawing goes over everything, still or not: no layer under it,
+    // and a new one after it. Feedback and selection must see every body.
+    GLint renderMode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &renderMode);
+    const bool layered = batches != nullptr && m_options.stillLayer != StillLayerKeeping::Off &&
+                         renderMode == GL_RENDER;
+    if (layered && m_debug.getDebugMode() != 0)
+        batches->Layer().Forget();
+    StillLayer* layer = layered && m_debug.getDebugMode() == 0 ? &batches->Layer() : nullptr;
+    bool kept = false;
+    if (layer != nullptr) {
+        FillStillKey(scene, objects, selected);
+        kept = layer->Begin(m_key, m_options.stillLayer);
+    }
+    const int flushEvery = m_options.flushEvery;
+    int drawn = 0;
+    const auto draw = [&](int i) {
+        DrawBody(scene, *objects[i], i);
+        if (flushEvery > 0 && ++drawn % flushEvery == 0)
+            glFlush();
+    };
+    if (!kept) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        DrawLightMarkers(scene);
         // Resting bodies first, nearest first, and only what the view shows:
         // the rasteriser then skips most of what lies behind them.
         if (batches != nullptr) {
-            batches->Update(scene, objects, selected);
-            batches->Cull();
+            batches->Cull(m_options.detailLevels);
             DrawRestingBatches(scene);
+            m_meshTriangles += batches->TrianglesDrawn();
         }
-        const int flushEvery = m_options.flushEvery;
-        int drawn = 0;
-        for (int i = 0; i < objects.size(); ++i) {
-            if (batches != nullptr && RestingBatches::Batches(*objects[i], selected))
-                continue;
-            DrawBody(scene, *objects[i], i);
-            if (flushEvery > 0 && ++drawn % flushEvery == 0)
-                glFlush();
+        if (layer != nullptr) {
+            // The rest of the still part: the ground, bodies at rest that no
+            // batch holds.
+            for (int i = 0; i < objects.size(); ++i) {
+                if (StillLayer::Holds(*objects[i], selected) &&
+                    !RestingBatches::Batches(*objects[i], selected))
+                    draw(i);
+            }
+            m_state.Commit();
+            layer->End();
         }
-        if (const btRigidBody* selectedBody = scene.Selection().Body())
-            DrawSelectionOutline(*selectedBody);
-        DrawDebugLines(*scene.World());
     }
+    for (int i = 0; i < objects.size(); ++i) {
+        if (batches != nullptr && RestingBatches::Batches(*objects[i], selected))
+            continue;
+        if (layer != nullptr && StillLayer::Holds(*objects[i], selected))
+            continue;
+        draw(i);
+    }
+    if (const btRigidBody* selectedBody = scene.Selection().Body())
+        DrawSelectionOutline(*selectedBody);
+    DrawDebugLines(*scene.World());
     m_state.Commit();
     glFlush();
+}
+
+void FrameRenderer::FillStillKey(const Scene& scene, const btCollisionObjectArray& objects,
+                                 const btCollisionObject* selected)
+{
+    m_key.drawnBy = this;
+    m_key.style = (m_options.detailLevels ? 1 : 0) | (m_options.markerList ? 2 : 0);
+    glGetIntegerv(GL_VIEWPORT, m_key.viewport.data());
+    glGetFloatv(GL_PROJECTION_MATRIX, m_key.projection.data());
+    glGetFloatv(GL_MODELVIEW_MATRIX, m_key.modelview.data());
+    m_key.lights.clear();
+    for (const auto& light : scene.Lights()) {
+        const float* p = light->position;
+        const float* d = light->diffuse;
+        m_key.lights.push_back({light->enabled ? 1.0f : 0.0f, p[0], p[1], p[2], p[3], d[0], d[1],
+                                d[2], d[3]});
+    }
+    m_key.restingChanges = scene.Batches()->Changes();
+    m_key.bodies.clear();
+    for (int i = 0; i < objects.size(); ++i) {
+        const btCollisionObject& object = *objects[i];
+        if (!StillLayer::Holds(object, selected) || RestingBatches::Batches(object, selected))
+            continue;
+        StillLayer::Body body{&object, object.getCollisionShape(), i, {}};
+        btTransform transform = object.getWorldTransform();
+        if (const btRigidBody* rigid = btRigidBody::upcast(&object);
+            rigid != nullptr && rigid->getMotionState() != nullptr)
+            rigid->getMotionState()->getWorldTransform(transform);
+        transform.getOpenGLMatrix(body.matrix);
+        m_key.bodies.push_back(body);
+    }
 }
 
 void FrameRenderer::DrawDebugLines(CDynamicsWorld& world)
@@ -88,7 +187,7 @@ void FrameRenderer::DrawDebugLines(CDynamicsWorld& world)
     m_state.Forget();
 }
 
-void FrameRenderer::DrawLights(const Scene& scene)
+void FrameRenderer::SetLights(const Scene& scene)
 {
     // After the camera transform, so light positions are in world coordinates.
     for (const auto& light : scene.Lights()) {
@@ -99,7 +198,13 @@ void FrameRenderer::DrawLights(const Scene& scene)
         } else {
             glDisable(light->lightId);
         }
-        // A marker where the light comes from, lit or not.
+    }
+}
+
+void FrameRenderer::DrawLightMarkers(const Scene& scene)
+{
+    // A marker where each light comes from, lit or not.
+    for (const auto& light : scene.Lights()) {
         m_state.Disable(GL_LIGHTING);
         glPushMatrix();
         glTranslatef(light->position[0], light->position[1], light->position[2]);
@@ -136,10 +241,10 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
         case BodyKind::Wall:
             return;
         case BodyKind::Domino:
-            DrawMeshRow(scene, BodyKind::Domino, scene.DominoModel(), m);
+            DrawMeshRow(scene, BodyKind::Domino, MeshFor(scene, object, BodyKind::Domino, m), m);
             return;
         case BodyKind::Die:
-            DrawMeshRow(scene, BodyKind::Die, scene.DieModel(), m);
+            DrawMeshRow(scene, BodyKind::Die, MeshFor(scene, object, BodyKind::Die, m), m);
             return;
         case BodyKind::Ground: {
             // Always the scene's own ground box.
@@ -154,17 +259,38 @@ void FrameRenderer::DrawBody(const Scene& scene, const btCollisionObject& object
             return;
         }
         case BodyKind::Can:
-            DrawMeshRow(scene, BodyKind::Can, scene.CanModel(), m);
+            DrawMeshRow(scene, BodyKind::Can, MeshFor(scene, object, BodyKind::Can, m), m);
             return;
         case BodyKind::Ball:
             // Every ball is drawn with the ball mesh, whatever its radius.
-            DrawMeshRow(scene, BodyKind::Ball, scene.BallModel(), m);
+            DrawMeshRow(scene, BodyKind::Ball, MeshFor(scene, object, BodyKind::Ball, m), m);
             return;
         case BodyKind::Other:
             if (scene.ShapeDrawer() != nullptr && shape != nullptr)
                 DrawWithShapeDrawer(scene, m, *shape, index);
             return;
     }
+}
+
+const glw::Model* FrameRenderer::MeshFor(const Scene& scene, const btCollisionObject& object,
+                                         BodyKind kind, const btScalar* m)
+{
+    const glw::Model* mesh = nullptr;
+    if (m_levels == nullptr || m_levels->LevelCount(kind) <= 1) {
+        mesh = detail_levels::SceneMesh(scene, kind);
+    } else {
+        // Sized as its resting chunk would be (view/resting_batches.h).
+        const float distance = RestingBatches::DistanceToCell(m_eye, btVector3(m[12], m[13], m[14]));
+        const float pixels = detail_levels::PixelsAcross(
+            m_levels->Radius(kind), m_depthScale[0] * distance + m_depthScale[1], m_pixelsPerUnit);
+        const auto [known, added] = m_levelOf.try_emplace(&object, -1);
+        known->second = detail_levels::ChooseLevel(pixels, m_levels->LevelCount(kind),
+                                                   added ? -1 : known->second);
+        mesh = m_levels->Mesh(scene, kind, known->second);
+    }
+    if (mesh != nullptr)
+        m_meshTriangles += TrianglesOf(*mesh);
+    return mesh;
 }
 
 void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
@@ -247,7 +373,7 @@ void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Mo
     }
     if (model != nullptr)
         model->Draw(m_state);
-    else
+    else if (m == nullptr)
         scene.Batches()->Draw(kind, m_state);
     glPopMatrix();
     switch (kind) {

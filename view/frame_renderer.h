@@ -11,6 +11,10 @@
 #include "view/camera_control.h"
 #include "view/scene.h"
 
+#include <array>
+#include <cstddef>
+#include <unordered_map>
+
 // Every switch changes the time a frame takes, never its picture.
 struct RenderOptions {
     // Send only the state changes that leave OpenGL different.
@@ -26,6 +30,13 @@ struct RenderOptions {
     // Sleeping bodies of the mesh kinds drawn from prepared world-space
     // batches (view/resting_batches.h), before the bodies drawn one by one.
     bool restingBatches = true;
+    // Bodies seen small drawn with simpler meshes (view/detail_levels.h),
+    // resting ones chunk by chunk, moving ones body by body. Changes the
+    // picture of small bodies only.
+    bool detailLevels = true;
+    // What stands still kept between frames (view/still_layer.h): a frame
+    // where nothing of it changed draws only what moves.
+    StillLayerKeeping stillLayer = StillLayerKeeping::Framebuffer;
 };
 
 class FrameRenderer {
@@ -45,8 +56,17 @@ public:
     int DebugMode() const { return m_debug.getDebugMode(); }
     const GL_DebugDrawer& DebugDrawer() const { return m_debug; }
 
+    // Triangles of the scene's meshes the last frame sent, resting and
+    // moving bodies alike (the ground, markers and other shapes aside).
+    std::size_t MeshTriangles() const { return m_meshTriangles; }
+
 private:
-    void DrawLights(const Scene& scene);
+    // The lights themselves every frame; their markers with the still part.
+    void SetLights(const Scene& scene);
+    void DrawLightMarkers(const Scene& scene);
+    // What the still layer depends on this frame, into m_key.
+    void FillStillKey(const Scene& scene, const btCollisionObjectArray& objects,
+                      const btCollisionObject* selected);
     void DrawDebugLines(CDynamicsWorld& world);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
     void DrawSelectionOutline(const btRigidBody& body);
@@ -55,10 +75,26 @@ private:
     void DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model* model,
                      const btScalar* m);
     void DrawRestingBatches(const Scene& scene);
+    // The mesh a moving body of a mesh kind is drawn with, at its size on
+    // screen; matrix m as DrawBody has it.
+    const glw::Model* MeshFor(const Scene& scene, const btCollisionObject& object, BodyKind kind,
+                              const btScalar* m);
     void DrawWithShapeDrawer(const Scene& scene, const btScalar* m, const btCollisionShape& shape,
                              int index);
 
     RenderOptions m_options;
     glw::GlState m_state;
     GL_DebugDrawer m_debug;
+    // This frame's eye in world space, and one unit at unit distance in
+    // pixels; the simpler meshes, or null when bodies get their full ones.
+    btVector3 m_eye{0, 0, 0};
+    float m_pixelsPerUnit = 0.0f;
+    // What the projection divides by at a distance: a * distance + b.
+    std::array<float, 2> m_depthScale{1.0f, 0.0f};
+    const DetailLevels* m_levels = nullptr;
+    // Each moving body's level in the last frame it was drawn, for the
+    // hysteresis; bodies that went are dropped now and then.
+    std::unordered_map<const btCollisionObject*, int> m_levelOf;
+    std::size_t m_meshTriangles = 0;
+    StillLayer::Key m_key;  // kept so that a steady frame allocates nothing
 };

@@ -9,6 +9,10 @@
 #
 #   bench/render/measure_ticks.sh [KINETTA] [SECONDS]
 #
+# With TURN=1 the camera turns while the SECONDS are counted: the Left
+# arrow key is held down from when the scene came to rest. SCENES lists the
+# --throw counts to measure (0 for the start scene; "0 1000 4000 8000"
+# unless set).
 # With KINETTA_ALLOC_COUNT set to the allocation-counting library
 # (build/bench/render/libkinetta_alloc_count.so), also reports the whole
 # program's heap allocations per tick.
@@ -63,7 +67,12 @@ run() {
         from=$(wc -l <"$log")
         note="   (still awake after ${rest_limit} s)"
     fi
+    if [ -n "${TURN:-}" ] && [ -n "$window" ]; then
+        xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+        xdotool keydown --window "$window" Left
+    fi
     sleep "$seconds"
+    [ -n "${TURN:-}" ] && [ -n "$window" ] && xdotool keyup --window "$window" Left
     # Closed as a user closes it, so that the program ends normally and the
     # allocation report is written.
     [ -n "$window" ] && close_window_and_wait "$window" "$pid"
@@ -87,7 +96,10 @@ run() {
     rm -f "$log" "$report"
 }
 
-run "start scene"
-run "1,000 thrown bodies" --throw 1000
-run "4,000 thrown bodies" --throw 4000
-run "8,000 thrown bodies" --throw 8000
+for count in ${SCENES:-0 1000 4000 8000}; do
+    if [ "$count" = 0 ]; then
+        run "start scene${TURN:+, turning}"
+    else
+        run "$count thrown bodies${TURN:+, turning}" --throw "$count"
+    fi
+done

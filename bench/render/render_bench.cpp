@@ -164,9 +164,19 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     FrameRenderer designCalls(RenderOptions{false, 0, true, false});
     FrameRenderer economy(RenderOptions{true, 0, true, false});
     FrameRenderer staged(RenderOptions{true, 100, true, false});
+    FrameRenderer noDetail(RenderOptions{true, 100, true, true, false, StillLayerKeeping::Off});
+    FrameRenderer detailed(RenderOptions{true, 100, true, true, true, StillLayerKeeping::Off});
     FrameRenderer program;
-    FloorRenderer oldFloor(false);
+    FrameRenderer copying(
+        RenderOptions{true, 100, true, true, true, StillLayerKeeping::BackBufferCopy});
+    FloorRenderer oldFloor(false, StillLayerKeeping::Off);
+    FloorRenderer floorNoLayer(true, StillLayerKeeping::Off);
     FloorRenderer floor;
+    FloorRenderer floorCopying(true, StillLayerKeeping::BackBufferCopy);
+    // The camera turning a little every frame, as a held arrow key turns it:
+    // the still layer is drawn anew in every frame.
+    CameraState turning;
+    const auto turn = [&] { TurnCamera(turning, 2.0f, 0.0f); };
     meshesIn(0);
     const Result designResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
     meshesIn(1);
@@ -175,9 +185,41 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     const Result weldedResult = Time(context, frames, [&] { designCalls.Render(scene, camera); });
     const Result economyResult = Time(context, frames, [&] { economy.Render(scene, camera); });
     const Result stagedResult = Time(context, frames, [&] { staged.Render(scene, camera); });
+    const Result noDetailResult = Time(context, frames, [&] { noDetail.Render(scene, camera); });
+    const Result detailedResult = Time(context, frames, [&] { detailed.Render(scene, camera); });
     const Result programResult = Time(context, frames, [&] { program.Render(scene, camera); });
+    const Result copyingResult = Time(context, frames, [&] { copying.Render(scene, camera); });
+    turning = {};
+    const Result detailedTurning = Time(context, frames, [&] {
+        turn();
+        detailed.Render(scene, turning);
+    });
+    turning = {};
+    const Result programTurning = Time(context, frames, [&] {
+        turn();
+        program.Render(scene, turning);
+    });
+    turning = {};
+    const Result copyingTurning = Time(context, frames, [&] {
+        turn();
+        copying.Render(scene, turning);
+    });
     const Result oldFloorResult = Time(context, frames, [&] { oldFloor.Render(scene, camera); });
+    const Result floorNoLayerResult =
+        Time(context, frames, [&] { floorNoLayer.Render(scene, camera); });
     const Result floorResult = Time(context, frames, [&] { floor.Render(scene, camera); });
+    const Result floorCopyingResult =
+        Time(context, frames, [&] { floorCopying.Render(scene, camera); });
+    turning = {};
+    const Result floorTurning = Time(context, frames, [&] {
+        turn();
+        floor.Render(scene, turning);
+    });
+    turning = {};
+    const Result floorNoLayerTurning = Time(context, frames, [&] {
+        turn();
+        floorNoLayer.Render(scene, turning);
+    });
     FrameRenderer debugDrawing;
     debugDrawing.SetDebugMode(GL_DebugDrawer::kAll);
     const Result debugResult = Time(context, frames, [&] { debugDrawing.Render(scene, camera); });
@@ -196,15 +238,35 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     row("+ welded vertices", weldedResult);
     row("+ state economy", economyResult);
     row("+ staged flushes", stagedResult);
-    row("+ resting batches: the program", programResult);
+    row("+ resting batches", noDetailResult);
+    row("+ simpler meshes far away", detailedResult);
+    row("+ still layer in a framebuffer: the program", programResult);
+    row("  (still layer kept as a back-buffer copy)", copyingResult);
+    row("turning: simpler meshes, no still layer", detailedTurning);
+    row("turning: still layer in a framebuffer", programTurning);
+    row("turning: still layer kept as a back-buffer copy", copyingTurning);
     row("old floor (grouped by material, one run a kind)", oldFloorResult);
-    row("floor (the same, resting bodies from batches)", floorResult);
-    std::printf("  program / floor: %.2f   program / old floor: %.2f"
-                "   (cpu ms: %.2f and %.2f)\n",
-                programResult.msPerFrame / floorResult.msPerFrame,
-                programResult.msPerFrame / oldFloorResult.msPerFrame,
-                programResult.cpuMsPerFrame / floorResult.cpuMsPerFrame,
-                programResult.cpuMsPerFrame / oldFloorResult.cpuMsPerFrame);
+    row("floor + batches + simpler meshes, no layer", floorNoLayerResult);
+    row("floor + still layer in a framebuffer", floorResult);
+    row("floor + still layer kept as a back-buffer copy", floorCopyingResult);
+    row("floor turning, still layer in a framebuffer", floorTurning);
+    row("floor turning, no still layer", floorNoLayerTurning);
+    const auto ratio = [](const char* label, const Result& a, const Result& b) {
+        std::printf("  %-46s %9.2f %9.2f\n", label, a.msPerFrame / b.msPerFrame,
+                    a.cpuMsPerFrame / b.cpuMsPerFrame);
+    };
+    std::printf("  %-46s %9s %9s\n", "ratios", "ms", "cpu ms");
+    ratio("program / floor, still", programResult, floorResult);
+    ratio("program / floor, turning", programTurning, floorTurning);
+    ratio("no layer / no layer (floor), still", detailedResult, floorNoLayerResult);
+    ratio("program / old floor", programResult, oldFloorResult);
+    ratio("still layer / none, still camera", programResult, detailedResult);
+    ratio("back-buffer copy / framebuffer, still", copyingResult, programResult);
+    ratio("back-buffer copy / framebuffer, turning", copyingTurning, programTurning);
+    ratio("still layer / none, turning", programTurning, detailedTurning);
+    ratio("simpler meshes / none", detailedResult, noDetailResult);
+    std::printf("  mesh triangles a frame: %zu with simpler meshes far away, %zu without\n",
+                detailed.MeshTriangles(), noDetail.MeshTriangles());
     row("the program with all debug drawing on", debugResult);
     std::printf("  debug drawing: %d lines a frame, %.2f times the program's frame\n",
                 debugDrawing.DebugDrawer().drawnLineCount(),
@@ -213,6 +275,9 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
                 Compare(programResult.picture, designResult.picture).c_str());
     std::printf("  picture, program vs floor: %s\n",
                 Compare(programResult.picture, floorResult.picture).c_str());
+    std::printf("  picture, program vs no still layer: %s; back-buffer copy: %s\n",
+                Compare(programResult.picture, detailedResult.picture).c_str(),
+                Compare(programResult.picture, copyingResult.picture).c_str());
 
     if (sweep) {
         for (const bool economy : {false, true}) {

@@ -1,5 +1,7 @@
 // The ball: the 20 faces of an icosahedron, each split into four, with every
-// point pushed out onto the sphere.
+// point pushed out onto the sphere. From afar, the icosahedron alone, and
+// then an octahedron: smooth normals keep their outline round enough at the
+// size they are seen at.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,9 +15,7 @@ namespace {
 
 constexpr double kRadius = 0.5;
 
-}  // namespace
-
-Mesh MakeBall()
+Mesh BallSurface()
 {
     Mesh mesh;
     // LUMI .. VTRN stay zero: the scene colours the ball itself.
@@ -25,6 +25,12 @@ Mesh MakeBall()
                        Word("REFL", 0), Word("TRAN", 0), Float("VLUM", 0), Float("VDIF", 0),
                        Float("VSPC", 0), Float("VRFL", 0), Float("VTRN", 0), Word("GLOS", 16),
                        Word("RFLT", 0), Float("RIND", 1.0f), Float("ALPH", 1.0f)}}};
+    return mesh;
+}
+
+Mesh Icosahedron(bool split)
+{
+    Mesh mesh = BallSurface();
 
     // The twelve corners (0, +-1, +-g), (+-1, +-g, 0), (+-g, 0, +-1).
     const double g = (1.0 + std::sqrt(5.0)) / 2.0;
@@ -60,6 +66,11 @@ Mesh MakeBall()
             for (std::uint16_t k = j + 1; k < 12; ++k) {
                 if (!neighbours(i, j) || !neighbours(j, k) || !neighbours(i, k))
                     continue;
+                if (!split) {
+                    const Vec3 centre = mesh.points[i] + mesh.points[j] + mesh.points[k];
+                    mesh.AddFacing({i, j, k}, 0, centre);
+                    continue;
+                }
                 const std::uint16_t ij = midpoint(i, j), jk = midpoint(j, k), ki = midpoint(k, i);
                 for (const auto& t : {std::array<std::uint16_t, 3>{i, ij, ki},
                                       std::array<std::uint16_t, 3>{ij, j, jk},
@@ -68,6 +79,31 @@ Mesh MakeBall()
                     const Vec3 centre = mesh.points[t[0]] + mesh.points[t[1]] + mesh.points[t[2]];
                     mesh.AddFacing({t[0], t[1], t[2]}, 0, centre);
                 }
+            }
+    return mesh;
+}
+
+}  // namespace
+
+Mesh MakeBall()
+{
+    return Icosahedron(true);
+}
+
+Mesh MakeSimplerBall(int level)
+{
+    if (level <= 1)
+        return Icosahedron(false);
+    Mesh mesh = BallSurface();
+    const Vec3 axes[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    for (const Vec3& axis : axes)
+        mesh.AddPoint(axis * kRadius);
+    // One face per octant: an x, a y and a z corner.
+    for (std::uint16_t x : {0, 1})
+        for (std::uint16_t y : {2, 3})
+            for (std::uint16_t z : {4, 5}) {
+                const Vec3 centre = mesh.points[x] + mesh.points[y] + mesh.points[z];
+                mesh.AddFacing({x, y, z}, 0, centre);
             }
     return mesh;
 }

@@ -1,15 +1,17 @@
 // The can is a profile of 18 rings swept around the y axis in 12 segments,
 // closed by a fan at each end. Every ring is seen under a steadily rising
 // angle from the centre (no overhangs), so each facet faces away from it.
+// The simpler cans for far away sweep some of the same rings in fewer
+// segments: the same outline, label and lid, seen from afar.
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "tools/assetgen/meshes.h"
 
 namespace assetgen {
 namespace {
 
-constexpr int kSegments = 12;
 constexpr double kBodyRadius = 0.4923;
 
 struct ProfilePoint {
@@ -47,55 +49,66 @@ constexpr int kLastLabelRing = 11;
 constexpr std::uint16_t kLabel = 0;
 constexpr std::uint16_t kMetal = 1;
 
-// Exact sine of a multiple of 30 degrees, so that the quarter points land on
+// A sweep: which rings of the profile, in how many segments (12, 8 or 6).
+struct Sweep {
+    std::vector<int> rings;
+    int segments;
+};
+
+// Exact sine of a step around the circle, so that the quarter points land on
 // the axes instead of a rounding error away from them.
-double SineOfStep(int step)
+double SineOfStep(int step, int segments)
 {
     static const double h = std::sqrt(3.0) / 2.0;
-    static const double table[kSegments] = {0, 0.5, h, 1, h, 0.5, 0, -0.5, -h, -1, -h, -0.5};
-    return table[((step % kSegments) + kSegments) % kSegments];
+    static const double twelfths[12] = {0, 0.5, h, 1, h, 0.5, 0, -0.5, -h, -1, -h, -0.5};
+    static const double q = std::sqrt(0.5);
+    static const double eighths[8] = {0, q, 1, q, 0, -q, -1, -q};
+    step = ((step % segments) + segments) % segments;
+    return segments == 8 ? eighths[step] : twelfths[step * (12 / segments)];
 }
 
-double CosineOfStep(int step)
+double CosineOfStep(int step, int segments)
 {
-    return SineOfStep(step + 3);
+    return SineOfStep(step + segments / 4, segments);
 }
 
-Vec3 OnRing(const ProfilePoint& p, int segment)
+Vec3 OnRing(const ProfilePoint& p, int segment, int segments)
 {
-    return {p.radius * CosineOfStep(segment), p.y, p.radius * SineOfStep(segment)};
+    return {p.radius * CosineOfStep(segment, segments), p.y,
+            p.radius * SineOfStep(segment, segments)};
 }
 
-}  // namespace
-
-Mesh MakeCan()
+Mesh SweepCan(const Sweep& sweep)
 {
+    const int segments = sweep.segments;
     Mesh mesh;
     mesh.surfaces = {PlainSurface("Label", 255, 0, 0, kSmoothing),
                      PlainSurface("Metal", 200, 200, 200, kSmoothing)};
 
-    auto ringPoint = [](int ring, int segment) {
-        return static_cast<std::uint16_t>(ring * kSegments + (segment % kSegments));
+    auto ringPoint = [segments](int ring, int segment) {
+        return static_cast<std::uint16_t>(ring * segments + (segment % segments));
     };
-    for (const ProfilePoint& p : kProfile)
-        for (int s = 0; s < kSegments; ++s)
-            mesh.AddPoint(OnRing(p, s));
+    for (const int ring : sweep.rings)
+        for (int s = 0; s < segments; ++s)
+            mesh.AddPoint(OnRing(kProfile[std::size_t(ring)], s, segments));
     const std::uint16_t bottom = mesh.AddPoint({0, kBottomCentreY, 0});
     const std::uint16_t top = mesh.AddPoint({0, kTopCentreY, 0});
 
-    const int lastRing = static_cast<int>(kProfile.size()) - 1;
-    for (int s = 0; s < kSegments; ++s)
+    const int lastRing = static_cast<int>(sweep.rings.size()) - 1;
+    for (int s = 0; s < segments; ++s)
         mesh.AddFacing({bottom, ringPoint(0, s), ringPoint(0, s + 1)}, kMetal, {0, -1, 0});
 
     for (int ring = 0; ring < lastRing; ++ring) {
-        const ProfilePoint& lower = kProfile[ring];
-        const ProfilePoint& upper = kProfile[ring + 1];
-        const bool label = ring >= kFirstLabelRing && ring < kLastLabelRing;
+        const int from = sweep.rings[std::size_t(ring)];
+        const ProfilePoint& lower = kProfile[std::size_t(from)];
+        const ProfilePoint& upper = kProfile[std::size_t(sweep.rings[std::size_t(ring + 1)])];
+        const bool label = from >= kFirstLabelRing && from < kLastLabelRing;
         // The profile's outward normal, turned to each segment's middle.
         const double normalRadial = upper.y - lower.y;
         const double normalY = lower.radius - upper.radius;
-        for (int s = 0; s < kSegments; ++s) {
-            const Vec3 middle = (OnRing({1.0, 0.0}, s) + OnRing({1.0, 0.0}, s + 1)) * 0.5;
+        for (int s = 0; s < segments; ++s) {
+            const Vec3 middle =
+                (OnRing({1.0, 0.0}, s, segments) + OnRing({1.0, 0.0}, s + 1, segments)) * 0.5;
             const Vec3 outward{middle.x * normalRadial, normalY, middle.z * normalRadial};
             const std::uint16_t a = ringPoint(ring, s), b = ringPoint(ring, s + 1),
                                 c = ringPoint(ring + 1, s + 1), d = ringPoint(ring + 1, s);
@@ -105,10 +118,26 @@ Mesh MakeCan()
         }
     }
 
-    for (int s = 0; s < kSegments; ++s)
+    for (int s = 0; s < segments; ++s)
         mesh.AddFacing({top, ringPoint(lastRing, s), ringPoint(lastRing, s + 1)}, kMetal,
                        {0, 1, 0});
     return mesh;
+}
+
+}  // namespace
+
+Mesh MakeCan()
+{
+    return SweepCan({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}, 12});
+}
+
+Mesh MakeSimplerCan(int level)
+{
+    // The label's edges (rings 6 and 11) stay, so that the label keeps its
+    // height; its inner rings only carried the smooth side.
+    if (level <= 1)
+        return SweepCan({{0, 2, 4, 5, 6, 11, 12, 13, 15, 17}, 8});
+    return SweepCan({{2, 5, 6, 11, 12, 16}, 6});
 }
 
 }  // namespace assetgen

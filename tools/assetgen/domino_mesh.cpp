@@ -82,4 +82,32 @@ Mesh MakeDomino()
     return mesh;
 }
 
+Mesh MakeSimplerDomino()
+{
+    Mesh mesh;
+    mesh.surfaces = {PlainSurface("Face", 255, 255, 255, kSmoothing),
+                     PlainSurface("sides", 255, 255, 255, kSmoothing),
+                     PlainSurface("Back", 255, 255, 255, kSmoothing)};
+    const RingProfile front{0, kHalfDepth}, back{0, -kHalfDepth};
+    // Every face has corners of its own: square edges, so no normal is
+    // smoothed across one.
+    std::uint16_t face[4], rear[4];
+    for (int c = 0; c < 4; ++c)
+        face[c] = mesh.AddPoint(RingCorner(front, c));
+    for (int c = 0; c < 4; ++c)
+        rear[c] = mesh.AddPoint(RingCorner(back, c));
+    mesh.AddFacing({face[0], face[1], face[2], face[3]}, kFace, {0, 0, 1});
+    for (int c = 0; c < 4; ++c) {
+        const int next = (c + 1) % 4;
+        const Vec3 edgeMiddle = (RingCorner({0, 0}, c) + RingCorner({0, 0}, next)) * 0.5;
+        const std::uint16_t a = mesh.AddPoint(RingCorner(front, c)),
+                            b = mesh.AddPoint(RingCorner(front, next)),
+                            d = mesh.AddPoint(RingCorner(back, next)),
+                            e = mesh.AddPoint(RingCorner(back, c));
+        mesh.AddFacing({a, b, d, e}, kSides, {edgeMiddle.x, edgeMiddle.y, 0});
+    }
+    mesh.AddFacing({rear[0], rear[1], rear[2], rear[3]}, kBack, {0, 0, -1});
+    return mesh;
+}
+
 }  // namespace assetgen

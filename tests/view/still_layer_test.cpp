@@ -1,0 +1,145 @@
+// A frame that starts from the kept still layer is the frame drawn in full:
+// across a camera move, a light move, a body waking, a selection, a resize
+// and debug drawing, with either way of keeping the layer, and the layer is
+// drawn anew exactly when something it shows changed.
+#include "physics/body_thrower.h"
+#include "view/scene_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+
+// The pixels inside the viewport's width x height, bottom row first.
+std::vector<unsigned char> Crop(const std::vector<unsigned char>& all, int width, int height)
+{
+    std::vector<unsigned char> part;
+    for (int y = 0; y < height; ++y) {
+        const auto row = all.begin() + std::ptrdiff_t(y) * kWidth * 4;
+        part.insert(part.end(), row, row + std::ptrdiff_t(width) * 4);
+    }
+    return part;
+}
+
+class StillLayerTest : public ::testing::TestWithParam<StillLayerKeeping> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_gl.Ok()) << m_gl.Error();
+        m_scene.Init(&testing_support::OffscreenGl::ProcLookup);
+        ASSERT_EQ(m_scene.AddRestingBodies(300), 300);
+        for (int i = 0; i < 300; ++i)
+            StepWorld(*m_scene.World());
+        ASSERT_EQ(m_scene.AwakeCount(), 0);
+    }
+    void TearDown() override { m_scene.Destroy(); }
+
+    std::vector<unsigned char> Frame(FrameRenderer& renderer)
+    {
+        view_testing::UseViewProjection(m_width, m_height);
+        glViewport(0, 0, m_width, m_height);
+        renderer.Render(m_scene, m_camera);
+        glFinish();
+        return Crop(m_gl.Pixels(), m_width, m_height);
+    }
+
+    // Two frames with the layer (the second from what the first kept) and
+    // one without: all three alike. `redraws` is whether the first drew the
+    // layer anew.
+    void ExpectSameFrames(const std::string& when, bool redraws)
+    {
+        const StillLayer& layer = m_scene.Batches()->Layer();
+        const int redrawsBefore = layer.Redraws(), reusesBefore = layer.Reuses();
+        const auto first = Frame(m_layered);
+        EXPECT_EQ(layer.Redraws() - redrawsBefore, redraws ? 1 : 0) << when;
+        const auto second = Frame(m_layered);
+        EXPECT_EQ(layer.Reuses() - reusesBefore, redraws ? 1 : 2) << when;
+        const auto full = Frame(m_full);
+        EXPECT_LE(view_testing::LargestChannelDifference(first, full), 1) << when;
+        EXPECT_LE(view_testing::LargestChannelDifference(second, full), 1) << when;
+        // Not a blank frame.
+        long lit = 0;
+        for (const unsigned char c : full)
+            lit += c > 40;
+        EXPECT_GT(lit, long(full.size() / 4)) << when;
+    }
+
+    testing_support::OffscreenGl m_gl{kWidth, kHeight};
+    Scene m_scene;
+    CameraState m_camera;
+    int m_width = kWidth, m_height = kHeight;
+    FrameRenderer m_layered{[] {
+        RenderOptions options;
+        options.stillLayer = GetParam();
+        return options;
+    }()};
+    FrameRenderer m_full{[] {
+        RenderOptions options;
+        options.stillLayer = StillLayerKeeping::Off;
+        return options;
+    }()};
+};
+
+TEST_P(StillLayerTest, KeptLayerDrawsTheFullFrameAndIsDrawnAnewOnEveryChange)
+{
+    ExpectSameFrames("first frame", true);
+    ExpectSameFrames("nothing changed", false);
+
+    TurnCamera(m_camera, 12.0f, 4.0f);
+    ExpectSameFrames("camera turned", true);
+
+    m_scene.MovableLight()->position[0] += 3.0f;
+    ExpectSameFrames("light moved", true);
+
+    // A die wakes: it leaves the layer and is drawn on top of it, where it
+    // moves, frame after frame, without the layer being drawn again.
+    const btCollisionObjectArray& objects = m_scene.World()->getCollisionObjectArray();
+    btRigidBody* die = nullptr;
+    for (int i = objects.size() - 1; i >= 0 && die == nullptr; --i) {
+        if (KindOf(*objects[i]) == BodyKind::Die)
+            die = btRigidBody::upcast(objects[i]);
+    }
+    ASSERT_NE(die, nullptr);
+    die->activate(true);
+    ExpectSameFrames("a die woken", true);
+    btTransform lifted;
+    die->getMotionState()->getWorldTransform(lifted);
+    lifted.setOrigin(lifted.getOrigin() + btVector3(0.3f, 1.5f, 0.0f));
+    die->getMotionState()->setWorldTransform(lifted);
+    ASSERT_TRUE(die->isActive());
+    ExpectSameFrames("the die moving over the layer", false);
+
+    m_scene.Selection().Select(btRigidBody::upcast(objects[objects.size() / 2]));
+    ExpectSameFrames("a resting body selected", true);
+    m_scene.Selection().Select(nullptr);
+    ExpectSameFrames("selection cleared", true);
+
+    m_width = 320;
+    m_height = 240;
+    ExpectSameFrames("resized", true);
+
+    // Debug drawing goes over everything: every frame is drawn in full, and
+    // the layer is drawn anew once it is off again.
+    m_layered.SetDebugMode(1);
+    m_full.SetDebugMode(1);
+    const StillLayer& layer = m_scene.Batches()->Layer();
+    const int reuses = layer.Reuses(), redraws = layer.Redraws();
+    EXPECT_LE(view_testing::LargestChannelDifference(Frame(m_layered), Frame(m_full)), 1);
+    EXPECT_EQ(layer.Reuses(), reuses);
+    EXPECT_EQ(layer.Redraws(), redraws);
+    m_layered.SetDebugMode(0);
+    m_full.SetDebugMode(0);
+    ExpectSameFrames("debug drawing off again", true);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWays, StillLayerTest,
+                         ::testing::Values(StillLayerKeeping::Framebuffer,
+                                           StillLayerKeeping::BackBufferCopy));
+
+}  // namespace

@@ -1,0 +1,179 @@
+#include "view/still_layer.h"
+
+#include "common/kinetta_assert.h"
+
+#include <cstring>
+
+#ifndef GL_FRAMEBUFFER
+#define GL_FRAMEBUFFER 0x8D40
+#define GL_READ_FRAMEBUFFER 0x8CA8
+#define GL_DRAW_FRAMEBUFFER 0x8CA9
+#define GL_RENDERBUFFER 0x8D41
+#define GL_COLOR_ATTACHMENT0 0x8CE0
+#define GL_DEPTH_ATTACHMENT 0x8D00
+#define GL_DEPTH_STENCIL_ATTACHMENT 0x821A
+#define GL_FRAMEBUFFER_COMPLETE 0x8CD5
+#define GL_DRAW_FRAMEBUFFER_BINDING 0x8CA6
+#define GL_READ_FRAMEBUFFER_BINDING 0x8CAA
+#define GL_DEPTH24_STENCIL8 0x88F0
+#endif
+#ifndef GL_DEPTH_COMPONENT24
+#define GL_DEPTH_COMPONENT16 0x81A5
+#define GL_DEPTH_COMPONENT24 0x81A6
+#define GL_DEPTH_COMPONENT32 0x81A7
+#endif
+
+bool StillLayer::Body::operator==(const Body& other) const
+{
+    return object == other.object && shape == other.shape && index == other.index &&
+           std::memcmp(matrix, other.matrix, sizeof(matrix)) == 0;
+}
+
+bool StillLayer::Key::operator==(const Key& other) const
+{
+    return drawnBy == other.drawnBy && style == other.style && viewport == other.viewport &&
+           projection == other.projection && modelview == other.modelview &&
+           lights == other.lights && restingChanges == other.restingChanges &&
+           bodies == other.bodies;
+}
+
+StillLayer::~StillLayer()
+{
+    Release();
+}
+
+bool StillLayer::Holds(const btCollisionObject& object, const btCollisionObject* singledOut)
+{
+    return &object != singledOut && !object.isActive();
+}
+
+void StillLayer::Release()
+{
+    if (m_framebuffer != 0)
+        m_procs.deleteFramebuffers(1, &m_framebuffer);
+    if (m_colour != 0)
+        m_procs.deleteRenderbuffers(1, &m_colour);
+    if (m_depth != 0)
+        m_procs.deleteRenderbuffers(1, &m_depth);
+    m_framebuffer = m_colour = m_depth = 0;
+    m_width = m_height = 0;
+    m_valid = false;
+}
+
+bool StillLayer::Allocate(int width, int height)
+{
+    // The frame's depth as it is: a depth copy needs both sides alike.
+    GLint depthBits = 0, stencilBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    const GLenum depthFormat = stencilBits > 0   ? GL_DEPTH24_STENCIL8
+                               : depthBits > 24 ? GL_DEPTH_COMPONENT32
+                               : depthBits > 16 ? GL_DEPTH_COMPONENT24
+                                                : GL_DEPTH_COMPONENT16;
+    if (m_framebuffer != 0 && width == m_width && height == m_height &&
+        depthFormat == m_depthFormat)
+        return true;
+    Release();
+    m_procs.genFramebuffers(1, &m_framebuffer);
+    m_procs.genRenderbuffers(1, &m_colour);
+    m_procs.genRenderbuffers(1, &m_depth);
+    m_procs.bindRenderbuffer(GL_RENDERBUFFER, m_colour);
+    m_procs.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    m_procs.bindRenderbuffer(GL_RENDERBUFFER, m_depth);
+    m_procs.renderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
+    m_procs.bindRenderbuffer(GL_RENDERBUFFER, 0);
+    m_procs.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    m_procs.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                    m_colour);
+    m_procs.framebufferRenderbuffer(
+        GL_FRAMEBUFFER, stencilBits > 0 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
+        GL_RENDERBUFFER, m_depth);
+    const bool complete =
+        m_procs.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(m_frameDraw));
+    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(m_frameRead));
+    if (!complete) {
+        Release();
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    m_depthFormat = depthFormat;
+    return true;
+}
+
+bool StillLayer::Copy(bool intoFrame)
+{
+    const std::array<int, 4>& v = m_key.viewport;
+    // Errors from before are not ours to judge the copy by.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, intoFrame ? m_framebuffer : GLuint(m_frameRead));
+    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, intoFrame ? GLuint(m_frameDraw) : m_framebuffer);
+    const GLint frame[4] = {v[0], v[1], v[0] + v[2], v[1] + v[3]};
+    const GLint ours[4] = {0, 0, v[2], v[3]};
+    const GLint* from = intoFrame ? ours : frame;
+    const GLint* to = intoFrame ? frame : ours;
+    // The copy is clipped by the scissor box like any drawing.
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    m_procs.blitFramebuffer(from[0], from[1], from[2], from[3], to[0], to[1], to[2], to[3],
+                            GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(m_frameDraw));
+    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(m_frameRead));
+    return glGetError() == GL_NO_ERROR;
+}
+
+bool StillLayer::Begin(const Key& key, StillLayerKeeping keeping)
+{
+    KINETTA_ASSERT(!m_drawing, "call StillLayer::End after a Begin that returned false");
+    KINETTA_ASSERT(glw::HasCurrentContext(), "begin a frame with the scene's context current");
+    if (keeping == StillLayerKeeping::Off || m_unusable || !m_procs.HasFramebuffers() ||
+        key.viewport[2] <= 0 || key.viewport[3] <= 0) {
+        m_valid = false;
+        return false;
+    }
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &m_frameDraw);
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &m_frameRead);
+    if (m_valid && keeping == m_keeping && key == m_key && Copy(true)) {
+        ++m_reuses;
+        return true;
+    }
+    m_valid = false;
+    m_key = key;
+    m_keeping = keeping;
+    if (!Allocate(key.viewport[2], key.viewport[3])) {
+        m_unusable = true;
+        return false;
+    }
+    m_drawing = true;
+    if (keeping == StillLayerKeeping::Framebuffer) {
+        m_procs.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+        // Our buffer starts at its own origin.
+        glViewport(0, 0, key.viewport[2], key.viewport[3]);
+    }
+    return false;
+}
+
+void StillLayer::End()
+{
+    if (!m_drawing)
+        return;
+    m_drawing = false;
+    ++m_redraws;
+    const bool intoFrame = m_keeping == StillLayerKeeping::Framebuffer;
+    if (intoFrame) {
+        const std::array<int, 4>& v = m_key.viewport;
+        glViewport(v[0], v[1], v[2], v[3]);
+    }
+    if (!Copy(intoFrame)) {
+        // The context cannot copy between these buffers (depth formats or
+        // samples that differ): drawn in full from now on.
+        m_unusable = true;
+        Release();
+        return;
+    }
+    m_valid = true;
+}
