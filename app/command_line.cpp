@@ -293,8 +293,8 @@ std::string HelpText(const char* programName)
     text +=
         "\n"
         "Kinetta needs a display: set WAYLAND_DISPLAY or DISPLAY, or run it under\n"
-        "xvfb-run. --picture and --record open no window but draw with the display's\n"
-        "OpenGL, so they run under xvfb-run too.\n"
+        "xvfb-run. --picture and --record open no window but draw with a display's\n"
+        "OpenGL; without one they start a private one through xvfb-run themselves.\n"
         "Exit status: 1 when the window is closed, 2 for a usage error or no usable\n"
         "display, 0 after --help or --version or when the window cannot be created.\n"
         "--picture and --record exit with 0 once their file is written, 1 when it\n"

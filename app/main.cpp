@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/display_check.h"
 #include "app/main_frame.h"
+#include "app/private_display.h"
 #include "app/qt_environment.h"
 #include "app/run.h"
 #include "app/script_run.h"
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
     if (const std::optional<int> exitCode = AnswerInformationalOptions(options, stdout, stderr))
         return *exitCode;
     if (const DisplaySelection display = SelectDisplay(); !display.ok) {
+        if (options.picture || options.record)
+            return RerunOnPrivateDisplay(argv, stderr);
         std::fprintf(stderr, "kinetta: %s\n", display.problem.c_str());
         return kUsageExitCode;
     }

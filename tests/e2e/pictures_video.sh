@@ -33,6 +33,11 @@ identify -verbose "$tmp/start.png" | grep -q 'Simulated time: 0.00 s' ||
 run --picture "$tmp/later.png" --size 320x240 --at 1.5 --throw 20 || fail "--picture --at"
 identify -verbose "$tmp/later.png" | grep -q 'Simulated time: 1.50 s' || fail "--at 1.5"
 
+# Without any display, a script's picture is drawn on a private one.
+env -u DISPLAY -u WAYLAND_DISPLAY -u KINETTA_PRIVATE_DISPLAY "$kinetta" \
+    --picture "$tmp/headless.png" --size 160x120 || fail "--picture without a display exited $?"
+[ "$(identify -format '%wx%h' "$tmp/headless.png")" = 160x120 ] || fail "headless picture size"
+
 run --record "$tmp/two.mp4" --seconds 2 --size 320x240 || fail "--record exited $?"
 probe=$(ffprobe -v error -count_frames -select_streams v:0 \
     -show_entries stream=codec_name,width,height,nb_read_frames -of csv=p=0 "$tmp/two.mp4")

@@ -76,7 +76,7 @@ TEST(PictureDrawer, DrawsTheWindowsPictureAtOnceInTilesAndAtFourTimesTheSize)
     for (int i = 0; i < 20; ++i)
         StepWorld(*scene.World());
     // The outline belongs in the picture too.
-    scene.Selection().Select(btRigidBody::upcast(scene.World()->getCollisionObjectArray()[30]));
+    scene.Document()->Selection().Select(btRigidBody::upcast(scene.World()->getCollisionObjectArray()[30]));
     ASSERT_NE(scene.Selection().Body(), nullptr);
 
     const RgbaPicture window =

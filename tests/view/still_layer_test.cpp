@@ -115,9 +115,9 @@ TEST_P(StillLayerTest, KeptLayerDrawsTheFullFrameAndIsDrawnAnewOnEveryChange)
     ASSERT_TRUE(die->isActive());
     ExpectSameFrames("the die moving over the layer", false);
 
-    m_scene.Selection().Select(btRigidBody::upcast(objects[objects.size() / 2]));
+    m_scene.Document()->Selection().Select(btRigidBody::upcast(objects[objects.size() / 2]));
     ExpectSameFrames("a resting body selected", true);
-    m_scene.Selection().Select(nullptr);
+    m_scene.Document()->Selection().Select(nullptr);
     ExpectSameFrames("selection cleared", true);
 
     m_width = 320;
