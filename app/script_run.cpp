@@ -161,7 +161,7 @@ int RunScript(const CommandLine& options, std::FILE* err)
         return 1;
     }
     if (options.file) {
-        const WorldFileResult opened = script.GetScene().OpenWorld(*options.file);
+        const WorldFileResult opened = script.GetScene().Document()->OpenWorld(*options.file);
         if (!opened.ok) {
             std::fprintf(err, "kinetta: cannot open %s: %s\n", options.file->c_str(),
                          opened.error.c_str());
