@@ -168,13 +168,17 @@ TEST(GlProcsLoad, AsksForEachEntryPointOnceAndTakesBufferObjectsWhole)
     const std::vector<std::string> expected{
         "glActiveTextureARB", "glGenBuffers",    "glGenBuffersARB", "glDeleteBuffers",
         "glDeleteBuffersARB", "glBindBuffer",    "glBindBufferARB", "glBufferData",
-        "glBufferDataARB"};
+        "glBufferDataARB", "glGenFramebuffers", "glDeleteFramebuffers", "glBindFramebuffer",
+        "glFramebufferRenderbuffer", "glCheckFramebufferStatus", "glGenRenderbuffers",
+        "glDeleteRenderbuffers", "glBindRenderbuffer", "glRenderbufferStorage",
+        "glBlitFramebuffer"};
     EXPECT_EQ(g_lookedUp, expected);
     EXPECT_TRUE(procs.HasMultitexture());
     // Three of four buffer entry points are no use: none is kept.
     EXPECT_FALSE(procs.HasBufferObjects());
     EXPECT_EQ(procs.genBuffers, nullptr);
     EXPECT_EQ(procs.bindBuffer, nullptr);
+    EXPECT_TRUE(procs.HasFramebuffers());
 }
 
 TEST(GlProcsLoadDeathTest, NeedsACurrentContext)
