@@ -149,7 +149,13 @@ bool StillLayer::Begin(const Key& key, StillLayerKeeping keeping)
         return false;
     }
     m_drawing = true;
-    if (keeping == StillLayerKeeping::Framebuffer) {
+    // Mesa draws into the window system's framebuffer upside down and turns
+    // it over, and into framebuffer objects the right way up: the two place
+    // edges and seams a pixel apart here and there. The layer is drawn into
+    // our buffer only where the frame is a framebuffer object too, so that a
+    // kept frame is the frame drawn in full.
+    m_drawsIntoOurs = keeping == StillLayerKeeping::Framebuffer && m_frameDraw != 0;
+    if (m_drawsIntoOurs) {
         m_procs.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
         // Our buffer starts at its own origin.
         glViewport(0, 0, key.viewport[2], key.viewport[3]);
@@ -163,7 +169,7 @@ void StillLayer::End()
         return;
     m_drawing = false;
     ++m_redraws;
-    const bool intoFrame = m_keeping == StillLayerKeeping::Framebuffer;
+    const bool intoFrame = m_drawsIntoOurs;
     if (intoFrame) {
         const std::array<int, 4>& v = m_key.viewport;
         glViewport(v[0], v[1], v[2], v[3]);

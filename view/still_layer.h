@@ -19,7 +19,9 @@
 
 enum class StillLayerKeeping {
     Off,             // everything drawn every frame
-    Framebuffer,     // drawn into our framebuffer, copied to the frame
+    // Drawn into our framebuffer, copied to the frame; when the frame is the
+    // window system's, drawn as BackBufferCopy does (see Begin).
+    Framebuffer,
     BackBufferCopy,  // drawn into the frame, the frame copied into ours
 };
 
@@ -90,6 +92,7 @@ private:
     Key m_key;
     bool m_valid = false;    // m_key describes what our buffer holds
     bool m_drawing = false;  // between a false Begin and End
+    bool m_drawsIntoOurs = false;  // the layer being drawn goes into our buffer
     bool m_unusable = false; // a copy failed once: the context cannot keep it
     int m_redraws = 0, m_reuses = 0;
 };

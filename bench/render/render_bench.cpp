@@ -166,6 +166,9 @@ void RunScene(const Context& context, const char* name, int extraBodies, int fra
     FrameRenderer staged(RenderOptions{true, 100, true, false});
     FrameRenderer noDetail(RenderOptions{true, 100, true, true, false, StillLayerKeeping::Off});
     FrameRenderer detailed(RenderOptions{true, 100, true, true, true, StillLayerKeeping::Off});
+    // Here the frame is the window system's, as the program's window is:
+    // "in a framebuffer" draws the layer into the frame and copies it, as
+    // the back-buffer copy does (view/still_layer.h).
     FrameRenderer program;
     FrameRenderer copying(
         RenderOptions{true, 100, true, true, true, StillLayerKeeping::BackBufferCopy});

@@ -178,6 +178,7 @@ TEST(GlProcsLoad, AsksForEachEntryPointOnceAndTakesBufferObjectsWhole)
     EXPECT_FALSE(procs.HasBufferObjects());
     EXPECT_EQ(procs.genBuffers, nullptr);
     EXPECT_EQ(procs.bindBuffer, nullptr);
+    EXPECT_TRUE(procs.HasFramebuffers());
 }
 
 TEST(GlProcsLoadDeathTest, NeedsACurrentContext)
