@@ -12,25 +12,6 @@
 namespace {
 
 // The kinds drawn as one of the scene's meshes, and so batched.
-const glw::Model* SourceModel(const Scene& scene, BodyKind kind)
-{
-    switch (kind) {
-        case BodyKind::Can:
-            return scene.CanModel();
-        case BodyKind::Ball:
-            return scene.BallModel();
-        case BodyKind::Die:
-            return scene.DieModel();
-        case BodyKind::Domino:
-            return scene.DominoModel();
-        case BodyKind::Other:
-        case BodyKind::Ground:
-        case BodyKind::Wall:
-            break;
-    }
-    return nullptr;
-}
-
 bool BatchedKind(BodyKind kind)
 {
     return kind == BodyKind::Can || kind == BodyKind::Ball || kind == BodyKind::Die ||
@@ -176,7 +157,7 @@ void RestingBatches::Update(const Scene& scene, const btCollisionObjectArray& ob
         std::vector<Placed>& now = m_now[std::size_t(k)];
         if (batch.built && batch.placed == now)
             continue;
-        const glw::Model* source = SourceModel(scene, static_cast<BodyKind>(k));
+        const glw::Model* source = detail_levels::SceneMesh(scene, static_cast<BodyKind>(k));
         batch.placed.swap(now);
         if (batch.placed.empty() || source == nullptr || !Joinable(*source)) {
             Release(batch);
