@@ -8,6 +8,7 @@
 #include "app/properties_pane.h"
 #include "app/sstate/qt_window_layout.h"
 #include "edit/body_description.h"
+#include "worlds/process_end.h"
 
 #include <QtCore/QCoreApplication>
 #include <QtCore/QFile>
@@ -574,6 +575,9 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // A layout that cannot be saved does not keep the window open.
     sstate::SaveLayout(m_layoutState);
     event->accept();
+    // An open still running is cancelled as the view goes; what it built is
+    // the process's to take back, so the close does not wait for it.
+    LeaveCancelledWorkToProcessEnd();
     OnDestroy();
     QCoreApplication::exit(1);
 }

@@ -3,6 +3,23 @@
 #include "worlds/world_file_checks.h"
 #include "worlds/world_file_description.h"
 #include "worlds/world_file_mending.h"
+#include "worlds/process_end.h"
+
+namespace {
+
+// Cancelled as the program ends, the parsed description goes with the
+// process, as the half-built world does (worlds/process_end.h): a moved-from
+// description is cheap to free.
+struct LeftIfEnding {
+    std::optional<WorldDescription>& description;
+    ~LeftIfEnding()
+    {
+        if (description && CancelledWorkLeftToProcessEnd())
+            new WorldDescription(std::move(*description));  // never freed, by design
+    }
+};
+
+}  // namespace
 
 OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& sceneShapes,
                               const WorldFileOpenOptions& options, WorldReaderWatch* watch)
@@ -27,6 +44,7 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
     std::optional<WorldDescription> description =
         ParseWorldDescription(output.description, &error, cancel);
     output.description = std::string();  // the text can be large: gone before the world is built
+    const LeftIfEnding leftIfEnding{description};
     if (cancelled()) {
         opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
         return opened;
@@ -51,7 +69,7 @@ OpenedWorldFile OpenWorldFile(const std::string& path, const SceneShapeLookup& s
     opened.world = BuildCheckedWorld(*description, sceneShapes, cancel);
     if (opened.world == nullptr || cancelled()) {
         // What was built goes here, on the opening's own thread.
-        opened.world.reset();
+        DropCancelled(opened.world);
         opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
         return opened;
     }

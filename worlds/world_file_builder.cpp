@@ -4,6 +4,7 @@
 #include "physics/body_name.h"
 #include "physics/dynamics_world.h"
 #include "worlds/multibody_builder.h"
+#include "worlds/process_end.h"
 #include "worlds/world_file_checks.h"
 
 #include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
@@ -278,8 +279,10 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
     std::vector<btCollisionShape*> shapes;
     shapes.reserve(description.shapes.size());
     for (std::size_t i = 0; i < description.shapes.size(); ++i) {
-        if (StopNow(cancel, i))
+        if (StopNow(cancel, i)) {
+            DropCancelled(world);
             return nullptr;
+        }
         const DescribedShape& shape = description.shapes[i];
         btCollisionShape* scene = !shape.name.empty() && sceneShapes ? sceneShapes(shape.name) : nullptr;
         std::unique_ptr<btCollisionShape> made = builder.Build(shape, shapes);
@@ -290,8 +293,10 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
 
     world->m_bodies.reserve(description.bodies.size());
     for (const DescribedBody& b : description.bodies) {
-        if (StopNow(cancel, world->m_bodies.size()))
+        if (StopNow(cancel, world->m_bodies.size())) {
+            DropCancelled(world);
             return nullptr;
+        }
         btCollisionShape* shape = shapes[b.shape];
         float mass = shape->isNonMoving() ? 0.0f : b.mass;
         btVector3 inertia(0, 0, 0);
@@ -331,8 +336,10 @@ std::unique_ptr<LoadedWorld> LoadedWorldBuilder::Build(const WorldDescription& d
         return *world->m_fixedBody;
     };
     for (std::size_t i = 0; i < description.constraints.size(); ++i) {
-        if (StopNow(cancel, i))
+        if (StopNow(cancel, i)) {
+            DropCancelled(world);
             return nullptr;
+        }
         const DescribedConstraint& c = description.constraints[i];
         world->m_constraints.push_back(
             {MakeConstraint(c, bodyOrWorld(c.bodyA), bodyOrWorld(c.bodyB)),

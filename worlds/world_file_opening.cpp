@@ -1,6 +1,7 @@
 #include "worlds/world_file_opening.h"
 
 #include "common/kinetta_assert.h"
+#include "worlds/process_end.h"
 
 #include <utility>
 
@@ -25,7 +26,7 @@ void WorldFileOpening::Run()
     OpenedWorldFile opened = OpenWorldFile(m_path, m_sceneShapes, m_options, &m_watch);
     if (Cancelled()) {
         // Thrown away here, not on the thread that takes the outcome.
-        opened.world.reset();
+        DropCancelled(opened.world);
         opened.result = WorldFileResult::Failure(kWorldOpenCancelled);
     }
     m_opened = std::move(opened);

@@ -11,6 +11,7 @@
 
 #include "edit/world_document.h"
 #include "physics/scene_content.h"
+#include "worlds/process_end.h"
 #include "worlds/world_file_opening.h"
 
 #include <chrono>
@@ -65,10 +66,12 @@ int Cancel(const char* path, double intoBuild)
     return 0;
 }
 
-// The close's wait alone, as the window's close does it: cancel and join at
-// once, without waiting for the thread to end first.
+// The close's wait alone, as the window's close does it: what was built left
+// to the process's end, then cancel and join at once, without waiting for the
+// thread to end first.
 int Close(const char* path, double intoBuild)
 {
+    LeaveCancelledWorkToProcessEnd();
     std::optional<WorldFileOpening> opening(std::in_place, path, SceneShapeLookup{}, Options());
     while (opening->Progress().phase != OpeningPhase::Building && !opening->Finished())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
