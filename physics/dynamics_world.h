@@ -97,6 +97,11 @@ inline btContactSolverInfo KinettaSolverInfo()
 // continuous collision detection on, gravity (0, -10, 0).
 void ApplyWorldSettings(btDiscreteDynamicsWorld& world);
 
+// Whether every body and multibody that could move is asleep, and no body is
+// kinematic: a step would change nothing.
+bool NothingCanMove(const btDynamicsWorld& world);
+
 // Advances the world by exactly one fixed step, however much real time has
-// passed, and leaves every motion state's graphics transform on its body.
+// passed, and leaves every motion state's graphics transform on its body. A
+// world where nothing can move is left as it is.
 void StepWorld(btDynamicsWorld& world);

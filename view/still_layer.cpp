@@ -137,13 +137,22 @@ bool StillLayer::Begin(const Key& key, StillLayerKeeping keeping)
     }
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &m_frameDraw);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &m_frameRead);
-    if (m_valid && keeping == m_keeping && key == m_key && Copy(true)) {
+    const bool sameKey = keeping == m_keeping && key == m_key;
+    if (m_valid && sameKey && Copy(true)) {
         ++m_reuses;
+        m_changedLastFrame = false;
         return true;
     }
     m_valid = false;
     m_key = key;
     m_keeping = keeping;
+    // Changed again, as while the camera turns: the next frame will not
+    // match this one either, so keeping it would only cost a copy. The first
+    // frame that matches the one before it keeps the layer again.
+    const bool changedTwice = !sameKey && m_changedLastFrame;
+    m_changedLastFrame = !sameKey;
+    if (changedTwice)
+        return false;
     if (!Allocate(key.viewport[2], key.viewport[3])) {
         m_unusable = true;
         return false;

@@ -63,7 +63,9 @@ public:
     // key's. True: the kept layer is in it, colour and depth, and only what
     // moves is left to draw. False: draw the still part (clearing first),
     // then call End, then what moves. With Off, or where the context cannot
-    // keep a layer, always false and End does nothing.
+    // keep a layer, always false and End does nothing; so too in the second
+    // and later of frames that each change (a turning camera), which the
+    // next frame could not reuse.
     bool Begin(const Key& key, StillLayerKeeping keeping);
     void End();
     // The next frame draws the layer anew.
@@ -94,5 +96,6 @@ private:
     bool m_drawing = false;  // between a false Begin and End
     bool m_drawsIntoOurs = false;  // the layer being drawn goes into our buffer
     bool m_unusable = false; // a copy failed once: the context cannot keep it
+    bool m_changedLastFrame = false;  // the last Begin's key differed from the one before
     int m_redraws = 0, m_reuses = 0;
 };

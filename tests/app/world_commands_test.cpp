@@ -567,10 +567,12 @@ TEST_F(WorldCommandsTest, WhileOpeningWhatChangesTheWorldIsRefusedAndNewSaysItCa
     ASSERT_TRUE(QTest::qWaitFor([&] { return edit->isVisible(); }, 2000));
     for (QAction* action : edit->actions()) {
         const int id = CommandOf(*action);
-        if (id == ToInt(CommandId::EditPaste) || id == ToInt(CommandId::EditClear))
+        if (id == ToInt(CommandId::EditPaste) || id == ToInt(CommandId::EditClear)) {
             EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
-        if (id == ToInt(CommandId::EditCopy))
+        }
+        if (id == ToInt(CommandId::EditCopy)) {
             EXPECT_TRUE(action->isEnabled()) << "Copy changes nothing";
+        }
     }
     edit->close();
     QTest::qWait(50);

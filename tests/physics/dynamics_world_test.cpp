@@ -183,6 +183,57 @@ TEST(StepWorld, LeavesEveryGraphicsTransformOnItsBody)
     }
 }
 
+// Skipping the steps of a world at rest must change nothing that follows:
+// once woken, it moves exactly as a world stepped all along by Bullet.
+TEST(StepWorld, SkipsAWorldAtRestUntilSomethingWakesAndThenMatchesBullet)
+{
+    TestWorld skipping, stepped;
+    int skippingTicks = 0;
+    skipping.world->setInternalTickCallback(
+        [](btDynamicsWorld* world, btScalar) { ++*static_cast<int*>(world->getWorldUserInfo()); },
+        &skippingTicks);
+    int steps = 0;
+    for (; steps < 2000 && !NothingCanMove(*skipping.world); ++steps) {
+        StepWorld(*skipping.world);
+        stepped.world->stepSimulation(kFixedTimeStep, 0);
+    }
+    ASSERT_TRUE(NothingCanMove(*skipping.world)) << "the start scene never came to rest";
+    EXPECT_EQ(skippingTicks, steps);
+    for (int i = 0; i < 300; ++i) {
+        StepWorld(*skipping.world);
+        stepped.world->stepSimulation(kFixedTimeStep, 0);
+    }
+    EXPECT_EQ(skippingTicks, steps) << "a world at rest was stepped";
+
+    const btTransform atRest30 = skipping.Body(30)->getWorldTransform();
+    for (TestWorld* scene : {&skipping, &stepped}) {
+        btRigidBody* can = scene->Body(30);
+        can->activate(true);
+        can->applyCentralImpulse(btVector3(0, 0, -40));
+    }
+    for (int i = 0; i < 200; ++i) {
+        StepWorld(*skipping.world);
+        stepped.world->stepSimulation(kFixedTimeStep, 0);
+    }
+    EXPECT_EQ(skippingTicks, steps + 200);
+    const std::vector<btTransform> expected = stepped.Transforms();
+    const std::vector<btTransform> actual = skipping.Transforms();
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_TRUE(SameTransform(actual[i], expected[i], 1e-6f)) << "body " << i;
+    EXPECT_GT((expected[30].getOrigin() - atRest30.getOrigin()).length(), 0.5f)
+        << "the woken can did not move: the comparison shows nothing";
+
+    // Static objects count as active in Bullet yet never move; a kinematic
+    // body may be moved between steps by whoever owns it.
+    TestWorld carried(TestWorld::Empty);
+    carried.Add(carried.shapes.ground.get(), 0.0f, btVector3(0, -1, 0));
+    EXPECT_TRUE(NothingCanMove(*carried.world));
+    btRigidBody* carrier = carried.Add(carried.shapes.sphere.get(), 0.0f, btVector3(5, 1, 5));
+    carrier->setCollisionFlags(carrier->getCollisionFlags() | btCollisionObject::CF_KINEMATIC_OBJECT);
+    carrier->setActivationState(ISLAND_SLEEPING);
+    EXPECT_FALSE(NothingCanMove(*carried.world));
+}
+
 TEST(ResetBodies, RestoresStartAndWakesButLeavesStaticVelocity)
 {
     TestWorld scene(TestWorld::Empty);

@@ -94,6 +94,23 @@ TEST_P(StillLayerTest, KeptLayerDrawsTheFullFrameAndIsDrawnAnewOnEveryChange)
     TurnCamera(m_camera, 12.0f, 4.0f);
     ExpectSameFrames("camera turned", true);
 
+    // Turning frame after frame: a layer the next frame cannot use would
+    // only cost a copy, so only the first turning frame keeps one, and the
+    // first still frame after the turn keeps it again.
+    {
+        const StillLayer& layer = m_scene.Batches()->Layer();
+        const int redraws = layer.Redraws(), reuses = layer.Reuses();
+        for (int i = 0; i < 4; ++i) {
+            TurnCamera(m_camera, 3.0f, 0.0f);
+            const auto turning = Frame(m_layered);
+            EXPECT_LE(view_testing::LargestChannelDifference(turning, Frame(m_full)), 1)
+                << "turning frame " << i;
+        }
+        EXPECT_EQ(layer.Redraws() - redraws, 1);
+        EXPECT_EQ(layer.Reuses(), reuses);
+        ExpectSameFrames("camera still after turning", true);
+    }
+
     m_scene.MovableLight()->position[0] += 3.0f;
     ExpectSameFrames("light moved", true);
 
