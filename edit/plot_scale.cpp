@@ -61,6 +61,15 @@ StepChoice ChooseStep(PlotRange range, int most)
     return {range.Span(), 0, -1};
 }
 
+// The k-th multiple of a round step as the double nearest it: a decimal
+// step is no double, so 3 * 0.1 is 0.30000000000000004, but 3 / 10 is 0.3.
+double Multiple(double k, double step)
+{
+    if (k == 0)
+        return 0;
+    return step < 1 ? k / std::round(1 / step) : k * step;
+}
+
 }  // namespace
 
 PlotRange ValueRange(const std::vector<double>& values)
@@ -98,9 +107,8 @@ AxisTicks RoundTicks(PlotRange range, int most)
     const StepChoice choice = ChooseStep(range, most);
     AxisTicks ticks;
     ticks.step = choice.step;
-    // Whole multiples, never a running sum: 0.1 * 3 is written as 0.3.
     for (double k = choice.first; k <= choice.last; ++k)
-        ticks.values.push_back(k == 0 ? 0.0 : k * choice.step);
+        ticks.values.push_back(Multiple(k, choice.step));
     double largest = 0;
     for (const double value : ticks.values)
         largest = std::max(largest, std::fabs(value));
@@ -124,7 +132,8 @@ PlotRange RoundedOut(PlotRange range, int most)
     PlotRange out = range;
     for (int round = 0; round < 3; ++round) {
         const double step = ChooseStep(out, most).step;
-        const PlotRange next{std::floor(range.low / step) * step, std::ceil(range.high / step) * step};
+        const PlotRange next{Multiple(std::floor(range.low / step), step),
+                             Multiple(std::ceil(range.high / step), step)};
         if (next.low == out.low && next.high == out.high)
             break;
         out = next;

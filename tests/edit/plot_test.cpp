@@ -29,9 +29,14 @@ using Strings = std::vector<std::string>;
 TEST(PlotScale, TicksAreRoundStepsLabelledToTheirStepForAnyRange)
 {
     EXPECT_EQ(Labels({0, 1}, 6), (Strings{"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"}));
-    // A running sum would give 0.30000000000000004 and fall short of 1.
-    EXPECT_EQ(RoundTicks({0, 1}, 11).values.size(), 11u);
-    EXPECT_EQ(Labels({0, 1}, 11).at(3), "0.3");
+    // Each tick is the double nearest its decimal value, so a grid line
+    // and a value typed as 0.3 fall on the same pixel.
+    const AxisTicks tenths = RoundTicks({0, 1}, 11);
+    ASSERT_EQ(tenths.values.size(), 11u);
+    EXPECT_EQ(tenths.values[3], 0.3);
+    EXPECT_EQ(tenths.values[7], 0.7);
+    EXPECT_EQ(tenths.values[10], 1.0);
+    EXPECT_EQ(RoundTicks({-0.031, -0.0205}, 5).values.front(), -0.03);
     EXPECT_EQ(Labels({-3.7, 12.1}, 6), (Strings{"0", "5", "10"}));
     EXPECT_EQ(Labels({-0.031, -0.0205}, 5), (Strings{"-0.030", "-0.028", "-0.026", "-0.024", "-0.022"}));
     EXPECT_EQ(Labels({-1, 1}, 3), (Strings{"-1", "0", "1"}));
@@ -60,8 +65,8 @@ TEST(PlotScale, TicksAreRoundStepsLabelledToTheirStepForAnyRange)
     EXPECT_DOUBLE_EQ(out.low, 0);
     EXPECT_DOUBLE_EQ(out.high, 1);
     const PlotRange negative = RoundedOut({-0.031, -0.0205}, 5);
-    EXPECT_DOUBLE_EQ(negative.low, -0.035);
-    EXPECT_DOUBLE_EQ(negative.high, -0.020);
+    EXPECT_EQ(negative.low, -0.035);
+    EXPECT_EQ(negative.high, -0.02);
 }
 
 TEST(PlotScale, ACurveSpansItsFiniteValuesAndAFlatOrMissingOneStillGetsRoom)
