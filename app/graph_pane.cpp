@@ -316,10 +316,9 @@ void CGraphPane::ScrubAt(double x)
 {
     if (m_series.Empty() || m_timeAxis.to == m_timeAxis.at || !m_sources.scrubTo)
         return;
-    const PlotRange span = m_timeAxis.from;
-    const double seconds = std::clamp(m_timeAxis.Value(x), span.low, span.high);
-    const int row = NearestRow(m_series.times, seconds);
-    // The kept moment nearest the click, so the line lands where the world is.
+    // The kept moment nearest the click (the first or last past either end),
+    // so the line lands where the world is.
+    const int row = NearestRow(m_series.times, m_timeAxis.Value(x));
     if (row >= 0 && m_sources.scrubTo(m_series.times[static_cast<std::size_t>(row)]))
         Refresh();
 }
