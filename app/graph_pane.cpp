@@ -101,7 +101,7 @@ CGraphPane::CGraphPane(Sources sources, QWidget* parent)
 
 QSize CGraphPane::sizeHint() const
 {
-    return {480, 260};
+    return {480, 220};
 }
 
 QSize CGraphPane::minimumSizeHint() const

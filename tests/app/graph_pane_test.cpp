@@ -161,9 +161,11 @@ TEST_F(GraphPaneTest, TheCurvesAndTheMomentAreDrawnWhereTheAxesSayAtAnySize)
     const QColor height(0x1f, 0x77, 0xb4);
     m_history.currentRow = 20;
     m_pane.Refresh();
-    const QImage image = m_pane.grab().toImage().scaled(m_pane.size());
+    const QPixmap drawn = m_pane.grab();
     if (const QByteArray shot = qgetenv("KINETTA_GRAPH_SHOT"); !shot.isEmpty())
-        image.save(QString::fromLocal8Bit(shot));
+        drawn.save(QString::fromLocal8Bit(shot));
+    // Counted in logical pixels, whatever the screen's density.
+    const QImage image = drawn.toImage().scaled(m_pane.size());
     const int x = static_cast<int>(std::lround(m_pane.TimeAxis().Pixel(m_history.times[20])));
     EXPECT_GT(CountNear(image, moment, x), 150) << "no line for the moment at " << x;
     EXPECT_LT(CountNear(image, moment, x - 30), 5);
