@@ -326,7 +326,8 @@ void CMainFrame::ShowEditStates()
     const bool free = !m_world->Opening();
     const bool selected = m_edit->HasSelection();
     m_ui.UIEnable(CommandId::EditCut, free && selected);
-    m_ui.UIEnable(CommandId::EditCopy, selected || m_panes->GraphHasFocus());
+    m_ui.UIEnable(CommandId::EditCopy,
+                  selected || (m_panes != nullptr && m_panes->GraphHasFocus()));
     m_ui.UIEnable(CommandId::EditClear, free && selected);
     m_ui.UIEnable(CommandId::EditUndo, free && m_edit->CanUndo());
     m_ui.UIEnable(CommandId::EditRedo, free && m_edit->CanRedo());
@@ -537,8 +538,8 @@ void CMainFrame::OnEdit(CommandId id)
 
 void CMainFrame::CopyGraph()
 {
-    const CGraphPane& graph = *m_panes->Graph();
-    const int moments = m_panes->Graph()->Copy();
+    CGraphPane& graph = *m_panes->Graph();
+    const int moments = graph.Copy();
     m_bars->ShowMessage(moments == 0
                             ? QStringLiteral("No history yet: the graph has nothing to copy")
                             : QStringLiteral("Copied the graph of %1 as CSV: %2 moments")
