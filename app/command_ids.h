@@ -34,6 +34,7 @@ enum class CommandId : int {
     SimulationStep = 32784,
     FileExportPicture = 32790,
     SimulationRecord = 32791,
+    ViewGraph = 32799,
 };
 
 constexpr int ToInt(CommandId id)

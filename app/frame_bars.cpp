@@ -29,6 +29,7 @@ bool HasCheckMark(CommandId id)
         case CommandId::ViewTree:
         case CommandId::ViewProperties:
         case CommandId::ViewTools:
+        case CommandId::ViewGraph:
         case CommandId::SimulationStart:
         case CommandId::SimulationPause:
         case CommandId::SimulationStop:

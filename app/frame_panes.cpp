@@ -33,6 +33,8 @@ int PaneIndex(CommandId id)
             return 1;
         case CommandId::ViewTools:
             return 2;
+        case CommandId::ViewGraph:
+            return 3;
         default:
             return -1;
     }
@@ -41,7 +43,8 @@ int PaneIndex(CommandId id)
 }  // namespace
 
 CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
-                         std::function<void(CommandId)> command, std::function<void()> changed)
+                         std::function<void(CommandId)> command, std::function<void()> changed,
+                         CGraphPane::Sources graph)
     : QObject(&frame), m_frame(frame), m_view(view), m_changed(std::move(changed))
 {
     m_tree = new CTreePane([this](const btCollisionObject* body) { Select(body); }, nullptr);
@@ -99,6 +102,10 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
                          m_properties, Qt::RightDockWidgetArea);
     m_docks[2] = NewDock(QStringLiteral("Tools"), QStringLiteral("toolsPane"), m_tools,
                          Qt::RightDockWidgetArea);
+    // Below the view, where a time axis has the window's whole width.
+    m_graph = new CGraphPane(std::move(graph), nullptr);
+    m_docks[3] = NewDock(QStringLiteral("Graph"), QStringLiteral("graphPane"), m_graph,
+                         Qt::BottomDockWidgetArea, false);
 
     // Hidden at full speed: the status bar is then exactly as without panes.
     m_speedLabel = new QLabel(m_frame.statusBar());
@@ -112,7 +119,7 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
 }
 
 QDockWidget* CFramePanes::NewDock(const QString& title, const QString& name, QWidget* content,
-                                  Qt::DockWidgetArea area)
+                                  Qt::DockWidgetArea area, bool scrolls)
 {
     auto* dock = new QDockWidget(title, &m_frame);
     dock->setObjectName(name);
@@ -124,11 +131,15 @@ QDockWidget* CFramePanes::NewDock(const QString& title, const QString& name, QWi
     // pane taller than the window would otherwise grow the window as it
     // shows (and a refusal's line below the fields would grow it again),
     // and a small window would have no room left for the view.
-    auto* scroller = new QScrollArea(dock);
-    scroller->setFrameShape(QFrame::NoFrame);
-    scroller->setWidgetResizable(true);
-    scroller->setWidget(content);
-    dock->setWidget(scroller);
+    if (scrolls) {
+        auto* scroller = new QScrollArea(dock);
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        scroller->setWidget(content);
+        dock->setWidget(scroller);
+    } else {
+        dock->setWidget(content);
+    }
     m_frame.addDockWidget(area, dock);
     dock->hide();
     connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
@@ -169,6 +180,12 @@ bool CFramePanes::HasFocus() const
         if (focus != nullptr && dock->isAncestorOf(focus))
             return true;
     return false;
+}
+
+bool CFramePanes::GraphHasFocus() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && focus == m_graph && !m_docks[3]->isHidden();
 }
 
 bool CFramePanes::EditingField() const
@@ -235,6 +252,9 @@ void CFramePanes::RefreshNow()
 
 void CFramePanes::Refresh()
 {
+    // At most four times a second, and only while the graph shows.
+    if (!m_docks[3]->isHidden())
+        m_graph->Refresh();
     if (m_docks[0]->isHidden() && m_docks[1]->isHidden())
         return;
     const WorldDocument* document = m_view.DocumentIfBuilt();
@@ -270,6 +290,7 @@ std::shared_ptr<sstate::IPaneList> CFramePanes::LayoutPanes()
         m_frame,
         std::vector<sstate::QtPane>{{m_docks[0], "paneTree", sstate::kPaneLeft},
                                     {m_docks[1], "paneProperties", sstate::kPaneRight},
-                                    {m_docks[2], "paneTools", sstate::kPaneRight}},
+                                    {m_docks[2], "paneTools", sstate::kPaneRight},
+                                    {m_docks[3], "paneGraph", sstate::kPaneBottom}},
         std::move(choices));
 }

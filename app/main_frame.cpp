@@ -75,6 +75,7 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::ViewTree, &CMainFrame::OnViewPane},
     {CommandId::ViewProperties, &CMainFrame::OnViewPane},
     {CommandId::ViewTools, &CMainFrame::OnViewPane},
+    {CommandId::ViewGraph, &CMainFrame::OnViewPane},
     {CommandId::SimulationStart, &CMainFrame::OnSimulation},
     {CommandId::SimulationPause, &CMainFrame::OnSimulation},
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
@@ -142,8 +143,12 @@ bool CMainFrame::OnCreate()
     m_recording = new CRecordingCommands(
         *this, m_view, [this](const QString& text) { m_bars->ShowMessage(text); },
         [this] { DoIdle(); });
+    CGraphPane::Sources graph;
+    graph.series = [] { return PlotSeries{}; };
+    graph.scrubTo = [](double) { return false; };
     m_panes = new CFramePanes(
-        *this, m_view, [this](CommandId id) { OnCommand(id); }, [this] { ShowBarChecks(); });
+        *this, m_view, [this](CommandId id) { OnCommand(id); }, [this] { ShowBarChecks(); },
+        std::move(graph));
 
     CMessageLoop* loop = g_module.GetLoop();
     if (loop == nullptr)
@@ -296,7 +301,8 @@ void CMainFrame::ShowBarChecks()
     m_ui.UISetCheck(CommandId::ViewToolbar, !m_bars->ToolBand()->isHidden());
     m_ui.UISetCheck(CommandId::ViewStatusBar, !m_bars->StatusBar()->isHidden());
     if (m_panes != nullptr)
-        for (CommandId pane : {CommandId::ViewTree, CommandId::ViewProperties, CommandId::ViewTools})
+        for (CommandId pane : {CommandId::ViewTree, CommandId::ViewProperties, CommandId::ViewTools,
+                               CommandId::ViewGraph})
             m_ui.UISetCheck(pane, m_panes->IsShown(pane));
 }
 
@@ -320,7 +326,8 @@ void CMainFrame::ShowEditStates()
     const bool free = !m_world->Opening();
     const bool selected = m_edit->HasSelection();
     m_ui.UIEnable(CommandId::EditCut, free && selected);
-    m_ui.UIEnable(CommandId::EditCopy, selected);
+    m_ui.UIEnable(CommandId::EditCopy,
+                  selected || (m_panes != nullptr && m_panes->GraphHasFocus()));
     m_ui.UIEnable(CommandId::EditClear, free && selected);
     m_ui.UIEnable(CommandId::EditUndo, free && m_edit->CanUndo());
     m_ui.UIEnable(CommandId::EditRedo, free && m_edit->CanRedo());
@@ -514,7 +521,10 @@ void CMainFrame::OnEdit(CommandId id)
             m_edit->Cut();
             break;
         case CommandId::EditCopy:
-            m_edit->Copy();
+            if (m_panes->GraphHasFocus())
+                CopyGraph();
+            else
+                m_edit->Copy();
             break;
         case CommandId::EditPaste:
             m_edit->Paste();
@@ -524,6 +534,17 @@ void CMainFrame::OnEdit(CommandId id)
             break;
     }
     DoIdle();
+}
+
+void CMainFrame::CopyGraph()
+{
+    CGraphPane& graph = *m_panes->Graph();
+    const int moments = graph.Copy();
+    m_bars->ShowMessage(moments == 0
+                            ? QStringLiteral("No history yet: the graph has nothing to copy")
+                            : QStringLiteral("Copied the graph of %1 as CSV: %2 moments")
+                                  .arg(QString::fromStdString(graph.Shown().title))
+                                  .arg(moments));
 }
 
 void CMainFrame::OnPicture(CommandId id)

@@ -70,6 +70,8 @@ private:
     void ShowEditStates();
     void LayoutNow();
     void ShowSelection();
+    // Copy while the Graph pane has the keyboard: its numbers as CSV.
+    void CopyGraph();
     // Opens the first world file of a drop on the frame or on its view.
     void OpenDropped(const QMimeData& data);
 

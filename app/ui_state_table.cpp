@@ -25,6 +25,7 @@ CUpdateUI::CUpdateUI()
           {CommandId::ViewTree, PopupMenu},
           {CommandId::ViewProperties, PopupMenu},
           {CommandId::ViewTools, PopupMenu},
+          {CommandId::ViewGraph, PopupMenu},
           {CommandId::SimulationStart, PopupMenu | Toolbar},
           {CommandId::SimulationPause, PopupMenu | Toolbar},
           {CommandId::SimulationStop, PopupMenu | Toolbar},

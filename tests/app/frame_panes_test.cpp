@@ -3,7 +3,11 @@
 // property edits with the values they refuse.
 
 #include "app/frame_panes.h"
+#include "app/graph_pane.h"
 #include "app/main_frame.h"
+#include "app/sstate/dock_wnd_mgr.h"
+#include "app/sstate/settings_tree.h"
+#include "edit/plot_csv.h"
 #include "app/properties_pane.h"
 #include "app/tools_pane.h"
 #include "app/tree_pane.h"
@@ -12,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <chrono>
 #include <QtGui/QAction>
+#include <QtGui/QClipboard>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
 #include <QtWidgets/QDockWidget>
@@ -65,7 +70,7 @@ protected:
 TEST_F(FramePanesTest, ViewCommandsShowAndHideEachPaneAndTheItemIsCheckedWhileItShows)
 {
     const QRect viewBefore = m_frame->ViewContainer()->geometry();
-    for (CommandId id : {ViewTree, ViewProperties, ViewTools}) {
+    for (CommandId id : {ViewTree, ViewProperties, ViewTools, ViewGraph}) {
         SCOPED_TRACE(ToInt(id));
         QDockWidget* dock = Panes().DockFor(id);
         ASSERT_NE(dock, nullptr);
@@ -92,6 +97,79 @@ TEST_F(FramePanesTest, ViewCommandsShowAndHideEachPaneAndTheItemIsCheckedWhileIt
     }
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return m_frame->ViewContainer()->geometry() == viewBefore; }));
+}
+
+// The Graph pane docks below the view, comes back where the saved layout
+// had it, and takes Ctrl+C while it has the keyboard: its numbers are
+// copied, never the selected body.
+TEST_F(FramePanesTest, GraphDocksBelowTheViewIsRememberedAndTakesCopyWhileFocused)
+{
+    QDockWidget* dock = Panes().DockFor(ViewGraph);
+    ASSERT_NE(dock, nullptr);
+    EXPECT_TRUE(dock->isHidden()) << "the graph shows at start";
+    EXPECT_FALSE(MenuCheck(ViewGraph));
+    m_frame->OnCommand(ViewGraph);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dock->isVisible(); }));
+    EXPECT_TRUE(MenuCheck(ViewGraph));
+    EXPECT_EQ(m_frame->dockWidgetArea(dock), Qt::BottomDockWidgetArea);
+    EXPECT_FALSE(dock->isFloating());
+
+    // Kept with the layout under its own name, and put back from it.
+    auto record = std::make_shared<sstate::SettingsKey>();
+    sstate::CDockWndMgr panes(Panes().LayoutPanes());
+    {
+        sstate::CMemoryStorage storage(record, true);
+        panes.Store(storage);
+    }
+    {
+        sstate::CMemoryStorage storage(record, false);
+        const auto stored = storage.QueryBinaryValue("paneGraph");
+        ASSERT_TRUE(stored.has_value()) << "the graph has no record in the layout";
+        const auto placement = sstate::DecodePanePlacement(*stored);
+        ASSERT_TRUE(placement.has_value());
+        EXPECT_TRUE(placement->shown);
+        EXPECT_EQ(placement->side, sstate::kPaneBottom);
+    }
+    m_frame->OnCommand(ViewGraph);
+    ASSERT_TRUE(dock->isHidden());
+    {
+        sstate::CMemoryStorage storage(record, false);
+        panes.Restore(storage, {});
+    }
+    EXPECT_FALSE(dock->isHidden()) << "the saved layout's graph did not come back";
+    EXPECT_EQ(m_frame->dockWidgetArea(dock), Qt::BottomDockWidgetArea);
+    EXPECT_TRUE(MenuCheck(ViewGraph));
+    panes.RestoreDefault();
+    EXPECT_TRUE(dock->isHidden()) << "the graph shows without a saved layout";
+    m_frame->OnCommand(ViewGraph);
+
+    // Ctrl+C as the window system hands it to the frame's window.
+    m_frame->OnCommand(SimulationPause);
+    Panes().Select(m_frame->View().SceneIfBuilt()->World()->getCollisionObjectArray()[5]);
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
+    QTest::qWait(100);  // showing the pane hands the keyboard back to the view once
+    CGraphPane* graph = Panes().Graph();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return graph->isVisible(); }));
+    QTest::mouseClick(graph, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Panes().GraphHasFocus(); }));
+    EXPECT_FALSE(m_frame->Keys().IsDown(ViewKey::W));
+    QClipboard& clipboard = *QGuiApplication::clipboard();
+    clipboard.setText(QStringLiteral("before"));
+    QTest::keyClick(m_frame->windowHandle(), Qt::Key_C, Qt::ControlModifier);
+    const PlotSeries& shown = graph->Shown();
+    if (shown.Empty()) {
+        EXPECT_EQ(clipboard.text(), "before") << "Ctrl+C in the graph copied the body";
+        EXPECT_EQ(m_frame->Bars().StatusText(), "No history yet: the graph has nothing to copy");
+    } else {
+        EXPECT_EQ(clipboard.text().toStdString(), PlotCsv(shown));
+    }
+    // Back in the view, Ctrl+C copies the body again.
+    m_frame->ViewContainer()->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !Panes().HasFocus(); }));
+    QTest::keyClick(m_frame->windowHandle(), Qt::Key_C, Qt::ControlModifier);
+    const QString body = clipboard.text();
+    EXPECT_TRUE(body != "before" && !body.startsWith("time (s)")) << body.toStdString();
 }
 
 TEST_F(FramePanesTest, AFieldBeingEditedKeepsTheKeysFromTheViewAndTheAccelerators)
