@@ -34,6 +34,7 @@ enum class CommandId : int {
     SimulationStep = 32784,
     FileExportPicture = 32790,
     SimulationRecord = 32791,
+    ViewDockPanes = 32792,  // View › Dock All Panes
 };
 
 constexpr int ToInt(CommandId id)

@@ -27,6 +27,7 @@ constexpr MenuItemResource kEditItems[] = {
 constexpr MenuItemResource kViewItems[] = {
     {ViewToolbar, "&Toolbar"}, {ViewStatusBar, "&Status Bar"},  {std::nullopt, ""},
     {ViewTree, "&Tree"},       {ViewProperties, "&Properties"}, {ViewTools, "&Tools"},
+    {ViewDockPanes, "&Dock All Panes"},
 };
 constexpr MenuItemResource kSimulationItems[] = {
     {SimulationStart, "Start"},
@@ -109,6 +110,7 @@ constexpr StringResource kStrings[] = {
     {AppExit, "Quit the application; prompts to save documents\nExit"},
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
+    {ViewDockPanes, "Put every floating pane back where it was docked\nDock All Panes"},
     {SimulationStep, "Advance the simulation by one step\nStep"},
     {SimulationRecord, "Record a video of the view, 60 frames per simulated second; choose again "
                        "to stop\nRecord"},

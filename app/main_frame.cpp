@@ -75,6 +75,7 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::ViewTree, &CMainFrame::OnViewPane},
     {CommandId::ViewProperties, &CMainFrame::OnViewPane},
     {CommandId::ViewTools, &CMainFrame::OnViewPane},
+    {CommandId::ViewDockPanes, &CMainFrame::OnDockPanes},
     {CommandId::SimulationStart, &CMainFrame::OnSimulation},
     {CommandId::SimulationPause, &CMainFrame::OnSimulation},
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
@@ -298,6 +299,7 @@ void CMainFrame::ShowBarChecks()
     if (m_panes != nullptr)
         for (CommandId pane : {CommandId::ViewTree, CommandId::ViewProperties, CommandId::ViewTools})
             m_ui.UISetCheck(pane, m_panes->IsShown(pane));
+    m_ui.UIEnable(CommandId::ViewDockPanes, m_panes != nullptr && m_panes->AnyFloating());
 }
 
 bool CMainFrame::DoIdle()
@@ -464,6 +466,12 @@ void CMainFrame::OnViewPane(CommandId id)
     // behind the closing menu's own hand-back of the focus.
     QMetaObject::invokeMethod(
         this, [this] { m_viewContainer->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnDockPanes(CommandId)
+{
+    m_panes->DockAll();
+    ShowBarChecks();
 }
 
 void CMainFrame::OnSimulationStep(CommandId)

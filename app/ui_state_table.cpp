@@ -25,6 +25,8 @@ CUpdateUI::CUpdateUI()
           {CommandId::ViewTree, PopupMenu},
           {CommandId::ViewProperties, PopupMenu},
           {CommandId::ViewTools, PopupMenu},
+          // Greyed while no pane floats.
+          {CommandId::ViewDockPanes, PopupMenu},
           {CommandId::SimulationStart, PopupMenu | Toolbar},
           {CommandId::SimulationPause, PopupMenu | Toolbar},
           {CommandId::SimulationStop, PopupMenu | Toolbar},
