@@ -35,6 +35,7 @@ enum class CommandId : int {
     FileExportPicture = 32790,
     SimulationRecord = 32791,
     ViewGraph = 32799,
+    ViewDockPanes = 32792,  // View › Dock All Panes
 };
 
 constexpr int ToInt(CommandId id)

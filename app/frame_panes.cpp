@@ -16,6 +16,7 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QAbstractSpinBox>
 #include <QtWidgets/QMainWindow>
+#include <QtWidgets/QMenu>
 #include <QtWidgets/QScrollArea>
 #include <QtWidgets/QStatusBar>
 
@@ -142,6 +143,11 @@ QDockWidget* CFramePanes::NewDock(const QString& title, const QString& name, QWi
     }
     m_frame.addDockWidget(area, dock);
     dock->hide();
+    // Right-clicks on the pane that its fields do not take, and on the
+    // title that Qt draws itself (X11).
+    dock->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(dock, &QWidget::customContextMenuRequested, this,
+            [this, dock](const QPoint& at) { ShowPaneMenu(*dock, at); });
     connect(dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (visible)
             Refresh();
@@ -211,6 +217,40 @@ bool CFramePanes::IsPaneWindow(const QObject* window) const
         if (dock->isFloating() && window != nullptr && window == dock->windowHandle())
             return true;
     return false;
+}
+
+void CFramePanes::Dock(QDockWidget& dock)
+{
+    // The frame kept the pane's place while it floated: it goes back there.
+    // One call, never a toggle: a second toggle from the same click is what
+    // floats a pane again straight after it docked.
+    if (dock.isFloating())
+        dock.setFloating(false);
+}
+
+void CFramePanes::DockAll()
+{
+    for (QDockWidget* dock : m_docks)
+        Dock(*dock);
+}
+
+bool CFramePanes::AnyFloating() const
+{
+    for (const QDockWidget* dock : m_docks)
+        if (dock->isFloating())
+            return true;
+    return false;
+}
+
+void CFramePanes::ShowPaneMenu(QDockWidget& dock, const QPoint& at)
+{
+    // A docked pane has nothing to offer: it floats by its title's button.
+    if (!dock.isFloating())
+        return;
+    auto* menu = new QMenu(&dock);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(QStringLiteral("&Dock"), this, [this, &dock] { Dock(dock); });
+    menu->popup(dock.mapToGlobal(at));
 }
 
 btRigidBody* CFramePanes::Selected() const

@@ -25,6 +25,7 @@ class CTreePane;
 class QDockWidget;
 class QKeyEvent;
 class QLabel;
+class QPoint;
 class QMainWindow;
 
 class CFramePanes : public QObject {
@@ -52,6 +53,15 @@ public:
     // A floated pane's own window, whose keys are the frame's too.
     bool IsPaneWindow(const QObject* window) const;
 
+    // A floated pane goes back where it was docked. On Wayland the floating
+    // pane's title is drawn by Qt's window decoration, which keeps every
+    // click on it to move the window: neither a drag over the frame nor a
+    // double-click on the title ever reaches the pane there. So each pane's
+    // context menu offers Dock while it floats, and View offers Dock All.
+    void Dock(QDockWidget& dock);
+    void DockAll();
+    bool AnyFloating() const;
+
     // The world changed at once (Stop, Open, New): the panes follow now.
     void RefreshNow();
     // The scene's selected body, and selecting one (null clears).
@@ -75,6 +85,7 @@ private:
     QDockWidget* NewDock(const QString& title, const QString& name, QWidget* content,
                          Qt::DockWidgetArea area, bool scrolls = true);
     void Refresh();
+    void ShowPaneMenu(QDockWidget& dock, const QPoint& at);
 
     QMainWindow& m_frame;
     CKinettaView& m_view;

@@ -28,6 +28,7 @@ constexpr MenuItemResource kViewItems[] = {
     {ViewToolbar, "&Toolbar"}, {ViewStatusBar, "&Status Bar"},  {std::nullopt, ""},
     {ViewTree, "&Tree"},       {ViewProperties, "&Properties"}, {ViewTools, "&Tools"},
     {ViewGraph, "&Graph"},
+    {ViewDockPanes, "&Dock All Panes"},
 };
 constexpr MenuItemResource kSimulationItems[] = {
     {SimulationStart, "Start"},
@@ -111,6 +112,7 @@ constexpr StringResource kStrings[] = {
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {ViewGraph, "Show or hide the graph of the kept history; Ctrl+C in it copies its numbers\nGraph"},
+    {ViewDockPanes, "Put every floating pane back where it was docked\nDock All Panes"},
     {SimulationStep, "Advance the simulation by one step\nStep"},
     {SimulationRecord, "Record a video of the view, 60 frames per simulated second; choose again "
                        "to stop\nRecord"},

@@ -76,6 +76,7 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::ViewProperties, &CMainFrame::OnViewPane},
     {CommandId::ViewTools, &CMainFrame::OnViewPane},
     {CommandId::ViewGraph, &CMainFrame::OnViewPane},
+    {CommandId::ViewDockPanes, &CMainFrame::OnDockPanes},
     {CommandId::SimulationStart, &CMainFrame::OnSimulation},
     {CommandId::SimulationPause, &CMainFrame::OnSimulation},
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
@@ -304,6 +305,7 @@ void CMainFrame::ShowBarChecks()
         for (CommandId pane : {CommandId::ViewTree, CommandId::ViewProperties, CommandId::ViewTools,
                                CommandId::ViewGraph})
             m_ui.UISetCheck(pane, m_panes->IsShown(pane));
+    m_ui.UIEnable(CommandId::ViewDockPanes, m_panes != nullptr && m_panes->AnyFloating());
 }
 
 bool CMainFrame::DoIdle()
@@ -471,6 +473,12 @@ void CMainFrame::OnViewPane(CommandId id)
     // behind the closing menu's own hand-back of the focus.
     QMetaObject::invokeMethod(
         this, [this] { m_viewContainer->setFocus(Qt::OtherFocusReason); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnDockPanes(CommandId)
+{
+    m_panes->DockAll();
+    ShowBarChecks();
 }
 
 void CMainFrame::OnSimulationStep(CommandId)

@@ -84,6 +84,7 @@ private:
     void OnViewToolbar(CommandId id);
     void OnViewStatusBar(CommandId id);
     void OnViewPane(CommandId id);
+    void OnDockPanes(CommandId id);
     void OnSimulation(CommandId id);
     void OnEdit(CommandId id);
     void OnSimulationStep(CommandId id);

@@ -26,6 +26,8 @@ CUpdateUI::CUpdateUI()
           {CommandId::ViewProperties, PopupMenu},
           {CommandId::ViewTools, PopupMenu},
           {CommandId::ViewGraph, PopupMenu},
+          // Greyed while no pane floats.
+          {CommandId::ViewDockPanes, PopupMenu},
           {CommandId::SimulationStart, PopupMenu | Toolbar},
           {CommandId::SimulationPause, PopupMenu | Toolbar},
           {CommandId::SimulationStop, PopupMenu | Toolbar},

@@ -31,16 +31,17 @@ GlProcs GlProcs::Load(GlProcLookup lookup)
         procs.bindBuffer = nullptr;
         procs.bufferData = nullptr;
     }
-    Find(lookup, procs.genFramebuffers, "glGenFramebuffers");
-    Find(lookup, procs.deleteFramebuffers, "glDeleteFramebuffers");
-    Find(lookup, procs.bindFramebuffer, "glBindFramebuffer");
-    Find(lookup, procs.framebufferRenderbuffer, "glFramebufferRenderbuffer");
-    Find(lookup, procs.checkFramebufferStatus, "glCheckFramebufferStatus");
-    Find(lookup, procs.genRenderbuffers, "glGenRenderbuffers");
-    Find(lookup, procs.deleteRenderbuffers, "glDeleteRenderbuffers");
-    Find(lookup, procs.bindRenderbuffer, "glBindRenderbuffer");
-    Find(lookup, procs.renderbufferStorage, "glRenderbufferStorage");
-    Find(lookup, procs.blitFramebuffer, "glBlitFramebuffer");
+    // Contexts older than OpenGL 3.0 name them after the extensions.
+    Find(lookup, procs.genFramebuffers, "glGenFramebuffers", "glGenFramebuffersEXT");
+    Find(lookup, procs.deleteFramebuffers, "glDeleteFramebuffers", "glDeleteFramebuffersEXT");
+    Find(lookup, procs.bindFramebuffer, "glBindFramebuffer", "glBindFramebufferEXT");
+    Find(lookup, procs.framebufferRenderbuffer, "glFramebufferRenderbuffer", "glFramebufferRenderbufferEXT");
+    Find(lookup, procs.checkFramebufferStatus, "glCheckFramebufferStatus", "glCheckFramebufferStatusEXT");
+    Find(lookup, procs.genRenderbuffers, "glGenRenderbuffers", "glGenRenderbuffersEXT");
+    Find(lookup, procs.deleteRenderbuffers, "glDeleteRenderbuffers", "glDeleteRenderbuffersEXT");
+    Find(lookup, procs.bindRenderbuffer, "glBindRenderbuffer", "glBindRenderbufferEXT");
+    Find(lookup, procs.renderbufferStorage, "glRenderbufferStorage", "glRenderbufferStorageEXT");
+    Find(lookup, procs.blitFramebuffer, "glBlitFramebuffer", "glBlitFramebufferEXT");
     if (!procs.HasFramebuffers()) {
         procs.genFramebuffers = nullptr;
         procs.deleteFramebuffers = nullptr;

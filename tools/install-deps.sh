@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config libtsan2
   libbullet-dev libbullet-extras-dev
   qt6-base-dev libqt6opengl6-dev qt6-qpa-plugins fonts-dejavu-core
   libx11-dev libgl-dev libgl1-mesa-dri libglu1-mesa-dev libosmesa6-dev

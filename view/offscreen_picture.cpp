@@ -15,34 +15,13 @@ namespace {
 // would then hold 512 MB beside the picture's 256; tiles of 4096 need 128.
 constexpr int kDefaultTileSide = 4096;
 
-template <typename Function>
-void Find(glw::GlProcLookup lookup, Function& function, const char* name)
-{
-    glw::GlProc proc = lookup(name);
-    // Contexts older than OpenGL 3.0 name them after the extension.
-    if (proc == nullptr)
-        proc = lookup((std::string(name) + "EXT").c_str());
-    function = reinterpret_cast<Function>(proc);
-}
-
 }  // namespace
 
 PictureDrawer::PictureDrawer(glw::GlProcLookup lookup)
 {
     KINETTA_ASSERT(glw::HasCurrentContext(), "make the drawing context current first");
-    Find(lookup, m_gl.genFramebuffers, "glGenFramebuffers");
-    Find(lookup, m_gl.deleteFramebuffers, "glDeleteFramebuffers");
-    Find(lookup, m_gl.bindFramebuffer, "glBindFramebuffer");
-    Find(lookup, m_gl.genRenderbuffers, "glGenRenderbuffers");
-    Find(lookup, m_gl.deleteRenderbuffers, "glDeleteRenderbuffers");
-    Find(lookup, m_gl.bindRenderbuffer, "glBindRenderbuffer");
-    Find(lookup, m_gl.renderbufferStorage, "glRenderbufferStorage");
-    Find(lookup, m_gl.framebufferRenderbuffer, "glFramebufferRenderbuffer");
-    Find(lookup, m_gl.checkFramebufferStatus, "glCheckFramebufferStatus");
-    m_usable = m_gl.genFramebuffers && m_gl.deleteFramebuffers && m_gl.bindFramebuffer &&
-               m_gl.genRenderbuffers && m_gl.deleteRenderbuffers && m_gl.bindRenderbuffer &&
-               m_gl.renderbufferStorage && m_gl.framebufferRenderbuffer &&
-               m_gl.checkFramebufferStatus;
+    m_gl = glw::GlProcs::Load(lookup);
+    m_usable = m_gl.HasFramebuffers();
     if (!m_usable) {
         m_error = "this OpenGL has no framebuffer objects to draw a picture off the screen";
         return;
@@ -60,53 +39,14 @@ PictureDrawer::PictureDrawer(glw::GlProcLookup lookup)
 
 PictureDrawer::~PictureDrawer()
 {
-    KINETTA_ASSERT(m_framebuffer == 0 || glw::HasCurrentContext(),
+    KINETTA_ASSERT(m_target.Framebuffer() == 0 || glw::HasCurrentContext(),
                    "delete the PictureDrawer with its context current");
-    ReleaseTarget();
 }
 
 void PictureDrawer::LimitTileSide(int side)
 {
     KINETTA_ASSERT(side > 0, "limit tiles to a positive side");
     m_tileSide = std::min(m_tileSide, side);
-}
-
-void PictureDrawer::ReleaseTarget()
-{
-    if (m_framebuffer != 0)
-        m_gl.deleteFramebuffers(1, &m_framebuffer);
-    const GLuint renderbuffers[2] = {m_colour, m_depth};
-    if (m_colour != 0 || m_depth != 0)
-        m_gl.deleteRenderbuffers(2, renderbuffers);
-    m_framebuffer = m_colour = m_depth = 0;
-    m_targetWidth = m_targetHeight = 0;
-}
-
-bool PictureDrawer::BindTarget(int width, int height)
-{
-    if (m_framebuffer != 0 && width == m_targetWidth && height == m_targetHeight) {
-        m_gl.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-        return true;
-    }
-    ReleaseTarget();
-    m_gl.genFramebuffers(1, &m_framebuffer);
-    m_gl.genRenderbuffers(1, &m_colour);
-    m_gl.genRenderbuffers(1, &m_depth);
-    m_gl.bindRenderbuffer(GL_RENDERBUFFER, m_colour);
-    m_gl.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    m_gl.bindRenderbuffer(GL_RENDERBUFFER, m_depth);
-    m_gl.renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-    m_gl.bindRenderbuffer(GL_RENDERBUFFER, 0);
-    m_gl.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-    m_gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colour);
-    m_gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depth);
-    if (m_gl.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        ReleaseTarget();
-        return false;
-    }
-    m_targetWidth = width;
-    m_targetHeight = height;
-    return true;
 }
 
 std::optional<RgbaPicture> PictureDrawer::Draw(FrameRenderer& renderer, const Scene& scene,
@@ -142,7 +82,7 @@ std::optional<RgbaPicture> PictureDrawer::Draw(FrameRenderer& renderer, const Sc
     const double right = top * width / height;
     const int tileWidth = std::min(width, m_tileSide);
     const int tileHeight = std::min(height, m_tileSide);
-    bool ok = BindTarget(tileWidth, tileHeight);
+    bool ok = m_target.Bind(tileWidth, tileHeight, GL_DEPTH_COMPONENT24);
     if (!ok)
         m_error = "OpenGL refused a " + std::to_string(tileWidth) + " x " +
                   std::to_string(tileHeight) + " framebuffer";

@@ -11,6 +11,7 @@
 // viewport and projection as it found them.
 
 #include "glw/gl_procs.h"
+#include "glw/render_target.h"
 #include "media/picture.h"
 #include "view/camera_control.h"
 #include "view/frame_renderer.h"
@@ -57,30 +58,11 @@ public:
     int LastTileCount() const { return m_lastTiles; }
 
 private:
-    struct Procs {
-        void(APIENTRY* genFramebuffers)(GLsizei, GLuint*) = nullptr;
-        void(APIENTRY* deleteFramebuffers)(GLsizei, const GLuint*) = nullptr;
-        void(APIENTRY* bindFramebuffer)(GLenum, GLuint) = nullptr;
-        void(APIENTRY* genRenderbuffers)(GLsizei, GLuint*) = nullptr;
-        void(APIENTRY* deleteRenderbuffers)(GLsizei, const GLuint*) = nullptr;
-        void(APIENTRY* bindRenderbuffer)(GLenum, GLuint) = nullptr;
-        void(APIENTRY* renderbufferStorage)(GLenum, GLenum, GLsizei, GLsizei) = nullptr;
-        void(APIENTRY* framebufferRenderbuffer)(GLenum, GLenum, GLenum, GLuint) = nullptr;
-        GLenum(APIENTRY* checkFramebufferStatus)(GLenum) = nullptr;
-    };
 
-    // A framebuffer of exactly this size, bound; false when refused.
-    bool BindTarget(int width, int height);
-    void ReleaseTarget();
-
-    Procs m_gl;
+    glw::GlProcs m_gl;
+    glw::RenderTarget m_target{m_gl};
     bool m_usable = false;
     std::string m_error;
     int m_tileSide = 0;
-    GLuint m_framebuffer = 0;
-    GLuint m_colour = 0;
-    GLuint m_depth = 0;
-    int m_targetWidth = 0;
-    int m_targetHeight = 0;
     int m_lastTiles = 0;
 };

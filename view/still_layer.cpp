@@ -49,14 +49,7 @@ bool StillLayer::Holds(const btCollisionObject& object, const btCollisionObject*
 
 void StillLayer::Release()
 {
-    if (m_framebuffer != 0)
-        m_procs.deleteFramebuffers(1, &m_framebuffer);
-    if (m_colour != 0)
-        m_procs.deleteRenderbuffers(1, &m_colour);
-    if (m_depth != 0)
-        m_procs.deleteRenderbuffers(1, &m_depth);
-    m_framebuffer = m_colour = m_depth = 0;
-    m_width = m_height = 0;
+    m_target.Release();
     m_valid = false;
 }
 
@@ -70,36 +63,12 @@ bool StillLayer::Allocate(int width, int height)
                                : depthBits > 24 ? GL_DEPTH_COMPONENT32
                                : depthBits > 16 ? GL_DEPTH_COMPONENT24
                                                 : GL_DEPTH_COMPONENT16;
-    if (m_framebuffer != 0 && width == m_width && height == m_height &&
-        depthFormat == m_depthFormat)
-        return true;
-    Release();
-    m_procs.genFramebuffers(1, &m_framebuffer);
-    m_procs.genRenderbuffers(1, &m_colour);
-    m_procs.genRenderbuffers(1, &m_depth);
-    m_procs.bindRenderbuffer(GL_RENDERBUFFER, m_colour);
-    m_procs.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
-    m_procs.bindRenderbuffer(GL_RENDERBUFFER, m_depth);
-    m_procs.renderbufferStorage(GL_RENDERBUFFER, depthFormat, width, height);
-    m_procs.bindRenderbuffer(GL_RENDERBUFFER, 0);
-    m_procs.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-    m_procs.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                    m_colour);
-    m_procs.framebufferRenderbuffer(
-        GL_FRAMEBUFFER, stencilBits > 0 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-        GL_RENDERBUFFER, m_depth);
-    const bool complete =
-        m_procs.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    const bool made = m_target.Bind(width, height, depthFormat);
     m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(m_frameDraw));
     m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(m_frameRead));
-    if (!complete) {
+    if (!made)
         Release();
-        return false;
-    }
-    m_width = width;
-    m_height = height;
-    m_depthFormat = depthFormat;
-    return true;
+    return made;
 }
 
 bool StillLayer::Copy(bool intoFrame)
@@ -108,8 +77,9 @@ bool StillLayer::Copy(bool intoFrame)
     // Errors from before are not ours to judge the copy by.
     while (glGetError() != GL_NO_ERROR) {
     }
-    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, intoFrame ? m_framebuffer : GLuint(m_frameRead));
-    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, intoFrame ? GLuint(m_frameDraw) : m_framebuffer);
+    const GLuint ourBuffer = m_target.Framebuffer();
+    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, intoFrame ? ourBuffer : GLuint(m_frameRead));
+    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, intoFrame ? GLuint(m_frameDraw) : ourBuffer);
     const GLint frame[4] = {v[0], v[1], v[0] + v[2], v[1] + v[3]};
     const GLint ours[4] = {0, 0, v[2], v[3]};
     const GLint* from = intoFrame ? ours : frame;
@@ -165,7 +135,7 @@ bool StillLayer::Begin(const Key& key, StillLayerKeeping keeping)
     // kept frame is the frame drawn in full.
     m_drawsIntoOurs = keeping == StillLayerKeeping::Framebuffer && m_frameDraw != 0;
     if (m_drawsIntoOurs) {
-        m_procs.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+        m_procs.bindFramebuffer(GL_FRAMEBUFFER, m_target.Framebuffer());
         // Our buffer starts at its own origin.
         glViewport(0, 0, key.viewport[2], key.viewport[3]);
     }

@@ -10,6 +10,7 @@
 // frame into our buffer. Both copy once per frame in steady frames.
 
 #include "glw/gl_procs.h"
+#include "glw/render_target.h"
 
 #include <btBulletDynamicsCommon.h>
 
@@ -83,11 +84,7 @@ private:
     bool Copy(bool intoFrame);
 
     const glw::GlProcs& m_procs;
-    GLuint m_framebuffer = 0;
-    GLuint m_colour = 0;
-    GLuint m_depth = 0;
-    int m_width = 0, m_height = 0;
-    GLenum m_depthFormat = 0;
+    glw::RenderTarget m_target{m_procs};
     // The frame's framebuffers while a layer is drawn.
     GLint m_frameDraw = 0, m_frameRead = 0;
     StillLayerKeeping m_keeping = StillLayerKeeping::Off;

@@ -346,6 +346,40 @@ TEST_F(FramePanesTest, AWorldTooSlowToStepPausesAfterAStepAndRunsOnAtTheUsersWor
     view.SetStepClock({});
 }
 
+// Bodies fallen far below the world leave it while it runs, and the user is
+// told in the status bar, in the number that left, and how to get them back.
+TEST_F(FramePanesTest, BodiesThatFellOffTheWorldAreToldInTheStatusBar)
+{
+    CKinettaView& view = m_frame->View();
+    ASSERT_EQ(view.m_simulationState, SimulationState::Running);
+    const int startBodies = view.BodyCount();
+    // Start bodies, last in the world: cans above the ground, never it.
+    auto sink = [&](int fromEnd) {
+        const btCollisionObjectArray& objects =
+            view.DocumentIfBuilt()->World().getCollisionObjectArray();
+        btRigidBody* body = btRigidBody::upcast(objects[objects.size() - 1 - fromEnd]);
+        ASSERT_TRUE(body != nullptr && !body->isStaticObject());
+        btTransform deep = body->getWorldTransform();
+        deep.getOrigin().setY(-2000);
+        body->setWorldTransform(deep);
+        body->activate(true);
+    };
+    sink(0);
+    sink(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.BodyCount() == startBodies - 2; }))
+        << "the fallen bodies stayed";
+    EXPECT_EQ(m_frame->Bars().StatusText().toStdString(),
+              "2 bodies fell off the world and left it; Stop brings back the bodies the world "
+              "started with");
+    sink(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view.BodyCount() == startBodies - 3; }));
+    EXPECT_EQ(m_frame->Bars().StatusText().toStdString(),
+              "A body fell off the world and left it; Stop brings back a body the world started "
+              "with");
+    m_frame->OnCommand(SimulationStop);
+    EXPECT_EQ(view.BodyCount(), startBodies);
+}
+
 TEST_F(FramePanesTest, TreeCountsFollowThrowsAndStopAndSelectsBothWays)
 {
     CKinettaView& view = m_frame->View();

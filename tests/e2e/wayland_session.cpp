@@ -8,9 +8,12 @@
 #include "app/app_module.h"
 #include "app/command_ids.h"
 #include "app/frame_bars.h"
+#include "app/frame_panes.h"
 #include "app/main_frame.h"
 #include "app/qt_environment.h"
 #include "app/run.h"
+#include "app/tree_pane.h"
+#include "app/ui_state_table.h"
 #include "view/ogl_window.h"
 #include "edit/picking.h"
 
@@ -20,8 +23,10 @@
 #include <QtCore/QTimer>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QWheelEvent>
+#include <QtGui/QWindow>
 #include <QtTest/QTest>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QDockWidget>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
 #include <QtWidgets/QStatusBar>
@@ -176,6 +181,97 @@ TEST(WaylandSession, MouseCarriesACanTurnsAndWalks)
                           QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(&view, &wheel);
         EXPECT_NE(view.Camera().camPos.z(), z) << "a notch walks";
+    });
+    EXPECT_EQ(exitCode, 1);
+}
+
+// A floated pane's title belongs to Qt's Wayland decoration, which keeps its
+// clicks to move the window; the pane docks again from its own context menu
+// and from View › Dock All Panes, back in its place, and stays docked.
+TEST(WaylandSession, FloatedPanesDockAgainAndStayDocked)
+{
+    const int exitCode = RunFrame([](CMainFrame& frame) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        ASSERT_TRUE(WaitFor([&] { return frame.LayoutRestored(); }));
+        CFramePanes& panes = frame.Panes();
+        QDockWidget* tree = panes.DockFor(CommandId::ViewTree);
+        QDockWidget* tools = panes.DockFor(CommandId::ViewTools);
+        QAction* dockAll = nullptr;
+        for (QAction* item : frame.Bars().MenuActions())
+            if (CommandOf(*item) == ToInt(CommandId::ViewDockPanes))
+                dockAll = item;
+        ASSERT_NE(dockAll, nullptr) << "no View › Dock All Panes";
+        auto dockAllEnabled = [&] {
+            emit frame.Bars().Menus().at(2)->aboutToShow();
+            return dockAll->isEnabled();
+        };
+        for (CommandId pane : {CommandId::ViewTree, CommandId::ViewTools})
+            if (!panes.IsShown(pane))
+                frame.OnCommand(pane);
+        ASSERT_TRUE(WaitFor([&] { return tree->isVisible() && tools->isVisible(); }));
+        const Qt::DockWidgetArea treeArea = frame.dockWidgetArea(tree);
+        const Qt::DockWidgetArea toolsArea = frame.dockWidgetArea(tools);
+        EXPECT_FALSE(dockAllEnabled()) << "offered while no pane floats";
+
+        auto floatBoth = [&] {
+            tree->setFloating(true);
+            tools->setFloating(true);
+            ASSERT_TRUE(WaitFor([&] {
+                return tree->windowHandle() && tree->windowHandle()->isExposed() &&
+                       tools->windowHandle() && tools->windowHandle()->isExposed();
+            })) << "the floated panes never showed";
+            EXPECT_TRUE(tree->isWindow() && tools->isWindow());
+        };
+        // Docked, in the place it had, and still so a while later: the
+        // compositor's answers to the floating window arrive after the call.
+        auto staysDocked = [&](QDockWidget* dock, Qt::DockWidgetArea area, const char* how) {
+            for (int i = 0; i < 25; ++i) {
+                EXPECT_FALSE(dock->isFloating() || dock->isWindow())
+                    << how << ": floats again after " << i * 20 << " ms";
+                EXPECT_TRUE(dock->isVisible()) << how;
+                if (dock->isFloating() || !dock->isVisible())
+                    return;
+                QTest::qWait(20);
+            }
+            EXPECT_EQ(frame.dockWidgetArea(dock), area) << how << ": docked elsewhere";
+        };
+
+        // The pane's own context menu, from a right-click on its contents.
+        floatBoth();
+        EXPECT_TRUE(dockAllEnabled());
+        QWidget* inside = panes.Tree();
+        const QPoint at = inside->rect().center();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, inside->mapToGlobal(at));
+        QCoreApplication::sendEvent(inside, &click);
+        QMenu* menu = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            return menu != nullptr;
+        })) << "no context menu on the floating pane";
+        QAction* dock = menu->actions().value(0);
+        ASSERT_NE(dock, nullptr);
+        EXPECT_EQ(dock->text(), QStringLiteral("&Dock"));
+        dock->trigger();
+        menu->close();
+        staysDocked(tree, treeArea, "Dock");
+        EXPECT_TRUE(tools->isFloating()) << "Dock docked another pane too";
+
+        // View › Dock All Panes, for both at once.
+        tree->setFloating(true);
+        ASSERT_TRUE(WaitFor([&] { return tree->windowHandle()->isExposed(); }));
+        dockAll->trigger();
+        staysDocked(tree, treeArea, "Dock All Panes");
+        staysDocked(tools, toolsArea, "Dock All Panes");
+        EXPECT_FALSE(dockAllEnabled());
+
+        // A docked pane's context menu offers nothing.
+        QContextMenuEvent docked(QContextMenuEvent::Mouse, at, inside->mapToGlobal(at));
+        QCoreApplication::sendEvent(inside, &docked);
+        QTest::qWait(100);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        // The next tests start from a layout without panes.
+        frame.OnCommand(CommandId::ViewTree);
+        frame.OnCommand(CommandId::ViewTools);
     });
     EXPECT_EQ(exitCode, 1);
 }
