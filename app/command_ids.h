@@ -34,6 +34,13 @@ enum class CommandId : int {
     SimulationStep = 32784,
     FileExportPicture = 32790,
     SimulationRecord = 32791,
+    // Through the world's history, while paused.
+    HistoryStepBack = 32800,
+    HistoryStepForward = 32801,
+    HistorySecondBack = 32802,
+    HistorySecondForward = 32803,
+    HistoryFirst = 32804,
+    HistoryLast = 32805,
 };
 
 constexpr int ToInt(CommandId id)

@@ -69,6 +69,8 @@ private:
     QDockWidget* NewDock(const QString& title, const QString& name, QWidget* content,
                          Qt::DockWidgetArea area);
     void Refresh();
+    // The Tools pane's timeline over the world's history.
+    void ShowHistorySpan();
 
     QMainWindow& m_frame;
     CKinettaView& m_view;

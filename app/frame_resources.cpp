@@ -34,6 +34,13 @@ constexpr MenuItemResource kSimulationItems[] = {
     {SimulationStop, "S&top"},
     {SimulationStep, "St&ep\tF8"},
     {std::nullopt, ""},
+    {HistoryStepBack, "Step &Back\t,"},
+    {HistoryStepForward, "Step For&ward\t."},
+    {HistorySecondBack, "Second Bac&k\tShift+,"},
+    {HistorySecondForward, "Second Forwar&d\tShift+."},
+    {HistoryFirst, "&First Kept Moment\tHome"},
+    {HistoryLast, "&Last Kept Moment\tEnd"},
+    {std::nullopt, ""},
     {SimulationRecord, "&Record..."},
 };
 constexpr MenuItemResource kHelpItems[] = {
@@ -72,6 +79,15 @@ constexpr AcceleratorResource kAccelerators[] = {
     {Keys(Qt::CTRL, Qt::Key_Y), EditRedo},
     {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z), EditRedo},
     {QKeyCombination(Qt::Key_F8), SimulationStep},
+    {QKeyCombination(Qt::Key_Comma), HistoryStepBack},
+    {QKeyCombination(Qt::Key_Period), HistoryStepForward},
+    // Shift+, types '<' on most layouts, and X reports that key.
+    {Keys(Qt::SHIFT, Qt::Key_Less), HistorySecondBack},
+    {Keys(Qt::SHIFT, Qt::Key_Comma), HistorySecondBack},
+    {Keys(Qt::SHIFT, Qt::Key_Greater), HistorySecondForward},
+    {Keys(Qt::SHIFT, Qt::Key_Period), HistorySecondForward},
+    {QKeyCombination(Qt::Key_Home), HistoryFirst},
+    {QKeyCombination(Qt::Key_End), HistoryLast},
 };
 
 constexpr std::optional<CommandId> kToolbar[] = {
@@ -110,6 +126,13 @@ constexpr StringResource kStrings[] = {
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
     {ViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
     {SimulationStep, "Advance the simulation by one step\nStep"},
+    {HistoryStepBack, "Show the kept step before this one, while paused\nStep Back"},
+    {HistoryStepForward, "Show the kept step after this one, while paused\nStep Forward"},
+    {HistorySecondBack, "Show the moment a simulated second earlier, while paused\nSecond Back"},
+    {HistorySecondForward,
+     "Show the moment a simulated second later, while paused\nSecond Forward"},
+    {HistoryFirst, "Show the first kept moment, while paused\nFirst Kept Moment"},
+    {HistoryLast, "Show the last kept moment, while paused\nLast Kept Moment"},
     {SimulationRecord, "Record a video of the view, 60 frames per simulated second; choose again "
                        "to stop\nRecord"},
 };

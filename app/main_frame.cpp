@@ -80,6 +80,12 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
     {CommandId::SimulationStep, &CMainFrame::OnSimulationStep},
     {CommandId::SimulationRecord, &CMainFrame::OnRecord},
+    {CommandId::HistoryStepBack, &CMainFrame::OnHistory},
+    {CommandId::HistoryStepForward, &CMainFrame::OnHistory},
+    {CommandId::HistorySecondBack, &CMainFrame::OnHistory},
+    {CommandId::HistorySecondForward, &CMainFrame::OnHistory},
+    {CommandId::HistoryFirst, &CMainFrame::OnHistory},
+    {CommandId::HistoryLast, &CMainFrame::OnHistory},
     {CommandId::AppAbout, &CMainFrame::OnAppAbout},
 };
 
@@ -473,6 +479,26 @@ void CMainFrame::OnSimulationStep(CommandId)
     // A step is taken paused: from Running or Stopped it pauses first.
     m_view.m_simulationState = SimulationState::Paused;
     m_view.StepOnce();
+    DoIdle();
+    m_panes->RefreshNow();
+}
+
+void CMainFrame::OnHistory(CommandId id)
+{
+    const WorldHistory* history = m_view.History();
+    // Only a paused world goes back: running, it would move on at once.
+    if (m_world->RefuseWhileOpening() || history == nullptr ||
+        m_view.m_simulationState != SimulationState::Paused)
+        return;
+    const auto kSecond = std::int64_t(std::lround(1.0 / kFixedTimeStep));
+    switch (id) {
+        case CommandId::HistoryStepBack: m_view.MoveThroughHistory(-1); break;
+        case CommandId::HistoryStepForward: m_view.MoveThroughHistory(1); break;
+        case CommandId::HistorySecondBack: m_view.MoveThroughHistory(-kSecond); break;
+        case CommandId::HistorySecondForward: m_view.MoveThroughHistory(kSecond); break;
+        case CommandId::HistoryFirst: m_view.ShowMomentAt(history->FirstSeconds()); break;
+        default: m_view.ShowMomentAt(history->LastSeconds()); break;
+    }
     DoIdle();
     m_panes->RefreshNow();
 }
