@@ -402,8 +402,12 @@ bool WorldHistory::Show(CDynamicsWorld& world, std::int64_t step,
     const btCollisionObjectArray& objects = world.getCollisionObjectArray();
     // Multibodies first: they move their colliders, which the objects' own
     // records then settle exactly.
-    for (int i = 0; i < world.getNumMultibodies() && std::size_t(i) < key.multiBodies.size(); ++i)
-        RestoreState(*world.getMultiBody(i), key.multiBodies[std::size_t(i)].joints);
+    for (int i = 0; i < world.getNumMultibodies() && std::size_t(i) < key.multiBodies.size(); ++i) {
+        btMultiBody& body = *world.getMultiBody(i);
+        RestoreState(body, key.multiBodies[std::size_t(i)].joints);
+        if (!key.multiBodies[std::size_t(i)].awake)
+            body.goToSleep();
+    }
     for (std::size_t i = keyIndex + 1; i <= index; ++i)
         for (const auto& [body, joints] : m_moments[i].multiBodies)
             if (body < world.getNumMultibodies())

@@ -6,6 +6,8 @@
 #include "edit/body_edits.h"
 #include "physics/body_kind.h"
 
+#include <BulletDynamics/Featherstone/btMultiBody.h>
+#include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,6 +30,34 @@ struct RecordedWorld {
     {
         history.Clear(*test.world);
         for (auto& constraint : constraints) test.world->removeConstraint(constraint.get());
+        if (arm)
+            test.world->removeMultiBody(arm.get());
+    }
+
+    // A two-link arm on a fixed base, swinging into the tower.
+    void AddArm()
+    {
+        arm = std::make_unique<btMultiBody>(2, 0.0f, btVector3(0, 0, 0), true, false);
+        arm->setBaseWorldTransform(btTransform(btQuaternion::getIdentity(), btVector3(0, 6, -6)));
+        for (int link = 0; link < 2; ++link)
+            arm->setupRevolute(link, 2.0f, btVector3(0.5f, 0.5f, 0.5f), link - 1,
+                               btQuaternion::getIdentity(), btVector3(0, 0, 1), btVector3(0, -1, 0),
+                               btVector3(0, -1, 0));
+        arm->finalizeMultiDof();
+        World().addMultiBody(arm.get());
+        btAlignedObjectArray<btQuaternion> worldToLocal;
+        btAlignedObjectArray<btVector3> localOrigin;
+        arm->forwardKinematics(worldToLocal, localOrigin);
+        for (int link = 0; link < 2; ++link) {
+            auto* collider = new btMultiBodyLinkCollider(arm.get(), link);
+            collider->setCollisionShape(test.shapes.sphere.get());
+            arm->getLink(link).m_collider = collider;
+            World().addCollisionObject(collider, btBroadphaseProxy::DefaultFilter,
+                                       btBroadphaseProxy::AllFilter);
+        }
+        arm->updateCollisionObjectWorldTransforms(worldToLocal, localOrigin);
+        const btScalar swing[] = {2.0f};
+        arm->setJointVelMultiDof(0, swing);
     }
 
     CDynamicsWorld& World() { return *test.world; }
@@ -67,6 +97,7 @@ struct RecordedWorld {
 
     TestWorld test;
     std::vector<std::unique_ptr<btTypedConstraint>> constraints;
+    std::unique_ptr<btMultiBody> arm;  // its colliders are the world's objects
     WorldHistory history;
     std::mt19937 random{20261208};
 };
@@ -96,23 +127,31 @@ void ExpectWorldIs(const CDynamicsWorld& world, const WorldStepState& kept)
 {
     ASSERT_EQ(world.getNumCollisionObjects(), int(kept.objects.size()));
     for (int i = 0; i < world.getNumCollisionObjects(); ++i) {
-        const btRigidBody& body = *btRigidBody::upcast(world.getCollisionObjectArray()[i]);
+        const btCollisionObject& object = *world.getCollisionObjectArray()[i];
         const WorldStepState::Object& was = kept.objects[std::size_t(i)];
         SCOPED_TRACE(i);
-        ASSERT_EQ(&body, was.identity);
-        EXPECT_TRUE(SameTransform(body.getWorldTransform(), was.transform, 0));
-        EXPECT_EQ(body.getLinearVelocity(), was.linearVelocity);
-        EXPECT_EQ(body.getAngularVelocity(), was.angularVelocity);
-        EXPECT_EQ(body.getActivationState(), was.activationState);
-        EXPECT_EQ(body.getDeactivationTime(), was.deactivationTime);
+        ASSERT_EQ(&object, was.identity);
+        EXPECT_TRUE(SameTransform(object.getWorldTransform(), was.transform, 0));
+        EXPECT_EQ(object.getActivationState(), was.activationState);
+        EXPECT_EQ(object.getDeactivationTime(), was.deactivationTime);
+        const btRigidBody* body = btRigidBody::upcast(&object);
+        if (body == nullptr)
+            continue;  // an arm's link
+        EXPECT_EQ(body->getLinearVelocity(), was.linearVelocity);
+        EXPECT_EQ(body->getAngularVelocity(), was.angularVelocity);
         btTransform drawn;
-        body.getMotionState()->getWorldTransform(drawn);
+        body->getMotionState()->getWorldTransform(drawn);
         // Drawn where it was: the motion state's product with its offset may
         // round the last bit.
         EXPECT_TRUE(SameTransform(drawn, was.transform, 1e-6f));
     }
     for (int i = 0; i < world.getNumConstraints(); ++i)
         EXPECT_EQ(world.getConstraint(i)->isEnabled(), kept.constraints[std::size_t(i)].enabled);
+    for (int i = 0; i < world.getNumMultibodies(); ++i) {
+        const MultiBodyStart now = CurrentState(*world.getMultiBody(i));
+        EXPECT_EQ(now.jointPositions, kept.multiBodies[std::size_t(i)].joints.jointPositions);
+        EXPECT_EQ(now.jointVelocities, kept.multiBodies[std::size_t(i)].joints.jointVelocities);
+    }
 }
 
 TEST(WorldHistory, ShowsEveryKeptStepAsItWasWithTheBodiesOfThatMoment)
@@ -124,6 +163,7 @@ TEST(WorldHistory, ShowsEveryKeptStepAsItWasWithTheBodiesOfThatMoment)
     recorded.constraints.push_back(
         std::make_unique<btPoint2PointConstraint>(*bob, btVector3(3, 0, 0)));
     world.addConstraint(recorded.constraints.back().get());
+    recorded.AddArm();
 
     std::vector<WorldStepState> kept;  // after steps 10, 45, 70 and 200
     std::vector<btRigidBody*> balls;
