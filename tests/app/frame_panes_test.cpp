@@ -242,12 +242,15 @@ TEST_F(FramePanesTest, HistoryKeysAndTheTimelineScrubOnlyWhilePaused)
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
     ASSERT_NE(view.History(), nullptr);
     const WorldHistory& history = *view.History();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return history.LastStep() >= 80; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history.LastStep() >= 2; }));
     QTest::keyClick(&view, Qt::Key_Comma);
     EXPECT_EQ(history.ShownStep(), history.LastStep()) << "running, , goes nowhere";
-    EXPECT_FALSE(view.ShowMomentAt(0.5));
+    EXPECT_FALSE(view.ShowMomentAt(0.0));
 
+    // Steps taken one at a time, which is quicker than ticks on a busy machine.
     m_frame->OnCommand(SimulationPause);
+    while (history.LastStep() < 80)
+        m_frame->OnCommand(SimulationStep);
     const std::int64_t first = history.FirstStep();
     const std::int64_t last = history.LastStep();
     const struct {
