@@ -36,6 +36,13 @@ enum class CommandId : int {
     SimulationRecord = 32791,
     ViewGraph = 32799,
     ViewDockPanes = 32792,  // View › Dock All Panes
+    // Through the world's history, while paused.
+    HistoryStepBack = 32800,
+    HistoryStepForward = 32801,
+    HistorySecondBack = 32802,
+    HistorySecondForward = 32803,
+    HistoryFirst = 32804,
+    HistoryLast = 32805,
 };
 
 constexpr int ToInt(CommandId id)

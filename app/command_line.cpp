@@ -16,7 +16,8 @@ namespace {
 constexpr OptionDoc kOptions[] = {
     {nullptr, "--stats", nullptr,
      "print a line of run statistics to standard output every second: ticks, frames painted, "
-     "bodies, mean step and render time in milliseconds"},
+     "bodies, mean step and render time in milliseconds, the simulated second shown and the "
+     "seconds of history kept"},
     {nullptr, "--throw", "N",
      "put N balls and dice (0 to 100000) around the tower at start, for measuring the frame rate "
      "with a busy scene"},
@@ -48,6 +49,10 @@ constexpr KeyDoc kKeys[] = {
     {"Esc", "stop: every start body back in place, thrown bodies gone; while a file "
             "opens, cancel the open"},
     {"F8", "one step of the simulation; pauses it first"},
+    {", .", "while paused, the kept step before, after the one shown; Enter or F8 runs on "
+            "from it"},
+    {"Shift+, Shift+.", "while paused, a simulated second back, forward"},
+    {"Home, End", "while paused, the first, last kept moment (the last 20 simulated seconds)"},
     {"Ctrl+N", "back to the start scene"},
     {"Ctrl+O", "open a Bullet world file in place of the current world"},
     {"Ctrl+S", "save the world as a Bullet file"},

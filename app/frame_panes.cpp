@@ -94,7 +94,11 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
     m_tools = new CToolsPane({[command] { command(CommandId::SimulationStep); },
                               [this](SimulationSpeed speed) { SetSpeed(speed); },
                               [this](int mode) { SetDebugMode(mode); },
-                              [command] { command(CommandId::SimulationRecord); }},
+                              [command] { command(CommandId::SimulationRecord); },
+                              [this](long long step) {
+                                  if (m_view.ShowMomentAt(WorldHistory::SecondsOf(step)))
+                                      Refresh();
+                              }},
                              nullptr);
 
     m_docks[0] = NewDock(QStringLiteral("Tree"), QStringLiteral("treePane"), m_tree,
@@ -290,11 +294,31 @@ void CFramePanes::RefreshNow()
     Refresh();
 }
 
+void CFramePanes::ShowHistorySpan()
+{
+    const WorldHistory* history = m_view.History();
+    TimelineSpan span;
+    if (history != nullptr && !history->Empty()) {
+        span.firstStep = history->FirstStep();
+        span.lastStep = history->LastStep();
+        span.shownStep = history->ShownStep();
+        span.stepSeconds = WorldHistory::SecondsOf(1);
+        span.wantedSeconds = history->WantedSeconds();
+        span.limitedByMemory = history->LimitedByMemory();
+        span.scrubbable = m_view.m_simulationState == SimulationState::Paused;
+    } else {
+        span.lastStep = -1;
+    }
+    m_tools->Timeline()->Show(span);
+}
+
 void CFramePanes::Refresh()
 {
     // At most four times a second, and only while the graph shows.
     if (!m_docks[3]->isHidden())
         m_graph->Refresh();
+    if (!m_docks[2]->isHidden())
+        ShowHistorySpan();
     if (m_docks[0]->isHidden() && m_docks[1]->isHidden())
         return;
     const WorldDocument* document = m_view.DocumentIfBuilt();

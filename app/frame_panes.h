@@ -86,6 +86,8 @@ private:
                          Qt::DockWidgetArea area, bool scrolls = true);
     void Refresh();
     void ShowPaneMenu(QDockWidget& dock, const QPoint& at);
+    // The Tools pane's timeline over the world's history.
+    void ShowHistorySpan();
 
     QMainWindow& m_frame;
     CKinettaView& m_view;

@@ -36,6 +36,13 @@ constexpr MenuItemResource kSimulationItems[] = {
     {SimulationStop, "S&top"},
     {SimulationStep, "St&ep\tF8"},
     {std::nullopt, ""},
+    {HistoryStepBack, "Step &Back\t,"},
+    {HistoryStepForward, "Step For&ward\t."},
+    {HistorySecondBack, "Second Bac&k\tShift+,"},
+    {HistorySecondForward, "Second Forwar&d\tShift+."},
+    {HistoryFirst, "&First Kept Moment\tHome"},
+    {HistoryLast, "&Last Kept Moment\tEnd"},
+    {std::nullopt, ""},
     {SimulationRecord, "&Record..."},
 };
 constexpr MenuItemResource kHelpItems[] = {
@@ -74,6 +81,15 @@ constexpr AcceleratorResource kAccelerators[] = {
     {Keys(Qt::CTRL, Qt::Key_Y), EditRedo},
     {QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z), EditRedo},
     {QKeyCombination(Qt::Key_F8), SimulationStep},
+    {QKeyCombination(Qt::Key_Comma), HistoryStepBack},
+    {QKeyCombination(Qt::Key_Period), HistoryStepForward},
+    // Shift+, types '<' on most layouts, and X reports that key.
+    {Keys(Qt::SHIFT, Qt::Key_Less), HistorySecondBack},
+    {Keys(Qt::SHIFT, Qt::Key_Comma), HistorySecondBack},
+    {Keys(Qt::SHIFT, Qt::Key_Greater), HistorySecondForward},
+    {Keys(Qt::SHIFT, Qt::Key_Period), HistorySecondForward},
+    {QKeyCombination(Qt::Key_Home), HistoryFirst},
+    {QKeyCombination(Qt::Key_End), HistoryLast},
 };
 
 constexpr std::optional<CommandId> kToolbar[] = {
@@ -114,6 +130,13 @@ constexpr StringResource kStrings[] = {
     {ViewGraph, "Show or hide the graph of the kept history; Ctrl+C in it copies its numbers\nGraph"},
     {ViewDockPanes, "Put every floating pane back where it was docked\nDock All Panes"},
     {SimulationStep, "Advance the simulation by one step\nStep"},
+    {HistoryStepBack, "Show the kept step before this one, while paused\nStep Back"},
+    {HistoryStepForward, "Show the kept step after this one, while paused\nStep Forward"},
+    {HistorySecondBack, "Show the moment a simulated second earlier, while paused\nSecond Back"},
+    {HistorySecondForward,
+     "Show the moment a simulated second later, while paused\nSecond Forward"},
+    {HistoryFirst, "Show the first kept moment, while paused\nFirst Kept Moment"},
+    {HistoryLast, "Show the last kept moment, while paused\nLast Kept Moment"},
     {SimulationRecord, "Record a video of the view, 60 frames per simulated second; choose again "
                        "to stop\nRecord"},
 };

@@ -8,6 +8,8 @@
 #include "app/properties_pane.h"
 #include "app/sstate/qt_window_layout.h"
 #include "edit/body_description.h"
+#include "edit/history_series.h"
+#include "edit/world_tree.h"
 #include "worlds/process_end.h"
 
 #include <QtCore/QCoreApplication>
@@ -82,6 +84,12 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::SimulationStop, &CMainFrame::OnSimulation},
     {CommandId::SimulationStep, &CMainFrame::OnSimulationStep},
     {CommandId::SimulationRecord, &CMainFrame::OnRecord},
+    {CommandId::HistoryStepBack, &CMainFrame::OnHistory},
+    {CommandId::HistoryStepForward, &CMainFrame::OnHistory},
+    {CommandId::HistorySecondBack, &CMainFrame::OnHistory},
+    {CommandId::HistorySecondForward, &CMainFrame::OnHistory},
+    {CommandId::HistoryFirst, &CMainFrame::OnHistory},
+    {CommandId::HistoryLast, &CMainFrame::OnHistory},
     {CommandId::AppAbout, &CMainFrame::OnAppAbout},
 };
 
@@ -145,8 +153,17 @@ bool CMainFrame::OnCreate()
         *this, m_view, [this](const QString& text) { m_bars->ShowMessage(text); },
         [this] { DoIdle(); });
     CGraphPane::Sources graph;
-    graph.series = [] { return PlotSeries{}; };
-    graph.scrubTo = [](double) { return false; };
+    graph.series = [this] {
+        const WorldHistory* history = m_view.History();
+        const WorldDocument* document = m_view.DocumentIfBuilt();
+        if (history == nullptr || document == nullptr)
+            return PlotSeries{};
+        const btRigidBody* selected = document->Selection().Body();
+        return HistorySeries(*history, selected,
+                             selected != nullptr ? BodyNameIn(document->World(), selected)
+                                                 : std::string("World"));
+    };
+    graph.scrubTo = [this](double seconds) { return m_view.ShowMomentAt(seconds); };
     m_panes = new CFramePanes(
         *this, m_view, [this](CommandId id) { OnCommand(id); }, [this] { ShowBarChecks(); },
         std::move(graph));
@@ -488,6 +505,26 @@ void CMainFrame::OnSimulationStep(CommandId)
     // A step is taken paused: from Running or Stopped it pauses first.
     m_view.m_simulationState = SimulationState::Paused;
     m_view.StepOnce();
+    DoIdle();
+    m_panes->RefreshNow();
+}
+
+void CMainFrame::OnHistory(CommandId id)
+{
+    const WorldHistory* history = m_view.History();
+    // Only a paused world goes back: running, it would move on at once.
+    if (m_world->RefuseWhileOpening() || history == nullptr ||
+        m_view.m_simulationState != SimulationState::Paused)
+        return;
+    const auto kSecond = std::int64_t(std::lround(1.0 / kFixedTimeStep));
+    switch (id) {
+        case CommandId::HistoryStepBack: m_view.MoveThroughHistory(-1); break;
+        case CommandId::HistoryStepForward: m_view.MoveThroughHistory(1); break;
+        case CommandId::HistorySecondBack: m_view.MoveThroughHistory(-kSecond); break;
+        case CommandId::HistorySecondForward: m_view.MoveThroughHistory(kSecond); break;
+        case CommandId::HistoryFirst: m_view.ShowMomentAt(history->FirstSeconds()); break;
+        default: m_view.ShowMomentAt(history->LastSeconds()); break;
+    }
     DoIdle();
     m_panes->RefreshNow();
 }

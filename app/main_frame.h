@@ -88,6 +88,7 @@ private:
     void OnSimulation(CommandId id);
     void OnEdit(CommandId id);
     void OnSimulationStep(CommandId id);
+    void OnHistory(CommandId id);
     void OnAppAbout(CommandId id);
     void OnPicture(CommandId id);
     void OnRecord(CommandId id);

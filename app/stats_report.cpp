@@ -39,6 +39,9 @@ std::string FormatStatsLine(const ViewStats& before, const ViewStats& now, int b
         std::snprintf(line, sizeof line, " multibodies=%d links=%d", multiBodies, links);
         text += line;
     }
+    std::snprintf(line, sizeof line, " time=%.3f history=%.3f", now.shownSeconds,
+                  now.historySeconds);
+    text += line;
     return text;
 }
 

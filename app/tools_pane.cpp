@@ -65,6 +65,13 @@ CToolsPane::CToolsPane(Handlers handlers, QWidget* parent)
         m_handlers.speed(SpeedFromTicksPerStep(m_speed->itemData(index).toInt()));
     });
     timeLayout->addRow(QStringLiteral("S&peed:"), m_speed);
+    m_timeline = new CHistoryTimeline(
+        [this](long long step) {
+            if (m_handlers.scrub)
+                m_handlers.scrub(step);
+        },
+        time);
+    timeLayout->addRow(m_timeline);
     layout->addWidget(time);
 
     auto* drawing = new QGroupBox(QStringLiteral("Debug drawing"), this);

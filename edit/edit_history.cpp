@@ -24,6 +24,8 @@ void EditHistory::Push(std::unique_ptr<Edit> done)
         m_edits.erase(m_edits.begin());
     m_done = m_edits.size();
     ++m_revision;
+    if (m_edited)
+        m_edited();
 }
 
 const Edit* EditHistory::NextUndo() const
@@ -46,6 +48,8 @@ bool EditHistory::Undo()
     m_busy = false;
     --m_done;
     ++m_revision;
+    if (m_edited)
+        m_edited();
     return true;
 }
 
@@ -59,6 +63,8 @@ bool EditHistory::Redo()
     m_busy = false;
     ++m_done;
     ++m_revision;
+    if (m_edited)
+        m_edited();
     return true;
 }
 

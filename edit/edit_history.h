@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,8 @@ public:
     void Clear();
 
     std::size_t Size() const { return m_edits.size(); }
+    // Runs after every Push, Undo and Redo: the world has just been changed on purpose.
+    void OnWorldEdited(std::function<void()> edited) { m_edited = std::move(edited); }
     // Changes whenever what Undo or Redo would do changes.
     std::uint64_t Revision() const { return m_revision; }
 
@@ -70,4 +73,5 @@ private:
     std::size_t m_done = 0;                      // edits [0, m_done) are done
     std::uint64_t m_revision = 0;
     bool m_busy = false;  // inside an Undo or Redo
+    std::function<void()> m_edited;
 };

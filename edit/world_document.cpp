@@ -34,6 +34,7 @@ WorldDocument::WorldDocument(KindShapes shapes)
 {
     KINETTA_ASSERT(m_shapes.For(BodyKind::Ground) && m_shapes.For(BodyKind::Can),
                    "give the document the scene's ground and can shapes");
+    m_history.OnWorldEdited([this] { m_timeline.NoteEdit(*m_world); });
     m_selection.OnForget([this](const btCollisionObject& object) {
         if (m_drag.Body() == &object)
             Release();
@@ -48,6 +49,7 @@ WorldDocument::~WorldDocument()
     if (m_drag.Active())
         m_drag.End();
     m_history.Clear();
+    m_timeline.Clear(*m_world);
     m_selection.Clear();
     EmptyWorld();
 }
@@ -70,6 +72,7 @@ void WorldDocument::ResetSimulation()
 {
     Release();
     m_history.Clear();
+    m_timeline.Clear(*m_world);
     // Stop deletes thrown bodies: a selected one must be let go first.
     if (const btRigidBody* selected = m_selection.Body(); selected && WasThrown(*selected))
         m_selection.Clear();
@@ -90,6 +93,8 @@ int WorldDocument::TakeOutFallen()
         if (thrown)
             ReleaseOut(body);
     }
+    // Earlier moments name the bodies gone: the history starts here.
+    m_timeline.NoteEdit(*m_world);
     return static_cast<int>(fallen.size());
 }
 
@@ -119,6 +124,24 @@ void WorldDocument::Release()
     // A press that did not move the body is no edit.
     if (carried && !(after == before))
         m_history.Push(MakeMoveEdit(*m_world, body, before, after, state));
+}
+
+void WorldDocument::Step()
+{
+    m_timeline.RunOn(*m_world);
+    m_timeline.BeforeStep(*m_world);
+    StepWorld(*m_world);
+    m_timeline.AfterStep(*m_world);
+}
+
+bool WorldDocument::ShowMoment(std::int64_t step)
+{
+    Release();
+    std::vector<btCollisionObject*> takenOut;
+    const bool shown = m_timeline.Show(*m_world, step, &takenOut);
+    for (const btCollisionObject* object : takenOut)
+        m_selection.Forget(object);
+    return shown;
 }
 
 int WorldDocument::AddRestingBodies(int count)
@@ -152,6 +175,7 @@ void WorldDocument::NewWorld()
 {
     Release();
     m_history.Clear();
+    m_timeline.Clear(*m_world);
     m_selection.Clear();
     EmptyWorld();
     AddStartBodies(*m_world, m_shapes.For(BodyKind::Ground), m_shapes.For(BodyKind::Can));
@@ -179,6 +203,7 @@ void WorldDocument::TakeWorld(std::unique_ptr<LoadedWorld> opened)
     }
     Release();
     m_history.Clear();
+    m_timeline.Clear(*m_world);
     m_selection.Clear();
     EmptyWorld();
     m_bodies.Adopt(std::move(opened));

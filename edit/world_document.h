@@ -8,6 +8,7 @@
 #include "edit/body_selection.h"
 #include "edit/body_shelf.h"
 #include "edit/edit_history.h"
+#include "edit/world_history.h"
 #include "edit/picking.h"
 #include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
@@ -60,6 +61,17 @@ public:
     // document's end clear it before they change the world.
     EditHistory& History() { return m_history; }
     const EditHistory& History() const { return m_history; }
+    // What the running world did, step by step (edit/world_history.h).
+    // Cleared with the edit history, after it.
+    WorldHistory& Timeline() { return m_timeline; }
+    const WorldHistory& Timeline() const { return m_timeline; }
+    // One fixed step of the world, kept in the history; from a shown
+    // earlier moment the world first runs on from it.
+    void Step();
+    // Shows the world as it was at a kept step (the nearest one): lets go
+    // first, and forgets the selection of a body not yet thrown then.
+    // False when nothing is kept.
+    bool ShowMoment(std::int64_t step);
     // The picked body. It ends when its body leaves the world through the
     // document (Stop, New, Open, the end); whoever else takes a body out tells it.
     BodySelection& Selection() { return m_selection; }
@@ -139,6 +151,7 @@ private:
     WorldBodies m_bodies;
     BodyShelf m_shelf;  // goes before the bodies it may hold
     EditHistory m_history;
+    WorldHistory m_timeline;  // cleared by hand before the world empties
     BodySelection m_selection;
     // Holds a body of the world: let go before the world changes.
     BodyDrag m_drag;

@@ -284,6 +284,13 @@ bool StateFitsWorld(const CDynamicsWorld& world, const WorldStepState& state)
     return true;
 }
 
+void ForgetContactCache(CDynamicsWorld& world)
+{
+    DropEveryPair(*world.getBroadphase()->getOverlappingPairCache(), world.getDispatcher());
+    world.getConstraintSolver()->reset();
+    world.getBroadphase()->resetPool(world.getDispatcher());
+}
+
 void RestoreStepState(CDynamicsWorld& world, const WorldStepState& state, ContactCache cache)
 {
     KINETTA_ASSERT(StateFitsWorld(world, state),
@@ -324,13 +331,12 @@ void RestoreStepState(CDynamicsWorld& world, const WorldStepState& state, Contac
         constraint->internalSetAppliedImpulse(saved.appliedImpulse);
     }
 
-    btOverlappingPairCache& pairs = *world.getBroadphase()->getOverlappingPairCache();
-    DropEveryPair(pairs, world.getDispatcher());
-    world.getConstraintSolver()->reset();
     if (cache == ContactCache::Forget) {
-        world.getBroadphase()->resetPool(world.getDispatcher());
+        ForgetContactCache(world);
         return;
     }
+    DropEveryPair(*world.getBroadphase()->getOverlappingPairCache(), world.getDispatcher());
+    world.getConstraintSolver()->reset();
     RestoreBroadphase(TreeBroadphase(world), world, state);
     RestorePairs(world, state);
 }

@@ -90,6 +90,10 @@ enum class ContactCache { Restore, Forget };
 void RestoreStepState(CDynamicsWorld& world, const WorldStepState& state,
                       ContactCache cache = ContactCache::Restore);
 
+// Drops every pair with its manifolds and the solver's warm start, as a
+// plain reset of the bodies would: the next step finds its contacts anew.
+void ForgetContactCache(CDynamicsWorld& world);
+
 // Whether the world holds exactly the objects, constraints and multibodies the
 // state was captured from, in the same order.
 bool StateFitsWorld(const CDynamicsWorld& world, const WorldStepState& state);

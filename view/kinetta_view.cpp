@@ -8,6 +8,7 @@
 #include <QtGui/QDropEvent>
 
 #include <chrono>
+#include <cmath>
 #include <utility>
 
 // The panes choose the drawer's parts through view/debug_drawing.h.
@@ -221,8 +222,58 @@ void CKinettaView::ResetSimulation()
         document->ResetSimulation();
 }
 
+const WorldHistory* CKinettaView::History() const
+{
+    const WorldDocument* document = m_scene.Document();
+    return document != nullptr ? &document->Timeline() : nullptr;
+}
+
+bool CKinettaView::ShowStep(std::int64_t step)
+{
+    WorldDocument* document = m_scene.Document();
+    if (document == nullptr || m_simulationState != SimulationState::Paused ||
+        document->Timeline().Empty())
+        return false;
+    LetGo();
+    ForgetDrawnMotion();
+    const bool shown = document->ShowMoment(step);
+    NoteHistory();
+    return shown;
+}
+
+bool CKinettaView::ShowMomentAt(double seconds)
+{
+    return ShowStep(std::llround(seconds / double(kFixedTimeStep)));
+}
+
+bool CKinettaView::MoveThroughHistory(std::int64_t steps)
+{
+    const WorldHistory* history = History();
+    return history != nullptr && ShowStep(history->ShownStep() + steps);
+}
+
+void CKinettaView::RunOnFromShownMoment()
+{
+    WorldDocument* document = m_scene.Document();
+    if (document == nullptr || !document->Timeline().Rewound())
+        return;
+    LetGo();
+    ForgetDrawnMotion();
+    // Untimed: the re-steps to the shown moment are no step of the user's.
+    document->Timeline().RunOn(document->World());
+}
+
+void CKinettaView::NoteHistory()
+{
+    if (const WorldHistory* history = History()) {
+        m_stats.shownSeconds = history->ShownSeconds();
+        m_stats.historySeconds = history->KeptSeconds();
+    }
+}
+
 void CKinettaView::StepOnce()
 {
+    RunOnFromShownMoment();
     const TickOutcome outcome = StepSceneOnce(m_scene, &m_slowMotion, m_stepClock);
     if (outcome.stepped) {
         m_stats.stepMilliseconds += outcome.stepMilliseconds;
@@ -230,6 +281,7 @@ void CKinettaView::StepOnce()
         ++m_stats.steps;
         m_fallen += m_scene.Document()->TakeOutFallen();
     }
+    NoteHistory();
 }
 
 std::optional<double> CKinettaView::TakeSlowStepPause()
@@ -319,6 +371,8 @@ bool CKinettaView::OnTick()
     WorldDocument* document = m_scene.Document();
     if (document && document->Drag().Active() && document->Drag().State() != m_simulationState)
         LetGo();
+    if (m_simulationState == SimulationState::Running)
+        RunOnFromShownMoment();
     const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,
                                               &m_slowMotion, m_stepClock);
@@ -340,6 +394,7 @@ bool CKinettaView::OnTick()
             m_slowStepPause = seconds;
         }
     }
+    NoteHistory();
     // Without a context the scene was never built: nothing to draw.
     if (m_scene.Built()) {
         // Drawn now rather than on a later update request: every tick is a frame.

@@ -102,6 +102,14 @@ public:
     // Balls and dice at rest around the tower, for measuring a busy scene.
     int AddRestingBodies(int count);
 
+    // The world's history, for the panes that show it; null until built.
+    const WorldHistory* History() const;
+    // While Paused, shows the kept moment nearest the simulated seconds, or
+    // the one `steps` away from the moment shown (negative: back); false
+    // otherwise or when nothing is kept. Start or F8 then runs on from it.
+    bool ShowMomentAt(double seconds);
+    bool MoveThroughHistory(std::int64_t steps);
+
     int BodyCount() const { return m_scene.BodyCount(); }
     int AwakeCount() const { return m_scene.AwakeCount(); }
     const BodySelection& Selection() const { return m_scene.Selection(); }
@@ -144,6 +152,10 @@ protected:
 
 private:
     void TakeFinishedOpening();
+    bool ShowStep(std::int64_t step);
+    // A world shown at an earlier moment becomes the present before it steps.
+    void RunOnFromShownMoment();
+    void NoteHistory();
 
     KeyState& m_keys;
     CameraState m_camera;

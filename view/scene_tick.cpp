@@ -4,12 +4,13 @@
 
 namespace {
 
-TickOutcome TimedStep(CDynamicsWorld& world, const StepClock& clock)
+// The document's step, which the history keeps.
+TickOutcome TimedStep(WorldDocument& document, const StepClock& clock)
 {
     auto now = [&clock] { return clock ? clock() : std::chrono::steady_clock::now(); };
     TickOutcome outcome;
     const auto start = now();
-    StepWorld(world);
+    document.Step();
     outcome.stepped = true;
     outcome.stepMilliseconds = std::chrono::duration<double, std::milli>(now() - start).count();
     return outcome;
@@ -52,7 +53,7 @@ TickOutcome TickScene(Scene& scene, KeyState& keys, SimulationState state,
 
     if (slowMotion != nullptr)
         slowMotion->BeforeStep(*world);
-    outcome = TimedStep(*world, clock);
+    outcome = TimedStep(*scene.Document(), clock);
     if (slowMotion != nullptr)
         slowMotion->Interpolate(*world);
     return outcome;
@@ -65,5 +66,5 @@ TickOutcome StepSceneOnce(Scene& scene, SlowMotion* slowMotion, const StepClock&
         return {};
     if (slowMotion != nullptr)
         slowMotion->Forget(*world);
-    return TimedStep(*world, clock);
+    return TimedStep(*scene.Document(), clock);
 }

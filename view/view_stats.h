@@ -11,4 +11,8 @@ struct ViewStats {
     double renderMilliseconds = 0.0;  // summed over all frames
     double lastStepMilliseconds = 0.0;
     double lastRenderMilliseconds = 0.0;
+    // The world's history: the simulated seconds of the moment shown, and
+    // how many seconds are kept.
+    double shownSeconds = 0.0;
+    double historySeconds = 0.0;
 };

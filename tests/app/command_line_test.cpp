@@ -170,9 +170,11 @@ TEST(StatsLine, ReportsTheLastIntervalsMeans)
     now.steps += 40;
     now.stepMilliseconds += 60.0;   // 1.5 ms per step
     now.renderMilliseconds += 500;  // 10 ms per frame
+    now.shownSeconds = 11.5;
+    now.historySeconds = 20.0;
     EXPECT_EQ(FormatStatsLine(before, now, 246, 5, 1.0),
               "stats: seconds=1.00 ticks=98 frames=50 bodies=246 awake=5 step_ms=1.500 "
-              "render_ms=10.000");
+              "render_ms=10.000 time=11.500 history=20.000");
 }
 
 // A world with multibodies names them and their links; their colliders are
@@ -206,7 +208,7 @@ TEST(StatsLine, CountsMultibodiesAndLinksOnlyWhenThereAreAny)
     EXPECT_EQ(FormatStatsLine(ViewStats{}, ViewStats{}, counts.bodies, 0, 1.0, counts.multiBodies,
                               counts.links),
               "stats: seconds=1.00 ticks=0 frames=0 bodies=1 awake=0 step_ms=0.000 render_ms=0.000 "
-              "multibodies=1 links=2");
+              "multibodies=1 links=2 time=0.000 history=0.000");
     EXPECT_EQ(CountForStats(nullptr).bodies, 0);
     world.removeMultiBody(&arm);
     world.removeCollisionObject(&collider);
@@ -218,5 +220,5 @@ TEST(StatsLine, NoStepsWhilePausedGivesZeroNotNaN)
     ViewStats s;
     EXPECT_EQ(FormatStatsLine(s, s, 241, 0, 1.0),
               "stats: seconds=1.00 ticks=0 frames=0 bodies=241 awake=0 step_ms=0.000 "
-              "render_ms=0.000");
+              "render_ms=0.000 time=0.000 history=0.000");
 }

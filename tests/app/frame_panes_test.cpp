@@ -24,6 +24,7 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QPushButton>
+#include <QtWidgets/QSlider>
 #include <QtWidgets/QTreeWidget>
 
 namespace {
@@ -308,6 +309,63 @@ TEST_F(FramePanesTest, StepPausesThenAdvancesExactlyOneStepPerCommand)
     QTest::mouseClick(Panes().Tools()->StepButton(), Qt::LeftButton);
     EXPECT_EQ(view.Stats().steps, steps + 4);
     EXPECT_EQ(view.m_simulationState, SimulationState::Paused);
+}
+
+// The history's keys and the Tools pane's timeline move through the kept
+// steps only while paused; Start runs on from the moment shown.
+TEST_F(FramePanesTest, HistoryKeysAndTheTimelineScrubOnlyWhilePaused)
+{
+    CKinettaView& view = m_frame->View();
+    m_frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == m_frame.get(); }));
+    ASSERT_NE(view.History(), nullptr);
+    const WorldHistory& history = *view.History();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return history.LastStep() >= 2; }));
+    QTest::keyClick(&view, Qt::Key_Comma);
+    EXPECT_EQ(history.ShownStep(), history.LastStep()) << "running, , goes nowhere";
+    EXPECT_FALSE(view.ShowMomentAt(0.0));
+
+    // Steps taken one at a time, which is quicker than ticks on a busy machine.
+    m_frame->OnCommand(SimulationPause);
+    while (history.LastStep() < 80)
+        m_frame->OnCommand(SimulationStep);
+    const std::int64_t first = history.FirstStep();
+    const std::int64_t last = history.LastStep();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::int64_t shown;
+    } presses[] = {
+        {Qt::Key_Comma, Qt::NoModifier, last - 1},   {Qt::Key_Comma, Qt::NoModifier, last - 2},
+        {Qt::Key_Period, Qt::NoModifier, last - 1},  {Qt::Key_Less, Qt::ShiftModifier, last - 61},
+        {Qt::Key_Greater, Qt::ShiftModifier, last - 1}, {Qt::Key_Home, Qt::NoModifier, first},
+        {Qt::Key_Comma, Qt::NoModifier, first},      {Qt::Key_End, Qt::NoModifier, last},
+        {Qt::Key_Period, Qt::NoModifier, last},
+    };
+    for (const auto& press : presses) {
+        QTest::keyClick(&view, press.key, press.modifiers);
+        EXPECT_EQ(history.ShownStep(), press.shown) << "key " << press.key;
+        EXPECT_DOUBLE_EQ(view.Stats().shownSeconds, WorldHistory::SecondsOf(press.shown));
+    }
+    EXPECT_EQ(history.LastStep(), last) << "scrubbing keeps every step";
+
+    m_frame->OnCommand(ViewTools);
+    Panes().RefreshNow();
+    QSlider* slider = Panes().Tools()->Timeline()->Slider();
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(slider->maximum(), int(last - first));
+    EXPECT_EQ(slider->tickInterval(), 60);
+    slider->setValue(30);  // as a drag does
+    EXPECT_EQ(history.ShownStep(), first + 30);
+    EXPECT_TRUE(Panes().Tools()->Timeline()->Label()->text().startsWith(
+        QStringLiteral("At %1 s").arg(WorldHistory::SecondsOf(first + 30), 0, 'f', 2)));
+
+    m_frame->OnCommand(SimulationStart);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !history.Rewound(); }));
+    EXPECT_EQ(history.ShownStep(), history.LastStep());
+    EXPECT_LT(history.LastStep(), last) << "running on forgets what came after";
+    Panes().RefreshNow();
+    EXPECT_FALSE(slider->isEnabled()) << "running, the timeline is not dragged";
 }
 
 // Steps timed by a clock the test drives: 7.4 s between its readings, so

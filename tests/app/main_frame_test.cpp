@@ -194,6 +194,13 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {32783, "S&top"},
           {32784, "St&ep\tF8"},
           {0, ""},
+          {32800, "Step &Back\t,"},
+          {32801, "Step For&ward\t."},
+          {32802, "Second Bac&k\tShift+,"},
+          {32803, "Second Forwar&d\tShift+."},
+          {32804, "&First Kept Moment\tHome"},
+          {32805, "&Last Kept Moment\tEnd"},
+          {0, ""},
           {32791, "&Record..."}}},
         {"&Help", {{57664, "&About Kinetta"}}},
     };
@@ -265,6 +272,10 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
         {Qt::Key_Delete, Qt::NoModifier, 57632},     {Qt::Key_Y, Qt::ControlModifier, 57644},
         {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, 57644},
         {Qt::Key_F8, Qt::NoModifier, 32784},
+        {Qt::Key_Comma, Qt::NoModifier, 32800},      {Qt::Key_Period, Qt::NoModifier, 32801},
+        {Qt::Key_Less, Qt::ShiftModifier, 32802},    {Qt::Key_Comma, Qt::ShiftModifier, 32802},
+        {Qt::Key_Greater, Qt::ShiftModifier, 32803}, {Qt::Key_Period, Qt::ShiftModifier, 32803},
+        {Qt::Key_Home, Qt::NoModifier, 32804},       {Qt::Key_End, Qt::NoModifier, 32805},
     };
     const QList<QAction*>& table = Bars().AcceleratorActions();
     ASSERT_EQ(table.size(), static_cast<qsizetype>(accelerators.size()));
