@@ -17,6 +17,10 @@
 #define GL_READ_FRAMEBUFFER_BINDING 0x8CAA
 #define GL_DEPTH24_STENCIL8 0x88F0
 #endif
+#ifndef GL_PIXEL_PACK_BUFFER
+#define GL_PIXEL_PACK_BUFFER 0x88EB
+#define GL_PIXEL_PACK_BUFFER_BINDING 0x88ED
+#endif
 #ifndef GL_DEPTH_COMPONENT24
 #define GL_DEPTH_COMPONENT16 0x81A5
 #define GL_DEPTH_COMPONENT24 0x81A6
@@ -153,6 +157,13 @@ void StillLayer::End()
         const std::array<int, 4>& v = m_key.viewport;
         glViewport(v[0], v[1], v[2], v[3]);
     }
+    // The window system's buffer can lag behind its window: Mesa learns a
+    // new size only at a swap, so a frame drawn just after the window first
+    // shows or grows covers only part of its viewport. Kept, that part
+    // would stand for the whole picture, with nothing (depth 0) around it.
+    const bool fromWindow = !intoFrame && m_frameRead == 0;
+    if (fromWindow)
+        ClearOurDepth(0.0f);
     if (!Copy(intoFrame)) {
         // The context cannot copy between these buffers (depth formats or
         // samples that differ): drawn in full from now on.
@@ -160,5 +171,41 @@ void StillLayer::End()
         Release();
         return;
     }
-    m_valid = true;
+    m_valid = !fromWindow || OurFarCornerWasCopied();
+}
+
+void StillLayer::ClearOurDepth(float depth)
+{
+    GLboolean depthMask = GL_TRUE;
+    GLfloat clearDepth = 1.0f;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &clearDepth);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, m_target.Framebuffer());
+    glDepthMask(GL_TRUE);
+    glClearDepth(depth);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glClearDepth(clearDepth);
+    glDepthMask(depthMask);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+    m_procs.bindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(m_frameDraw));
+}
+
+bool StillLayer::OurFarCornerWasCopied()
+{
+    // Depth 0 lies on the near plane, where nothing the scene draws lies.
+    GLint packBuffer = 0;
+    glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &packBuffer);
+    if (packBuffer != 0)
+        m_procs.bindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, m_target.Framebuffer());
+    GLfloat depth = 0.0f;
+    glReadPixels(m_key.viewport[2] - 1, m_key.viewport[3] - 1, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 &depth);
+    m_procs.bindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(m_frameRead));
+    if (packBuffer != 0)
+        m_procs.bindBuffer(GL_PIXEL_PACK_BUFFER, GLuint(packBuffer));
+    return depth > 0.0f;
 }

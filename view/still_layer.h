@@ -82,6 +82,10 @@ private:
     // Copies between the frame's framebuffer and ours; true when OpenGL
     // took it.
     bool Copy(bool intoFrame);
+    // Around a copy from the window system's buffer: whether that buffer
+    // covered the whole viewport, told by our depth cleared to 0 before.
+    void ClearOurDepth(float depth);
+    bool OurFarCornerWasCopied();
 
     const glw::GlProcs& m_procs;
     glw::RenderTarget m_target{m_procs};

@@ -86,6 +86,26 @@ protected:
     }()};
 };
 
+// A window's buffer just after the window grew: Mesa has not yet seen the
+// new size, so the frame covers only part of its viewport. What it drew must
+// not be kept as the layer, or later frames show a corner of the picture.
+TEST_P(StillLayerTest, AFrameSmallerThanItsViewportIsNotKept)
+{
+    const StillLayer& layer = m_scene.Batches()->Layer();
+    const auto frameBeyondTheBuffer = [&] {
+        view_testing::UseViewProjection(2 * kWidth, 2 * kHeight);
+        glViewport(0, 0, 2 * kWidth, 2 * kHeight);
+        m_layered.Render(m_scene, m_camera);
+        glFinish();
+    };
+    frameBeyondTheBuffer();
+    const int reuses = layer.Reuses();
+    frameBeyondTheBuffer();
+    frameBeyondTheBuffer();
+    EXPECT_EQ(layer.Reuses(), reuses) << "a layer copied from part of its viewport was reused";
+    ExpectSameFrames("the buffer fits its viewport again", true);
+}
+
 TEST_P(StillLayerTest, KeptLayerDrawsTheFullFrameAndIsDrawnAnewOnEveryChange)
 {
     ExpectSameFrames("first frame", true);
