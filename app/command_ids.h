@@ -19,6 +19,7 @@ enum class CommandId : int {
     EditPaste = 57637,
     EditUndo = 57643,
     EditRedo = 57644,
+    EditSelectAll = 57642,
     AppAbout = 57664,
     AppExit = 57665,
     NextPane = 57680,
@@ -34,6 +35,9 @@ enum class CommandId : int {
     SimulationStep = 32784,
     FileExportPicture = 32790,
     SimulationRecord = 32791,
+    EditDuplicate = 32792,
+    InsertJointPoint = 32800,  // to InsertJointPoint + 4: the joint types in order
+    InsertJointSpring = 32804,
 };
 
 constexpr int ToInt(CommandId id)
