@@ -120,3 +120,42 @@ std::optional<std::string> EditJoint(WorldDocument& document, btTypedConstraint&
     document.History().Push(std::make_unique<JointChangeEdit>(joint, before, ReadState(joint)));
     return std::nullopt;
 }
+
+bool JointHasField(JointType type, JointField field)
+{
+    switch (field) {
+    case JointField::Pivot:
+    case JointField::BreakingImpulse:
+        return true;
+    case JointField::Axis:
+        return type != JointType::Point;
+    case JointField::LowerLimit:
+    case JointField::UpperLimit:
+        return type == JointType::Hinge || type == JointType::Slider || type == JointType::Spring;
+    case JointField::MotorSpeed:
+    case JointField::MotorImpulse:
+        return type == JointType::Hinge || type == JointType::Slider;
+    case JointField::Stiffness:
+    case JointField::Damping:
+        return type == JointType::Spring;
+    }
+    return false;
+}
+
+JointSettings WithJointField(JointSettings s, JointField field, double x, double y, double z)
+{
+    const btVector3 v(static_cast<btScalar>(x), static_cast<btScalar>(y), static_cast<btScalar>(z));
+    const auto scalar = static_cast<btScalar>(x);
+    switch (field) {
+    case JointField::Pivot: s.pivot = v; break;
+    case JointField::Axis: s.axis = v; break;
+    case JointField::LowerLimit: s.lower = scalar; break;
+    case JointField::UpperLimit: s.upper = scalar; break;
+    case JointField::MotorSpeed: s.motorSpeed = scalar; break;
+    case JointField::MotorImpulse: s.motorImpulse = scalar; break;
+    case JointField::Stiffness: s.stiffness = scalar; break;
+    case JointField::Damping: s.damping = scalar; break;
+    case JointField::BreakingImpulse: s.breakingImpulse = scalar; break;
+    }
+    return s;
+}

@@ -24,6 +24,26 @@ struct JoinResult {
 JoinResult JoinSelected(WorldDocument& document, JointType type, const btVector3& eye,
                         SimulationState state);
 
+// The settings the Properties pane edits one at a time.
+enum class JointField {
+    Pivot,
+    Axis,
+    LowerLimit,
+    UpperLimit,
+    MotorSpeed,
+    MotorImpulse,
+    Stiffness,
+    Damping,
+    BreakingImpulse,
+};
+inline constexpr int kJointFieldCount = 9;
+// Whether the field means anything for the type (a point has no axis).
+bool JointHasField(JointType type, JointField field);
+// The settings with one field changed: vector fields take x, y and z,
+// the others x.
+JointSettings WithJointField(JointSettings settings, JointField field, double x, double y,
+                             double z);
+
 // Checks the settings and applies them to a joint Kinetta makes, as one
 // edit; the reason when refused, changing nothing.
 std::optional<std::string> EditJoint(WorldDocument& document, btTypedConstraint& joint,
