@@ -125,7 +125,7 @@ TEST_F(ManyBodies, CopyPasteAndDuplicateKeepPlacesAndJointsAsOneEditEach)
     ASSERT_TRUE(pasted.result.ok) << pasted.result.error;
     ASSERT_EQ(pasted.count, 3);
     EXPECT_EQ(m_document.History().Size(), edits + 1);
-    EXPECT_EQ(world.getNumConstraints(), 4) << "the hinge between the copies and the tie to the world";
+    ASSERT_EQ(world.getNumConstraints(), 4) << "the hinge between the copies and the tie to the world";
     const std::vector<btRigidBody*> copies = m_document.Selection().Bodies();
     ASSERT_EQ(copies.size(), 3u);
     const btVector3 moved = copies[0]->getCenterOfMassPosition() - originals[0]->getCenterOfMassPosition();
