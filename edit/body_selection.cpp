@@ -33,6 +33,7 @@ void BodySelection::Select(btRigidBody* body, std::optional<btVector3> clickedLo
     m_bodies.clear();
     if (body != nullptr)
         m_bodies.push_back(body);
+    m_primary = body;
     Changed();
 }
 
@@ -43,9 +44,12 @@ void BodySelection::Toggle(btRigidBody* body, std::optional<btVector3> clickedLo
     if (Contains(body)) {
         std::erase(m_bodies, body);
         SetClicked(body, std::nullopt);
+        if (m_primary == body)
+            m_primary = m_bodies.empty() ? nullptr : m_bodies.back();
     } else {
         m_bodies.push_back(body);
         SetClicked(body, clickedLocal);
+        m_primary = body;
     }
     Changed();
 }
@@ -55,10 +59,9 @@ void BodySelection::MakePrimary(btRigidBody* body, std::optional<btVector3> clic
     if (!Contains(body))
         return;
     SetClicked(body, clickedLocal);
-    if (m_bodies.back() == body)
+    if (m_primary == body)
         return;
-    std::erase(m_bodies, body);
-    m_bodies.push_back(body);
+    m_primary = body;
     Changed();
 }
 
@@ -69,9 +72,10 @@ void BodySelection::SelectAll(const std::vector<btRigidBody*>& bodies)
     for (btRigidBody* body : bodies)
         if (body != nullptr && std::find(unique.begin(), unique.end(), body) == unique.end())
             unique.push_back(body);
-    if (unique == m_bodies)
+    if (unique == m_bodies && m_primary == (unique.empty() ? nullptr : unique.back()))
         return;
     m_bodies = std::move(unique);
+    m_primary = m_bodies.empty() ? nullptr : m_bodies.back();
     std::erase_if(m_clicked, [this](const Clicked& c) { return !Contains(c.body); });
     Changed();
 }
@@ -81,6 +85,7 @@ void BodySelection::Clear()
     if (m_bodies.empty() && m_joint == nullptr)
         return;
     m_bodies.clear();
+    m_primary = nullptr;
     m_clicked.clear();
     m_joint = nullptr;
     Changed();
@@ -108,6 +113,8 @@ void BodySelection::Forget(const btCollisionObject* object)
     if (found == m_bodies.end())
         return;
     m_bodies.erase(found);
+    if (m_primary == object)
+        m_primary = m_bodies.empty() ? nullptr : m_bodies.back();
     std::erase_if(m_clicked, [object](const Clicked& c) { return c.body == object; });
     Changed();
 }

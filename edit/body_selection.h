@@ -18,8 +18,8 @@
 class BodySelection {
 public:
     // The primary body, or null.
-    btRigidBody* Body() const { return m_bodies.empty() ? nullptr : m_bodies.back(); }
-    // Every selected body, in the order they were selected; the primary last.
+    btRigidBody* Body() const { return m_primary; }
+    // Every selected body, in the order they were selected.
     const std::vector<btRigidBody*>& Bodies() const { return m_bodies; }
     std::size_t Count() const { return m_bodies.size(); }
     bool Contains(const btRigidBody* body) const;
@@ -32,7 +32,7 @@ public:
     void Toggle(btRigidBody* body, std::optional<btVector3> clickedLocal = std::nullopt);
     // Exactly these bodies (duplicates dropped), the last as the primary.
     void SelectAll(const std::vector<btRigidBody*>& bodies);
-    // Makes a selected body the primary, keeping the others.
+    // Makes a selected body the primary, keeping the others and their order.
     void MakePrimary(btRigidBody* body, std::optional<btVector3> clickedLocal = std::nullopt);
     void Clear();
     // Where the user last clicked on a selected body, in the body's frame;
@@ -62,6 +62,7 @@ private:
         btVector3 local;
     };
     std::vector<btRigidBody*> m_bodies;
+    btRigidBody* m_primary = nullptr;  // one of m_bodies, or null when empty
     std::vector<Clicked> m_clicked;
     btTypedConstraint* m_joint = nullptr;
     std::uint64_t m_revision = 0;

@@ -117,6 +117,21 @@ TEST_F(UserJoints, EachTypeFromTwoClicksIsSavedAndFoundByBulletsImporter)
         // Its one undo takes the joint away again.
         ASSERT_TRUE(m_document.History().Undo());
         EXPECT_EQ(m_document.World().getNumConstraints(), 0);
+
+        // Tied to the world, it comes back through Kinetta's own reader as
+        // the same kind of joint, holding its body where it was tied.
+        Click(5, 5);  // the sky: nothing selected
+        Click(0.4f, 0.4f);
+        ASSERT_TRUE(JoinSelected(m_document, type, m_eye, SimulationState::Stopped).joint);
+        WorldFileOpenOptions options;
+        options.readerPath = KINETTA_WORLD_READER_PATH;
+        const WorldFileResult opened = m_document.OpenWorld(Save(), options);
+        ASSERT_TRUE(opened.ok) << opened.error;
+        ASSERT_EQ(m_document.World().getNumConstraints(), 1) << JointNounOf(type);
+        const btTypedConstraint& tie = *m_document.World().getConstraint(0);
+        EXPECT_EQ(JointTypeOf(tie), type) << JointNounOf(type);
+        EXPECT_LT((ReadJointSettings(tie).pivot - btVector3(0.4f, 0.4f, 0.5f)).length(), 0.02f)
+            << JointNounOf(type);
     }
 }
 
