@@ -19,6 +19,7 @@ enum class CommandId : int {
     EditPaste = 57637,
     EditUndo = 57643,
     EditRedo = 57644,
+    EditSelectAll = 57642,
     AppAbout = 57664,
     AppExit = 57665,
     NextPane = 57680,
@@ -43,6 +44,9 @@ enum class CommandId : int {
     HistorySecondForward = 32803,
     HistoryFirst = 32804,
     HistoryLast = 32805,
+    EditDuplicate = 32793,
+    InsertJointPoint = 32810,  // to InsertJointPoint + 4: the joint types in order
+    InsertJointSpring = 32814,
 };
 
 constexpr int ToInt(CommandId id)

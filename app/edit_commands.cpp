@@ -96,10 +96,9 @@ void CEditCommands::Redo()
 QMimeData* CEditCommands::CopySelection(QString* failure) const
 {
     const WorldDocument* document = m_view.DocumentIfBuilt();
-    const btRigidBody* body = document ? document->Selection().Body() : nullptr;
-    if (body == nullptr)
+    if (document == nullptr || document->Selection().Body() == nullptr)
         return nullptr;
-    const CopiedBody copied = CopyBody(*document, *body);
+    const CopiedBody copied = CopyBodies(*document, document->Selection().Bodies());
     if (!copied.result.ok) {
         if (failure != nullptr)
             *failure = QString::fromStdString(copied.result.error);
@@ -131,8 +130,7 @@ void CEditCommands::Cut()
     if (RefuseWhileOpening())
         return;
     WorldDocument* document = m_view.DocumentIfBuilt();
-    btRigidBody* body = document ? document->Selection().Body() : nullptr;
-    if (body == nullptr)
+    if (document == nullptr || document->Selection().Body() == nullptr)
         return;
     QString failure;
     QMimeData* data = CopySelection(&failure);
@@ -142,7 +140,8 @@ void CEditCommands::Cut()
         return;
     }
     QGuiApplication::clipboard()->setMimeData(data);
-    document->History().Push(RemoveBody(*document, *body, m_view.m_simulationState, "Cut"));
+    document->History().Push(RemoveBodies(*document, document->Selection().Bodies(),
+                                          m_view.m_simulationState, "Cut"));
 }
 
 void CEditCommands::Delete()
@@ -150,10 +149,38 @@ void CEditCommands::Delete()
     if (RefuseWhileOpening())
         return;
     WorldDocument* document = m_view.DocumentIfBuilt();
-    btRigidBody* body = document ? document->Selection().Body() : nullptr;
-    if (body == nullptr)
+    if (document == nullptr || document->Selection().Body() == nullptr)
         return;
-    document->History().Push(RemoveBody(*document, *body, m_view.m_simulationState, "Delete"));
+    document->History().Push(RemoveBodies(*document, document->Selection().Bodies(),
+                                          m_view.m_simulationState, "Delete"));
+}
+
+void CEditCommands::SelectAll()
+{
+    if (WorldDocument* document = m_view.DocumentIfBuilt())
+        document->SelectAllMovable();
+}
+
+void CEditCommands::Duplicate()
+{
+    if (RefuseWhileOpening())
+        return;
+    WorldDocument* document = m_view.DocumentIfBuilt();
+    if (document == nullptr || document->Selection().Body() == nullptr)
+        return;
+    PastedBodies duplicated;
+    {
+        BusyCursor busy;
+        duplicated = DuplicateBodies(*document, document->Selection().Bodies(),
+                                     m_view.m_simulationState);
+    }
+    if (!duplicated.result.ok) {
+        Say(QStringLiteral("Kinetta could not duplicate the selection: %1")
+                .arg(QString::fromStdString(duplicated.result.error)));
+        return;
+    }
+    Say(duplicated.count == 1 ? QStringLiteral("Duplicated 1 body")
+                              : QStringLiteral("Duplicated %1 bodies").arg(duplicated.count));
 }
 
 void CEditCommands::Paste()

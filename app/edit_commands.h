@@ -1,7 +1,8 @@
 #pragma once
-// The Edit commands on the world's bodies: Undo, Redo, Cut, Copy, Paste and
-// Delete. Copy puts the selected body on the system clipboard as a one-body
-// Bullet world with a line of text beside it; Paste reads whatever the
+// The Edit commands on the world's bodies: Undo, Redo, Cut, Copy, Paste,
+// Delete, Select All and Duplicate. Copy puts the selected bodies on the
+// system clipboard as one Bullet world, with the joints among them and a
+// line of text beside it; Paste reads whatever the
 // clipboard holds as untrusted input. What they did, or why they could not,
 // goes to the status bar.
 
@@ -26,13 +27,17 @@ public:
     void Copy();
     void Paste();
     void Delete();
+    // Every body that can move.
+    void SelectAll();
+    // A copy of the selection beside it (Ctrl+D), selected.
+    void Duplicate();
 
     // For the commands' enabled states.
     bool HasSelection() const;
     bool CanUndo() const;
     bool CanRedo() const;
 
-    // What Copy puts on the clipboard for the selected body; null without one.
+    // What Copy puts on the clipboard for the selected bodies; null without one.
     QMimeData* CopySelection(QString* failure) const;
     // Pastes what the data holds; false, with a message shown, when it held
     // nothing Kinetta can paste.

@@ -65,6 +65,10 @@ public:
     // the chosen one is triggered as if it had been clicked.
     void ShowChevronMenu();
 
+    // Gives a menu added later the prompts and the opening handler the
+    // band's own menus have.
+    void WatchMenu(QMenu& menu);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -74,7 +78,6 @@ private:
     void CreateStatusBar(QMainWindow& frame);
     void CreateAccelerators(QMainWindow& frame);
     QAction* NewCommandAction(CommandId id, const QString& text, QObject* parent);
-    void WatchMenu(QMenu& menu);
     void ShowPrompt(const QAction* item);
     void ShowReadyWhenMenusClosed();
 

@@ -1,5 +1,8 @@
 #include "app/frame_panes.h"
 
+#include "edit/document_joints.h"
+#include "edit/joint_edits.h"
+
 #include "app/field_keys.h"
 #include "app/properties_pane.h"
 #include "app/tools_pane.h"
@@ -7,6 +10,8 @@
 #include "app/world_commands.h"
 #include "view/debug_drawing.h"
 #include "edit/body_properties.h"
+#include "edit/document_joints.h"
+#include "edit/joint_edits.h"
 #include "view/kinetta_view.h"
 
 #include <QtGui/QKeyEvent>
@@ -90,7 +95,26 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
         return editWorld(
             [&](CDynamicsWorld& world) { return EditSolverIterations(world, iterations); });
     };
+    edits.editJoint = [this](JointField field,
+                             const FieldValue& value) -> std::optional<std::string> {
+        if (const QString refusal = StillOpeningText(m_view); !refusal.isEmpty())
+            return refusal.toStdString();
+        WorldDocument* document = m_view.DocumentIfBuilt();
+        btTypedConstraint* joint = document ? document->Selection().Joint() : nullptr;
+        if (joint == nullptr || !WorldHolds(document->World(), joint))
+            return std::string("The joint is no longer in the world");
+        return EditJoint(*document, *joint,
+                         WithJointField(ReadJointSettings(*joint), field, value.x, value.y, value.z));
+    };
     m_properties = new CPropertiesPane(std::move(edits), nullptr);
+    m_tree->OnJointSelected([this](const btTypedConstraint* joint) {
+        if (WorldDocument* document = m_view.DocumentIfBuilt()) {
+            // A joint picked in the tree is the selection, alone.
+            document->Selection().Clear();
+            document->Selection().SelectJoint(const_cast<btTypedConstraint*>(joint));
+        }
+        Refresh();
+    });
     m_tools = new CToolsPane({[command] { command(CommandId::SimulationStep); },
                               [this](SimulationSpeed speed) { SetSpeed(speed); },
                               [this](int mode) { SetDebugMode(mode); },
@@ -330,8 +354,18 @@ void CFramePanes::Refresh()
         TakeWorldTree(world, m_snapshot);
         m_tree->ShowTree(m_snapshot, selected);
     }
+    btTypedConstraint* joint = document->Selection().Joint();
+    if (joint != nullptr && (selected != nullptr || !JointTypeOf(*joint) ||
+                             !WorldHolds(const_cast<CDynamicsWorld&>(world), joint)))
+        joint = nullptr;
     if (!m_docks[1]->isHidden()) {
-        if (selected != nullptr)
+        if (joint != nullptr) {
+            QString name = QString::fromUtf8(JointNounOf(*JointTypeOf(*joint)));
+            for (std::size_t i = 0; i < m_snapshot.constraintObjects.size(); ++i)
+                if (m_snapshot.constraintObjects[i] == joint)
+                    name = QString::fromStdString(m_snapshot.constraints[i]);
+            m_properties->ShowJoint(*JointTypeOf(*joint), ReadJointSettings(*joint), name, joint);
+        } else if (selected != nullptr)
             m_properties->ShowBody(ReadBodyProperties(world, *selected), selected);
         else
             m_properties->ShowWorld(ReadWorldProperties(world), m_view.Stats().lastStepMilliseconds,

@@ -90,6 +90,8 @@ constexpr AcceleratorResource kAccelerators[] = {
     {Keys(Qt::SHIFT, Qt::Key_Period), HistorySecondForward},
     {QKeyCombination(Qt::Key_Home), HistoryFirst},
     {QKeyCombination(Qt::Key_End), HistoryLast},
+    {Keys(Qt::CTRL, Qt::Key_A), EditSelectAll},
+    {Keys(Qt::CTRL, Qt::Key_D), EditDuplicate},
 };
 
 constexpr std::optional<CommandId> kToolbar[] = {
@@ -123,6 +125,16 @@ constexpr StringResource kStrings[] = {
     {EditUndo, "Undo the last action\nUndo"},
     {EditRedo, "Redo the previously undone action\nRedo"},
     {EditClear, "Delete the selection\nDelete"},
+    {EditSelectAll, "Select every body that can move\nSelect All"},
+    {EditDuplicate, "Copy the selection and place the copy beside it\nDuplicate"},
+    {InsertJointPoint, "Join the selected bodies at a point, free to turn every way\nPoint Joint"},
+    {static_cast<CommandId>(ToInt(InsertJointPoint) + 1),
+     "Join the selected bodies with a hinge turning about the line of sight\nHinge"},
+    {static_cast<CommandId>(ToInt(InsertJointPoint) + 2),
+     "Join the selected bodies with a slider along the line of sight\nSlider"},
+    {static_cast<CommandId>(ToInt(InsertJointPoint) + 3),
+     "Join the selected bodies rigidly\nFixed Joint"},
+    {InsertJointSpring, "Join the selected bodies with a spring along the line of sight\nSpring"},
     {AppAbout, "Display program information, version number and copyright\nAbout"},
     {AppExit, "Quit the application; prompts to save documents\nExit"},
     {ViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},

@@ -72,6 +72,8 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::EditCopy, &CMainFrame::OnEdit},
     {CommandId::EditPaste, &CMainFrame::OnEdit},
     {CommandId::EditClear, &CMainFrame::OnEdit},
+    {CommandId::EditSelectAll, &CMainFrame::OnEdit},
+    {CommandId::EditDuplicate, &CMainFrame::OnEdit},
     {CommandId::ViewToolbar, &CMainFrame::OnViewToolbar},
     {CommandId::ViewStatusBar, &CMainFrame::OnViewStatusBar},
     {CommandId::ViewTree, &CMainFrame::OnViewPane},
@@ -146,6 +148,10 @@ bool CMainFrame::OnCreate()
                           [this](const QMimeData& data) { OpenDropped(data); }});
     m_edit = new CEditCommands(*this, m_view,
                                [this](const QString& text) { m_bars->ShowMessage(text); });
+    m_joints = new CJointCommands(*this, m_view, [this](const QString& text) {
+        m_bars->ShowMessage(text);
+    }, [this] { return m_world->Opening(); });
+    m_joints->AddInsertMenu(*m_bars);
     m_pictures = new CPictureCommands(
         *this, m_view, [this] { return m_world->FilePath(); },
         [this](const QString& text) { m_bars->ShowMessage(text); });
@@ -384,6 +390,10 @@ void CMainFrame::ShowSelection()
         m_selectedNumber =
             body && m_view.World() ? BodyNumber(*m_view.World(), *body) : 0;
     }
+    if (selection.Count() > 1) {
+        m_bars->ShowSelection(QString::fromStdString(DescribeBodies(selection.Bodies())));
+        return;
+    }
     m_bars->ShowSelection(
         body ? QString::fromStdString(DescribeBody(*body, m_selectedNumber, m_view.Dragging()))
              : QString());
@@ -573,6 +583,12 @@ void CMainFrame::OnEdit(CommandId id)
             break;
         case CommandId::EditPaste:
             m_edit->Paste();
+            break;
+        case CommandId::EditSelectAll:
+            m_edit->SelectAll();
+            break;
+        case CommandId::EditDuplicate:
+            m_edit->Duplicate();
             break;
         default:
             m_edit->Delete();

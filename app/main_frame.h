@@ -8,6 +8,7 @@
 #include "app/edit_commands.h"
 #include "app/frame_bars.h"
 #include "app/frame_panes.h"
+#include "app/joint_commands.h"
 #include "app/key_state_filter.h"
 #include "app/keyboard_popups.h"
 #include "app/message_loop.h"
@@ -44,6 +45,7 @@ public:
     CFrameBars& Bars() { return *m_bars; }
     CWorldCommands& World() { return *m_world; }
     CEditCommands& Edit() { return *m_edit; }
+    CJointCommands& Joints() { return *m_joints; }
     CFramePanes& Panes() { return *m_panes; }
     CPictureCommands& Pictures() { return *m_pictures; }
     CRecordingCommands& Recording() { return *m_recording; }
@@ -108,6 +110,7 @@ private:
     CFrameBars* m_bars = nullptr;       // a child QObject of the frame
     CWorldCommands* m_world = nullptr;  // a child QObject of the frame
     CEditCommands* m_edit = nullptr;    // a child QObject of the frame
+    CJointCommands* m_joints = nullptr;  // a child QObject of the frame
     CKeyboardPopups* m_keyboardPopups = nullptr;  // a child QObject of the frame
     CFramePanes* m_panes = nullptr;     // a child QObject of the frame
     CPictureCommands* m_pictures = nullptr;  // a child QObject of the frame

@@ -120,6 +120,36 @@ CPropertiesPane::CPropertiesPane(Handlers handlers, QWidget* parent)
     m_pages->addWidget(m_worldPage);
     m_pages->setCurrentWidget(m_worldPage);
 
+    m_jointPage = new QWidget(m_pages);
+    auto* joint = new QFormLayout(m_jointPage);
+    m_jointName = AddLabel(*joint, QStringLiteral("Joint:"));
+    struct JointRow {
+        JointField field;
+        const char* label;
+        bool vector;
+    };
+    const JointRow jointRows[] = {
+        {JointField::Pivot, "&Pivot (m):", true},
+        {JointField::Axis, "A&xis:", true},
+        {JointField::LowerLimit, "&Lower limit (rad, m):", false},
+        {JointField::UpperLimit, "&Upper limit (rad, m):", false},
+        {JointField::MotorSpeed, "Motor &speed (per s):", false},
+        {JointField::MotorImpulse, "Motor &impulse (N·s):", false},
+        {JointField::Stiffness, "S&tiffness (N/m):", false},
+        {JointField::Damping, "&Damping (N·s/m):", false},
+        {JointField::BreakingImpulse, "&Breaks at (N·s):", false},
+    };
+    for (const JointRow& row : jointRows) {
+        const JointField field = row.field;
+        m_jointEdits[field] = AddEdit(*joint, QString::fromUtf8(row.label), row.vector,
+                                      [this, field](const FieldValue& value) {
+                                          return m_handlers.editJoint
+                                                     ? m_handlers.editJoint(field, value)
+                                                     : std::nullopt;
+                                      });
+    }
+    m_pages->addWidget(m_jointPage);
+
     m_refusal = new QLabel(this);
     m_refusal->setObjectName(QStringLiteral("refusal"));
     m_refusal->setWordWrap(true);
@@ -233,7 +263,7 @@ void CPropertiesPane::ShowBody(const BodyProperties& body, const void* subject)
 void CPropertiesPane::ShowWorld(const WorldProperties& world, double stepMilliseconds,
                                 double frameMilliseconds)
 {
-    if (ShowsBody()) {
+    if (m_pages->currentWidget() != m_worldPage) {
         ShowRefusal(nullptr, {});
         m_pages->setCurrentWidget(m_worldPage);
     }
@@ -245,4 +275,42 @@ void CPropertiesPane::ShowWorld(const WorldProperties& world, double stepMillise
     SetIfChanged(m_constraints, QString::number(world.constraints));
     SetIfChanged(m_stepCost, QStringLiteral("%1 ms").arg(stepMilliseconds, 0, 'f', 2));
     SetIfChanged(m_frameCost, QStringLiteral("%1 ms").arg(frameMilliseconds, 0, 'f', 2));
+}
+
+bool CPropertiesPane::ShowsJoint() const
+{
+    return m_pages->currentWidget() == m_jointPage;
+}
+
+void CPropertiesPane::ShowJoint(JointType type, const JointSettings& joint, const QString& name,
+                                const void* subject)
+{
+    const bool other = !ShowsJoint() || subject != m_subject;
+    m_subject = subject;
+    if (other)
+        ShowRefusal(nullptr, {});
+    if (!ShowsJoint())
+        m_pages->setCurrentWidget(m_jointPage);
+    SetIfChanged(m_jointName, name);
+    const std::pair<JointField, QString> values[] = {
+        {JointField::Pivot, Vector(joint.pivot)},
+        {JointField::Axis, Vector(joint.axis)},
+        {JointField::LowerLimit, Scalar(joint.lower)},
+        {JointField::UpperLimit, Scalar(joint.upper)},
+        {JointField::MotorSpeed, Scalar(joint.motorSpeed)},
+        {JointField::MotorImpulse, Scalar(joint.motorImpulse)},
+        {JointField::Stiffness, Scalar(joint.stiffness)},
+        {JointField::Damping, Scalar(joint.damping)},
+        {JointField::BreakingImpulse, Scalar(joint.breakingImpulse)},
+    };
+    for (const auto& [field, text] : values) {
+        QLineEdit* edit = m_jointEdits.at(field);
+        edit->setEnabled(JointHasField(type, field));
+        if (other && edit->text() != text) {
+            edit->setText(text);
+            edit->setCursorPosition(0);
+        }
+        SetIfIdle(edit, text, m_refused, m_undone);
+    }
+    m_undone = false;
 }

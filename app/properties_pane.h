@@ -5,6 +5,7 @@
 // stays in its field, marked, with the reason below it.
 
 #include "edit/body_properties.h"
+#include "edit/joint_edits.h"
 
 #include <QtWidgets/QWidget>
 
@@ -25,6 +26,7 @@ public:
         std::function<std::optional<std::string>(BodyField, const FieldValue&)> editBody;
         std::function<std::optional<std::string>(const FieldValue&)> editGravity;
         std::function<std::optional<std::string>(double)> editSolverIterations;
+        std::function<std::optional<std::string>(JointField, const FieldValue&)> editJoint;
     };
 
     CPropertiesPane(Handlers handlers, QWidget* parent);
@@ -34,6 +36,12 @@ public:
     // typed for, and goes with its mark when another body shows.
     void ShowBody(const BodyProperties& body, const void* subject);
     void ShowWorld(const WorldProperties& world, double stepMilliseconds, double frameMilliseconds);
+    // A joint Kinetta makes, named as the Tree lists it; fields the type
+    // has no use for are greyed.
+    void ShowJoint(JointType type, const JointSettings& joint, const QString& name,
+                   const void* subject);
+    bool ShowsJoint() const;
+    QLineEdit* JointEdit(JointField field) const { return m_jointEdits.at(field); }
 
     // An undo or redo changed the values: the next Show puts them in the
     // field that has the keyboard too, unless it has been typed in.
@@ -61,6 +69,9 @@ private:
     QWidget* m_bodyPage = nullptr;
     QWidget* m_worldPage = nullptr;
     std::map<::BodyField, QLineEdit*> m_bodyEdits;
+    QWidget* m_jointPage = nullptr;
+    QLabel* m_jointName = nullptr;
+    std::map<JointField, QLineEdit*> m_jointEdits;
     QLabel* m_name = nullptr;
     QLabel* m_shape = nullptr;
     QLabel* m_sizes = nullptr;

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr int kBodyRole = Qt::UserRole;
+constexpr int kJointRole = Qt::UserRole + 1;
 constexpr int kConstraintsIndex = kBodyKindCount;
 
 const btCollisionObject* BodyOf(const QTreeWidgetItem* item)
@@ -99,8 +100,10 @@ void CTreePane::ShowTree(const WorldTree& tree, const btCollisionObject* selecte
     ResizeChildren(constraints, static_cast<int>(tree.constraints.size()));
     for (std::size_t i = 0; i < tree.constraints.size(); ++i) {
         QTreeWidgetItem& child = *constraints.child(static_cast<int>(i));
-        child.setFlags(Qt::ItemIsEnabled);
+        child.setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         SetTextIfChanged(child, QString::fromStdString(tree.constraints[i]));
+        child.setData(0, kJointRole,
+                      QVariant::fromValue(reinterpret_cast<quintptr>(tree.constraintObjects[i])));
     }
     ShowSelected(selected);
     m_showing = false;
@@ -163,6 +166,13 @@ void CTreePane::OnSelectionChanged()
     if (m_showing)
         return;
     const QList<QTreeWidgetItem*> items = m_tree->selectedItems();
+    if (!items.isEmpty() && items.front()->data(0, kJointRole).isValid()) {
+        m_selected = nullptr;
+        if (m_selectJoint)
+            m_selectJoint(reinterpret_cast<const btTypedConstraint*>(
+                items.front()->data(0, kJointRole).value<quintptr>()));
+        return;
+    }
     const btCollisionObject* body = items.isEmpty() ? nullptr : BodyOf(items.front());
     m_selected = body;
     if (m_select)

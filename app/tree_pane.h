@@ -17,6 +17,12 @@ public:
     // select gets the body the user picked, or null.
     CTreePane(std::function<void(const btCollisionObject*)> select, QWidget* parent);
 
+    // selectJoint gets the constraint the user picked under Constraints.
+    void OnJointSelected(std::function<void(const btTypedConstraint*)> selectJoint)
+    {
+        m_selectJoint = std::move(selectJoint);
+    }
+
     // tree must stay alive and unchanged until the next call.
     void ShowTree(const WorldTree& tree, const btCollisionObject* selected);
 
@@ -30,6 +36,7 @@ private:
     void OnSelectionChanged();
 
     std::function<void(const btCollisionObject*)> m_select;
+    std::function<void(const btTypedConstraint*)> m_selectJoint;
     QTreeWidget* m_tree = nullptr;
     const WorldTree* m_shown = nullptr;
     const btCollisionObject* m_selected = nullptr;

@@ -1,6 +1,7 @@
 #include "edit/body_clipboard.h"
 
 #include "physics/body_kind.h"
+#include "physics/constraint_copy.h"
 #include "physics/dynamics_world.h"
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
@@ -26,6 +27,8 @@ constexpr float kPasteDistance = 10.0f;
 // Bounds larger than this (a static plane's) are no obstacle to clear.
 constexpr float kUnboundedExtent = 1.0e4f;
 constexpr int kMaxRaises = 200;
+// Duplicates of resting bodies touch the floor the originals rest on.
+constexpr float kDuplicateResting = 0.2f;
 
 // A private folder for the one file a Save makes; gone with the object.
 class ScratchFolder {
@@ -107,23 +110,68 @@ std::string DescribeBody(const btRigidBody& body)
 
 CopiedBody CopyBody(const WorldDocument& document, const btRigidBody& body)
 {
-    CopiedBody copied;
-    copied.description = DescribeBody(body);
+    return CopyBodies(document, {const_cast<btRigidBody*>(&body)});
+}
 
-    // The body alone in a world of its own, with the world's gravity: what
-    // a Save of it would write. The copy borrows the body's shape.
+CopiedBody CopyBodies(const WorldDocument& document, const std::vector<btRigidBody*>& bodies)
+{
+    CopiedBody copied;
+    if (bodies.size() == 1) {
+        copied.description = DescribeBody(*bodies.front());
+    } else {
+        float mass = 0;
+        for (const btRigidBody* body : bodies)
+            mass += MassOf(*body);
+        char text[80];
+        std::snprintf(text, sizeof text, "%zu bodies, %g kg", bodies.size(),
+                      static_cast<double>(mass));
+        copied.description = text;
+    }
+
+    // The bodies alone in a world of their own, with the world's gravity:
+    // what a Save of them would write. The copies borrow the bodies' shapes.
     std::unique_ptr<CDynamicsWorld> world = CreateDynamicsWorld();
     ApplyWorldSettings(*world);
     world->setGravity(document.World().getGravity());
-    const btTransform& where = body.getWorldTransform();
-    btRigidBody* copy = CreateRigidBody(
-        const_cast<btCollisionShape*>(body.getCollisionShape()), MassOf(body), where.getOrigin(),
-        where.getRotation(), body.getCcdMotionThreshold(), body.getCcdSweptSphereRadius());
-    copy->setFriction(body.getFriction());
-    copy->setRollingFriction(body.getRollingFriction());
-    copy->setRestitution(body.getRestitution());
-    copy->setDamping(body.getLinearDamping(), body.getAngularDamping());
-    world->addRigidBody(copy);
+    std::vector<btRigidBody*> copies;
+    for (const btRigidBody* body : bodies) {
+        const btTransform& where = body->getWorldTransform();
+        btRigidBody* copy = CreateRigidBody(
+            const_cast<btCollisionShape*>(body->getCollisionShape()), MassOf(*body),
+            where.getOrigin(), where.getRotation(), body->getCcdMotionThreshold(),
+            body->getCcdSweptSphereRadius());
+        copy->setFriction(body->getFriction());
+        copy->setRollingFriction(body->getRollingFriction());
+        copy->setRestitution(body->getRestitution());
+        copy->setDamping(body->getLinearDamping(), body->getAngularDamping());
+        world->addRigidBody(copy);
+        copies.push_back(copy);
+    }
+    // Joints among the bodies, and to what stands for the world (a body in no
+    // world and without a shape); never the mouse's spring.
+    btRigidBody anchor(0.0f, nullptr, nullptr);
+    anchor.setMassProps(0.0f, btVector3(0, 0, 0));
+    const auto copyOf = [&](const btRigidBody& body) -> btRigidBody* {
+        for (std::size_t i = 0; i < bodies.size(); ++i)
+            if (bodies[i] == &body)
+                return copies[i];
+        return body.getCollisionShape() == nullptr ? &anchor : nullptr;
+    };
+    std::vector<std::unique_ptr<btTypedConstraint>> joints;
+    btDynamicsWorld& from = const_cast<CDynamicsWorld&>(document.World());
+    for (int i = 0; i < from.getNumConstraints(); ++i) {
+        const btTypedConstraint& joint = *from.getConstraint(i);
+        if (&joint == document.Drag().Spring())
+            continue;
+        btRigidBody* a = copyOf(joint.getRigidBodyA());
+        btRigidBody* b = copyOf(joint.getRigidBodyB());
+        if (a == nullptr || b == nullptr || (a == &anchor && b == &anchor))
+            continue;
+        if (std::unique_ptr<btTypedConstraint> copy = CopyConstraint(joint, *a, *b, btVector3(0, 0, 0))) {
+            world->addConstraint(copy.get(), true);
+            joints.push_back(std::move(copy));
+        }
+    }
 
     ScratchFolder folder;
     if (folder.Path().empty()) {
@@ -138,12 +186,16 @@ CopiedBody CopyBody(const WorldDocument& document, const btRigidBody& body)
                 copied.result = WorldFileResult::Failure("the copy could not be read back");
         }
     }
-    DestroyCollisionObject(*world, copy);
+    for (const auto& joint : joints)
+        world->removeConstraint(joint.get());
+    joints.clear();
+    for (btRigidBody* copy : copies)
+        DestroyCollisionObject(*world, copy);
     return copied;
 }
 
 btVector3 ClearPlacement(const btCollisionWorld& world, const btVector3& min, const btVector3& max,
-                         const btVector3& target)
+                         const btVector3& target, float resting)
 {
     struct Overlap : btBroadphaseAabbCallback {
         bool hit = false;
@@ -163,7 +215,8 @@ btVector3 ClearPlacement(const btCollisionWorld& world, const btVector3& min, co
     auto* broadphase = const_cast<btCollisionWorld&>(world).getBroadphase();
     for (int i = 0; i < kMaxRaises; ++i) {
         Overlap overlap;
-        broadphase->aabbTest(min + offset - gap, max + offset + gap, overlap);
+        broadphase->aabbTest(min + offset - gap + btVector3(0, resting, 0), max + offset + gap,
+                             overlap);
         if (!overlap.hit)
             break;
         offset.setY(offset.y() + step);
@@ -171,8 +224,14 @@ btVector3 ClearPlacement(const btCollisionWorld& world, const btVector3& min, co
     return offset;
 }
 
-PastedBodies PasteBodies(WorldDocument& document, std::string_view bytes, const CameraPose& eye,
-                         SimulationState state, const WorldFileOpenOptions& options)
+namespace {
+
+// Reads the bytes as File › Open would and adds their bodies at the place
+// `target` picks for the group's bounds, as one edit.
+template <typename Target>
+PastedBodies AddFromBytes(WorldDocument& document, std::string_view bytes, SimulationState state,
+                          const WorldFileOpenOptions& options, Target target, const char* name,
+                          float resting = 0)
 {
     PastedBodies pasted;
     MemoryFile file(bytes);
@@ -204,14 +263,40 @@ PastedBodies PasteBodies(WorldDocument& document, std::string_view bytes, const 
     btVector3 offset(0, 0, 0);
     if (extent.x() < kUnboundedExtent && extent.y() < kUnboundedExtent &&
         extent.z() < kUnboundedExtent) {
-        const btVector3 target = -eye.camPos + ViewDirection(eye) * kPasteDistance;
-        offset = ClearPlacement(document.World(), min, max, target);
+        offset = ClearPlacement(document.World(), min, max, target(min, max), resting);
     }
     std::vector<btRigidBody*> added = document.AddCopies(std::move(opened.world), offset, state);
     pasted.count = static_cast<int>(added.size());
     // As in any editor, what was pasted is what is selected.
-    document.Selection().Select(added.front());
-    document.History().Push(MakeAddEdit(document, std::move(added), state, "Paste"));
+    document.Selection().SelectAll(added);
+    document.History().Push(MakeAddEdit(document, std::move(added), state, name));
     pasted.result = opened.result;
     return pasted;
+}
+
+}  // namespace
+
+PastedBodies PasteBodies(WorldDocument& document, std::string_view bytes, const CameraPose& eye,
+                         SimulationState state, const WorldFileOpenOptions& options)
+{
+    const btVector3 target = -eye.camPos + ViewDirection(eye) * kPasteDistance;
+    return AddFromBytes(
+        document, bytes, state, options,
+        [&target](const btVector3&, const btVector3&) { return target; }, "Paste");
+}
+
+PastedBodies DuplicateBodies(WorldDocument& document, const std::vector<btRigidBody*>& bodies,
+                             SimulationState state, const WorldFileOpenOptions& options)
+{
+    const CopiedBody copied = CopyBodies(document, bodies);
+    if (!copied.result.ok)
+        return {copied.result, 0};
+    // Beside the originals along x, a little apart, standing on what they
+    // stand on: raised from there only if something is in the way.
+    return AddFromBytes(
+        document, copied.bytes, state, options,
+        [](const btVector3& min, const btVector3& max) {
+            return (min + max) * 0.5f + btVector3(max.x() - min.x() + 0.25f, 0, 0);
+        },
+        "Duplicate", kDuplicateResting);
 }

@@ -14,6 +14,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 class WorldDocument;
 
@@ -26,6 +27,9 @@ struct CopiedBody {
 };
 
 CopiedBody CopyBody(const WorldDocument& document, const btRigidBody& body);
+// Several bodies as one world, in their places, with the joints among them
+// and those that tie one of them to the world.
+CopiedBody CopyBodies(const WorldDocument& document, const std::vector<btRigidBody*>& bodies);
 
 // "Die, 2 kg, at (1.00, 0.50, -3.00)".
 std::string DescribeBody(const btRigidBody& body);
@@ -41,8 +45,14 @@ struct PastedBodies {
 PastedBodies PasteBodies(WorldDocument& document, std::string_view bytes, const CameraPose& eye,
                          SimulationState state, const WorldFileOpenOptions& options = {});
 
+// Copies of the bodies, with the joints among them, placed beside them
+// (clear of every body there), selected, as one edit named Duplicate.
+PastedBodies DuplicateBodies(WorldDocument& document, const std::vector<btRigidBody*>& bodies,
+                             SimulationState state, const WorldFileOpenOptions& options = {});
+
 // Where a group of bodies whose bounds are [min, max] goes: centred at
 // `target`, then raised a step at a time until its bounds touch no body of
-// the world. Returns the offset to move the group by.
+// the world. Returns the offset to move the group by. What only reaches
+// `resting` metres up into its bottom (a floor it stands on) is no obstacle.
 btVector3 ClearPlacement(const btCollisionWorld& world, const btVector3& min, const btVector3& max,
-                         const btVector3& target);
+                         const btVector3& target, float resting = 0);

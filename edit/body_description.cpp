@@ -50,3 +50,14 @@ std::string DescribeBody(const btRigidBody& body, int number, bool held)
         text += "moving";
     return text;
 }
+
+std::string DescribeBodies(const std::vector<btRigidBody*>& bodies)
+{
+    double mass = 0;
+    for (const btRigidBody* body : bodies)
+        if (body->getInvMass() > 0)
+            mass += 1.0 / body->getInvMass();
+    char text[96];
+    std::snprintf(text, sizeof text, "%zu bodies \u00b7 %g kg", bodies.size(), mass);
+    return text;
+}

@@ -35,6 +35,21 @@ bool BodyDrag::Begin(btDiscreteDynamicsWorld& world, const PickHit& hit, Simulat
     return true;
 }
 
+void BodyDrag::CarryAlong(const std::vector<btRigidBody*>& bodies)
+{
+    m_followers.clear();
+    if (!Active() || m_spring)
+        return;
+    for (btRigidBody* body : bodies)
+        if (body != nullptr && body != m_body)
+            m_followers.push_back({body, body->getCenterOfMassTransform()});
+}
+
+void BodyDrag::Forget(const btCollisionObject* object)
+{
+    std::erase_if(m_followers, [object](const Follower& f) { return f.body == object; });
+}
+
 void BodyDrag::MoveTo(const PickRay& ray)
 {
     if (!Active())
@@ -52,8 +67,15 @@ void BodyDrag::MoveTo(const PickRay& ray)
 void BodyDrag::Carry(const btTransform& transform)
 {
     // While stopped, where Stop puts the body back moves with it.
-    PlaceBody(*m_world, *m_body, transform, m_state == SimulationState::Stopped,
-              PlacedMotion::Keep);
+    const bool moveStart = m_state == SimulationState::Stopped;
+    PlaceBody(*m_world, *m_body, transform, moveStart, PlacedMotion::Keep);
+    // The others keep their places relative to it.
+    const btVector3 moved = transform.getOrigin() - m_begin.getOrigin();
+    for (const Follower& follower : m_followers) {
+        btTransform where = follower.begin;
+        where.setOrigin(where.getOrigin() + moved);
+        PlaceBody(*m_world, *follower.body, where, moveStart, PlacedMotion::Keep);
+    }
 }
 
 void BodyDrag::End()
@@ -76,7 +98,14 @@ void BodyDrag::End()
         btVector3 low, high;
         body.getAabb(low, high);
         WakeAround(low, high);
+        for (const Follower& follower : m_followers) {
+            follower.body->getCollisionShape()->getAabb(follower.begin, low, high);
+            WakeAround(low, high);
+            follower.body->getAabb(low, high);
+            WakeAround(low, high);
+        }
     }
+    m_followers.clear();
     m_body = nullptr;
     m_world = nullptr;
 }

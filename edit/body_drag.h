@@ -17,6 +17,7 @@
 #include <btBulletDynamicsCommon.h>
 
 #include <memory>
+#include <vector>
 
 class BodyDrag {
 public:
@@ -33,6 +34,16 @@ public:
     // for a body that cannot move (static or kinematic). Ends any earlier hold.
     // The world must outlive the hold.
     bool Begin(btDiscreteDynamicsWorld& world, const PickHit& hit, SimulationState state);
+    // Other bodies a carried hold moves with the held one, by the same
+    // distance (the rest of a selection); nothing while on the spring.
+    void CarryAlong(const std::vector<btRigidBody*>& bodies);
+    // A body about to leave the world stops being carried along.
+    void Forget(const btCollisionObject* object);
+    struct Follower {
+        btRigidBody* body;
+        btTransform begin;
+    };
+    const std::vector<Follower>& Followers() const { return m_followers; }
     // Takes the held point to where the ray is at its depth.
     void MoveTo(const PickRay& ray);
     // Lets go. A body on the spring keeps the velocity it has (a fling); a
@@ -48,6 +59,8 @@ public:
     bool Carries() const { return m_body != nullptr && !m_spring; }
     const btTransform& TransformAtBegin() const { return m_begin; }
 
+    // The spring while it holds a body, or null: no joint of the world's.
+    const btTypedConstraint* Spring() const { return m_spring.get(); }
     // Takes the spring out of the world and back, for whatever must see the
     // world without it (saving). Nothing while no spring holds a body.
     void DetachSpring();
@@ -67,4 +80,5 @@ private:
     btTransform m_begin = btTransform::getIdentity();
     btVector3 m_beginLow{0, 0, 0}, m_beginHigh{0, 0, 0};  // its box when the hold began
     int m_activationBefore = ACTIVE_TAG;
+    std::vector<Follower> m_followers;
 };

@@ -33,20 +33,25 @@ namespace {
 
 class MoveEdit final : public Edit {
 public:
-    MoveEdit(btCollisionWorld& world, btRigidBody& body, const btTransform& before,
-             const btTransform& after, bool moveStart)
-        : m_world(world), m_body(body), m_before(before), m_after(after), m_moveStart(moveStart)
+    MoveEdit(btCollisionWorld& world, std::vector<BodyMove> moves, bool moveStart)
+        : m_world(world), m_moves(std::move(moves)), m_moveStart(moveStart)
     {
     }
     std::string_view Name() const override { return "Move"; }
-    void Undo() override { PlaceBody(m_world, m_body, m_before, m_moveStart, PlacedMotion::Keep); }
-    void Redo() override { PlaceBody(m_world, m_body, m_after, m_moveStart, PlacedMotion::Keep); }
+    void Undo() override
+    {
+        for (const BodyMove& move : m_moves)
+            PlaceBody(m_world, *move.body, move.before, m_moveStart, PlacedMotion::Keep);
+    }
+    void Redo() override
+    {
+        for (const BodyMove& move : m_moves)
+            PlaceBody(m_world, *move.body, move.after, m_moveStart, PlacedMotion::Keep);
+    }
 
 private:
     btCollisionWorld& m_world;
-    btRigidBody& m_body;
-    btTransform m_before;
-    btTransform m_after;
+    std::vector<BodyMove> m_moves;
     bool m_moveStart;
 };
 
@@ -112,10 +117,24 @@ std::unique_ptr<Edit> RemoveBody(WorldDocument& document, btRigidBody& body, Sim
                                           name);
 }
 
+std::unique_ptr<Edit> RemoveBodies(WorldDocument& document, std::vector<btRigidBody*> bodies,
+                                   SimulationState state, std::string_view name)
+{
+    // Out in reverse, as the edit's Redo takes them.
+    for (auto body = bodies.rbegin(); body != bodies.rend(); ++body)
+        document.TakeOut(**body, state);
+    return std::make_unique<PresenceEdit>(document, std::move(bodies), state, false, name);
+}
+
 std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
                                    const btTransform& before, const btTransform& after,
                                    SimulationState state)
 {
-    return std::make_unique<MoveEdit>(world, body, before, after,
-                                      state == SimulationState::Stopped);
+    return MakeMoveEdit(world, std::vector<BodyMove>{{&body, before, after}}, state);
+}
+
+std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, std::vector<BodyMove> moves,
+                                   SimulationState state)
+{
+    return std::make_unique<MoveEdit>(world, std::move(moves), state == SimulationState::Stopped);
 }

@@ -30,12 +30,25 @@ std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, btRigidBody& body,
                                    const btTransform& before, const btTransform& after,
                                    SimulationState state);
 
+// Several bodies moved together (a carried selection), as one edit.
+struct BodyMove {
+    btRigidBody* body;
+    btTransform before;
+    btTransform after;
+};
+std::unique_ptr<Edit> MakeMoveEdit(btCollisionWorld& world, std::vector<BodyMove> moves,
+                                   SimulationState state);
+
 // Bodies that have just been added (a paste): Undo takes them out, Redo puts
 // them back. Made while Stopped, they are part of the start either way.
 std::unique_ptr<Edit> MakeAddEdit(WorldDocument& document, std::vector<btRigidBody*> added,
                                   SimulationState state, std::string_view name = "Paste");
 
 // Takes the body out of the world now (a delete or a cut) and returns the
-// edit that puts it back on Undo and takes it out again on Redo.
+// edit that puts it back on Undo and takes it out again on Redo. A body
+// leaves with the joints that hold it, and comes back with them.
 std::unique_ptr<Edit> RemoveBody(WorldDocument& document, btRigidBody& body, SimulationState state,
                                  std::string_view name = "Delete");
+// The same for several bodies at once, as one edit.
+std::unique_ptr<Edit> RemoveBodies(WorldDocument& document, std::vector<btRigidBody*> bodies,
+                                   SimulationState state, std::string_view name = "Delete");

@@ -71,9 +71,25 @@ void BodyShelf::Erase(const btRigidBody* body)
     const auto found = m_out.find(body);
     Entry entry = std::move(found->second);
     m_out.erase(found);
-    // Its constraints belong to an opened file, which owns both their bodies.
+    // Its joints, and those that left with another body still out but
+    // name this one, can never come back.
+    std::vector<btTypedConstraint*> gone;
+    for (const Joint& joint : entry.joints)
+        gone.push_back(joint.constraint);
+    for (auto& [key, other] : m_out) {
+        std::erase_if(other.joints, [body, &gone](const Joint& joint) {
+            const bool names = &joint.constraint->getRigidBodyA() == body ||
+                               &joint.constraint->getRigidBodyB() == body;
+            if (names)
+                gone.push_back(joint.constraint);
+            return names;
+        });
+    }
+    if (m_jointGone)
+        for (btTypedConstraint* constraint : gone)
+            m_jointGone(*constraint);
+    // An opened file's bodies and constraints stay the file's.
     if (entry.owned) {
-        KINETTA_ASSERT(entry.joints.empty(), "only an opened file's bodies have constraints");
         delete entry.body->getMotionState();
         delete entry.body;
     }

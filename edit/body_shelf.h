@@ -11,6 +11,7 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
     void Clear();
 
     bool Holds(const btRigidBody* body) const { return m_out.count(body) != 0; }
+    // Told of each constraint that can never come back because a body it
+    // joins went for good; whoever owns it deletes it.
+    void OnJointGone(std::function<void(btTypedConstraint&)> gone) { m_jointGone = std::move(gone); }
     int Size() const { return static_cast<int>(m_out.size()); }
 
 private:
@@ -53,4 +57,5 @@ private:
 
     btDiscreteDynamicsWorld& m_world;
     std::unordered_map<const btRigidBody*, Entry> m_out;
+    std::function<void(btTypedConstraint&)> m_jointGone;
 };

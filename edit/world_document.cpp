@@ -3,6 +3,7 @@
 
 #include "common/kinetta_assert.h"
 #include "edit/body_edits.h"
+#include "physics/constraint_copy.h"
 #include "physics/body_thrower.h"
 #include "physics/fallen_bodies.h"
 #include "physics/rigid_body.h"
@@ -38,6 +39,11 @@ WorldDocument::WorldDocument(KindShapes shapes)
     m_selection.OnForget([this](const btCollisionObject& object) {
         if (m_drag.Body() == &object)
             Release();
+        m_drag.Forget(&object);
+    });
+    m_shelf.OnJointGone([this](btTypedConstraint& joint) {
+        m_selection.ForgetJoint(&joint);
+        m_joints.Gone(&joint);
     });
     AddStartBodies(*m_world, m_shapes.For(BodyKind::Ground), m_shapes.For(BodyKind::Can));
 }
@@ -73,10 +79,16 @@ void WorldDocument::ResetSimulation()
     Release();
     m_history.Clear();
     m_timeline.Clear(*m_world);
-    // Stop deletes thrown bodies: a selected one must be let go first.
-    if (const btRigidBody* selected = m_selection.Body(); selected && WasThrown(*selected))
-        m_selection.Clear();
+    // Stop deletes thrown bodies: selected ones must be let go first.
+    const std::vector<btRigidBody*> selected = m_selection.Bodies();
+    for (const btRigidBody* body : selected)
+        if (WasThrown(*body))
+            m_selection.Forget(body);
     m_shelf.PutBackForStop();
+    // After the shelf: a joint made while running may come back with a body.
+    m_joints.ResetForStop(*m_world);
+    if (m_selection.Joint() != nullptr && !WorldHolds(*m_world, m_selection.Joint()))
+        m_selection.SelectJoint(nullptr);
     ::ResetSimulation(*m_world);
     m_bodies.RestoreConstraints();
 }
@@ -98,12 +110,39 @@ int WorldDocument::TakeOutFallen()
     return static_cast<int>(fallen.size());
 }
 
-bool WorldDocument::PressAt(const PickRay& ray, SimulationState state)
+bool WorldDocument::PressAt(const PickRay& ray, SimulationState state, PressMode mode)
 {
     Release();
     const std::optional<PickHit> hit = PickBody(*m_world, ray);
-    m_selection.Select(hit ? hit->body : nullptr);
-    return hit && m_drag.Begin(*m_world, *hit, state);
+    const auto clicked = [&hit]() -> std::optional<btVector3> {
+        return hit->body->getCenterOfMassTransform().inverse() * hit->point;
+    };
+    if (mode == PressMode::Toggle) {
+        if (hit)
+            m_selection.Toggle(hit->body, clicked());
+        return false;
+    }
+    m_selection.SelectJoint(nullptr);
+    if (hit && m_selection.Contains(hit->body))
+        m_selection.MakePrimary(hit->body, clicked());
+    else if (hit)
+        m_selection.Select(hit->body, clicked());
+    else
+        m_selection.Clear();
+    if (!hit || !m_drag.Begin(*m_world, *hit, state))
+        return false;
+    m_drag.CarryAlong(m_selection.Bodies());
+    return true;
+}
+
+void WorldDocument::SelectAllMovable()
+{
+    std::vector<btRigidBody*> movable;
+    const btCollisionObjectArray& objects = m_world->getCollisionObjectArray();
+    for (int i = 0; i < objects.size(); ++i)
+        if (btRigidBody* body = btRigidBody::upcast(objects[i]); body && !body->isStaticOrKinematicObject())
+            movable.push_back(body);
+    m_selection.SelectAll(movable);
 }
 
 void WorldDocument::DragTo(const PickRay& ray)
@@ -117,13 +156,16 @@ void WorldDocument::Release()
         return;
     btRigidBody& body = *m_drag.Body();
     const bool carried = m_drag.Carries();
-    const btTransform before = m_drag.TransformAtBegin();
+    std::vector<BodyMove> moves{{&body, m_drag.TransformAtBegin(), m_drag.TransformAtBegin()}};
+    for (const BodyDrag::Follower& follower : m_drag.Followers())
+        moves.push_back({follower.body, follower.begin, follower.begin});
     const SimulationState state = m_drag.State();
     m_drag.End();
-    const btTransform after = body.getCenterOfMassTransform();
+    for (BodyMove& move : moves)
+        move.after = move.body->getCenterOfMassTransform();
     // A press that did not move the body is no edit.
-    if (carried && !(after == before))
-        m_history.Push(MakeMoveEdit(*m_world, body, before, after, state));
+    if (carried && !(moves.front().after == moves.front().before))
+        m_history.Push(MakeMoveEdit(*m_world, std::move(moves), state));
 }
 
 void WorldDocument::Step()
@@ -163,6 +205,7 @@ void WorldDocument::EmptyWorld()
     if (const LoadedWorld* opened = m_bodies.Opened())
         tellGone(*opened);
     m_shelf.Clear();
+    m_joints.Clear(*m_world);
     m_bodies.Clear();
     for (const auto& pasted : m_pastedSources)
         tellGone(*pasted);
@@ -305,6 +348,25 @@ std::vector<btRigidBody*> WorldDocument::AddCopies(std::unique_ptr<LoadedWorld> 
             MarkThrown(*body);
         m_world->addRigidBody(body);
         added.push_back(body);
+    }
+    // The copies' joints: the source's between two of its bodies, and those
+    // to something that is none of its bodies (its stand-in for the world).
+    const auto copyOf = [&](const btRigidBody& from) -> btRigidBody* {
+        for (int i = 0; i < source->BodyCount(); ++i)
+            if (&source->BodyAt(i) == &from)
+                return added[std::size_t(i)];
+        return nullptr;
+    };
+    for (int i = 0; i < source->ConstraintCount(); ++i) {
+        const btTypedConstraint& from = source->ConstraintAt(i);
+        btRigidBody* a = copyOf(from.getRigidBodyA());
+        btRigidBody* b = copyOf(from.getRigidBodyB());
+        if (a == nullptr && b == nullptr)
+            continue;
+        std::unique_ptr<btTypedConstraint> joint = CopyConstraint(
+            from, a ? *a : m_joints.Anchor(), b ? *b : m_joints.Anchor(), offset);
+        if (joint)
+            m_joints.Add(*m_world, std::move(joint), state != SimulationState::Stopped);
     }
     if (source->OwnedShapeCount() > 0)
         m_pastedSources.push_back(std::move(source));

@@ -7,6 +7,7 @@
 #include "edit/body_drag.h"
 #include "edit/body_selection.h"
 #include "edit/body_shelf.h"
+#include "edit/document_joints.h"
 #include "edit/edit_history.h"
 #include "edit/world_history.h"
 #include "edit/picking.h"
@@ -83,7 +84,15 @@ public:
     // let go; Stop, New and Open let go first, and so does the
     // selection forgetting the held body. A carried body's move (Paused or
     // Stopped) becomes one edit in the history.
-    bool PressAt(const PickRay& ray, SimulationState state);
+    // A press on a body already selected keeps the others selected and
+    // carries them with it; with Toggle (Ctrl held) a press adds or removes
+    // the body it hits and holds nothing.
+    enum class PressMode { Replace, Toggle };
+    bool PressAt(const PickRay& ray, SimulationState state, PressMode mode = PressMode::Replace);
+    // Ctrl+A: every body that can move.
+    void SelectAllMovable();
+    // The joints a user made or pasted, and the body that stands for the world.
+    DocumentJoints& Joints() { return m_joints; }
     void DragTo(const PickRay& ray);
     void Release();
     const BodyDrag& Drag() const { return m_drag; }
@@ -101,7 +110,8 @@ public:
     // the file names them and its shape is the kind's own; other shapes stay
     // with the source, which the document then keeps until the world is
     // emptied. Added while Stopped they are start bodies; added while the
-    // world runs, Stop removes them.
+    // world runs, Stop removes them. The source's joints among its bodies,
+    // and to the world, join the copies.
     std::vector<btRigidBody*> AddCopies(std::unique_ptr<LoadedWorld> source,
                                         const btVector3& offset, SimulationState state);
 
@@ -150,6 +160,7 @@ private:
     std::vector<std::unique_ptr<LoadedWorld>> m_pastedSources;
     WorldBodies m_bodies;
     BodyShelf m_shelf;  // goes before the bodies it may hold
+    DocumentJoints m_joints;  // emptied before the bodies they join
     EditHistory m_history;
     WorldHistory m_timeline;  // cleared by hand before the world empties
     BodySelection m_selection;

@@ -73,6 +73,7 @@ void TakeWorldTree(const btDynamicsWorld& world, WorldTree& tree)
         tree.groups[i].bodies.clear();
     }
     tree.constraints.clear();
+    tree.constraintObjects.clear();
     tree.awakeCount = 0;
 
     const btCollisionObjectArray& objects = world.getCollisionObjectArray();
@@ -103,6 +104,7 @@ void TakeWorldTree(const btDynamicsWorld& world, WorldTree& tree)
         const std::string other = BodyNameIn(world, &constraint->getRigidBodyB());
         name += " \u2013 " + (other.empty() ? std::string("world") : other);
         tree.constraints.push_back(std::move(name));
+        tree.constraintObjects.push_back(constraint);
     }
 }
 

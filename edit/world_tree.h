@@ -29,6 +29,7 @@ struct WorldTree {
     // Ground, Walls, Cans, Dominoes, Dice, Balls, Other: always all seven.
     std::array<WorldTreeGroup, kBodyKindCount> groups;
     std::vector<std::string> constraints;  // "Hinge 2: Can 3 – Can 4"
+    std::vector<const btTypedConstraint*> constraintObjects;  // beside their names
     int bodyCount = 0;
     int awakeCount = 0;  // dynamic bodies not asleep
 };

@@ -1,5 +1,7 @@
 #include "view/frame_renderer.h"
 
+#include "view/joint_marks.h"
+
 #include "drawer/primitive_solids.h"
 
 #include <BulletDynamics/Featherstone/btMultiBodyLinkCollider.h>
@@ -133,9 +135,14 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
             continue;
         draw(i);
     }
-    if (const btRigidBody* selectedBody = scene.Selection().Body())
-        DrawSelectionOutline(*selectedBody);
+    for (const btRigidBody* selectedBody : scene.Selection().Bodies())
+        DrawSelectionOutline(*selectedBody, selectedBody == scene.Selection().Body());
     DrawDebugLines(*scene.World());
+    m_jointsMarked = 0;
+    if (m_overlay.jointMarks || m_debug.getDebugMode() != 0)
+        DrawJointMarks(scene);
+    if (m_overlay.band)
+        DrawBand();
     m_state.Commit();
     glFlush();
 }
@@ -293,7 +300,70 @@ const glw::Model* FrameRenderer::MeshFor(const Scene& scene, const btCollisionOb
     return mesh;
 }
 
-void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
+void FrameRenderer::DrawJointMarks(const Scene& scene)
+{
+    CDynamicsWorld* world = scene.World();
+    if (world == nullptr || world->getNumConstraints() == 0)
+        return;
+    const WorldDocument* document = scene.Document();
+    m_state.ActiveTexture(0);
+    m_state.Disable(GL_TEXTURE_2D);
+    m_state.ActiveTexture(1);
+    m_state.Disable(GL_TEXTURE_2D);
+    m_state.Disable(GL_LIGHTING);
+    m_state.Commit();
+    // Over the bodies: a pivot inside a body shows where it is.
+    glDisable(GL_DEPTH_TEST);
+    glLineWidth(2.0f);
+    m_jointsMarked = AddJointMarks(m_debug, *world, scene.Selection().Joint(),
+                                   document ? document->Drag().Spring() : nullptr);
+    m_debug.flushLines();
+    glLineWidth(1.0f);
+    glEnable(GL_DEPTH_TEST);
+    m_state.Enable(GL_LIGHTING);
+    m_state.ActiveTexture(1);
+}
+
+void FrameRenderer::DrawBand()
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] <= 0 || viewport[3] <= 0)
+        return;
+    for (int unit : {1, 0}) {
+        m_state.ActiveTexture(unit);
+        m_state.Disable(GL_TEXTURE_2D);
+        m_state.Disable(GL_TEXTURE_GEN_S);
+        m_state.Disable(GL_TEXTURE_GEN_T);
+    }
+    m_state.Disable(GL_LIGHTING);
+    m_state.Colour(kSelectionColour);
+    m_state.Commit();
+    glDisable(GL_DEPTH_TEST);
+    // Window pixels, rows from the top as the mouse counts them.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, viewport[2], viewport[3], 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(m_overlay.bandX0, m_overlay.bandY0);
+    glVertex2f(m_overlay.bandX1, m_overlay.bandY0);
+    glVertex2f(m_overlay.bandX1, m_overlay.bandY1);
+    glVertex2f(m_overlay.bandX0, m_overlay.bandY1);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    m_state.Enable(GL_LIGHTING);
+    m_state.ActiveTexture(1);
+}
+
+void FrameRenderer::DrawSelectionOutline(const btRigidBody& body, bool primary)
 {
     if (body.getMotionState() == nullptr || body.getCollisionShape() == nullptr)
         return;
@@ -318,7 +388,8 @@ void FrameRenderer::DrawSelectionOutline(const btRigidBody& body)
     m_state.Commit();
     // Over everything: a body inside the tower shows where it is.
     glDisable(GL_DEPTH_TEST);
-    glLineWidth(2.0f);
+    // The primary body, the one a single-body pane shows, stands out.
+    glLineWidth(primary ? 3.0f : 1.5f);
     glPushMatrix();
     glMultMatrixf(m);
     glBegin(GL_LINES);

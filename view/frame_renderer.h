@@ -39,6 +39,14 @@ struct RenderOptions {
     StillLayerKeeping stillLayer = StillLayerKeeping::Framebuffer;
 };
 
+// What an editor shows over the frame: the joints' marks, and a rubber
+// band being drawn (its corners in device pixels from the top-left).
+struct EditOverlay {
+    bool jointMarks = false;
+    bool band = false;
+    float bandX0 = 0, bandY0 = 0, bandX1 = 0, bandY1 = 0;
+};
+
 class FrameRenderer {
 public:
     explicit FrameRenderer(RenderOptions options = {});
@@ -48,6 +56,10 @@ public:
     void Render(const Scene& scene, const CameraState& camera);
 
     const RenderOptions& Options() const { return m_options; }
+    // For the frames that follow.
+    void SetOverlay(const EditOverlay& overlay) { m_overlay = overlay; }
+    // Joints the last frame marked.
+    int JointsMarked() const { return m_jointsMarked; }
     void SetOptions(const RenderOptions& options);
 
     // What Bullet's debug drawing adds over the bodies (GL_DebugDrawer's
@@ -69,7 +81,9 @@ private:
                       const btCollisionObject* selected);
     void DrawDebugLines(CDynamicsWorld& world);
     void DrawBody(const Scene& scene, const btCollisionObject& object, int index);
-    void DrawSelectionOutline(const btRigidBody& body);
+    void DrawSelectionOutline(const btRigidBody& body, bool primary);
+    void DrawJointMarks(const Scene& scene);
+    void DrawBand();
     // The drawing of a mesh kind's row: model under the body's matrix m, or,
     // with both null, the kind's resting batch, in world space already.
     void DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model* model,
@@ -83,6 +97,8 @@ private:
                              int index);
 
     RenderOptions m_options;
+    EditOverlay m_overlay;
+    int m_jointsMarked = 0;
     glw::GlState m_state;
     GL_DebugDrawer m_debug;
     // This frame's eye in world space, and one unit at unit distance in

@@ -67,6 +67,18 @@ void CKinettaView::DestroyScene()
 void CKinettaView::Render()
 {
     const auto start = std::chrono::steady_clock::now();
+    EditOverlay overlay;
+    // Joints show while the world stands, when a user builds with them.
+    overlay.jointMarks = m_simulationState != SimulationState::Running;
+    if (m_bandFrom) {
+        const qreal ratio = devicePixelRatio();
+        overlay.band = true;
+        overlay.bandX0 = static_cast<float>(m_bandFrom->x() * ratio);
+        overlay.bandY0 = static_cast<float>(m_bandFrom->y() * ratio);
+        overlay.bandX1 = static_cast<float>(m_cursor.x() * ratio);
+        overlay.bandY1 = static_cast<float>(m_cursor.y() * ratio);
+    }
+    m_renderer.SetOverlay(overlay);
     m_renderer.Render(m_scene, m_camera);
     if (m_frameTap)
         m_frameTap();
@@ -89,8 +101,27 @@ std::optional<PickRay> CKinettaView::RayAt(QPointF point) const
                            static_cast<float>(point.y() * ratio));
 }
 
+std::vector<btRigidBody*> CKinettaView::BodiesInBandOf(QPointF from, QPointF to) const
+{
+    const CDynamicsWorld* world = m_scene.World();
+    if (world == nullptr)
+        return {};
+    ViewProjection projection;
+    const ProjectionRecord& record = Projection();
+    projection.fovY = record.fovY;
+    projection.zNear = record.zNear;
+    projection.zFar = record.zFar;
+    projection.width = ViewportWidth();
+    projection.height = ViewportHeight();
+    const qreal ratio = devicePixelRatio();
+    const BandRect band{static_cast<float>(from.x() * ratio), static_cast<float>(from.y() * ratio),
+                        static_cast<float>(to.x() * ratio), static_cast<float>(to.y() * ratio)};
+    return BodiesInBand(*world, BandViewOf(m_camera, projection), band);
+}
+
 void CKinettaView::LetGo()
 {
+    m_bandFrom.reset();
     m_leftHeld = false;
     m_turnFrom.reset();
     if (WorldDocument* document = m_scene.Document())
@@ -107,7 +138,15 @@ void CKinettaView::mousePressEvent(QMouseEvent* event)
         m_leftHeld = true;
         m_cursor = event->position();
         WorldDocument* document = m_scene.Document();
-        if (const auto ray = RayAt(m_cursor); ray && document)
+        const auto ray = RayAt(m_cursor);
+        if (!ray || document == nullptr)
+            return;
+        const Qt::KeyboardModifiers keys = event->modifiers();
+        if (keys & Qt::ControlModifier)
+            document->PressAt(*ray, m_simulationState, WorldDocument::PressMode::Toggle);
+        else if ((keys & Qt::ShiftModifier) && !PickBody(document->World(), *ray))
+            m_bandFrom = m_cursor;
+        else
             document->PressAt(*ray, m_simulationState);
     } else if (event->button() == Qt::RightButton) {
         m_turnFrom = event->position();
@@ -122,7 +161,9 @@ void CKinettaView::mouseMoveEvent(QMouseEvent* event)
         LetGo();
     if (m_turnFrom && !(event->buttons() & Qt::RightButton))
         m_turnFrom.reset();
-    if (m_leftHeld) {
+    if (m_leftHeld && m_bandFrom) {
+        m_cursor = event->position();
+    } else if (m_leftHeld) {
         m_cursor = event->position();
         WorldDocument* document = m_scene.Document();
         if (const auto ray = RayAt(m_cursor); ray && document)
@@ -140,7 +181,11 @@ void CKinettaView::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     if (event->button() == Qt::LeftButton) {
         m_leftHeld = false;
-        if (WorldDocument* document = m_scene.Document())
+        WorldDocument* document = m_scene.Document();
+        if (m_bandFrom && document != nullptr)
+            document->Selection().SelectAll(BodiesInBandOf(*m_bandFrom, event->position()));
+        m_bandFrom.reset();
+        if (document != nullptr)
             document->Release();
     } else if (event->button() == Qt::RightButton) {
         m_turnFrom.reset();

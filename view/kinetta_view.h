@@ -119,6 +119,8 @@ public:
     // The ray through a point of the window, in its own (logical) pixels,
     // with the projection the last frame was drawn with.
     std::optional<PickRay> RayAt(QPointF point) const;
+    // The bodies a band between the two points (logical pixels) encloses.
+    std::vector<btRigidBody*> BodiesInBandOf(QPointF from, QPointF to) const;
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
     // The eye the Edit commands paste in front of.
@@ -139,7 +141,9 @@ public:
     SimulationState m_simulationState = SimulationState::Running;
 
 protected:
-    // The left button picks and holds, the right one turns the view, the
+    // The left button picks and holds (with Ctrl it adds or removes a body
+    // from the selection; with Shift, from empty space, it draws a rubber
+    // band that selects what it encloses), the right one turns the view, the
     // wheel walks. Qt sends the moves and the release of a press to the
     // window pressed, wherever the pointer goes: that is the capture.
     void mousePressEvent(QMouseEvent* event) override;
@@ -176,6 +180,8 @@ private:
     StepClock m_stepClock;
     ViewStats m_stats;
     std::function<void()> m_frameTap;
+    // The band's first corner while one is drawn, in logical pixels.
+    std::optional<QPointF> m_bandFrom;
     bool m_leftHeld = false;
     QPointF m_cursor;  // where the left button last was, while held
     std::optional<QPointF> m_turnFrom;  // while the right button turns the view

@@ -44,3 +44,28 @@ std::optional<PickRay> RayThroughPixel(const CameraState& camera, const ViewProj
     ray.toDepth = projection.zFar;
     return ray;
 }
+
+BandView BandViewOf(const CameraState& camera, const ViewProjection& projection)
+{
+    BandView view{};
+    // Turned, then moved, as LoadCameraTransform does it.
+    const btMatrix3x3 turn = EyeFromWorld(camera);
+    const btTransform modelview(turn, turn * camera.camPos);
+    btScalar m[16];
+    modelview.getOpenGLMatrix(m);
+    for (int i = 0; i < 16; ++i)
+        view.modelview[i] = m[i];
+    const double aspect = projection.height > 0
+                              ? static_cast<double>(projection.width) / projection.height
+                              : 1.0;
+    const double f = 1.0 / std::tan(projection.fovY * kDegreesToRadians / 2.0);
+    const double n = projection.zNear, far = projection.zFar;
+    view.projection[0] = static_cast<float>(f / aspect);
+    view.projection[5] = static_cast<float>(f);
+    view.projection[10] = static_cast<float>((far + n) / (n - far));
+    view.projection[11] = -1.0f;
+    view.projection[14] = static_cast<float>(2 * far * n / (n - far));
+    view.width = static_cast<float>(projection.width);
+    view.height = static_cast<float>(projection.height);
+    return view;
+}

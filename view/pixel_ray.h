@@ -3,6 +3,7 @@
 // projection the frame is drawn with, for picking what is drawn there.
 
 #include "edit/picking.h"
+#include "edit/rubber_band.h"
 #include "view/camera_control.h"
 
 #include <optional>
@@ -22,3 +23,7 @@ struct ViewProjection {
 // for a projection with no area.
 std::optional<PickRay> RayThroughPixel(const CameraState& camera, const ViewProjection& projection,
                                        float x, float y);
+
+// The matrices a frame is drawn with, as a rubber band needs them: the
+// camera's modelview and the perspective, with the viewport in device pixels.
+BandView BandViewOf(const CameraState& camera, const ViewProjection& projection);

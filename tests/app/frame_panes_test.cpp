@@ -48,7 +48,7 @@ protected:
     // The View menu's check of a command, as the menu shows it when it opens.
     bool MenuCheck(CommandId id)
     {
-        QMenu* view = m_frame->Bars().Menus().at(2);
+        QMenu* view = m_frame->Bars().Menus().at(3);
         emit view->aboutToShow();
         for (QAction* item : view->actions())
             if (CommandOf(*item) == ToInt(id))
@@ -603,6 +603,63 @@ TEST_F(FramePanesTest, PropertyEditsApplyOrAreRefusedWithTheReasonLeavingTheBody
     TypeInto(pane.GravityField(), "0, 1e9, 0");
     EXPECT_FALSE(pane.Refusal().isEmpty());
     EXPECT_EQ(world.getGravity(), btVector3(0, -10, 0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FramePanesTest, AJointFromTheInsertMenuIsPickedInTheTreeAndEditedInProperties)
+{
+    CKinettaView& view = m_frame->View();
+    m_frame->OnCommand(SimulationStop);
+    m_frame->OnCommand(ViewTree);
+    m_frame->OnCommand(ViewProperties);
+    WorldDocument& document = *view.DocumentIfBuilt();
+    btDiscreteDynamicsWorld& world = document.World();
+    auto* a = btRigidBody::upcast(world.getCollisionObjectArray()[5]);
+    auto* b = btRigidBody::upcast(world.getCollisionObjectArray()[6]);
+    auto* c = btRigidBody::upcast(world.getCollisionObjectArray()[7]);
+    document.Selection().SelectAll({a, b, c});
+    EXPECT_FALSE(m_frame->Joints().CanJoin()) << "three bodies make no joint";
+    document.Selection().SelectAll({a, b});
+    ASSERT_TRUE(m_frame->Joints().CanJoin());
+    ASSERT_TRUE(m_frame->Joints().Join(JointType::Hinge));
+    ASSERT_EQ(world.getNumConstraints(), 1);
+    auto& hinge = static_cast<btHingeConstraint&>(*world.getConstraint(0));
+
+    // The tree lists it; picking it there selects it alone, and Properties shows it.
+    Panes().RefreshNow();
+    QTreeWidgetItem* constraints = Panes().Tree()->GroupItem(kBodyKindCount);
+    ASSERT_EQ(constraints->childCount(), 1);
+    EXPECT_TRUE(constraints->child(0)->text(0).startsWith("Hinge 1: Can ")) << constraints->child(0)->text(0).toStdString();
+    Panes().Tree()->Tree()->setCurrentItem(constraints->child(0));
+    EXPECT_EQ(document.Selection().Joint(), &hinge);
+    EXPECT_EQ(document.Selection().Count(), 0u);
+    CPropertiesPane& pane = *Panes().Properties();
+    ASSERT_TRUE(pane.ShowsJoint());
+    EXPECT_FALSE(pane.JointEdit(JointField::Stiffness)->isEnabled()) << "a hinge has no spring";
+
+    EditHistory& history = document.History();
+    const std::size_t edits = history.Size();
+    TypeInto(pane.JointEdit(JointField::MotorImpulse), "5");
+    TypeInto(pane.JointEdit(JointField::MotorSpeed), "2");
+    EXPECT_TRUE(hinge.getEnableAngularMotor());
+    EXPECT_FLOAT_EQ(hinge.getMaxMotorImpulse(), 5);
+    EXPECT_FLOAT_EQ(hinge.getMotorTargetVelocity(), 2);
+    EXPECT_EQ(history.Size(), edits + 2) << "each change is one edit";
+    TypeInto(pane.JointEdit(JointField::BreakingImpulse), "-3");
+    EXPECT_TRUE(pane.Refusal().contains("breaking impulse")) << pane.Refusal().toStdString();
+    EXPECT_EQ(hinge.getBreakingImpulseThreshold(), SIMD_INFINITY);
+    m_frame->OnCommand(EditUndo);
+    EXPECT_FLOAT_EQ(hinge.getMotorTargetVelocity(), 0);
+
+    // Deleting a joined body takes the joint; Undo brings it back.
+    document.Selection().Select(a);
+    m_frame->OnCommand(EditClear);
+    EXPECT_EQ(world.getNumConstraints(), 0);
+    m_frame->OnCommand(EditUndo);
+    EXPECT_EQ(world.getNumConstraints(), 1);
 }
 
 }  // namespace

@@ -179,6 +179,8 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {57634, "&Copy\tCtrl+C"},
           {57637, "&Paste\tCtrl+V"},
           {57632, "&Delete\tDel"}}},
+        // Insert holds the Joint submenu: a submenu item has no command id.
+        {"&Insert", {{-1, "&Joint"}}},
         {"&View",
          {{59392, "&Toolbar"},
           {59393, "&Status Bar"},
@@ -215,7 +217,8 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
             const Item& want = expected[m].items[static_cast<std::size_t>(i)];
             SCOPED_TRACE(want.text);
             EXPECT_EQ(items[i]->isSeparator(), want.id == 0);
-            EXPECT_EQ(CommandOf(*items[i]), want.id);
+            EXPECT_EQ(items[i]->menu() != nullptr, want.id < 0);
+            EXPECT_EQ(CommandOf(*items[i]), std::max(want.id, 0));
             EXPECT_EQ(items[i]->text().toStdString(), want.text);
             EXPECT_TRUE(items[i]->isEnabled());
         }
@@ -276,6 +279,7 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
         {Qt::Key_Less, Qt::ShiftModifier, 32802},    {Qt::Key_Comma, Qt::ShiftModifier, 32802},
         {Qt::Key_Greater, Qt::ShiftModifier, 32803}, {Qt::Key_Period, Qt::ShiftModifier, 32803},
         {Qt::Key_Home, Qt::NoModifier, 32804},       {Qt::Key_End, Qt::NoModifier, 32805},
+        {Qt::Key_A, Qt::ControlModifier, 57642},     {Qt::Key_D, Qt::ControlModifier, 32793},
     };
     const QList<QAction*>& table = Bars().AcceleratorActions();
     ASSERT_EQ(table.size(), static_cast<qsizetype>(accelerators.size()));
@@ -332,7 +336,7 @@ TEST_F(MainFrameTest, StatusBarPromptsTheHighlightedItemAndIsReadyWhenMenusClose
     QTest::keyClick(m_frame->windowHandle(), Qt::Key_Escape);  // leaves the menu bar
 
     // Items without a string and submenus show nothing.
-    QMenu* view = Menu(2);
+    QMenu* view = Menu(3);
     Open(view);
     EXPECT_EQ(Bars().StatusText(), "");
     view->setActiveAction(FindAction(view->actions(), ViewToolbar));
@@ -344,7 +348,7 @@ TEST_F(MainFrameTest, StatusBarPromptsTheHighlightedItemAndIsReadyWhenMenusClose
     Close(view);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Bars().StatusText() == "Ready"; }));
 
-    QMenu* help = Menu(4);
+    QMenu* help = Menu(5);
     Open(help);
     help->setActiveAction(help->actions().front());
     EXPECT_EQ(Bars().StatusText(), "Display program information, version number and copyright");
@@ -354,7 +358,7 @@ TEST_F(MainFrameTest, StatusBarPromptsTheHighlightedItemAndIsReadyWhenMenusClose
 
 TEST_F(MainFrameTest, EachSimulationCommandLeavesExactlyOneCheckInMenuAndToolbar)
 {
-    QMenu* simulation = Menu(3);
+    QMenu* simulation = Menu(4);
     CKinettaView& view = m_frame->View();
     const int startBodies = view.BodyCount();
     auto expectChecked = [&](CommandId want, SimulationState state) {
@@ -590,7 +594,7 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
 
 TEST_F(MainFrameTest, BarCommandsFlipTheVisibleBarAndGiveItsRoomToTheView)
 {
-    QMenu* viewMenu = Menu(2);
+    QMenu* viewMenu = Menu(3);
     QWidget* container = m_frame->ViewContainer();
     auto menuChecks = [&] {
         Open(viewMenu);
@@ -643,7 +647,7 @@ TEST_F(MainFrameTest, MenusUsedFromTheKeyboardGiveTheFocusBackToTheView)
 
     // Simulation > Pause by its mnemonics; Enter then runs again.
     Type(Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(3)->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(4)->isVisible(); }));
     Type(Qt::Key_P);
     EXPECT_EQ(state, SimulationState::Paused);
     EXPECT_TRUE(WaitIdle([&] { return ViewHasFocus(); })) << "the menu bar kept the focus";
@@ -678,7 +682,7 @@ TEST_F(MainFrameTest, ViewKeysCountOnlyWhileTheFrameHasTheKeyboard)
     // A menu that opens takes the held keys, and the keys typed into it.
     QTest::keyPress(&view, Qt::Key_W);
     ASSERT_TRUE(held(ViewKey::W));
-    QMenu* viewMenu = Menu(2);
+    QMenu* viewMenu = Menu(3);
     Open(viewMenu);
     EXPECT_FALSE(held(ViewKey::W)) << "a key held as the menu opened is still held";
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_T}) {

@@ -60,7 +60,10 @@ public:
         btRigidBody* b = BodyMadeFrom(rbB);
         if (a == nullptr && b == nullptr) return nullptr;
         if (a == nullptr) a = &getFixedBody();
-        if (b == nullptr && type == SLIDER_CONSTRAINT_TYPE)
+        // A six-axis spring 2 constraint (Kinetta's fixed and spring joints)
+        // tied to the world is made only with both bodies given.
+        if (b == nullptr && (type == SLIDER_CONSTRAINT_TYPE || type == D6_SPRING_2_CONSTRAINT_TYPE ||
+                             type == FIXED_CONSTRAINT_TYPE))
             b = &getFixedBody();
         const int before = m_allocatedConstraints.size();
         const int version = file.getVersion();
