@@ -20,6 +20,7 @@ struct BodyProperties {
     btScalar mass = 0;   // 0: static
     btVector3 position{0, 0, 0};
     btVector3 orientationDegrees{0, 0, 0};  // about x, then y, then z
+    btVector3 headingPitchRoll{0, 0, 0};    // degrees, edit/heading_pitch_roll.h
     btVector3 linearVelocity{0, 0, 0};
     btVector3 angularVelocity{0, 0, 0};
     btScalar friction = 0;
@@ -48,6 +49,7 @@ enum class BodyField {
     OrientationDegrees,
     LinearVelocity,
     AngularVelocity,
+    HeadingPitchRoll,  // edit/heading_pitch_roll.h
 };
 
 // Scalar fields take value.x(); vector fields take all three.
