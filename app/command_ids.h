@@ -34,6 +34,16 @@ enum class CommandId : int {
     SimulationStep = 32784,
     FileExportPicture = 32790,
     SimulationRecord = 32791,
+    InsertBox = 32800,  // to InsertWall: the Insert menu's bodies, in its order
+    InsertBall = 32801,
+    InsertCylinder = 32802,
+    InsertCapsule = 32803,
+    InsertCone = 32804,
+    InsertCan = 32805,
+    InsertDie = 32806,
+    InsertDomino = 32807,
+    InsertRamp = 32808,
+    InsertWall = 32809,
 };
 
 constexpr int ToInt(CommandId id)

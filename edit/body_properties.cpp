@@ -157,6 +157,8 @@ BodyProperties ReadBodyProperties(const btDynamicsWorld& world, const btRigidBod
     BodyProperties out;
     out.name = BodyNameIn(world, &body);
     DescribeShape(body.getCollisionShape(), out);
+    if (body.getCollisionShape() != nullptr)
+        out.size = SizeOf(*body.getCollisionShape());
     out.mass = body.getInvMass() > 0 ? 1 / body.getInvMass() : 0;
     const btTransform& transform = body.getWorldTransform();
     out.position = transform.getOrigin();

@@ -5,6 +5,7 @@
 // in range is refused with the reason and changes nothing.
 
 #include "physics/dynamics_world.h"
+#include "edit/body_size.h"
 #include "edit/edit_history.h"
 
 #include <btBulletDynamicsCommon.h>
@@ -17,6 +18,7 @@ struct BodyProperties {
     std::string name;    // as the tree lists it, "Can 37"
     std::string shape;   // "Cylinder", "Box", "Sphere", ...
     std::string sizes;   // "radius 0.5, height 1" in metres
+    ShapeSize size;      // the same as numbers to edit (edit/body_size.h)
     btScalar mass = 0;   // 0: static
     btVector3 position{0, 0, 0};
     btVector3 orientationDegrees{0, 0, 0};  // about x, then y, then z

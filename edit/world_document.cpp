@@ -132,6 +132,13 @@ bool WorldDocument::PressHandleAt(const PickRay& ray, const btVector3& eye,
     return part && m_handleDrag.Begin(*m_world, std::move(bodies), *frame, *part, ray, state);
 }
 
+std::vector<btRigidBody*> WorldDocument::HandledBodies() const
+{
+    if (btRigidBody* body = m_selection.Body())
+        return {body};
+    return {};
+}
+
 void WorldDocument::DragHandleTo(const PickRay& ray, bool snap)
 {
     m_handleDrag.MoveTo(ray, snap);

@@ -83,6 +83,8 @@ public:
     bool PressHandleAt(const PickRay& ray, const btVector3& eye,
                        std::vector<btRigidBody*> bodies, SimulationState state);
     void DragHandleTo(const PickRay& ray, bool snap);
+    // The bodies the handles move and turn: the selection.
+    std::vector<btRigidBody*> HandledBodies() const;
     const HandleDrag& Handles() const { return m_handleDrag; }
 
     // Edits to bodies (edit/body_edits.h) take them out of the world and put

@@ -66,6 +66,7 @@ void CKinettaView::DestroyScene()
 void CKinettaView::Render()
 {
     const auto start = std::chrono::steady_clock::now();
+    m_renderer.SetHandles(HandlesToDraw());
     m_renderer.Render(m_scene, m_camera);
     if (m_frameTap)
         m_frameTap();
@@ -88,6 +89,25 @@ std::optional<PickRay> CKinettaView::RayAt(QPointF point) const
                            static_cast<float>(point.y() * ratio));
 }
 
+std::optional<HandleDrawing> CKinettaView::HandlesToDraw() const
+{
+    const WorldDocument* document = m_scene.Document();
+    // Handles arrange a world that stands still.
+    if (document == nullptr || m_simulationState == SimulationState::Running)
+        return std::nullopt;
+    const std::optional<HandleFrame> frame =
+        HandlesFor(document->HandledBodies(), -m_camera.camPos);
+    if (!frame)
+        return std::nullopt;
+    HandleDrawing drawing{frame->centre, frame->length, kRingRadius};
+    if (const HandleDrag& drag = document->Handles(); drag.Active()) {
+        // Where the drag began: the frame itself follows the bodies.
+        (drag.Part().kind == HandleKind::Arrow ? drawing.activeArrow : drawing.activeRing) =
+            drag.Part().axis;
+    }
+    return drawing;
+}
+
 void CKinettaView::LetGo()
 {
     m_leftHeld = false;
@@ -106,7 +126,12 @@ void CKinettaView::mousePressEvent(QMouseEvent* event)
         m_leftHeld = true;
         m_cursor = event->position();
         WorldDocument* document = m_scene.Document();
-        if (const auto ray = RayAt(m_cursor); ray && document)
+        const auto ray = RayAt(m_cursor);
+        // The handles first: they are drawn over the bodies.
+        if (ray && document &&
+            !(HandlesToDraw() && document->PressHandleAt(*ray, -m_camera.camPos,
+                                                         document->HandledBodies(),
+                                                         m_simulationState)))
             document->PressAt(*ray, m_simulationState);
     } else if (event->button() == Qt::RightButton) {
         m_turnFrom = event->position();
@@ -124,7 +149,10 @@ void CKinettaView::mouseMoveEvent(QMouseEvent* event)
     if (m_leftHeld) {
         m_cursor = event->position();
         WorldDocument* document = m_scene.Document();
-        if (const auto ray = RayAt(m_cursor); ray && document)
+        const auto ray = RayAt(m_cursor);
+        if (ray && document && document->Handles().Active())
+            document->DragHandleTo(*ray, event->modifiers() & Qt::ControlModifier);
+        else if (ray && document)
             document->DragTo(*ray);
     }
     if (m_turnFrom) {
@@ -318,6 +346,9 @@ bool CKinettaView::OnTick()
     // A hold belongs to the state it began in: Start or Pause lets go.
     WorldDocument* document = m_scene.Document();
     if (document && document->Drag().Active() && document->Drag().State() != m_simulationState)
+        LetGo();
+    if (document && document->Handles().Active() &&
+        document->Handles().State() != m_simulationState)
         LetGo();
     const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,

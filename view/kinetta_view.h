@@ -111,6 +111,8 @@ public:
     // The ray through a point of the window, in its own (logical) pixels,
     // with the projection the last frame was drawn with.
     std::optional<PickRay> RayAt(QPointF point) const;
+    // The selection's move and turn handles while the world stands still.
+    std::optional<HandleDrawing> HandlesToDraw() const;
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
     // The eye the Edit commands paste in front of.

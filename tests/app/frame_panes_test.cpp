@@ -42,7 +42,7 @@ protected:
     // The View menu's check of a command, as the menu shows it when it opens.
     bool MenuCheck(CommandId id)
     {
-        QMenu* view = m_frame->Bars().Menus().at(2);
+        QMenu* view = m_frame->Bars().Menus().at(3);
         emit view->aboutToShow();
         for (QAction* item : view->actions())
             if (CommandOf(*item) == ToInt(id))

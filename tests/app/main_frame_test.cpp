@@ -179,6 +179,19 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {57634, "&Copy\tCtrl+C"},
           {57637, "&Paste\tCtrl+V"},
           {57632, "&Delete\tDel"}}},
+        {"&Insert",
+         {{32800, "&Box"},
+          {32801, "B&all"},
+          {32802, "C&ylinder"},
+          {32803, "Ca&psule"},
+          {32804, "C&one"},
+          {0, ""},
+          {32805, "&Can"},
+          {32806, "&Die"},
+          {32807, "Do&mino"},
+          {0, ""},
+          {32808, "&Ramp"},
+          {32809, "&Wall"}}},
         {"&View",
          {{59392, "&Toolbar"},
           {59393, "&Status Bar"},
@@ -235,6 +248,28 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
             EXPECT_NE(image, other) << "button " << toolbar[i] << " repeats an image";
         images.push_back(image);
         const QAction* item = FindAction(Bars().MenuActions(), static_cast<CommandId>(toolbar[i]));
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->icon().pixmap(QSize(16, 15)).toImage(), image);
+    }
+    // The Insert band: its bodies in the menu's order, each with a picture
+    // of its own, which the menu item shows too.
+    EXPECT_EQ(Bars().InsertBand()->objectName(), "insertBand");
+    const QList<QAction*> inserts = Bars().InsertBand()->actions();
+    ASSERT_EQ(inserts.size(), 10);
+    for (qsizetype i = 0; i < inserts.size(); ++i) {
+        const int id = 32800 + static_cast<int>(i);
+        EXPECT_EQ(CommandOf(*inserts[i]), id);
+        const QImage image = inserts[i]->icon().pixmap(QSize(16, 15)).toImage();
+        ASSERT_EQ(image.size(), QSize(16, 15));
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                opaque += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+        EXPECT_GT(opaque, 30) << "button " << id << " has next to no picture";
+        for (const QImage& other : images)
+            EXPECT_NE(image, other) << "button " << id << " repeats an image";
+        images.push_back(image);
+        const QAction* item = FindAction(Bars().MenuActions(), static_cast<CommandId>(id));
         ASSERT_NE(item, nullptr);
         EXPECT_EQ(item->icon().pixmap(QSize(16, 15)).toImage(), image);
     }
@@ -319,7 +354,7 @@ TEST_F(MainFrameTest, StatusBarPromptsTheHighlightedItemAndIsReadyWhenMenusClose
     QTest::keyClick(m_frame->windowHandle(), Qt::Key_Escape);  // leaves the menu bar
 
     // Items without a string and submenus show nothing.
-    QMenu* view = Menu(2);
+    QMenu* view = Menu(3);
     Open(view);
     EXPECT_EQ(Bars().StatusText(), "");
     view->setActiveAction(FindAction(view->actions(), ViewToolbar));
@@ -331,7 +366,7 @@ TEST_F(MainFrameTest, StatusBarPromptsTheHighlightedItemAndIsReadyWhenMenusClose
     Close(view);
     EXPECT_TRUE(QTest::qWaitFor([&] { return Bars().StatusText() == "Ready"; }));
 
-    QMenu* help = Menu(4);
+    QMenu* help = Menu(5);
     Open(help);
     help->setActiveAction(help->actions().front());
     EXPECT_EQ(Bars().StatusText(), "Display program information, version number and copyright");
@@ -341,7 +376,7 @@ TEST_F(MainFrameTest, StatusBarPromptsTheHighlightedItemAndIsReadyWhenMenusClose
 
 TEST_F(MainFrameTest, EachSimulationCommandLeavesExactlyOneCheckInMenuAndToolbar)
 {
-    QMenu* simulation = Menu(3);
+    QMenu* simulation = Menu(4);
     CKinettaView& view = m_frame->View();
     const int startBodies = view.BodyCount();
     auto expectChecked = [&](CommandId want, SimulationState state) {
@@ -577,7 +612,7 @@ TEST_F(MainFrameTest, FileDialogsAndAboutBoxOpenModalAndLeaveEverythingAsItWas)
 
 TEST_F(MainFrameTest, BarCommandsFlipTheVisibleBarAndGiveItsRoomToTheView)
 {
-    QMenu* viewMenu = Menu(2);
+    QMenu* viewMenu = Menu(3);
     QWidget* container = m_frame->ViewContainer();
     auto menuChecks = [&] {
         Open(viewMenu);
@@ -630,7 +665,7 @@ TEST_F(MainFrameTest, MenusUsedFromTheKeyboardGiveTheFocusBackToTheView)
 
     // Simulation > Pause by its mnemonics; Enter then runs again.
     Type(Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(3)->isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Menu(4)->isVisible(); }));
     Type(Qt::Key_P);
     EXPECT_EQ(state, SimulationState::Paused);
     EXPECT_TRUE(WaitIdle([&] { return ViewHasFocus(); })) << "the menu bar kept the focus";
@@ -665,7 +700,7 @@ TEST_F(MainFrameTest, ViewKeysCountOnlyWhileTheFrameHasTheKeyboard)
     // A menu that opens takes the held keys, and the keys typed into it.
     QTest::keyPress(&view, Qt::Key_W);
     ASSERT_TRUE(held(ViewKey::W));
-    QMenu* viewMenu = Menu(2);
+    QMenu* viewMenu = Menu(3);
     Open(viewMenu);
     EXPECT_FALSE(held(ViewKey::W)) << "a key held as the menu opened is still held";
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_T}) {
