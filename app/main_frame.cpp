@@ -459,7 +459,10 @@ void CMainFrame::OnFileExit(CommandId)
 void CMainFrame::OnViewToolbar(CommandId)
 {
     QToolBar* band = m_bars->ToolBand();
-    band->setVisible(band->isHidden());
+    const bool show = band->isHidden();
+    band->setVisible(show);
+    // The Insert band shares the toolbar's row: both go, and the row with them.
+    m_bars->InsertBand()->setVisible(show);
     ShowBarChecks();
     LayoutNow();
 }

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr float kParallel = 1e-6f;
+// Arrows begin this far out, as a part of their length (the drawer draws
+// them so): a press on the body itself still carries it.
+constexpr float kArrowStart = 0.3f;
 
 btVector3 Axis(int axis)
 {
@@ -113,8 +116,9 @@ std::optional<HandlePart> PickHandle(const HandleFrame& frame, const PickRay& ra
     std::optional<HandlePart> best;
     float bestAlong = 2;  // beyond the ray's end
     for (int axis = 0; axis < 3; ++axis) {
-        const Closest closest = SegmentsClosest(ray.from, ray.to, frame.centre,
-                                                frame.centre + Axis(axis) * frame.length);
+        const Closest closest =
+            SegmentsClosest(ray.from, ray.to, frame.centre + Axis(axis) * (kArrowStart * frame.length),
+                            frame.centre + Axis(axis) * frame.length);
         if (closest.distance <= reach && closest.onRay < bestAlong) {
             best = HandlePart{HandleKind::Arrow, axis};
             bestAlong = closest.onRay;
