@@ -12,6 +12,10 @@ constexpr float kParallel = 1e-6f;
 // Arrows begin this far out, as a part of their length (the drawer draws
 // them so): a press on the body itself still carries it.
 constexpr float kArrowStart = 0.3f;
+// An arrow nearer than this (as a cosine) to the line of sight shows as a
+// stub over the body, and a drag along it could not be followed: the press
+// is the body's.
+constexpr float kArrowEndOn = 0.9f;
 
 btVector3 Axis(int axis)
 {
@@ -115,7 +119,10 @@ std::optional<HandlePart> PickHandle(const HandleFrame& frame, const PickRay& ra
     const float reach = kHandlePickWidth * frame.length;
     std::optional<HandlePart> best;
     float bestAlong = 2;  // beyond the ray's end
+    const btVector3 look = (ray.to - ray.from).normalized();
     for (int axis = 0; axis < 3; ++axis) {
+        if (std::fabs(look.dot(Axis(axis))) > kArrowEndOn)
+            continue;
         const Closest closest =
             SegmentsClosest(ray.from, ray.to, frame.centre + Axis(axis) * (kArrowStart * frame.length),
                             frame.centre + Axis(axis) * frame.length);

@@ -248,6 +248,12 @@ TEST_F(InsertedBodies, HandlesMoveAndTurnByExactAmountsWithAndWithoutSnapping)
         EXPECT_NEAR(HeadingPitchRollOf(a->getWorldTransform().getBasis()).x(), 0, 1e-4f);
     }
 
+    // Looking along z through the bodies' middle: the z arrow is seen end-on
+    // and the others begin clear of the middle, so the press is the bodies'.
+    const HandleFrame frame = *HandlesFor(both, eye);
+    EXPECT_FALSE(PickHandle(frame, PickRay{centre + btVector3(0, 0.05f, 20),
+                                           centre + btVector3(0, 0.05f, -20), 1, 41}));
+
     // A press beside every handle begins nothing, and a press and release
     // without a move is no edit.
     EXPECT_FALSE(m_document.PressHandleAt(DownThrough(centre + btVector3(0.3f * length, 0, 0.3f * length)),
