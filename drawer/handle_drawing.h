@@ -1,6 +1,7 @@
 #pragma once
 // The move and turn handles as lines and flat cones, in world coordinates
-// under the current modelview: arrows from the centre along x, y and z in
+// under the current modelview: arrows along x, y and z (from a little out
+// of the centre, which stays the body's to press) in
 // red, green and blue with a cone at their tips, and a ring about each axis
 // in the same colour; the part being dragged in yellow. The caller has
 // turned lighting and texturing off; this draws over everything, leaving
