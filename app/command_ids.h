@@ -47,6 +47,16 @@ enum class CommandId : int {
     EditDuplicate = 32793,
     InsertJointPoint = 32810,  // to InsertJointPoint + 4: the joint types in order
     InsertJointSpring = 32814,
+    InsertBox = 32820,  // to InsertWall: the Insert menu's bodies, in its order
+    InsertBall = 32821,
+    InsertCylinder = 32822,
+    InsertCapsule = 32823,
+    InsertCone = 32824,
+    InsertCan = 32825,
+    InsertDie = 32826,
+    InsertDomino = 32827,
+    InsertRamp = 32828,
+    InsertWall = 32829,
 };
 
 constexpr int ToInt(CommandId id)

@@ -53,6 +53,16 @@ int ToolbarImageIndex(CommandId id)
     return -1;
 }
 
+// Index of the command's image in the Insert strip, or -1.
+int InsertImageIndex(CommandId id)
+{
+    const std::span<const CommandId> buttons = InsertButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i] == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
 // A band of the top area: movable along it, never floating or docked
 // elsewhere, and without Qt's context menu that could hide the menu bar.
 QToolBar* NewBand(QMainWindow& frame, const QString& title, const QString& name)
@@ -73,6 +83,7 @@ CFrameBars::CFrameBars(QMainWindow& frame, Handlers handlers)
 {
     CreateMenuBand(frame);
     CreateToolBand(frame);
+    CreateInsertBand(frame);
     CreateStatusBar(frame);
     CreateAccelerators(frame);
 }
@@ -107,6 +118,8 @@ void CFrameBars::CreateMenuBand(QMainWindow& frame)
             const int image = ToolbarImageIndex(*item.id);
             if (image >= 0)
                 action->setIcon(ToolbarImage(image));
+            else if (const int insert = InsertImageIndex(*item.id); insert >= 0)
+                action->setIcon(InsertImage(insert));
             if (HasCheckMark(*item.id)) {
                 action->setCheckable(true);
                 // An icon would replace the tick with a framed picture.
@@ -148,6 +161,23 @@ void CFrameBars::CreateToolBand(QMainWindow& frame)
     if (m_toolChevron != nullptr)
         m_toolChevron->installEventFilter(this);
     frame.addToolBar(Qt::TopToolBarArea, m_toolBand);
+}
+
+void CFrameBars::CreateInsertBand(QMainWindow& frame)
+{
+    // On the toolbar's row, after it.
+    m_insertBand = NewBand(frame, QStringLiteral("Insert"), QStringLiteral("insertBand"));
+    m_insertBand->setIconSize(QSize(kToolbarImageWidth, kToolbarImageHeight));
+    m_insertBand->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    int image = 0;
+    for (const CommandId id : InsertButtons()) {
+        const QString tip = TooltipOf(id);
+        QAction* action = NewCommandAction(id, tip, m_insertBand);
+        action->setToolTip(tip);
+        action->setIcon(InsertImage(image++));
+        m_insertBand->addAction(action);
+    }
+    frame.addToolBar(Qt::TopToolBarArea, m_insertBand);
 }
 
 void CFrameBars::CreateStatusBar(QMainWindow& frame)

@@ -35,6 +35,8 @@ public:
     QToolBar* MenuBand() const { return m_menuBand; }
     QMenuBar* MenuBar() const { return m_menuBar; }
     QToolBar* ToolBand() const { return m_toolBand; }
+    // The Insert commands' band, beside the toolbar.
+    QToolBar* InsertBand() const { return m_insertBand; }
     QStatusBar* StatusBar() const { return m_statusBar; }
     QString StatusText() const;
     // The pane beside the prompt that names the selected body; an empty text
@@ -75,6 +77,7 @@ protected:
 private:
     void CreateMenuBand(QMainWindow& frame);
     void CreateToolBand(QMainWindow& frame);
+    void CreateInsertBand(QMainWindow& frame);
     void CreateStatusBar(QMainWindow& frame);
     void CreateAccelerators(QMainWindow& frame);
     QAction* NewCommandAction(CommandId id, const QString& text, QObject* parent);
@@ -85,6 +88,7 @@ private:
     QToolBar* m_menuBand = nullptr;
     QMenuBar* m_menuBar = nullptr;
     QToolBar* m_toolBand = nullptr;
+    QToolBar* m_insertBand = nullptr;
     QToolButton* m_toolChevron = nullptr;
     QStatusBar* m_statusBar = nullptr;
     CStatusPane* m_statusText = nullptr;

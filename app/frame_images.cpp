@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::uint32_t kToolbarStripId = 128;
+constexpr std::uint32_t kInsertStripId = 129;
 constexpr std::uint32_t kProgramIconId = 128;
 
 // All embedded images of one type and id; an icon holds one per size.
@@ -39,14 +40,18 @@ const std::vector<QImage>& ToolbarStrips()
     return strips;
 }
 
-}  // namespace
+const std::vector<QImage>& InsertStrips()
+{
+    static const std::vector<QImage> strips = EmbeddedImages("BITMAP", kInsertStripId);
+    return strips;
+}
 
-QIcon ToolbarImage(int index)
+QIcon StripImage(const std::vector<QImage>& strips, int index)
 {
     QIcon icon;
     if (index < 0)
         return icon;
-    for (const QImage& strip : ToolbarStrips()) {
+    for (const QImage& strip : strips) {
         const int scale = strip.height() / kToolbarImageHeight;
         if (scale < 1 || strip.height() != scale * kToolbarImageHeight)
             continue;
@@ -56,6 +61,18 @@ QIcon ToolbarImage(int index)
             icon.addPixmap(QPixmap::fromImage(strip.copy(cell)));
     }
     return icon;
+}
+
+}  // namespace
+
+QIcon ToolbarImage(int index)
+{
+    return StripImage(ToolbarStrips(), index);
+}
+
+QIcon InsertImage(int index)
+{
+    return StripImage(InsertStrips(), index);
 }
 
 QIcon ProgramIcon()

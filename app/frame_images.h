@@ -9,5 +9,7 @@
 // that Qt draws screens of high density from the larger one. A null icon
 // when no strip is embedded or all are too short.
 QIcon ToolbarImage(int index);
+// The same for the Insert band's strip.
+QIcon InsertImage(int index);
 // Every embedded size of the program icon.
 QIcon ProgramIcon();

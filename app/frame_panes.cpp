@@ -106,6 +106,18 @@ CFramePanes::CFramePanes(QMainWindow& frame, CKinettaView& view,
         return EditJoint(*document, *joint,
                          WithJointField(ReadJointSettings(*joint), field, value.x, value.y, value.z));
     };
+    edits.editSize = [this](const btVector3& size, int count) -> std::optional<std::string> {
+        if (const QString refusal = StillOpeningText(m_view); !refusal.isEmpty())
+            return refusal.toStdString();
+        btRigidBody* body = Selected();
+        WorldDocument* document = m_view.DocumentIfBuilt();
+        if (body == nullptr || document == nullptr)
+            return std::string("The body is no longer in the world");
+        Resized resized = ResizeBody(*document, *body, size, count);
+        if (resized.edit)
+            document->History().Push(std::move(resized.edit));
+        return resized.refusal;
+    };
     m_properties = new CPropertiesPane(std::move(edits), nullptr);
     m_tree->OnJointSelected([this](const btTypedConstraint* joint) {
         if (WorldDocument* document = m_view.DocumentIfBuilt()) {

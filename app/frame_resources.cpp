@@ -24,6 +24,16 @@ constexpr MenuItemResource kEditItems[] = {
     {EditCut, "Cu&t\tCtrl+X"},     {EditCopy, "&Copy\tCtrl+C"},   {EditPaste, "&Paste\tCtrl+V"},
     {EditClear, "&Delete\tDel"},
 };
+constexpr MenuItemResource kInsertItems[] = {
+    {InsertBox, "&Box"},         {InsertBall, "B&all"},   {InsertCylinder, "C&ylinder"},
+    {InsertCapsule, "Ca&psule"}, {InsertCone, "C&one"},   {std::nullopt, ""},
+    {InsertCan, "&Can"},         {InsertDie, "&Die"},     {InsertDomino, "Do&mino"},
+    {std::nullopt, ""},          {InsertRamp, "&Ramp"},   {InsertWall, "&Wall"},
+};
+constexpr CommandId kInsertButtons[] = {
+    InsertBox, InsertBall, InsertCylinder, InsertCapsule, InsertCone,
+    InsertCan, InsertDie,  InsertDomino,   InsertRamp,    InsertWall,
+};
 constexpr MenuItemResource kViewItems[] = {
     {ViewToolbar, "&Toolbar"}, {ViewStatusBar, "&Status Bar"},  {std::nullopt, ""},
     {ViewTree, "&Tree"},       {ViewProperties, "&Properties"}, {ViewTools, "&Tools"},
@@ -51,6 +61,7 @@ constexpr MenuItemResource kHelpItems[] = {
 
 constexpr MenuResource kMenu[] = {
     {"&File", kFileItems}, {"&Edit", kEditItems},
+    {"&Insert", kInsertItems},
     {"&View", kViewItems}, {"&Simulation", kSimulationItems},
     {"&Help", kHelpItems},
 };
@@ -149,6 +160,16 @@ constexpr StringResource kStrings[] = {
      "Show the moment a simulated second later, while paused\nSecond Forward"},
     {HistoryFirst, "Show the first kept moment, while paused\nFirst Kept Moment"},
     {HistoryLast, "Show the last kept moment, while paused\nLast Kept Moment"},
+    {InsertBox, "Add a box of 1 m in front of the eye\nBox"},
+    {InsertBall, "Add a ball of 1 m across in front of the eye\nBall"},
+    {InsertCylinder, "Add an upright cylinder in front of the eye\nCylinder"},
+    {InsertCapsule, "Add an upright capsule in front of the eye\nCapsule"},
+    {InsertCone, "Add an upright cone in front of the eye\nCone"},
+    {InsertCan, "Add a can like the tower's in front of the eye\nCan"},
+    {InsertDie, "Add a die in front of the eye\nDie"},
+    {InsertDomino, "Add a domino in front of the eye\nDomino"},
+    {InsertRamp, "Add a static ramp, tilted 30 degrees, in front of the eye\nRamp"},
+    {InsertWall, "Add a static wall in front of the eye\nWall"},
     {SimulationRecord, "Record a video of the view, 60 frames per simulated second; choose again "
                        "to stop\nRecord"},
 };
@@ -158,6 +179,11 @@ constexpr StringResource kStrings[] = {
 std::span<const MenuResource> MainMenu()
 {
     return kMenu;
+}
+
+std::span<const CommandId> InsertButtons()
+{
+    return kInsertButtons;
 }
 
 std::span<const AcceleratorResource> Accelerators()

@@ -26,13 +26,16 @@ struct AcceleratorResource {
     CommandId id;
 };
 
-// File, Edit, View, Simulation, Help.
+// File, Edit, Insert, View, Simulation, Help.
 std::span<const MenuResource> MainMenu();
 // In the order they are tried.
 std::span<const AcceleratorResource> Accelerators();
 // Toolbar buttons in order; no id means a separator. The n-th button (not
 // counting separators) shows the n-th image of the toolbar strip.
 std::span<const std::optional<CommandId>> ToolbarButtons();
+// The Insert band's buttons in order; the n-th shows the n-th image of the
+// Insert strip.
+std::span<const CommandId> InsertButtons();
 // Pixel size of one toolbar image.
 constexpr int kToolbarImageWidth = 16;
 constexpr int kToolbarImageHeight = 15;

@@ -2,6 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/frame_bars.h"
+#include "common/kinetta_assert.h"
 #include "edit/joint_edits.h"
 #include "view/kinetta_view.h"
 
@@ -26,13 +27,13 @@ CJointCommands::CJointCommands(QMainWindow& frame, CKinettaView& view,
 
 void CJointCommands::AddInsertMenu(CFrameBars& bars)
 {
-    QMenuBar* bar = bars.MenuBar();
-    QAction* before = nullptr;
-    for (QAction* title : bar->actions())
-        if (title->text() == QStringLiteral("&View"))
-            before = title;
-    m_insert = new QMenu(QStringLiteral("&Insert"), bar);
-    bar->insertMenu(before, m_insert);
+    // The Insert menu and its bodies come from the frame's resources; the
+    // joints are a submenu below them.
+    for (QAction* title : bars.MenuBar()->actions())
+        if (title->text() == QStringLiteral("&Insert"))
+            m_insert = title->menu();
+    KINETTA_ASSERT(m_insert != nullptr, "create the frame's menus before its joint commands");
+    m_insert->addSeparator();
     m_joint = m_insert->addMenu(QStringLiteral("&Joint"));
     for (int t = 0; t < kJointTypeCount; ++t) {
         auto* item = new QAction(QString::fromUtf8(kItemTexts[t]), m_joint);
@@ -46,7 +47,6 @@ void CJointCommands::AddInsertMenu(CFrameBars& bars)
         for (QAction* item : m_joint->actions())
             item->setEnabled(can);
     });
-    bars.WatchMenu(*m_insert);
     bars.WatchMenu(*m_joint);
 }
 

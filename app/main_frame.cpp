@@ -48,6 +48,7 @@ QString DroppedWorld(const QMimeData& data)
 // The bands' ids in the saved layout.
 constexpr std::uint32_t kMenuBandId = 60160;
 constexpr std::uint32_t kToolBandId = 60161;
+constexpr std::uint32_t kInsertBandId = 60162;
 }  // namespace
 
 // Commands missing here (the pane keys) have no handler: choosing
@@ -93,6 +94,16 @@ const CMainFrame::CommandEntry CMainFrame::kCommands[] = {
     {CommandId::HistoryFirst, &CMainFrame::OnHistory},
     {CommandId::HistoryLast, &CMainFrame::OnHistory},
     {CommandId::AppAbout, &CMainFrame::OnAppAbout},
+    {CommandId::InsertBox, &CMainFrame::OnInsert},
+    {CommandId::InsertBall, &CMainFrame::OnInsert},
+    {CommandId::InsertCylinder, &CMainFrame::OnInsert},
+    {CommandId::InsertCapsule, &CMainFrame::OnInsert},
+    {CommandId::InsertCone, &CMainFrame::OnInsert},
+    {CommandId::InsertCan, &CMainFrame::OnInsert},
+    {CommandId::InsertDie, &CMainFrame::OnInsert},
+    {CommandId::InsertDomino, &CMainFrame::OnInsert},
+    {CommandId::InsertRamp, &CMainFrame::OnInsert},
+    {CommandId::InsertWall, &CMainFrame::OnInsert},
 };
 
 std::unique_ptr<CMainFrame> CMainFrame::Create()
@@ -152,6 +163,8 @@ bool CMainFrame::OnCreate()
         m_bars->ShowMessage(text);
     }, [this] { return m_world->Opening(); });
     m_joints->AddInsertMenu(*m_bars);
+    m_insert = new CInsertCommands(*this, m_view,
+                                   [this](const QString& text) { m_bars->ShowMessage(text); });
     m_pictures = new CPictureCommands(
         *this, m_view, [this] { return m_world->FilePath(); },
         [this](const QString& text) { m_bars->ShowMessage(text); });
@@ -189,7 +202,9 @@ bool CMainFrame::OnCreate()
     sstate::PostRestoreLayout(
         m_layoutState,
         {this,
-         {{kMenuBandId, m_bars->MenuBand()}, {kToolBandId, m_bars->ToolBand()}},
+         {{kMenuBandId, m_bars->MenuBand()},
+          {kToolBandId, m_bars->ToolBand()},
+          {kInsertBandId, m_bars->InsertBand()}},
          {kMenuBandId},
          m_bars->StatusBar(),
          m_panes->LayoutPanes()},
@@ -339,7 +354,7 @@ bool CMainFrame::DoIdle()
     m_ui.UISetCheck(CommandId::SimulationStop, state == SimulationState::Stopped);
     ShowBarChecks();
     ShowEditStates();
-    m_ui.UIUpdateToolBar(m_bars->ToolActions());
+    m_ui.UIUpdateToolBar(m_bars->ToolActions() + m_bars->InsertBand()->actions());
     ReturnFocusToView();
     return false;
 }
@@ -359,6 +374,8 @@ void CMainFrame::ShowEditStates()
     for (CommandId id : {CommandId::EditPaste, CommandId::FileOpen, CommandId::FileSave,
                          CommandId::FileSaveAs, CommandId::SimulationStep})
         m_ui.UIEnable(id, free);
+    for (int id = ToInt(CommandId::InsertBox); id <= ToInt(CommandId::InsertWall); ++id)
+        m_ui.UIEnable(static_cast<CommandId>(id), free);
     for (int i = ToInt(CommandId::FileRecent1); i <= ToInt(CommandId::FileRecent4); ++i)
         m_ui.UIEnable(static_cast<CommandId>(i), free);
 }
@@ -478,7 +495,10 @@ void CMainFrame::OnFileExit(CommandId)
 void CMainFrame::OnViewToolbar(CommandId)
 {
     QToolBar* band = m_bars->ToolBand();
-    band->setVisible(band->isHidden());
+    const bool show = band->isHidden();
+    band->setVisible(show);
+    // The Insert band shares the toolbar's row: both go, and the row with them.
+    m_bars->InsertBand()->setVisible(show);
     ShowBarChecks();
     LayoutNow();
 }
@@ -621,6 +641,13 @@ void CMainFrame::OnPicture(CommandId id)
 void CMainFrame::OnRecord(CommandId)
 {
     m_recording->Toggle();
+}
+
+void CMainFrame::OnInsert(CommandId id)
+{
+    if (m_insert->Insert(id))
+        m_panes->RefreshNow();
+    DoIdle();
 }
 
 void CMainFrame::OnAppAbout(CommandId)

@@ -6,6 +6,7 @@
 
 #include "app/command_ids.h"
 #include "app/edit_commands.h"
+#include "app/insert_commands.h"
 #include "app/frame_bars.h"
 #include "app/frame_panes.h"
 #include "app/joint_commands.h"
@@ -94,6 +95,7 @@ private:
     void OnAppAbout(CommandId id);
     void OnPicture(CommandId id);
     void OnRecord(CommandId id);
+    void OnInsert(CommandId id);
 
     struct CommandEntry {
         CommandId id;
@@ -111,6 +113,7 @@ private:
     CWorldCommands* m_world = nullptr;  // a child QObject of the frame
     CEditCommands* m_edit = nullptr;    // a child QObject of the frame
     CJointCommands* m_joints = nullptr;  // a child QObject of the frame
+    CInsertCommands* m_insert = nullptr;  // a child QObject of the frame
     CKeyboardPopups* m_keyboardPopups = nullptr;  // a child QObject of the frame
     CFramePanes* m_panes = nullptr;     // a child QObject of the frame
     CPictureCommands* m_pictures = nullptr;  // a child QObject of the frame

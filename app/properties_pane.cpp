@@ -1,6 +1,7 @@
 #include "app/properties_pane.h"
 
 #include <QtCore/QRegularExpression>
+#include <QtWidgets/QCheckBox>
 #include <QtWidgets/QFormLayout>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
@@ -57,6 +58,22 @@ std::optional<FieldValue> ParseFieldText(const QString& text, bool vector)
     return FieldValue{numbers[0], numbers[1], numbers[2]};
 }
 
+std::optional<std::pair<btVector3, int>> ParseSizeText(const QString& text)
+{
+    static const QRegularExpression kSeparators(QStringLiteral("[,;\\s]+"));
+    const QStringList parts = text.trimmed().split(kSeparators, Qt::SkipEmptyParts);
+    if (parts.isEmpty() || parts.size() > 3)
+        return std::nullopt;
+    btVector3 size(0, 0, 0);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        bool ok = false;
+        size[int(i)] = btScalar(parts[i].toDouble(&ok));
+        if (!ok)
+            return std::nullopt;
+    }
+    return std::pair{size, static_cast<int>(parts.size())};
+}
+
 CPropertiesPane::CPropertiesPane(Handlers handlers, QWidget* parent)
     : QWidget(parent), m_handlers(std::move(handlers))
 {
@@ -69,6 +86,7 @@ CPropertiesPane::CPropertiesPane(Handlers handlers, QWidget* parent)
     m_name = AddLabel(*body, QStringLiteral("Body:"));
     m_shape = AddLabel(*body, QStringLiteral("Shape:"));
     m_sizes = AddLabel(*body, QStringLiteral("Size:"));
+    AddSizeRows(*body);
     struct Row {
         ::BodyField field;
         const char* label;
@@ -78,6 +96,7 @@ CPropertiesPane::CPropertiesPane(Handlers handlers, QWidget* parent)
         {BodyField::Mass, "&Mass (kg):", false},
         {BodyField::Position, "P&osition (m):", true},
         {BodyField::OrientationDegrees, "O&rientation (\u00b0):", true},
+        {BodyField::HeadingPitchRoll, "&Heading, pitch, roll (\u00b0):", true},
         {BodyField::LinearVelocity, "&Velocity (m/s):", true},
         {BodyField::AngularVelocity, "&Spin (rad/s):", true},
         {BodyField::Friction, "&Friction:", false},
@@ -159,6 +178,65 @@ CPropertiesPane::CPropertiesPane(Handlers handlers, QWidget* parent)
     layout->addStretch(1);
 }
 
+void CPropertiesPane::AddSizeRows(QFormLayout& form)
+{
+    m_size = new QLineEdit(form.parentWidget());
+    m_sizeLabel = new QLabel(QStringLiteral("Si&ze (m):"), form.parentWidget());
+    m_sizeLabel->setBuddy(m_size);
+    form.addRow(m_sizeLabel, m_size);
+    connect(m_size, &QLineEdit::editingFinished, this, [this] {
+        if (!m_size->isModified())
+            return;
+        m_size->setModified(false);
+        const auto size = ParseSizeText(m_size->text());
+        if (!size) {
+            ShowRefusal(m_size, QStringLiteral("Type the sizes as numbers: %1")
+                                    .arg(m_size->toolTip()));
+            return;
+        }
+        const std::optional<std::string> refusal =
+            m_handlers.editSize ? m_handlers.editSize(size->first, size->second) : std::nullopt;
+        ShowRefusal(refusal ? m_size : nullptr, refusal ? QString::fromStdString(*refusal) : QString());
+    });
+    // Static is mass 0; a static body made to move gets 1 kg, which the
+    // mass field then changes.
+    m_static = new QCheckBox(QStringLiteral("Static (does not move)"), form.parentWidget());
+    form.addRow(QString(), m_static);
+    connect(m_static, &QCheckBox::clicked, this, [this](bool checked) {
+        const std::optional<std::string> refusal =
+            m_handlers.editBody ? m_handlers.editBody(BodyField::Mass, {checked ? 0.0 : 1.0})
+                                : std::nullopt;
+        ShowRefusal(refusal ? m_bodyEdits.at(BodyField::Mass) : nullptr,
+                    refusal ? QString::fromStdString(*refusal) : QString());
+    });
+}
+
+void CPropertiesPane::ShowSize(const BodyProperties& body, bool otherBody)
+{
+    const ShapeSize& size = body.size;
+    QStringList numbers;
+    for (int i = 0; i < size.count; ++i)
+        numbers << Scalar(size.values[i]);
+    const QString text = numbers.join(QStringLiteral(", "));
+    const QString meaning = QString::fromUtf8(size.meaning);
+    m_size->setEnabled(size.count > 0);
+    if (m_size->toolTip() != meaning && m_refused != m_size)
+        m_size->setToolTip(meaning);
+    const QString label = size.count > 0
+                              ? QStringLiteral("Si&ze (m): %1").arg(meaning)
+                              : QStringLiteral("Si&ze (m):");
+    if (m_sizeLabel->text() != label)
+        m_sizeLabel->setText(label);
+    if (otherBody && m_size->text() != text) {
+        m_size->setText(text);
+        m_size->setCursorPosition(0);
+    }
+    SetIfIdle(m_size, text, m_refused, m_undone);
+    const bool isStatic = body.mass == 0;
+    if (m_static->isChecked() != isStatic)
+        m_static->setChecked(isStatic);
+}
+
 QLabel* CPropertiesPane::AddLabel(QFormLayout& form, const QString& label)
 {
     auto* value = new QLabel(form.parentWidget());
@@ -235,12 +313,14 @@ void CPropertiesPane::ShowBody(const BodyProperties& body, const void* subject)
     SetIfChanged(m_name, QString::fromStdString(body.name));
     SetIfChanged(m_shape, QString::fromStdString(body.shape));
     SetIfChanged(m_sizes, QString::fromStdString(body.sizes));
+    ShowSize(body, otherBody);
     SetIfChanged(m_rollingFriction, Scalar(body.rollingFriction));
     SetIfChanged(m_activation, QString::fromStdString(body.activation));
     const std::pair<::BodyField, QString> values[] = {
         {BodyField::Mass, body.mass == 0 ? QStringLiteral("0") : Scalar(body.mass)},
         {BodyField::Position, Vector(body.position)},
         {BodyField::OrientationDegrees, Vector(body.orientationDegrees)},
+        {BodyField::HeadingPitchRoll, Vector(body.headingPitchRoll)},
         {BodyField::LinearVelocity, Vector(body.linearVelocity)},
         {BodyField::AngularVelocity, Vector(body.angularVelocity)},
         {BodyField::Friction, Scalar(body.friction)},

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+class QCheckBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
@@ -27,6 +28,8 @@ public:
         std::function<std::optional<std::string>(const FieldValue&)> editGravity;
         std::function<std::optional<std::string>(double)> editSolverIterations;
         std::function<std::optional<std::string>(JointField, const FieldValue&)> editJoint;
+        // A new size: the first `count` numbers (edit/body_size.h).
+        std::function<std::optional<std::string>(const btVector3&, int)> editSize;
     };
 
     CPropertiesPane(Handlers handlers, QWidget* parent);
@@ -53,6 +56,8 @@ public:
     QLineEdit* BodyField(::BodyField field) const { return m_bodyEdits.at(field); }
     QLineEdit* GravityField() const { return m_gravity; }
     QLineEdit* IterationsField() const { return m_iterations; }
+    QLineEdit* SizeField() const { return m_size; }
+    QCheckBox* StaticBox() const { return m_static; }
     // The reason the last value was refused; empty after one was applied.
     QString Refusal() const;
 
@@ -63,6 +68,9 @@ private:
     void Commit(QLineEdit& edit, bool vector,
                 const std::function<std::optional<std::string>(const FieldValue&)>& apply);
     void ShowRefusal(QLineEdit* edit, const QString& reason);
+    // The size row, its label naming what the numbers are, and the static box.
+    void AddSizeRows(QFormLayout& form);
+    void ShowSize(const BodyProperties& body, bool otherBody);
 
     Handlers m_handlers;
     QStackedWidget* m_pages = nullptr;
@@ -75,6 +83,9 @@ private:
     QLabel* m_name = nullptr;
     QLabel* m_shape = nullptr;
     QLabel* m_sizes = nullptr;
+    QLabel* m_sizeLabel = nullptr;
+    QLineEdit* m_size = nullptr;
+    QCheckBox* m_static = nullptr;
     QLabel* m_rollingFriction = nullptr;
     QLabel* m_activation = nullptr;
     QLineEdit* m_gravity = nullptr;
@@ -93,3 +104,5 @@ private:
 // "1.5, -2, 0" (commas or spaces between) into three numbers; one number for
 // a scalar. Empty when the text is not that many numbers.
 std::optional<FieldValue> ParseFieldText(const QString& text, bool vector);
+// One to three numbers, separated as above; empty for anything else.
+std::optional<std::pair<btVector3, int>> ParseSizeText(const QString& text);

@@ -2,6 +2,7 @@
 
 #include "worlds/world_file_checks.h"
 #include "edit/body_edits.h"
+#include "edit/heading_pitch_roll.h"
 #include "edit/world_tree.h"
 
 #include <cmath>
@@ -156,12 +157,15 @@ BodyProperties ReadBodyProperties(const btDynamicsWorld& world, const btRigidBod
     BodyProperties out;
     out.name = BodyNameIn(world, &body);
     DescribeShape(body.getCollisionShape(), out);
+    if (body.getCollisionShape() != nullptr)
+        out.size = SizeOf(*body.getCollisionShape());
     out.mass = body.getInvMass() > 0 ? 1 / body.getInvMass() : 0;
     const btTransform& transform = body.getWorldTransform();
     out.position = transform.getOrigin();
     btScalar yaw, pitch, roll;
     transform.getBasis().getEulerZYX(yaw, pitch, roll);
     out.orientationDegrees = btVector3(roll, pitch, yaw) * btScalar(kDegreesPerRadian);
+    out.headingPitchRoll = HeadingPitchRollOf(transform.getBasis());
     out.linearVelocity = body.getLinearVelocity();
     out.angularVelocity = body.getAngularVelocity();
     out.friction = body.getFriction();
@@ -218,7 +222,8 @@ std::optional<std::string> EditBody(btDiscreteDynamicsWorld& world, btRigidBody&
             break;
         }
         case BodyField::Position:
-        case BodyField::OrientationDegrees: {
+        case BodyField::OrientationDegrees:
+        case BodyField::HeadingPitchRoll: {
             const bool position = field == BodyField::Position;
             refusal = position ? VectorWithin(value, kMaxWorldCoordinate, "Position")
                                : VectorWithin(value, 1e4, "Orientation");
@@ -227,6 +232,8 @@ std::optional<std::string> EditBody(btDiscreteDynamicsWorld& world, btRigidBody&
             btTransform transform = body.getWorldTransform();
             if (position) {
                 transform.setOrigin(ToVector(value));
+            } else if (field == BodyField::HeadingPitchRoll) {
+                transform.setBasis(FromHeadingPitchRoll(ToVector(value)));
             } else {
                 btMatrix3x3 basis;
                 const btScalar k = btScalar(1 / kDegreesPerRadian);
@@ -299,6 +306,8 @@ FieldValue CurrentFieldValue(const btRigidBody& body, BodyField field)
             body.getWorldTransform().getBasis().getEulerZYX(yaw, pitch, roll);
             return FromVector(btVector3(roll, pitch, yaw) * btScalar(kDegreesPerRadian));
         }
+        case BodyField::HeadingPitchRoll:
+            return FromVector(HeadingPitchRollOf(body.getWorldTransform().getBasis()));
         case BodyField::LinearVelocity:
             return FromVector(body.getLinearVelocity());
         case BodyField::AngularVelocity:

@@ -5,6 +5,7 @@
 // in range is refused with the reason and changes nothing.
 
 #include "physics/dynamics_world.h"
+#include "edit/body_size.h"
 #include "edit/edit_history.h"
 
 #include <btBulletDynamicsCommon.h>
@@ -17,9 +18,11 @@ struct BodyProperties {
     std::string name;    // as the tree lists it, "Can 37"
     std::string shape;   // "Cylinder", "Box", "Sphere", ...
     std::string sizes;   // "radius 0.5, height 1" in metres
+    ShapeSize size;      // the same as numbers to edit (edit/body_size.h)
     btScalar mass = 0;   // 0: static
     btVector3 position{0, 0, 0};
     btVector3 orientationDegrees{0, 0, 0};  // about x, then y, then z
+    btVector3 headingPitchRoll{0, 0, 0};    // degrees, edit/heading_pitch_roll.h
     btVector3 linearVelocity{0, 0, 0};
     btVector3 angularVelocity{0, 0, 0};
     btScalar friction = 0;
@@ -48,6 +51,7 @@ enum class BodyField {
     OrientationDegrees,
     LinearVelocity,
     AngularVelocity,
+    HeadingPitchRoll,  // edit/heading_pitch_roll.h
 };
 
 // Scalar fields take value.x(); vector fields take all three.

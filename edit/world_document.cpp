@@ -9,7 +9,9 @@
 #include "physics/rigid_body.h"
 #include "physics/scene_content.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -54,6 +56,7 @@ WorldDocument::~WorldDocument()
     // before the bodies do. No move edit is pushed on the way out.
     if (m_drag.Active())
         m_drag.End();
+    m_handleDrag.Drop();
     m_history.Clear();
     m_timeline.Clear(*m_world);
     m_selection.Clear();
@@ -91,6 +94,18 @@ void WorldDocument::ResetSimulation()
         m_selection.SelectJoint(nullptr);
     ::ResetSimulation(*m_world);
     m_bodies.RestoreConstraints();
+    // The history is empty and the shelf too: only the world's bodies can
+    // still use a kept shape.
+    std::unordered_set<const btCollisionShape*> inUse;
+    const btCollisionObjectArray& objects = m_world->getCollisionObjectArray();
+    for (int i = 0; i < objects.size() && m_keptShapes.Count() > 0; ++i)
+        inUse.insert(objects[i]->getCollisionShape());
+    m_keptShapes.DropAllBut(inUse, m_shapeGone);
+}
+
+btCollisionShape* WorldDocument::KeepShape(std::unique_ptr<btCollisionShape> shape)
+{
+    return m_keptShapes.Keep(std::move(shape));
 }
 
 int WorldDocument::TakeOutFallen()
@@ -150,8 +165,31 @@ void WorldDocument::DragTo(const PickRay& ray)
     m_drag.MoveTo(ray);
 }
 
+bool WorldDocument::PressHandleAt(const PickRay& ray, const btVector3& eye,
+                                  std::vector<btRigidBody*> bodies, SimulationState state)
+{
+    Release();
+    const std::optional<HandleFrame> frame = HandlesFor(bodies, eye);
+    if (!frame)
+        return false;
+    const std::optional<HandlePart> part = PickHandle(*frame, ray);
+    return part && m_handleDrag.Begin(*m_world, std::move(bodies), *frame, *part, ray, state);
+}
+
+std::vector<btRigidBody*> WorldDocument::HandledBodies() const
+{
+    return m_selection.Bodies();
+}
+
+void WorldDocument::DragHandleTo(const PickRay& ray, bool snap)
+{
+    m_handleDrag.MoveTo(ray, snap);
+}
+
 void WorldDocument::Release()
 {
+    if (std::unique_ptr<Edit> placed = m_handleDrag.End())
+        m_history.Push(std::move(placed));
     if (!m_drag.Active())
         return;
     btRigidBody& body = *m_drag.Body();
@@ -210,6 +248,7 @@ void WorldDocument::EmptyWorld()
     for (const auto& pasted : m_pastedSources)
         tellGone(*pasted);
     m_pastedSources.clear();
+    m_keptShapes.DropAll(m_shapeGone);
     ApplyWorldSettings(*m_world);
     m_world->getConstraintSolver()->reset();
 }
@@ -309,6 +348,9 @@ void WorldDocument::TakeOut(btRigidBody& body, SimulationState state)
     // where no edit may be pushed, and the body is leaving anyway.
     if (m_drag.Body() == &body)
         m_drag.End();
+    const std::vector<btRigidBody*>& handled = m_handleDrag.Bodies();
+    if (std::find(handled.begin(), handled.end(), &body) != handled.end())
+        m_handleDrag.Drop();
     m_selection.Forget(&body);
     m_shelf.TakeOut(body, !fromFile, backAtStop);
 }

@@ -10,7 +10,9 @@
 #include "edit/document_joints.h"
 #include "edit/edit_history.h"
 #include "edit/world_history.h"
+#include "edit/kept_shapes.h"
 #include "edit/picking.h"
+#include "edit/transform_handles.h"
 #include "physics/body_kind.h"
 #include "physics/dynamics_world.h"
 #include "physics/simulation_control.h"
@@ -96,6 +98,15 @@ public:
     void DragTo(const PickRay& ray);
     void Release();
     const BodyDrag& Drag() const { return m_drag; }
+    // The move and turn handles (edit/transform_handles.h) of `bodies`, for
+    // an eye at `eye`: a press on one begins its drag (true), which Release
+    // ends as one edit, as it ends a hold. The view tries this before PressAt.
+    bool PressHandleAt(const PickRay& ray, const btVector3& eye,
+                       std::vector<btRigidBody*> bodies, SimulationState state);
+    void DragHandleTo(const PickRay& ray, bool snap);
+    // The bodies the handles move and turn: the selection.
+    std::vector<btRigidBody*> HandledBodies() const;
+    const HandleDrag& Handles() const { return m_handleDrag; }
 
     // Edits to bodies (edit/body_edits.h) take them out of the world and put
     // them back through these; edit/body_shelf.h says who owns what. A start
@@ -114,6 +125,10 @@ public:
     // and to the world, join the copies.
     std::vector<btRigidBody*> AddCopies(std::unique_ptr<LoadedWorld> source,
                                         const btVector3& offset, SimulationState state);
+    // A shape the document made for a body of its own (an inserted body, a
+    // new size), kept as edit/kept_shapes.h says.
+    btCollisionShape* KeepShape(std::unique_ptr<btCollisionShape> shape);
+    const KeptShapes& Kept() const { return m_keptShapes; }
 
     // Stop: every body back where it started, thrown bodies gone.
     void ResetSimulation();
@@ -158,6 +173,8 @@ private:
     std::unique_ptr<CDynamicsWorld> m_world;
     // Keep the shapes of pasted bodies that are not the scene's own.
     std::vector<std::unique_ptr<LoadedWorld>> m_pastedSources;
+    // Shapes of inserted and resized bodies: they go after those bodies.
+    KeptShapes m_keptShapes;
     WorldBodies m_bodies;
     BodyShelf m_shelf;  // goes before the bodies it may hold
     DocumentJoints m_joints;  // emptied before the bodies they join
@@ -166,4 +183,5 @@ private:
     BodySelection m_selection;
     // Holds a body of the world: let go before the world changes.
     BodyDrag m_drag;
+    HandleDrag m_handleDrag;  // the same for a handle's bodies
 };

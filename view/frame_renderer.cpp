@@ -143,6 +143,8 @@ void FrameRenderer::Render(const Scene& scene, const CameraState& camera)
         DrawJointMarks(scene);
     if (m_overlay.band)
         DrawBand();
+    if (m_handles)
+        DrawHandles(*m_handles);
     m_state.Commit();
     glFlush();
 }
@@ -414,6 +416,21 @@ void FrameRenderer::DrawSelectionOutline(const btRigidBody& body, bool primary)
     glEnable(GL_DEPTH_TEST);
     m_state.Enable(GL_LIGHTING);
     m_state.ActiveTexture(1);
+}
+
+void FrameRenderer::DrawHandles(const HandleDrawing& handles)
+{
+    for (int unit : {1, 0}) {
+        m_state.ActiveTexture(unit);
+        m_state.Disable(GL_TEXTURE_2D);
+        m_state.Disable(GL_TEXTURE_GEN_S);
+        m_state.Disable(GL_TEXTURE_GEN_T);
+    }
+    m_state.Disable(GL_LIGHTING);
+    m_state.Commit();
+    drawTransformHandles(handles);
+    // The drawer set the colour itself.
+    m_state.Forget();
 }
 
 void FrameRenderer::DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model* model,

@@ -7,12 +7,14 @@
 // off-screen contexts alike.
 
 #include "drawer/gl_debug_drawer.h"
+#include "drawer/handle_drawing.h"
 #include "glw/gl_state.h"
 #include "view/camera_control.h"
 #include "view/scene.h"
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <unordered_map>
 
 // Every switch changes the time a frame takes, never its picture.
@@ -67,6 +69,8 @@ public:
     void SetDebugMode(int mode) { m_debug.setDebugMode(mode); }
     int DebugMode() const { return m_debug.getDebugMode(); }
     const GL_DebugDrawer& DebugDrawer() const { return m_debug; }
+    // The move and turn handles over the next frames, or none.
+    void SetHandles(const std::optional<HandleDrawing>& handles) { m_handles = handles; }
 
     // Triangles of the scene's meshes the last frame sent, resting and
     // moving bodies alike (the ground, markers and other shapes aside).
@@ -84,6 +88,7 @@ private:
     void DrawSelectionOutline(const btRigidBody& body, bool primary);
     void DrawJointMarks(const Scene& scene);
     void DrawBand();
+    void DrawHandles(const HandleDrawing& handles);
     // The drawing of a mesh kind's row: model under the body's matrix m, or,
     // with both null, the kind's resting batch, in world space already.
     void DrawMeshRow(const Scene& scene, BodyKind kind, const glw::Model* model,
@@ -101,6 +106,7 @@ private:
     int m_jointsMarked = 0;
     glw::GlState m_state;
     GL_DebugDrawer m_debug;
+    std::optional<HandleDrawing> m_handles;
     // This frame's eye in world space, and one unit at unit distance in
     // pixels; the simpler meshes, or null when bodies get their full ones.
     btVector3 m_eye{0, 0, 0};

@@ -79,6 +79,7 @@ void CKinettaView::Render()
         overlay.bandY1 = static_cast<float>(m_cursor.y() * ratio);
     }
     m_renderer.SetOverlay(overlay);
+    m_renderer.SetHandles(HandlesToDraw());
     m_renderer.Render(m_scene, m_camera);
     if (m_frameTap)
         m_frameTap();
@@ -119,6 +120,25 @@ std::vector<btRigidBody*> CKinettaView::BodiesInBandOf(QPointF from, QPointF to)
     return BodiesInBand(*world, BandViewOf(m_camera, projection), band);
 }
 
+std::optional<HandleDrawing> CKinettaView::HandlesToDraw() const
+{
+    const WorldDocument* document = m_scene.Document();
+    // Handles arrange a world that stands still.
+    if (document == nullptr || m_simulationState == SimulationState::Running)
+        return std::nullopt;
+    const std::optional<HandleFrame> frame =
+        HandlesFor(document->HandledBodies(), -m_camera.camPos);
+    if (!frame)
+        return std::nullopt;
+    HandleDrawing drawing{frame->centre, frame->length, kRingRadius};
+    if (const HandleDrag& drag = document->Handles(); drag.Active()) {
+        // Where the drag began: the frame itself follows the bodies.
+        (drag.Part().kind == HandleKind::Arrow ? drawing.activeArrow : drawing.activeRing) =
+            drag.Part().axis;
+    }
+    return drawing;
+}
+
 void CKinettaView::LetGo()
 {
     m_bandFrom.reset();
@@ -142,6 +162,12 @@ void CKinettaView::mousePressEvent(QMouseEvent* event)
         if (!ray || document == nullptr)
             return;
         const Qt::KeyboardModifiers keys = event->modifiers();
+        // The handles first: they are drawn over the bodies, and Ctrl held
+        // on them snaps rather than toggles.
+        if (HandlesToDraw() && document->PressHandleAt(*ray, -m_camera.camPos,
+                                                       document->HandledBodies(),
+                                                       m_simulationState))
+            return;
         if (keys & Qt::ControlModifier)
             document->PressAt(*ray, m_simulationState, WorldDocument::PressMode::Toggle);
         else if ((keys & Qt::ShiftModifier) && !PickBody(document->World(), *ray))
@@ -166,7 +192,10 @@ void CKinettaView::mouseMoveEvent(QMouseEvent* event)
     } else if (m_leftHeld) {
         m_cursor = event->position();
         WorldDocument* document = m_scene.Document();
-        if (const auto ray = RayAt(m_cursor); ray && document)
+        const auto ray = RayAt(m_cursor);
+        if (ray && document && document->Handles().Active())
+            document->DragHandleTo(*ray, event->modifiers() & Qt::ControlModifier);
+        else if (ray && document)
             document->DragTo(*ray);
     }
     if (m_turnFrom) {
@@ -418,6 +447,9 @@ bool CKinettaView::OnTick()
         LetGo();
     if (m_simulationState == SimulationState::Running)
         RunOnFromShownMoment();
+    if (document && document->Handles().Active() &&
+        document->Handles().State() != m_simulationState)
+        LetGo();
     const CameraState cameraBefore = m_camera;
     const TickOutcome outcome = TickScene(m_scene, m_keys, m_simulationState, m_camera, m_thrower,
                                               &m_slowMotion, m_stepClock);

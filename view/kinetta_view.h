@@ -121,6 +121,8 @@ public:
     std::optional<PickRay> RayAt(QPointF point) const;
     // The bodies a band between the two points (logical pixels) encloses.
     std::vector<btRigidBody*> BodiesInBandOf(QPointF from, QPointF to) const;
+    // The selection's move and turn handles while the world stands still.
+    std::optional<HandleDrawing> HandlesToDraw() const;
     // Lets go of the held body and ends a turn, as losing the mouse does.
     void LetGo();
     // The eye the Edit commands paste in front of.

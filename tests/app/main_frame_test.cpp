@@ -179,8 +179,21 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
           {57634, "&Copy\tCtrl+C"},
           {57637, "&Paste\tCtrl+V"},
           {57632, "&Delete\tDel"}}},
-        // Insert holds the Joint submenu: a submenu item has no command id.
-        {"&Insert", {{-1, "&Joint"}}},
+        {"&Insert",
+         {{32820, "&Box"},
+          {32821, "B&all"},
+          {32822, "C&ylinder"},
+          {32823, "Ca&psule"},
+          {32824, "C&one"},
+          {0, ""},
+          {32825, "&Can"},
+          {32826, "&Die"},
+          {32827, "Do&mino"},
+          {0, ""},
+          {32828, "&Ramp"},
+          {32829, "&Wall"},
+          {0, ""},
+          {-1, "&Joint"}}},
         {"&View",
          {{59392, "&Toolbar"},
           {59393, "&Status Bar"},
@@ -247,6 +260,28 @@ TEST_F(MainFrameTest, MenusToolbarAndAcceleratorsHoldEveryCommandInOrder)
             EXPECT_NE(image, other) << "button " << toolbar[i] << " repeats an image";
         images.push_back(image);
         const QAction* item = FindAction(Bars().MenuActions(), static_cast<CommandId>(toolbar[i]));
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->icon().pixmap(QSize(16, 15)).toImage(), image);
+    }
+    // The Insert band: its bodies in the menu's order, each with a picture
+    // of its own, which the menu item shows too.
+    EXPECT_EQ(Bars().InsertBand()->objectName(), "insertBand");
+    const QList<QAction*> inserts = Bars().InsertBand()->actions();
+    ASSERT_EQ(inserts.size(), 10);
+    for (qsizetype i = 0; i < inserts.size(); ++i) {
+        const int id = 32820 + static_cast<int>(i);
+        EXPECT_EQ(CommandOf(*inserts[i]), id);
+        const QImage image = inserts[i]->icon().pixmap(QSize(16, 15)).toImage();
+        ASSERT_EQ(image.size(), QSize(16, 15));
+        int opaque = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                opaque += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+        EXPECT_GT(opaque, 30) << "button " << id << " has next to no picture";
+        for (const QImage& other : images)
+            EXPECT_NE(image, other) << "button " << id << " repeats an image";
+        images.push_back(image);
+        const QAction* item = FindAction(Bars().MenuActions(), static_cast<CommandId>(id));
         ASSERT_NE(item, nullptr);
         EXPECT_EQ(item->icon().pixmap(QSize(16, 15)).toImage(), image);
     }

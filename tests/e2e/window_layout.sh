@@ -274,7 +274,9 @@ close_kinetta "first run"
 grep -q '^SM_CXSCREEN=1280$' "$conf" || fail "work-area width not stored as an integer"
 grep -q '^Wnd-0xfffffffe\\visible=0$' "$conf" || fail "hidden status bar not stored"
 [ "$(stored_band_id 0)" = 60161 ] || fail "the drag did not put the toolbar band first: band0 is $(stored_band_id 0)"
-[ "$(stored_band_id 1)" = 60160 ] || fail "band1 is $(stored_band_id 1), not the menu band"
+# The Insert band stays beside the toolbar, on its row.
+[ "$(stored_band_id 1)" = 60162 ] || fail "band1 is $(stored_band_id 1), not the Insert band"
+[ "$(stored_band_id 2)" = 60160 ] || fail "band2 is $(stored_band_id 2), not the menu band"
 
 # 2. Next start: the same place and size, the same bars.
 start_kinetta

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/assetgen/frame_pictures.h"
+#include "tools/assetgen/insert_pictures.h"
 #include "tools/assetgen/lwob_writer.h"
 #include "tools/assetgen/meshes.h"
 #include "tools/assetgen/pictures.h"
@@ -63,6 +64,8 @@ const std::vector<Asset>& Assets()
             {"checker.png", [] { return Png(MakeChecker); }},
             {"toolbar.png", [] { return EncodePng(MakeToolbarStrip(1)); }},
             {"toolbar-2x.png", [] { return EncodePng(MakeToolbarStrip(2)); }},
+            {"insert.png", [] { return EncodePng(MakeInsertStrip(1)); }},
+            {"insert-2x.png", [] { return EncodePng(MakeInsertStrip(2)); }},
             {"icons/kinetta.svg", [] { return Text(MakeKinettaIconSvg()); }},
         };
         for (const int size : kIconSizes)
