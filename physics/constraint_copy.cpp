@@ -92,6 +92,60 @@ std::unique_ptr<btTypedConstraint> CopyConstraint(const btTypedConstraint& from,
                            Shifted(spring.getFrameOffsetB(), b, worldShift));
         break;
     }
+    case CONETWIST_CONSTRAINT_TYPE: {
+        auto& cone = Reading<btConeTwistConstraint>(from);
+        auto made = std::make_unique<btConeTwistConstraint>(
+            a, b, Shifted(cone.getFrameOffsetA(), a, worldShift),
+            Shifted(cone.getFrameOffsetB(), b, worldShift));
+        made->setAngularOnly(cone.getAngularOnly());
+        made->setLimit(cone.getSwingSpan1(), cone.getSwingSpan2(), cone.getTwistSpan(),
+                       cone.getLimitSoftness(), cone.getBiasFactor(), cone.getRelaxationFactor());
+        made->setDamping(cone.getDamping());
+        made->setFixThresh(cone.getFixThresh());
+        if (cone.isMaxMotorImpulseNormalized())
+            made->setMaxMotorImpulseNormalized(cone.getMaxMotorImpulse());
+        else
+            made->setMaxMotorImpulse(cone.getMaxMotorImpulse());
+        made->setMotorTarget(cone.getMotorTarget());
+        made->enableMotor(cone.isMotorEnabled());
+        copy = std::move(made);
+        break;
+    }
+    case D6_CONSTRAINT_TYPE:
+    case D6_SPRING_CONSTRAINT_TYPE: {
+        auto& six = Reading<btGeneric6DofConstraint>(from);
+        const btTransform frameA = Shifted(six.getFrameOffsetA(), a, worldShift);
+        const btTransform frameB = Shifted(six.getFrameOffsetB(), b, worldShift);
+        std::unique_ptr<btGeneric6DofConstraint> made;
+        if (from.getConstraintType() == D6_SPRING_CONSTRAINT_TYPE) {
+            auto& sprung = Reading<btGeneric6DofSpringConstraint>(from);
+            auto springs = std::make_unique<btGeneric6DofSpringConstraint>(
+                a, b, frameA, frameB, six.getUseLinearReferenceFrameA());
+            for (int i = 0; i < 6; ++i) {
+                springs->enableSpring(i, sprung.isSpringEnabled(i));
+                springs->setStiffness(i, sprung.getStiffness(i));
+                springs->setDamping(i, sprung.getDamping(i));
+                springs->setEquilibriumPoint(i, sprung.getEquilibriumPoint(i));
+            }
+            made = std::move(springs);
+        } else {
+            made = std::make_unique<btGeneric6DofConstraint>(a, b, frameA, frameB,
+                                                             six.getUseLinearReferenceFrameA());
+        }
+        made->setUseFrameOffset(six.getUseFrameOffset());
+        for (int i = 0; i < 3; ++i)
+            *made->getRotationalLimitMotor(i) = *six.getRotationalLimitMotor(i);
+        *made->getTranslationalLimitMotor() = *six.getTranslationalLimitMotor();
+        copy = std::move(made);
+        break;
+    }
+    case GEAR_CONSTRAINT_TYPE: {
+        // Axes are the bodies' own: a shift moves nothing of them.
+        auto& gear = Reading<btGearConstraint>(from);
+        copy = std::make_unique<btGearConstraint>(a, b, gear.getAxisA(), gear.getAxisB(),
+                                                  gear.getRatio());
+        break;
+    }
     default:
         return nullptr;
     }

@@ -10,6 +10,6 @@
 // and breaking threshold of `from`. A body without a shape stands for the
 // world (it sits at the origin): a frame on that side is moved by
 // worldShift, as the group it holds was. Null for a type it cannot copy
-// (cone twist, the older six-axis ones, gears).
+// (none of Bullet's rigid-body constraints today).
 std::unique_ptr<btTypedConstraint> CopyConstraint(const btTypedConstraint& from, btRigidBody& a,
                                                   btRigidBody& b, const btVector3& worldShift);

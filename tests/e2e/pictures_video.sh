@@ -5,17 +5,20 @@
 # videos cut short by a killed program and by a full disk still playing.
 set -u
 kinetta=$1
-# One private X server for every run below: servers started and stopped in
-# quick turns raced one another.
-if [ -z "${KINETTA_PICTURES_X:-}" ]; then
-    KINETTA_PICTURES_X=1 exec xvfb-run -a -s "-screen 0 640x480x24" "$0" "$@"
-fi
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# One private X server for every run below: servers started and stopped in
+# quick turns raced one another, and one whose number xvfb-run chose could
+# be taken by another test's server starting at the same moment.
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../../tools/x_session.sh
+. "$here/../../tools/x_session.sh"
+KINETTA_X_SCREEN=640x480x24 start_x_session || fail "no X server"
 tmp=$(mktemp -d)
 mnt=""
 cleanup() {
     [ -n "$mnt" ] && umount "$mnt" 2>/dev/null
     rm -rf "$tmp"
+    stop_x_session
 }
 trap cleanup EXIT
 run() { "$kinetta" "$@"; }

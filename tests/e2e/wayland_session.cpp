@@ -202,7 +202,7 @@ TEST(WaylandSession, FloatedPanesDockAgainAndStayDocked)
                 dockAll = item;
         ASSERT_NE(dockAll, nullptr) << "no View › Dock All Panes";
         auto dockAllEnabled = [&] {
-            emit frame.Bars().Menus().at(2)->aboutToShow();
+            emit frame.Bars().Menus().at(3)->aboutToShow();  // View
             return dockAll->isEnabled();
         };
         for (CommandId pane : {CommandId::ViewTree, CommandId::ViewTools})
