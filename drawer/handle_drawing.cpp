@@ -10,9 +10,6 @@ constexpr int kRingSegments = 64;
 constexpr int kConeSides = 12;
 constexpr float kConeLength = 0.2f;  // of the arrow's length
 constexpr float kConeRadius = 0.06f;
-// Where an arrow begins, as a part of its length: the centre stays the
-// body's, for carrying it (edit/transform_handles.cpp picks the same).
-constexpr float kArrowStart = 0.3f;
 
 const GLfloat kAxisColours[3][3] = {{0.9f, 0.15f, 0.15f}, {0.2f, 0.8f, 0.2f}, {0.2f, 0.4f, 1.0f}};
 const GLfloat kActiveColour[3] = {1.0f, 0.9f, 0.1f};
@@ -50,7 +47,7 @@ void drawTransformHandles(const HandleDrawing& h)
         const btVector3 tip = h.centre + a * h.length;
         const btVector3 base = tip - a * (kConeLength * h.length);
         glBegin(GL_LINES);
-        Vertex(h.centre + a * (kArrowStart * h.length));
+        Vertex(h.centre + a * (h.arrowStart * h.length));
         Vertex(base);
         glEnd();
         glBegin(GL_TRIANGLE_FAN);

@@ -13,6 +13,7 @@ struct HandleDrawing {
     btVector3 centre{0, 0, 0};
     float length = 1.0f;      // of an arrow
     float ringRadius = 0.75f;  // as a part of the length
+    float arrowStart = 0.3f;   // where an arrow begins, the same way
     int activeArrow = -1;     // the axis of the arrow being dragged, or -1
     int activeRing = -1;      // the same for a ring
 };

@@ -9,9 +9,6 @@
 namespace {
 
 constexpr float kParallel = 1e-6f;
-// Arrows begin this far out, as a part of their length (the drawer draws
-// them so): a press on the body itself still carries it.
-constexpr float kArrowStart = 0.3f;
 // An arrow nearer than this (as a cosine) to the line of sight shows as a
 // stub over the body, and a drag along it could not be followed: the press
 // is the body's.

@@ -21,6 +21,9 @@
 // Sizes as parts of the handles' length.
 inline constexpr float kHandleScreenFraction = 0.15f;  // of the distance from the eye
 inline constexpr float kRingRadius = 0.75f;
+// Arrows begin this far out, so that a press on the body itself still
+// carries it.
+inline constexpr float kArrowStart = 0.3f;
 inline constexpr float kHandlePickWidth = 0.07f;  // how near the ray must pass
 inline constexpr float kSnapMetres = 0.1f;
 inline constexpr float kSnapDegrees = 15.0f;

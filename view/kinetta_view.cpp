@@ -130,7 +130,7 @@ std::optional<HandleDrawing> CKinettaView::HandlesToDraw() const
         HandlesFor(document->HandledBodies(), -m_camera.camPos);
     if (!frame)
         return std::nullopt;
-    HandleDrawing drawing{frame->centre, frame->length, kRingRadius};
+    HandleDrawing drawing{frame->centre, frame->length, kRingRadius, kArrowStart};
     if (const HandleDrag& drag = document->Handles(); drag.Active()) {
         // Where the drag began: the frame itself follows the bodies.
         (drag.Part().kind == HandleKind::Arrow ? drawing.activeArrow : drawing.activeRing) =
