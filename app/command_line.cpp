@@ -57,6 +57,10 @@ constexpr KeyDoc kKeys[] = {
     {"Ctrl+O", "open a Bullet world file in place of the current world"},
     {"Ctrl+S", "save the world as a Bullet file"},
     {"Ctrl+P", "print the view's picture"},
+    {"Ctrl+click", "add a body to the selection, or take it out; Shift+drag selects by band"},
+    {"Ctrl+A", "select every body that can move"},
+    {"Ctrl+D", "a copy of the selection beside it"},
+    {"Alt+I", "the Insert menu: new bodies, and joints between the selected ones"},
     {"F10", "open the menus at File; Esc twice leaves them"},
 };
 
