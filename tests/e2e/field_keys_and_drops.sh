@@ -61,12 +61,13 @@ for _ in 1 2 3; do
     sleep 0.1
 done
 xdotool key Return
-sleep 1.5
+# The pane lays itself out once shown; a loaded machine may take seconds.
+sleep 3
 # The gravity field: the world page's first row, at the pane's right.
 info=$(xwininfo -id "$window")
 width=$(sed -n 's/.*Width: *//p' <<<"$info")
 xdotool mousemove --window "$window" $((width - 60)) "${GRAVITY_Y:-105}" click --repeat 3 1
-sleep 0.3
+sleep 0.8
 xdotool type --delay 30 "0 -3 0"
 xdotool key Return
 sleep 0.5
