@@ -326,12 +326,8 @@ void FrameRenderer::DrawJointMarks(const Scene& scene)
     m_state.ActiveTexture(1);
 }
 
-void FrameRenderer::DrawBand()
+void FrameRenderer::BeginUnlitLines()
 {
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    if (viewport[2] <= 0 || viewport[3] <= 0)
-        return;
     for (int unit : {1, 0}) {
         m_state.ActiveTexture(unit);
         m_state.Disable(GL_TEXTURE_2D);
@@ -339,6 +335,15 @@ void FrameRenderer::DrawBand()
         m_state.Disable(GL_TEXTURE_GEN_T);
     }
     m_state.Disable(GL_LIGHTING);
+}
+
+void FrameRenderer::DrawBand()
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] <= 0 || viewport[3] <= 0)
+        return;
+    BeginUnlitLines();
     m_state.Colour(kSelectionColour);
     m_state.Commit();
     glDisable(GL_DEPTH_TEST);
@@ -379,13 +384,7 @@ void FrameRenderer::DrawSelectionOutline(const btRigidBody& body, bool primary)
     low -= air;
     high += air;
 
-    for (int unit : {1, 0}) {
-        m_state.ActiveTexture(unit);
-        m_state.Disable(GL_TEXTURE_2D);
-        m_state.Disable(GL_TEXTURE_GEN_S);
-        m_state.Disable(GL_TEXTURE_GEN_T);
-    }
-    m_state.Disable(GL_LIGHTING);
+    BeginUnlitLines();
     m_state.Colour(kSelectionColour);
     m_state.Commit();
     // Over everything: a body inside the tower shows where it is.
@@ -420,13 +419,7 @@ void FrameRenderer::DrawSelectionOutline(const btRigidBody& body, bool primary)
 
 void FrameRenderer::DrawHandles(const HandleDrawing& handles)
 {
-    for (int unit : {1, 0}) {
-        m_state.ActiveTexture(unit);
-        m_state.Disable(GL_TEXTURE_2D);
-        m_state.Disable(GL_TEXTURE_GEN_S);
-        m_state.Disable(GL_TEXTURE_GEN_T);
-    }
-    m_state.Disable(GL_LIGHTING);
+    BeginUnlitLines();
     m_state.Commit();
     drawTransformHandles(handles);
     // The drawer set the colour itself.

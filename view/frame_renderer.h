@@ -88,6 +88,8 @@ private:
     void DrawSelectionOutline(const btRigidBody& body, bool primary);
     void DrawJointMarks(const Scene& scene);
     void DrawBand();
+    // Lines in one colour over the scene: no texture on either unit, no light.
+    void BeginUnlitLines();
     void DrawHandles(const HandleDrawing& handles);
     // The drawing of a mesh kind's row: model under the body's matrix m, or,
     // with both null, the kind's resting batch, in world space already.
